@@ -1,0 +1,180 @@
+#include "common/jsonreader.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace halyard::json {
+
+QString DecodeError::description() const
+{
+    if (path.isEmpty())
+        return message;
+    return path + u": " + message;
+}
+
+Decoded<QJsonObject> parseObject(const QByteArray& bytes)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        return std::unexpected(DecodeError { {},
+            QStringLiteral("invalid JSON at offset %1: %2")
+                .arg(parseError.offset)
+                .arg(parseError.errorString()) });
+    }
+    if (!document.isObject())
+        return std::unexpected(DecodeError { {}, QStringLiteral("expected a JSON object") });
+    return document.object();
+}
+
+ObjectReader::ObjectReader(const QJsonObject& object, QString path)
+    : m_object(object)
+    , m_path(std::move(path))
+{
+}
+
+QString ObjectReader::pathOf(QStringView key) const
+{
+    if (m_path.isEmpty())
+        return key.toString();
+    return m_path + u'.' + key;
+}
+
+void ObjectReader::fail(QStringView key, const QString& message)
+{
+    if (!m_error)
+        m_error = DecodeError { pathOf(key), message };
+}
+
+void ObjectReader::wrongType(QStringView key, const char* expected)
+{
+    fail(key, u"expected " + QString::fromLatin1(expected));
+}
+
+std::optional<QJsonValue> ObjectReader::present(QStringView key)
+{
+    if (m_error)
+        return std::nullopt;
+    const auto it = m_object.constFind(key);
+    if (it == m_object.constEnd() || it->isNull())
+        return std::nullopt;
+    return *it;
+}
+
+std::optional<QJsonValue> ObjectReader::required(QStringView key)
+{
+    if (m_error)
+        return std::nullopt;
+    auto value = present(key);
+    if (!value)
+        fail(key, QStringLiteral("missing required value"));
+    return value;
+}
+
+QString ObjectReader::requiredString(QStringView key)
+{
+    if (auto value = optionalString(key))
+        return *value;
+    required(key);
+    return {};
+}
+
+std::optional<QString> ObjectReader::optionalString(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    if (!value->isString()) {
+        wrongType(key, "a string");
+        return std::nullopt;
+    }
+    return value->toString();
+}
+
+bool ObjectReader::requiredBool(QStringView key)
+{
+    if (auto value = optionalBool(key))
+        return *value;
+    required(key);
+    return false;
+}
+
+std::optional<bool> ObjectReader::optionalBool(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    if (!value->isBool()) {
+        wrongType(key, "a boolean");
+        return std::nullopt;
+    }
+    return value->toBool();
+}
+
+double ObjectReader::requiredDouble(QStringView key)
+{
+    if (auto value = optionalDouble(key))
+        return *value;
+    required(key);
+    return 0.0;
+}
+
+std::optional<double> ObjectReader::optionalDouble(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    if (!value->isDouble()) {
+        wrongType(key, "a number");
+        return std::nullopt;
+    }
+    return value->toDouble();
+}
+
+qint64 ObjectReader::requiredInt64(QStringView key)
+{
+    if (auto value = optionalInt64(key))
+        return *value;
+    required(key);
+    return 0;
+}
+
+std::optional<qint64> ObjectReader::optionalInt64(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    // toInteger() answers its default for fractions and out-of-range numbers; two different
+    // defaults tell those apart from a stored 0 or 1.
+    if (!value->isDouble() || (value->toInteger(0) == 0 && value->toInteger(1) == 1)) {
+        wrongType(key, "a 64-bit integer");
+        return std::nullopt;
+    }
+    return value->toInteger();
+}
+
+std::optional<QJsonObject> ObjectReader::optionalObject(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    if (!value->isObject()) {
+        wrongType(key, "an object");
+        return std::nullopt;
+    }
+    return value->toObject();
+}
+
+std::optional<QJsonArray> ObjectReader::optionalArray(QStringView key)
+{
+    const auto value = present(key);
+    if (!value)
+        return std::nullopt;
+    if (!value->isArray()) {
+        wrongType(key, "an array");
+        return std::nullopt;
+    }
+    return value->toArray();
+}
+
+} // namespace halyard::json

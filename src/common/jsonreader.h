@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+
+#include <expected>
+#include <optional>
+#include <utility>
+
+namespace halyard::json {
+
+// Why a JSON value did not decode: where (a key path such as "event.blocks[0].text") and what
+// was wrong there. The description is what "Decoding failed: …" lines show.
+struct DecodeError {
+    QString path;
+    QString message;
+
+    QString description() const;
+};
+
+template <typename T> using Decoded = std::expected<T, DecodeError>;
+
+// Parses bytes that must hold one JSON object.
+Decoded<QJsonObject> parseObject(const QByteArray& bytes);
+
+// Reads typed fields from one JSON object with the program's decoding rules: an absent key and
+// a JSON null both mean "absent"; a present value of the wrong JSON type fails the whole
+// record; unknown keys are ignored. The first failure is kept and every later read returns a
+// default value, so a decoder reads all its fields and checks once at the end with finish().
+class ObjectReader {
+public:
+    explicit ObjectReader(const QJsonObject& object, QString path = {});
+
+    QString requiredString(QStringView key);
+    std::optional<QString> optionalString(QStringView key);
+    bool requiredBool(QStringView key);
+    std::optional<bool> optionalBool(QStringView key);
+    double requiredDouble(QStringView key);
+    std::optional<double> optionalDouble(QStringView key);
+    // Integral JSON numbers only: a fraction, a string or an out-of-range number fails.
+    qint64 requiredInt64(QStringView key);
+    std::optional<qint64> optionalInt64(QStringView key);
+    std::optional<QJsonObject> optionalObject(QStringView key);
+    std::optional<QJsonArray> optionalArray(QStringView key);
+
+    // Nested records: decode(const QJsonValue&, const QString& path) -> Decoded<T>.
+    template <typename T, typename Fn> std::optional<T> optionalWith(QStringView key, Fn&& decode)
+    {
+        const auto value = present(key);
+        if (!value)
+            return std::nullopt;
+        return take<T>(decode(*value, pathOf(key)));
+    }
+
+    template <typename T, typename Fn> T requiredWith(QStringView key, Fn&& decode)
+    {
+        const auto value = required(key);
+        if (!value)
+            return T {};
+        return take<T>(decode(*value, pathOf(key))).value_or(T {});
+    }
+
+    // An array whose every element decodes; one bad element fails the record.
+    template <typename T, typename Fn>
+    std::optional<QList<T>> optionalListWith(QStringView key, Fn&& decodeElement)
+    {
+        const auto array = optionalArray(key);
+        if (!array)
+            return std::nullopt;
+        QList<T> out;
+        out.reserve(array->size());
+        const QString base = pathOf(key);
+        for (qsizetype i = 0; i < array->size() && !m_error; ++i) {
+            auto element
+                = take<T>(decodeElement(array->at(i), base + u'[' + QString::number(i) + u']'));
+            if (element)
+                out.append(std::move(*element));
+        }
+        if (m_error)
+            return std::nullopt;
+        return out;
+    }
+
+    // Records a failure found by the caller (for example a string that is not a URL).
+    void fail(QStringView key, const QString& message);
+
+    bool ok() const { return !m_error.has_value(); }
+    const std::optional<DecodeError>& error() const { return m_error; }
+    QString pathOf(QStringView key) const;
+
+    template <typename T> Decoded<T> finish(T value) const
+    {
+        if (m_error)
+            return std::unexpected(*m_error);
+        return value;
+    }
+
+private:
+    std::optional<QJsonValue> present(QStringView key);
+    std::optional<QJsonValue> required(QStringView key);
+    void wrongType(QStringView key, const char* expected);
+
+    template <typename T> std::optional<T> take(Decoded<T>&& decoded)
+    {
+        if (decoded)
+            return std::move(*decoded);
+        if (!m_error)
+            m_error = std::move(decoded.error());
+        return std::nullopt;
+    }
+
+    QJsonObject m_object;
+    QString m_path;
+    std::optional<DecodeError> m_error;
+};
+
+// Decodes a value that must be a JSON object with the given record decoder:
+// decodeObject(ObjectReader&) -> T, checked with finish().
+template <typename T, typename Fn>
+Decoded<T> decodeObject(const QJsonValue& value, const QString& path, Fn&& decodeFields)
+{
+    if (!value.isObject())
+        return std::unexpected(DecodeError { path, QStringLiteral("expected an object") });
+    ObjectReader reader(value.toObject(), path);
+    T result = decodeFields(reader);
+    return reader.finish(std::move(result));
+}
+
+} // namespace halyard::json

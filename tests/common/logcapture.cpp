@@ -1,0 +1,90 @@
+#include "common/logcapture.h"
+
+#include <QMutexLocker>
+
+#include <atomic>
+
+namespace halyard::test {
+
+namespace {
+std::atomic<LogCapture*> g_active { nullptr };
+
+QString fullCategory(const QString& shortCategory)
+{
+    return QStringLiteral("com.corvane.Halyard.") + shortCategory;
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    g_active.store(this);
+    m_previous = qInstallMessageHandler(&LogCapture::handler);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(m_previous);
+    g_active.store(nullptr);
+}
+
+void LogCapture::handler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    LogCapture* self = g_active.load();
+    if (!self)
+        return;
+    {
+        QMutexLocker lock(&self->m_mutex);
+        self->m_lines.append(Line { QString::fromUtf8(context.category), type, msg });
+    }
+    // Keep the lines visible in a failing test's output.
+    if (self->m_previous && qEnvironmentVariableIsSet("HALYARD_TEST_VERBOSE"))
+        self->m_previous(type, context, msg);
+}
+
+QList<LogCapture::Line> LogCapture::lines() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+QStringList LogCapture::messages(const QString& shortCategory) const
+{
+    const QString category = fullCategory(shortCategory);
+    QStringList out;
+    QMutexLocker lock(&m_mutex);
+    for (const Line& line : m_lines) {
+        if (line.category == category)
+            out.append(line.message);
+    }
+    return out;
+}
+
+QStringList LogCapture::messagesStartingWith(
+    const QString& shortCategory, const QString& prefix) const
+{
+    QStringList out;
+    const QStringList all = messages(shortCategory);
+    for (const QString& message : all) {
+        if (message.startsWith(prefix))
+            out.append(message);
+    }
+    return out;
+}
+
+bool LogCapture::contains(const QString& shortCategory, const QString& message) const
+{
+    return count(shortCategory, message) > 0;
+}
+
+int LogCapture::count(const QString& shortCategory, const QString& message) const
+{
+    return int(messages(shortCategory).count(message));
+}
+
+void LogCapture::clear()
+{
+    QMutexLocker lock(&m_mutex);
+    m_lines.clear();
+}
+
+} // namespace halyard::test
