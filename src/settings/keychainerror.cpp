@@ -1,0 +1,35 @@
+#include "settings/keychainerror.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+KeychainError::KeychainError(Kind kind, qint32 status, QString platformMessage)
+    : m_kind(kind)
+    , m_status(status)
+    , m_platformMessage(std::move(platformMessage))
+{
+}
+
+KeychainError KeychainError::unhandledError(qint32 status, QString platformMessage)
+{
+    return KeychainError(Kind::unhandledError, status, std::move(platformMessage));
+}
+
+KeychainError KeychainError::unexpectedData()
+{
+    return KeychainError(Kind::unexpectedData, 0, {});
+}
+
+QString KeychainError::description() const
+{
+    switch (m_kind) {
+    case Kind::unhandledError:
+        return u"Keychain error: "_s + QString::number(m_status);
+    case Kind::unexpectedData:
+        break;
+    }
+    return u"Keychain returned unexpected data"_s;
+}
+
+} // namespace halyard

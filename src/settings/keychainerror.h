@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace halyard {
+
+// A failure of the credential store. The description is the text that logs and status lines
+// show; `platformMessage` is the backend's own explanation, for diagnostics only.
+class KeychainError {
+public:
+    enum class Kind { unhandledError, unexpectedData };
+
+    static KeychainError unhandledError(qint32 status, QString platformMessage = {});
+    static KeychainError unexpectedData();
+
+    Kind kind() const { return m_kind; }
+    // The backend's status code; 0 for unexpectedData.
+    qint32 status() const { return m_status; }
+    const QString& platformMessage() const { return m_platformMessage; }
+
+    // "Keychain error: <status>" or "Keychain returned unexpected data".
+    QString description() const;
+
+    friend bool operator==(const KeychainError& a, const KeychainError& b)
+    {
+        return a.m_kind == b.m_kind && a.m_status == b.m_status;
+    }
+
+private:
+    KeychainError(Kind kind, qint32 status, QString platformMessage);
+
+    Kind m_kind;
+    qint32 m_status;
+    QString m_platformMessage;
+};
+
+} // namespace halyard

@@ -1,0 +1,182 @@
+#include "settings/preferencestore.h"
+
+#include "common/logging.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+constexpr auto kOwnerOnlyFolder
+    = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr auto kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Byte data is stored as {"base64": "..."} so that it stays apart from strings.
+constexpr QStringView kDataKey = u"base64";
+} // namespace
+
+QString PreferenceStore::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Halyard"_s;
+}
+
+PreferenceStore::PreferenceStore(const QString& folder)
+    : m_folder(QFileInfo(folder).absoluteFilePath())
+    , m_filePath(QDir(m_folder).filePath(kFileName.toString()))
+{
+    load();
+}
+
+void PreferenceStore::load()
+{
+    QFile file(m_filePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readOnly = true;
+        qCCritical(lcSettings, "Preferences file %s cannot be read (%s); using the defaults",
+            qUtf8Printable(m_filePath), qUtf8Printable(file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    QString reason;
+    if (error.error != QJsonParseError::NoError)
+        reason = error.errorString() + u" at offset "_s + QString::number(error.offset);
+    else if (!document.isObject())
+        reason = u"not a JSON object"_s;
+    if (reason.isEmpty()) {
+        m_values = document.object();
+        return;
+    }
+
+    const auto kept = keepDamagedFileAside(reason);
+    if (!kept) {
+        m_readOnly = true;
+        qCCritical(lcSettings,
+            "Preferences file %s is damaged (%s) and could not be kept aside (%s); using the "
+            "defaults without saving",
+            qUtf8Printable(m_filePath), qUtf8Printable(reason), qUtf8Printable(kept.error()));
+    }
+}
+
+std::expected<void, QString> PreferenceStore::keepDamagedFileAside(const QString& reason)
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
+    QString keptPath = m_filePath + u".corrupt-"_s + stamp;
+    for (int n = 2; QFileInfo::exists(keptPath); ++n)
+        keptPath = m_filePath + u".corrupt-"_s + stamp + u'-' + QString::number(n);
+    QFile file(m_filePath);
+    if (!file.rename(keptPath))
+        return std::unexpected(file.errorString());
+    qCCritical(lcSettings,
+        "Preferences file was damaged (%s); kept it as %s and using the defaults",
+        qUtf8Printable(reason), qUtf8Printable(keptPath));
+    return {};
+}
+
+std::optional<bool> PreferenceStore::boolValue(const QString& key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isBool())
+        return std::nullopt;
+    return value.toBool();
+}
+
+std::optional<QString> PreferenceStore::stringValue(const QString& key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+std::optional<QByteArray> PreferenceStore::dataValue(const QString& key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject object = value.toObject();
+    const QJsonValue encoded = object.value(kDataKey);
+    if (object.size() != 1 || !encoded.isString())
+        return std::nullopt;
+    auto decoded = QByteArray::fromBase64Encoding(
+        encoded.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return std::move(decoded.decoded);
+}
+
+std::expected<void, QString> PreferenceStore::setBool(const QString& key, bool value)
+{
+    m_values.insert(key, value);
+    return save();
+}
+
+std::expected<void, QString> PreferenceStore::setString(const QString& key, const QString& value)
+{
+    m_values.insert(key, value);
+    return save();
+}
+
+std::expected<void, QString> PreferenceStore::setData(const QString& key, const QByteArray& value)
+{
+    m_values.insert(
+        key, QJsonObject { { kDataKey.toString(), QString::fromLatin1(value.toBase64()) } });
+    return save();
+}
+
+std::expected<void, QString> PreferenceStore::remove(const QString& key)
+{
+    m_values.remove(key);
+    return save();
+}
+
+std::expected<void, QString> PreferenceStore::save()
+{
+    if (m_readOnly)
+        return std::unexpected(u"the preferences file could not be read, so it is not replaced"_s);
+    auto written = writeFile();
+    if (!written) {
+        qCCritical(lcSettings, "Could not save preferences to %s: %s", qUtf8Printable(m_filePath),
+            qUtf8Printable(written.error()));
+    }
+    return written;
+}
+
+std::expected<void, QString> PreferenceStore::writeFile()
+{
+    const QFileInfo folder(m_folder);
+    if (!folder.exists()) {
+        if (!QDir().mkpath(folder.absolutePath()) || !QDir().mkdir(m_folder, kOwnerOnlyFolder))
+            return std::unexpected(u"cannot create folder "_s + m_folder);
+    }
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return std::unexpected(file.errorString());
+    file.setPermissions(kOwnerOnlyFile);
+    const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return std::unexpected(error);
+    }
+    // commit() syncs the new content to disk before it renames it over the old file.
+    if (!file.commit())
+        return std::unexpected(file.errorString());
+    return {};
+}
+
+} // namespace halyard

@@ -1,0 +1,252 @@
+#include "settings/settingsstore.h"
+
+#include "common/logging.h"
+#include "settings/agingclamping.h"
+#include "settings/preferencestore.h"
+
+#include <QJsonDocument>
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+// The persisted preferences, in the order construction reads them. Types, defaults and read
+// rules: botsOnly, snapToMenuBar and the three *.enabled flags are booleans (default true, taken
+// only when a boolean is stored); triggerPrefix is a string (default "halyard:", any string
+// taken, even an empty one); ackBackEmoji is a string (default "white_check_mark", taken only
+// when non-empty); agingPolicy is JSON data (default 300/900/1800 s, taken when it decodes).
+namespace key {
+const QString botsOnly = u"filter.botsOnly"_s;
+const QString triggerPrefix = u"filter.triggerPrefix"_s;
+const QString snapToMenuBar = u"behavior.snapToMenuBar"_s;
+const QString agingPolicy = u"aging.policy"_s;
+const QString ackBackEnabled = u"ackback.enabled"_s;
+const QString ackBackEmoji = u"ackback.emoji"_s;
+const QString notificationsEnabled = u"notifications.enabled"_s;
+const QString teamSharedAckEnabled = u"teamack.enabled"_s;
+} // namespace key
+
+template <typename T> bool assign(T& member, const T& value)
+{
+    if (member == value)
+        return false;
+    member = value;
+    return true;
+}
+
+// JSON has no form for NaN or infinity; such a policy is not stored at all rather than stored
+// as something that no longer decodes to it.
+std::optional<QByteArray> encodeAgingPolicy(const AgingPolicy& policy)
+{
+    if (!std::isfinite(policy.freshUntil) || !std::isfinite(policy.agingUntil)
+        || !std::isfinite(policy.staleUntil))
+        return std::nullopt;
+    return QJsonDocument(policy.toJson()).toJson(QJsonDocument::Compact);
+}
+
+std::optional<AgingPolicy> decodeAgingPolicy(const QByteArray& data)
+{
+    const auto object = json::parseObject(data);
+    if (!object)
+        return std::nullopt;
+    auto policy = AgingPolicy::fromJson(*object);
+    if (!policy)
+        return std::nullopt;
+    return *policy;
+}
+
+// Seconds to whole minutes, truncated toward zero. Saturates instead of overflowing, so an
+// absurd policy still gets its log line.
+long wholeMinutes(double seconds)
+{
+    const double minutes = std::trunc(seconds / 60);
+    if (std::isnan(minutes))
+        return 0;
+    if (minutes >= double(std::numeric_limits<long>::max()))
+        return std::numeric_limits<long>::max();
+    if (minutes <= double(std::numeric_limits<long>::min()))
+        return std::numeric_limits<long>::min();
+    return long(minutes);
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(KeychainService& keychain, PreferenceStore& defaults, QObject* parent)
+    : QObject(parent)
+    , m_keychain(keychain)
+    , m_defaults(defaults)
+{
+    readPreferences();
+    loadTokens();
+}
+
+void SettingsStore::readPreferences()
+{
+    if (const auto value = m_defaults.boolValue(key::botsOnly))
+        setBotsOnly(*value);
+    if (const auto value = m_defaults.stringValue(key::triggerPrefix))
+        setTriggerPrefix(*value);
+    if (const auto value = m_defaults.boolValue(key::snapToMenuBar))
+        setSnapToMenuBar(*value);
+    if (const auto data = m_defaults.dataValue(key::agingPolicy)) {
+        if (const auto policy = decodeAgingPolicy(*data))
+            setAgingPolicy(*policy);
+    }
+    if (const auto value = m_defaults.boolValue(key::ackBackEnabled))
+        setAckBackEnabled(*value);
+    if (const auto value = m_defaults.stringValue(key::ackBackEmoji); value && !value->isEmpty())
+        setAckBackEmoji(*value);
+    if (const auto value = m_defaults.boolValue(key::notificationsEnabled))
+        setNotificationsEnabled(*value);
+    if (const auto value = m_defaults.boolValue(key::teamSharedAckEnabled))
+        setTeamSharedAckEnabled(*value);
+}
+
+void SettingsStore::setCachedTokens(const std::optional<SlackTokens>& tokens)
+{
+    if (assign(m_cachedTokens, tokens))
+        emit cachedTokensChanged();
+}
+
+void SettingsStore::setConnectionState(const ConnectionState& state)
+{
+    if (assign(m_connectionState, state))
+        emit connectionStateChanged(m_connectionState);
+}
+
+void SettingsStore::setTeamName(const std::optional<QString>& name)
+{
+    if (assign(m_teamName, name))
+        emit teamNameChanged(m_teamName);
+}
+
+void SettingsStore::setTeamId(const std::optional<QString>& id)
+{
+    if (assign(m_teamId, id))
+        emit teamIdChanged(m_teamId);
+}
+
+void SettingsStore::setBotUserName(const std::optional<QString>& name)
+{
+    if (assign(m_botUserName, name))
+        emit botUserNameChanged(m_botUserName);
+}
+
+void SettingsStore::setBotsOnly(bool value)
+{
+    m_defaults.setBool(key::botsOnly, value);
+    if (assign(m_botsOnly, value))
+        emit botsOnlyChanged(value);
+}
+
+void SettingsStore::setTriggerPrefix(const QString& value)
+{
+    m_defaults.setString(key::triggerPrefix, value);
+    if (assign(m_triggerPrefix, value))
+        emit triggerPrefixChanged(value);
+}
+
+void SettingsStore::setSnapToMenuBar(bool value)
+{
+    m_defaults.setBool(key::snapToMenuBar, value);
+    if (assign(m_snapToMenuBar, value))
+        emit snapToMenuBarChanged(value);
+}
+
+void SettingsStore::setAgingPolicy(const AgingPolicy& policy)
+{
+    const bool changed = assign(m_agingPolicy, policy);
+    if (const auto data = encodeAgingPolicy(policy))
+        m_defaults.setData(key::agingPolicy, *data);
+
+    const long fresh = wholeMinutes(policy.freshUntil);
+    const long aging = wholeMinutes(policy.agingUntil);
+    const long stale = wholeMinutes(policy.staleUntil);
+    if (isValidAgingPolicy(policy)) {
+        qCInfo(lcSettings, "Aging policy → fresh=%ldm aging=%ldm stale=%ldm", fresh, aging, stale);
+    } else {
+        qCCritical(lcSettings,
+            "Aging policy INVALID after assign → fresh=%ldm aging=%ldm stale=%ldm — clamping "
+            "failed",
+            fresh, aging, stale);
+    }
+    if (changed)
+        emit agingPolicyChanged(m_agingPolicy);
+}
+
+void SettingsStore::setAckBackEnabled(bool value)
+{
+    m_defaults.setBool(key::ackBackEnabled, value);
+    if (assign(m_ackBackEnabled, value))
+        emit ackBackEnabledChanged(value);
+}
+
+void SettingsStore::setAckBackEmoji(const QString& value)
+{
+    m_defaults.setString(key::ackBackEmoji, value);
+    if (assign(m_ackBackEmoji, value))
+        emit ackBackEmojiChanged(value);
+}
+
+void SettingsStore::setNotificationsEnabled(bool value)
+{
+    m_defaults.setBool(key::notificationsEnabled, value);
+    if (assign(m_notificationsEnabled, value))
+        emit notificationsEnabledChanged(value);
+}
+
+void SettingsStore::setTeamSharedAckEnabled(bool value)
+{
+    m_defaults.setBool(key::teamSharedAckEnabled, value);
+    if (assign(m_teamSharedAckEnabled, value))
+        emit teamSharedAckEnabledChanged(value);
+}
+
+void SettingsStore::setFreshMinutes(double minutes)
+{
+    setAgingPolicy(withFreshMinutes(m_agingPolicy, minutes));
+}
+
+void SettingsStore::setAgingMinutes(double minutes)
+{
+    setAgingPolicy(withAgingMinutes(m_agingPolicy, minutes));
+}
+
+void SettingsStore::setStaleMinutes(double minutes)
+{
+    setAgingPolicy(withStaleMinutes(m_agingPolicy, minutes));
+}
+
+void SettingsStore::loadTokens()
+{
+    if (auto tokens = loadSlackTokens(m_keychain))
+        setCachedTokens(std::move(tokens));
+}
+
+std::expected<void, KeychainError> SettingsStore::saveTokens(
+    const QString& botToken, const QString& appToken)
+{
+    SlackTokens tokens { botToken, appToken };
+    if (auto stored = storeSlackTokens(m_keychain, tokens); !stored)
+        return stored;
+    setCachedTokens(std::move(tokens));
+    return {};
+}
+
+std::expected<void, KeychainError> SettingsStore::clearTokens()
+{
+    if (auto deleted = deleteSlackTokens(m_keychain); !deleted)
+        return deleted;
+    setCachedTokens(std::nullopt);
+    setTeamName(std::nullopt);
+    setTeamId(std::nullopt);
+    setBotUserName(std::nullopt);
+    return {};
+}
+
+} // namespace halyard

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "queue/agingpolicy.h"
+#include "settings/connectionstate.h"
+#include "settings/keychainservice.h"
+#include "settings/slacktokens.h"
+
+#include <QObject>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+namespace halyard {
+
+class PreferenceStore;
+
+// The one observable home of the user's preferences, the Slack tokens held in memory and the
+// live connection facts the views show. Preferences are read once at construction and written
+// under their key at every assignment; the tokens live in the credential store; the connection
+// facts are never persisted. Signals fire only when a value really changes.
+//
+// Main thread only.
+class SettingsStore : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(std::optional<halyard::SlackTokens> cachedTokens READ cachedTokens NOTIFY
+            cachedTokensChanged)
+    Q_PROPERTY(halyard::ConnectionState connectionState READ connectionState WRITE
+            setConnectionState NOTIFY connectionStateChanged)
+    Q_PROPERTY(
+        std::optional<QString> teamName READ teamName WRITE setTeamName NOTIFY teamNameChanged)
+    Q_PROPERTY(std::optional<QString> teamId READ teamId WRITE setTeamId NOTIFY teamIdChanged)
+    Q_PROPERTY(std::optional<QString> botUserName READ botUserName WRITE setBotUserName NOTIFY
+            botUserNameChanged)
+    Q_PROPERTY(bool botsOnly READ botsOnly WRITE setBotsOnly NOTIFY botsOnlyChanged)
+    Q_PROPERTY(
+        QString triggerPrefix READ triggerPrefix WRITE setTriggerPrefix NOTIFY triggerPrefixChanged)
+    Q_PROPERTY(
+        bool snapToMenuBar READ snapToMenuBar WRITE setSnapToMenuBar NOTIFY snapToMenuBarChanged)
+    Q_PROPERTY(halyard::AgingPolicy agingPolicy READ agingPolicy WRITE setAgingPolicy NOTIFY
+            agingPolicyChanged)
+    Q_PROPERTY(bool ackBackEnabled READ ackBackEnabled WRITE setAckBackEnabled NOTIFY
+            ackBackEnabledChanged)
+    Q_PROPERTY(
+        QString ackBackEmoji READ ackBackEmoji WRITE setAckBackEmoji NOTIFY ackBackEmojiChanged)
+    Q_PROPERTY(bool notificationsEnabled READ notificationsEnabled WRITE setNotificationsEnabled
+            NOTIFY notificationsEnabledChanged)
+    Q_PROPERTY(bool teamSharedAckEnabled READ teamSharedAckEnabled WRITE setTeamSharedAckEnabled
+            NOTIFY teamSharedAckEnabledChanged)
+
+public:
+    // Reads every stored preference that passes its read rule (a value of the wrong type is
+    // ignored, the default stays) and assigns it through its setter, then loads the tokens.
+    // Both stores must outlive this object.
+    SettingsStore(KeychainService& keychain, PreferenceStore& defaults, QObject* parent = nullptr);
+
+    const std::optional<SlackTokens>& cachedTokens() const { return m_cachedTokens; }
+    const ConnectionState& connectionState() const { return m_connectionState; }
+    const std::optional<QString>& teamName() const { return m_teamName; }
+    const std::optional<QString>& teamId() const { return m_teamId; }
+    const std::optional<QString>& botUserName() const { return m_botUserName; }
+    bool botsOnly() const { return m_botsOnly; }
+    const QString& triggerPrefix() const { return m_triggerPrefix; }
+    bool snapToMenuBar() const { return m_snapToMenuBar; }
+    const AgingPolicy& agingPolicy() const { return m_agingPolicy; }
+    bool ackBackEnabled() const { return m_ackBackEnabled; }
+    const QString& ackBackEmoji() const { return m_ackBackEmoji; }
+    bool notificationsEnabled() const { return m_notificationsEnabled; }
+    bool teamSharedAckEnabled() const { return m_teamSharedAckEnabled; }
+
+    // Connection facts: memory only, set by the Slack service.
+    void setConnectionState(const ConnectionState& state);
+    void setTeamName(const std::optional<QString>& name);
+    void setTeamId(const std::optional<QString>& id);
+    void setBotUserName(const std::optional<QString>& name);
+
+    // Preferences: each assignment writes the key, even when the value is unchanged. The two
+    // strings are stored exactly as given.
+    void setBotsOnly(bool value);
+    void setTriggerPrefix(const QString& value);
+    void setSnapToMenuBar(bool value);
+    // Stores the policy, logs whether every stage is at least a minute long, and keeps it as
+    // assigned either way; editors clamp first (withFreshMinutes and its siblings).
+    void setAgingPolicy(const AgingPolicy& policy);
+    void setAckBackEnabled(bool value);
+    void setAckBackEmoji(const QString& value);
+    void setNotificationsEnabled(bool value);
+    void setTeamSharedAckEnabled(bool value);
+
+    // One threshold moved by its clamping rule, the result assigned as a whole.
+    void setFreshMinutes(double minutes);
+    void setAgingMinutes(double minutes);
+    void setStaleMinutes(double minutes);
+
+    // Reads both tokens; only when both are there does cachedTokens change. Read failures count
+    // as absent tokens.
+    void loadTokens();
+    // Tokens as given (callers trim them). On success cachedTokens holds the pair; a failure is
+    // returned at once, and after a failed app-token write the new bot token is already stored.
+    [[nodiscard]] std::expected<void, KeychainError> saveTokens(
+        const QString& botToken, const QString& appToken);
+    // Deletes both tokens (a missing one is fine), then forgets the tokens and the workspace
+    // and bot facts. The first failure is returned and changes nothing in memory.
+    [[nodiscard]] std::expected<void, KeychainError> clearTokens();
+
+signals:
+    void cachedTokensChanged();
+    void connectionStateChanged(const halyard::ConnectionState& state);
+    void teamNameChanged(const std::optional<QString>& name);
+    void teamIdChanged(const std::optional<QString>& id);
+    void botUserNameChanged(const std::optional<QString>& name);
+    void botsOnlyChanged(bool value);
+    void triggerPrefixChanged(const QString& value);
+    void snapToMenuBarChanged(bool value);
+    // The application hands every new policy on to the alert store through this signal.
+    void agingPolicyChanged(const halyard::AgingPolicy& policy);
+    void ackBackEnabledChanged(bool value);
+    void ackBackEmojiChanged(const QString& value);
+    void notificationsEnabledChanged(bool value);
+    void teamSharedAckEnabledChanged(bool value);
+
+private:
+    void readPreferences();
+    void setCachedTokens(const std::optional<SlackTokens>& tokens);
+
+    KeychainService& m_keychain;
+    PreferenceStore& m_defaults;
+    std::optional<SlackTokens> m_cachedTokens;
+    ConnectionState m_connectionState;
+    std::optional<QString> m_teamName;
+    std::optional<QString> m_teamId;
+    std::optional<QString> m_botUserName;
+    bool m_botsOnly = true;
+    QString m_triggerPrefix = QStringLiteral("halyard:");
+    bool m_snapToMenuBar = true;
+    AgingPolicy m_agingPolicy;
+    bool m_ackBackEnabled = true;
+    QString m_ackBackEmoji = QStringLiteral("white_check_mark");
+    bool m_notificationsEnabled = true;
+    bool m_teamSharedAckEnabled = true;
+};
+
+} // namespace halyard
