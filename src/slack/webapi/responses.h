@@ -1,0 +1,167 @@
+#pragma once
+
+#include "common/jsonreader.h"
+#include "slack/slackevent.h"
+
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The Web API's response records. Field names are Slack's keys. `ok` is required in every
+// response; everything else may be absent or null, and a value of the wrong JSON type fails the
+// whole record. SlackWebAPI re-exports each as SlackWebAPI::<Name>.
+namespace halyard::webapi {
+
+struct AuthTestResponse {
+    bool ok = false;
+    std::optional<QString> team; // the workspace name
+    std::optional<QString> user; // the bot user's name
+    std::optional<QString> team_id;
+    std::optional<QString> user_id;
+    std::optional<QString> bot_id;
+    std::optional<QString> error; // Slack's error code when ok is false
+
+    static json::Decoded<AuthTestResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const AuthTestResponse&, const AuthTestResponse&) = default;
+};
+
+struct ConnectionsOpenResponse {
+    bool ok = false;
+    std::optional<QString> url; // the Socket Mode WebSocket URL
+    std::optional<QString> error;
+
+    static json::Decoded<ConnectionsOpenResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ConnectionsOpenResponse&, const ConnectionsOpenResponse&)
+        = default;
+};
+
+struct Channel {
+    QString id;
+    QString name;
+    std::optional<bool> is_private;
+
+    static json::Decoded<Channel> decode(const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const Channel&, const Channel&) = default;
+};
+
+size_t qHash(const Channel& channel, size_t seed = 0) noexcept;
+
+struct UsersConversationsResponse {
+    bool ok = false;
+    std::optional<QList<Channel>> channels;
+    std::optional<QString> error;
+
+    static json::Decoded<UsersConversationsResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const UsersConversationsResponse&, const UsersConversationsResponse&)
+        = default;
+};
+
+struct ConversationsInfoResponse {
+    bool ok = false;
+    std::optional<Channel> channel;
+    std::optional<QString> error;
+
+    static json::Decoded<ConversationsInfoResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ConversationsInfoResponse&, const ConversationsInfoResponse&)
+        = default;
+};
+
+struct SlackUser {
+    struct Profile {
+        std::optional<QString> display_name;
+        std::optional<QString> real_name;
+
+        static json::Decoded<Profile> decode(const QJsonValue& value, const QString& path = {});
+        friend bool operator==(const Profile&, const Profile&) = default;
+    };
+
+    QString id;
+    std::optional<QString> name;
+    std::optional<QString> real_name;
+    std::optional<Profile> profile;
+
+    // The best human-readable name: the profile's display name, the profile's real name, the
+    // real name (each only when not empty), the name (even when empty), else the ID.
+    QString displayName() const;
+
+    static json::Decoded<SlackUser> decode(const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const SlackUser&, const SlackUser&) = default;
+};
+
+struct UsersInfoResponse {
+    bool ok = false;
+    std::optional<SlackUser> user;
+    std::optional<QString> error;
+
+    static json::Decoded<UsersInfoResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const UsersInfoResponse&, const UsersInfoResponse&) = default;
+};
+
+struct BotsInfoResponse {
+    struct Bot {
+        std::optional<QString> id;
+        std::optional<QString> name;
+        std::optional<QString> app_id;
+
+        static json::Decoded<Bot> decode(const QJsonValue& value, const QString& path = {});
+        friend bool operator==(const Bot&, const Bot&) = default;
+    };
+
+    bool ok = false;
+    std::optional<Bot> bot;
+    std::optional<QString> error;
+
+    static json::Decoded<BotsInfoResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const BotsInfoResponse&, const BotsInfoResponse&) = default;
+};
+
+// Slack's pagination block; next_cursor is empty or absent on the last page.
+struct ResponseMetadata {
+    std::optional<QString> next_cursor;
+
+    static json::Decoded<ResponseMetadata> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ResponseMetadata&, const ResponseMetadata&) = default;
+};
+
+struct ConversationsHistoryResponse {
+    bool ok = false;
+    std::optional<QList<SlackEventDTO>> messages; // newest first, as Slack lists them
+    std::optional<bool> has_more;
+    std::optional<QString> error;
+    std::optional<ResponseMetadata> response_metadata;
+
+    static json::Decoded<ConversationsHistoryResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ConversationsHistoryResponse&, const ConversationsHistoryResponse&)
+        = default;
+};
+
+struct ReactionsGetResponse {
+    bool ok = false;
+    std::optional<SlackEventDTO> message;
+    std::optional<QString> error;
+
+    static json::Decoded<ReactionsGetResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ReactionsGetResponse&, const ReactionsGetResponse&) = default;
+};
+
+struct ReactionsAddResponse {
+    bool ok = false;
+    std::optional<QString> error;
+
+    static json::Decoded<ReactionsAddResponse> decode(
+        const QJsonValue& value, const QString& path = {});
+    friend bool operator==(const ReactionsAddResponse&, const ReactionsAddResponse&) = default;
+};
+
+} // namespace halyard::webapi

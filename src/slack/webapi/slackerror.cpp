@@ -1,0 +1,121 @@
+#include "slack/webapi/slackerror.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+SlackError::TransportKind classify(QNetworkReply::NetworkError code, bool timedOut)
+{
+    using K = SlackError::TransportKind;
+    switch (code) {
+    case QNetworkReply::RemoteHostClosedError:
+        return K::connectionLost;
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+        return K::notConnected;
+    case QNetworkReply::TimeoutError:
+        return K::timedOut;
+    case QNetworkReply::OperationCanceledError:
+        return timedOut ? K::timedOut : K::other;
+    case QNetworkReply::HostNotFoundError:
+        return K::hostNotFound;
+    case QNetworkReply::ConnectionRefusedError:
+        return K::cannotConnect;
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownNetworkError:
+        return K::resourceUnavailable;
+    default:
+        return K::other;
+    }
+}
+
+} // namespace
+
+SlackError SlackError::authFailed(QString message)
+{
+    SlackError error(Kind::authFailed);
+    error.m_message = std::move(message);
+    return error;
+}
+
+SlackError SlackError::socketModeFailed(QString message)
+{
+    SlackError error(Kind::socketModeFailed);
+    error.m_message = std::move(message);
+    return error;
+}
+
+SlackError SlackError::httpError(qint64 status, std::optional<QString> body)
+{
+    SlackError error(Kind::httpError);
+    error.m_status = status;
+    error.m_body = std::move(body);
+    return error;
+}
+
+SlackError SlackError::decodingFailed(QString message)
+{
+    SlackError error(Kind::decodingFailed);
+    error.m_message = std::move(message);
+    return error;
+}
+
+SlackError SlackError::missingTokens()
+{
+    return SlackError(Kind::missingTokens);
+}
+
+SlackError SlackError::transport(QNetworkReply::NetworkError code, QString errorText, bool timedOut)
+{
+    SlackError error(Kind::transport);
+    error.m_networkError = code;
+    error.m_transportKind = classify(code, timedOut);
+    error.m_message = std::move(errorText);
+    return error;
+}
+
+SlackError SlackError::cancelled()
+{
+    return SlackError(Kind::cancelled);
+}
+
+bool SlackError::isTransient() const
+{
+    switch (m_kind) {
+    case Kind::transport:
+        return m_transportKind != TransportKind::other;
+    case Kind::httpError:
+        return m_status == 429 || (m_status >= 500 && m_status <= 599);
+    default:
+        return false;
+    }
+}
+
+QString SlackError::description() const
+{
+    switch (m_kind) {
+    case Kind::authFailed:
+        return u"Authentication failed: "_s + m_message;
+    case Kind::socketModeFailed:
+        return u"Socket Mode failed: "_s + m_message;
+    case Kind::httpError:
+        if (m_body)
+            return u"HTTP "_s + QString::number(m_status) + u": " + *m_body;
+        return u"HTTP "_s + QString::number(m_status);
+    case Kind::decodingFailed:
+        return u"Decoding failed: "_s + m_message;
+    case Kind::missingTokens:
+        return u"Slack tokens not configured"_s;
+    case Kind::transport:
+        if (m_message.isEmpty())
+            return u"Network error "_s + QString::number(int(m_networkError));
+        return m_message;
+    case Kind::cancelled:
+        return u"Cancelled"_s;
+    }
+    return {};
+}
+
+} // namespace halyard

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QMetaType>
+#include <QNetworkReply>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+namespace halyard {
+
+// The error of the Slack connectivity subsystem: what Slack or the HTTP exchange said was wrong
+// (the first five kinds), a transport failure as Qt reported it, or a cancelled call.
+// description() is the text every log line and status line shows; isTransient() alone decides
+// whether a Web API call is retried.
+class SlackError {
+public:
+    enum class Kind {
+        authFailed,
+        socketModeFailed,
+        httpError,
+        decodingFailed,
+        missingTokens,
+        transport,
+        cancelled,
+    };
+
+    // The transport failures that may pass by themselves; everything else is `other`.
+    enum class TransportKind {
+        connectionLost, // RemoteHostClosedError
+        notConnected, // NetworkSessionFailedError, TemporaryNetworkFailureError
+        timedOut, // TimeoutError, or the transfer time-out
+        hostNotFound, // HostNotFoundError (also DNS failures)
+        cannotConnect, // ConnectionRefusedError
+        resourceUnavailable, // ServiceUnavailableError, UnknownNetworkError
+        other,
+    };
+
+    static SlackError authFailed(QString message);
+    static SlackError socketModeFailed(QString message);
+    static SlackError httpError(qint64 status, std::optional<QString> body = std::nullopt);
+    static SlackError decodingFailed(QString message);
+    static SlackError missingTokens();
+    // A reply that failed below HTTP. `timedOut` marks an OperationCanceledError that came from
+    // the transfer time-out rather than from an abort by the program.
+    static SlackError transport(
+        QNetworkReply::NetworkError code, QString errorText, bool timedOut = false);
+    static SlackError cancelled();
+
+    Kind kind() const { return m_kind; }
+    // authFailed, socketModeFailed, decodingFailed: the message; transport: the reply's text.
+    const QString& message() const { return m_message; }
+    // httpError only.
+    qint64 httpStatus() const { return m_status; }
+    const std::optional<QString>& httpBody() const { return m_body; }
+    // transport only.
+    QNetworkReply::NetworkError networkError() const { return m_networkError; }
+    TransportKind transportKind() const { return m_transportKind; }
+
+    // Transient transport kinds and HTTP 429 and 5xx; never decoding failures, other statuses
+    // (the status 0 of a Slack "ok": false included), the other kinds or cancellation.
+    bool isTransient() const;
+
+    QString description() const;
+
+    friend bool operator==(const SlackError&, const SlackError&) = default;
+
+private:
+    explicit SlackError(Kind kind)
+        : m_kind(kind)
+    {
+    }
+
+    Kind m_kind;
+    QString m_message;
+    qint64 m_status = 0;
+    std::optional<QString> m_body;
+    QNetworkReply::NetworkError m_networkError = QNetworkReply::NoError;
+    TransportKind m_transportKind = TransportKind::other;
+};
+
+template <typename T> using SlackResult = std::expected<T, SlackError>;
+
+} // namespace halyard
+
+Q_DECLARE_METATYPE(halyard::SlackError)

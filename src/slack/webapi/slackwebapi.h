@@ -1,0 +1,141 @@
+#pragma once
+
+#include "common/cancellation.h"
+#include "slack/webapi/responses.h"
+#include "slack/webapi/retrypolicy.h"
+#include "slack/webapi/slackerror.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+
+namespace halyard {
+
+// The program's only client of Slack's Web API: one coroutine per Web API method the program
+// uses. Each call builds its request, runs it under the retry policy, checks the HTTP status,
+// decodes the JSON body into its response record and maps Slack's "ok": false per method.
+//
+// The client keeps no state between calls, so one instance may serve many callers and calls
+// may run concurrently. Callers pass the token with every call (the bot token, or the
+// app-level token for connectionsOpen). Every call takes an optional cancellation token:
+// cancelling aborts the request in flight or ends the retry wait at once, and the call fails
+// with SlackError::cancelled(). The network access manager must outlive every call.
+class SlackWebAPI {
+public:
+    using AuthTestResponse = webapi::AuthTestResponse;
+    using ConnectionsOpenResponse = webapi::ConnectionsOpenResponse;
+    using UsersConversationsResponse = webapi::UsersConversationsResponse;
+    using Channel = webapi::Channel;
+    using ConversationsInfoResponse = webapi::ConversationsInfoResponse;
+    using UsersInfoResponse = webapi::UsersInfoResponse;
+    using SlackUser = webapi::SlackUser;
+    using BotsInfoResponse = webapi::BotsInfoResponse;
+    using ResponseMetadata = webapi::ResponseMetadata;
+    using ConversationsHistoryResponse = webapi::ConversationsHistoryResponse;
+    using ReactionsGetResponse = webapi::ReactionsGetResponse;
+    using ReactionsAddResponse = webapi::ReactionsAddResponse;
+
+    static constexpr std::chrono::milliseconds kDefaultTransferTimeout { 60'000 };
+    static constexpr int kHistoryPageLimit = 100;
+
+    // One HTTP request as makeRequest builds it; `body` is absent when none is sent.
+    struct Request {
+        QNetworkRequest request;
+        QByteArray method;
+        std::optional<QByteArray> body;
+    };
+
+    // The base URL of Slack's Web API, "https://slack.com/api/", unless HALYARD_SLACK_API_URL
+    // holds an http or https URL (tests and the simulator point it at a local server).
+    static QUrl defaultBaseUrl();
+
+    // A transfer time-out ends a request that has received nothing for that long.
+    explicit SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl = defaultBaseUrl(),
+        std::chrono::milliseconds transferTimeout = kDefaultTransferTimeout,
+        RetryPolicy retryPolicy = {});
+
+    const QUrl& baseUrl() const { return m_baseUrl; }
+
+    // Builds one request from a Web API path with an optional query ("users.info?user=U1"),
+    // the token and the HTTP method. A POST sends its query as a form body; a GET keeps it
+    // in the URL.
+    Request makeRequest(
+        const QString& pathAndQuery, const QString& token, const QByteArray& method) const;
+
+    // Sends one Web API request under the retry policy and decodes the body as T (a response
+    // record with a static decode()). Slack's "ok" flag is not examined here.
+    template <typename T>
+    QCoro::Task<SlackResult<T>> send(
+        QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel = {}) const
+    {
+        const auto object = co_await sendForObject(
+            std::move(pathAndQuery), std::move(token), std::move(method), std::move(cancel));
+        if (!object)
+            co_return std::unexpected(object.error());
+        auto decoded = T::decode(QJsonValue(*object));
+        if (!decoded)
+            co_return std::unexpected(SlackError::decodingFailed(decoded.error().description()));
+        co_return std::move(*decoded);
+    }
+
+    // auth.test: the response whatever its "ok"; the caller reads `error`.
+    QCoro::Task<SlackResult<AuthTestResponse>> authTest(
+        QString botToken, CancellationToken cancel = {}) const;
+    // apps.connections.open with the app-level token: the Socket Mode WebSocket URL.
+    QCoro::Task<SlackResult<QUrl>> connectionsOpen(
+        QString appToken, CancellationToken cancel = {}) const;
+    // users.conversations: the first 1000 public and private channels the bot is in.
+    QCoro::Task<SlackResult<QList<Channel>>> usersConversations(
+        QString botToken, CancellationToken cancel = {}) const;
+    // conversations.info, users.info, bots.info: absent, not an error, when Slack says no.
+    QCoro::Task<SlackResult<std::optional<Channel>>> conversationsInfo(
+        QString botToken, QString channelId, CancellationToken cancel = {}) const;
+    QCoro::Task<SlackResult<std::optional<SlackUser>>> usersInfo(
+        QString botToken, QString userId, CancellationToken cancel = {}) const;
+    QCoro::Task<SlackResult<std::optional<BotsInfoResponse::Bot>>> botsInfo(
+        QString botToken, QString botId, CancellationToken cancel = {}) const;
+    // conversations.history: one page of up to 100 messages newer than `oldest`, newest first.
+    // `cursor` asks for a later page (response_metadata.next_cursor of the previous one).
+    QCoro::Task<SlackResult<ConversationsHistoryResponse>> conversationsHistory(QString botToken,
+        QString channelId, QString oldest, std::optional<QString> cursor = std::nullopt,
+        CancellationToken cancel = {}) const;
+    // reactions.get with full=true: the message with all its reactions.
+    QCoro::Task<SlackResult<ReactionsGetResponse>> reactionsGet(
+        QString botToken, QString channelId, QString ts, CancellationToken cancel = {}) const;
+    // reactions.add; an emoji that is already there ("already_reacted") counts as success.
+    QCoro::Task<SlackResult<void>> reactionsAdd(QString botToken, QString channelId, QString emoji,
+        QString ts, CancellationToken cancel = {}) const;
+
+    // Percent-encodes a value for a query or form body: everything but RFC 3986 unreserved
+    // characters and the query characters that cannot end or start a parameter, so no value can
+    // add a parameter of its own ("&", "=", "+", "#", "%" and spaces are encoded).
+    static QString encodeQueryValue(const QString& value);
+
+private:
+    struct Config {
+        QUrl baseUrl;
+        std::chrono::milliseconds transferTimeout;
+    };
+
+    static Request buildRequest(const Config& config, const QString& pathAndQuery,
+        const QString& token, const QByteArray& method);
+
+    QCoro::Task<SlackResult<QJsonObject>> sendForObject(
+        QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel) const;
+
+    QPointer<QNetworkAccessManager> m_network;
+    QUrl m_baseUrl;
+    std::chrono::milliseconds m_transferTimeout;
+    RetryPolicy m_retryPolicy;
+};
+
+} // namespace halyard
