@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "app/tokenscommand.h"
 #include "app/version.h"
 
 #include <QCommandLineParser>
@@ -23,7 +24,14 @@ int runCommandLine(int argc, char* argv[])
     parser.setApplicationDescription(u"Slack alerts you have to acknowledge."_s);
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addPositionalArgument(u"tokens"_s,
+        u"\"tokens set\" stores the bot and app-level tokens read from standard input, one "
+        u"line each; \"tokens clear\" deletes them."_s,
+        u"[tokens set|clear]"_s);
+    addTokensCommandOptions(parser);
     parser.process(app);
+    if (parser.positionalArguments().value(0) == u"tokens")
+        return runTokensCommand(parser);
     return 0;
 }
 

@@ -164,7 +164,9 @@ std::expected<void, QString> PreferenceStore::writeFile()
             return std::unexpected(u"cannot create folder "_s + m_folder);
     }
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (full disk, size limit) shows in write()'s count: a
+    // buffered QSaveFile loses that error in commit() and renames a truncated file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return std::unexpected(file.errorString());
     file.setPermissions(kOwnerOnlyFile);
     const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);

@@ -1,0 +1,165 @@
+#include "app/tokenscommand.h"
+
+#include "settings/keychainservice.h"
+#include "settings/slacktokens.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+#include <termios.h>
+#include <unistd.h>
+
+#if __has_include("settings/tokenvalidation.h")
+#include "settings/tokenvalidation.h"
+#define HALYARD_HAS_TOKEN_VALIDATION 1
+#endif
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+// Lets tests work on a credential-store service of their own instead of the user's tokens.
+const QString kServiceOption = u"keychain-service"_s;
+
+// Turns terminal echo off while a token is typed, so the token never shows on screen.
+class EchoOff {
+public:
+    explicit EchoOff(bool active)
+    {
+        if (!active || tcgetattr(STDIN_FILENO, &m_saved) != 0)
+            return;
+        termios quiet = m_saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        m_active = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    }
+    ~EchoOff()
+    {
+        if (m_active)
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    termios m_saved {};
+    bool m_active = false;
+};
+
+std::optional<QString> readToken(
+    QTextStream& in, QTextStream& err, bool interactive, const QString& prompt)
+{
+    if (interactive)
+        err << prompt << Qt::flush;
+    QString line;
+    bool read = false;
+    {
+        EchoOff echoOff(interactive);
+        read = in.readLineInto(&line);
+    }
+    if (interactive)
+        err << Qt::endl;
+    if (!read)
+        return std::nullopt;
+    return line.trimmed();
+}
+
+void warnAbout([[maybe_unused]] const QString& token, [[maybe_unused]] bool botField,
+    [[maybe_unused]] QTextStream& err)
+{
+#ifdef HALYARD_HAS_TOKEN_VALIDATION
+    const auto message
+        = tokenValidationMessage(token, botField ? TokenField::bot : TokenField::app);
+    if (message)
+        err << u"Warning: "_s << *message << Qt::endl;
+#endif
+}
+
+QString failureLine(const QString& what, const KeychainError& error)
+{
+    // Without a reachable Secret Service every write fails with a bare status; say what is
+    // missing, since that is the usual cause on a desktop without a keyring.
+    return u"halyard: could not "_s + what + u": "_s + error.description()
+        + u" — the tokens are kept by a Secret Service (org.freedesktop.secrets, such as GNOME "
+          u"Keyring or KWallet) that must be running and unlocked in this D-Bus session"_s;
+}
+
+int setTokens(KeychainService& keychain, QTextStream& in, QTextStream& out, QTextStream& err,
+    bool interactive)
+{
+    const auto bot = readToken(in, err, interactive, u"Bot User OAuth Token (xoxb-…): "_s);
+    const auto app
+        = bot ? readToken(in, err, interactive, u"App-Level Token (xapp-…): "_s) : std::nullopt;
+    if (!bot || !app) {
+        err << u"halyard: tokens set reads two lines from standard input: the bot token, then "
+               u"the app-level token; nothing was stored"_s
+            << Qt::endl;
+        return 1;
+    }
+    // An empty line would replace a stored token with nothing.
+    if (bot->isEmpty() || app->isEmpty()) {
+        err << u"halyard: the "_s << (bot->isEmpty() ? u"bot"_s : u"app-level"_s)
+            << u" token is empty; nothing was stored"_s << Qt::endl;
+        return 1;
+    }
+    warnAbout(*bot, true, err);
+    warnAbout(*app, false, err);
+
+    const SlackTokens tokens { *bot, *app };
+    if (const auto stored = storeSlackTokens(keychain, tokens); !stored) {
+        err << failureLine(u"store the tokens"_s, stored.error()) << Qt::endl;
+        return 1;
+    }
+    out << u"Stored bot token "_s << maskedToken(tokens.botToken) << u" and app-level token "_s
+        << maskedToken(tokens.appToken) << Qt::endl;
+    return 0;
+}
+
+int clearTokens(KeychainService& keychain, QTextStream& out, QTextStream& err)
+{
+    if (const auto deleted = deleteSlackTokens(keychain); !deleted) {
+        err << failureLine(u"clear the tokens"_s, deleted.error()) << Qt::endl;
+        return 1;
+    }
+    out << u"Tokens cleared."_s << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+void addTokensCommandOptions(QCommandLineParser& parser)
+{
+    QCommandLineOption service(kServiceOption, u"Credential-store service name."_s, u"name"_s,
+        KeychainService::kDefaultService.toString());
+    service.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(service);
+}
+
+int runTokensCommand(const QCommandLineParser& parser)
+{
+    KeychainService keychain(parser.value(kServiceOption));
+    QTextStream in(stdin);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runTokensCommand(
+        parser.positionalArguments().mid(1), keychain, in, out, err, isatty(STDIN_FILENO) == 1);
+}
+
+int runTokensCommand(const QStringList& arguments, KeychainService& keychain, QTextStream& in,
+    QTextStream& out, QTextStream& err, bool interactive)
+{
+    if (arguments == QStringList { u"set"_s })
+        return setTokens(keychain, in, out, err, interactive);
+    if (arguments == QStringList { u"clear"_s })
+        return clearTokens(keychain, out, err);
+    err << u"halyard: use \"halyard tokens set\" (two lines on standard input: the bot token, "
+           u"then the app-level token) or \"halyard tokens clear\""_s
+        << Qt::endl;
+    return 1;
+}
+
+} // namespace halyard

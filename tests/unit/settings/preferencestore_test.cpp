@@ -1,0 +1,223 @@
+#include "common/logcapture.h"
+#include "settings/preferencestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+namespace {
+
+unsigned modeOf(const QString& path)
+{
+    struct stat info { };
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return info.st_mode & 0777u;
+}
+
+class PreferenceStoreTest : public ::testing::Test {
+protected:
+    // A folder that does not exist yet, inside a parent that does not exist either.
+    QString folder() const { return m_root.filePath(u"config/Halyard"_s); }
+    QString filePath() const { return folder() + u"/preferences.json"_s; }
+
+    void writeFile(const QByteArray& bytes) const
+    {
+        QDir().mkpath(folder());
+        QFile file(filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray readFile(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QJsonObject fileObject() const
+    {
+        return QJsonDocument::fromJson(readFile(filePath())).object();
+    }
+
+    QTemporaryDir m_root;
+    test::LogCapture m_log;
+};
+
+TEST_F(PreferenceStoreTest, NothingIsCreatedUntilTheFirstWrite)
+{
+    PreferenceStore store(folder());
+    EXPECT_FALSE(store.contains(u"filter.botsOnly"_s));
+    EXPECT_FALSE(QFileInfo::exists(folder()));
+    EXPECT_TRUE(m_log.messages(u"settings"_s).isEmpty());
+}
+
+TEST_F(PreferenceStoreTest, FolderAndFileArePrivateToTheUser)
+{
+    PreferenceStore store(folder());
+    ASSERT_TRUE(store.setBool(u"filter.botsOnly"_s, false));
+    EXPECT_EQ(modeOf(folder()), 0700u);
+    EXPECT_EQ(modeOf(filePath()), 0600u);
+}
+
+// Each value comes back only through the getter of the type it was stored as, also after a
+// restart; a string "true" is not a boolean and a string is not byte data.
+TEST_F(PreferenceStoreTest, ValuesKeepTheirTypesAcrossRestarts)
+{
+    const QByteArray binary("\x00\xff{\"a\":1}", 10);
+    {
+        PreferenceStore store(folder());
+        ASSERT_TRUE(store.setBool(u"flag"_s, false));
+        ASSERT_TRUE(store.setString(u"text"_s, u"true"_s));
+        ASSERT_TRUE(store.setString(u"empty"_s, QString()));
+        ASSERT_TRUE(store.setData(u"blob"_s, binary));
+        ASSERT_TRUE(store.setData(u"emptyBlob"_s, QByteArray()));
+    }
+    PreferenceStore store(folder());
+    EXPECT_EQ(store.boolValue(u"flag"_s), false);
+    EXPECT_EQ(store.stringValue(u"flag"_s), std::nullopt);
+    EXPECT_EQ(store.dataValue(u"flag"_s), std::nullopt);
+
+    EXPECT_EQ(store.stringValue(u"text"_s), u"true"_s);
+    EXPECT_EQ(store.boolValue(u"text"_s), std::nullopt);
+    EXPECT_EQ(store.dataValue(u"text"_s), std::nullopt);
+    EXPECT_EQ(store.stringValue(u"empty"_s), QString());
+
+    EXPECT_EQ(store.dataValue(u"blob"_s), binary);
+    EXPECT_EQ(store.stringValue(u"blob"_s), std::nullopt);
+    EXPECT_EQ(store.dataValue(u"emptyBlob"_s), QByteArray());
+
+    EXPECT_EQ(store.boolValue(u"missing"_s), std::nullopt);
+}
+
+// Values this store never writes (added by hand, or by a later version) read as absent but
+// survive every rewrite of the file.
+TEST_F(PreferenceStoreTest, ForeignValuesAreKeptButNotRead)
+{
+    writeFile(R"({"size": 42, "blob": {"base64": "***"}, "odd": {"base64": "AA==", "x": 1}})");
+    PreferenceStore store(folder());
+    EXPECT_EQ(store.stringValue(u"size"_s), std::nullopt);
+    EXPECT_EQ(store.dataValue(u"blob"_s), std::nullopt);
+    EXPECT_EQ(store.dataValue(u"odd"_s), std::nullopt);
+
+    ASSERT_TRUE(store.setBool(u"flag"_s, true));
+    const QJsonObject saved = fileObject();
+    EXPECT_EQ(saved.value(u"size"_s).toInt(), 42);
+    EXPECT_TRUE(saved.value(u"odd"_s).isObject());
+    EXPECT_EQ(saved.value(u"flag"_s).toBool(), true);
+}
+
+TEST_F(PreferenceStoreTest, DamagedFileIsKeptAsideAndDefaultsAreUsed)
+{
+    const QByteArray cases[] = {
+        "{\"filter.botsOnly\": fal",
+        "[true, false]",
+        "",
+        QByteArray("\x89PNG\r\n\x1a\n", 8),
+    };
+    for (const QByteArray& damaged : cases) {
+        SCOPED_TRACE(damaged.toStdString());
+        QDir(folder()).removeRecursively();
+        m_log.clear();
+        writeFile(damaged);
+
+        PreferenceStore store(folder());
+        EXPECT_FALSE(store.contains(u"filter.botsOnly"_s));
+        EXPECT_FALSE(QFileInfo::exists(filePath()));
+
+        const QStringList kept = QDir(folder()).entryList(QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(QRegularExpression(u"^preferences\\.json\\.corrupt-\\d{8}T\\d{6}Z$"_s)
+                        .match(kept.first())
+                        .hasMatch())
+            << kept.first().toStdString();
+        const QString keptPath = folder() + u'/' + kept.first();
+        EXPECT_EQ(readFile(keptPath), damaged);
+
+        const auto errors = m_log.lines();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors.first().type, QtCriticalMsg);
+        EXPECT_EQ(errors.first().category, u"com.corvane.Halyard.settings"_s);
+        EXPECT_TRUE(errors.first().message.contains(keptPath));
+
+        // The next write starts a fresh file and leaves the kept copy alone.
+        ASSERT_TRUE(store.setBool(u"filter.botsOnly"_s, false));
+        EXPECT_EQ(fileObject(), QJsonObject({ { u"filter.botsOnly"_s, false } }));
+        EXPECT_EQ(readFile(keptPath), damaged);
+    }
+}
+
+// Runs with the process unable to grow any file beyond `bytes`, which is what a full disk looks
+// like to a writer.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_saved {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+TEST_F(PreferenceStoreTest, FailedWriteKeepsTheOldFileAndTheNewValue)
+{
+    PreferenceStore store(folder());
+    ASSERT_TRUE(store.setString(u"filter.triggerPrefix"_s, u"old:"_s));
+    const QByteArray before = readFile(filePath());
+    m_log.clear();
+
+    const QString longPrefix(4096, u'x');
+    {
+        FileSizeLimit full(before.size() + 16);
+        const auto written = store.setString(u"filter.triggerPrefix"_s, longPrefix);
+        EXPECT_FALSE(written.has_value());
+    }
+    EXPECT_EQ(readFile(filePath()), before);
+    EXPECT_EQ(store.stringValue(u"filter.triggerPrefix"_s), longPrefix);
+    EXPECT_EQ(
+        m_log.messagesStartingWith(u"settings"_s, u"Could not save preferences to "_s).size(), 1);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList { u"preferences.json"_s });
+
+    // The next write that succeeds saves the value the failed one could not.
+    ASSERT_TRUE(store.setBool(u"filter.botsOnly"_s, true));
+    EXPECT_EQ(PreferenceStore(folder()).stringValue(u"filter.triggerPrefix"_s), longPrefix);
+}
+
+TEST_F(PreferenceStoreTest, RemovedKeyIsGoneAfterRestart)
+{
+    {
+        PreferenceStore store(folder());
+        ASSERT_TRUE(store.setBool(u"a"_s, true));
+        ASSERT_TRUE(store.setBool(u"b"_s, true));
+        ASSERT_TRUE(store.remove(u"a"_s));
+    }
+    PreferenceStore store(folder());
+    EXPECT_FALSE(store.contains(u"a"_s));
+    EXPECT_EQ(store.boolValue(u"b"_s), true);
+}
+
+} // namespace
+} // namespace halyard
