@@ -2,6 +2,7 @@
 
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
+#include "settings/tokenvalidation.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -11,11 +12,6 @@
 #include <optional>
 #include <termios.h>
 #include <unistd.h>
-
-#if __has_include("settings/tokenvalidation.h")
-#include "settings/tokenvalidation.h"
-#define HALYARD_HAS_TOKEN_VALIDATION 1
-#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -68,15 +64,11 @@ std::optional<QString> readToken(
     return line.trimmed();
 }
 
-void warnAbout([[maybe_unused]] const QString& token, [[maybe_unused]] bool botField,
-    [[maybe_unused]] QTextStream& err)
+// Advice only: a token Slack would reject is still stored, as the settings window does.
+void warnAbout(const QString& token, TokenField field, QTextStream& err)
 {
-#ifdef HALYARD_HAS_TOKEN_VALIDATION
-    const auto message
-        = tokenValidationMessage(token, botField ? TokenField::bot : TokenField::app);
-    if (message)
+    if (const auto message = tokenValidationMessage(token, field))
         err << u"Warning: "_s << *message << Qt::endl;
-#endif
 }
 
 QString failureLine(const QString& what, const KeychainError& error)
@@ -106,8 +98,8 @@ int setTokens(KeychainService& keychain, QTextStream& in, QTextStream& out, QTex
             << u" token is empty; nothing was stored"_s << Qt::endl;
         return 1;
     }
-    warnAbout(*bot, true, err);
-    warnAbout(*app, false, err);
+    warnAbout(*bot, TokenField::bot, err);
+    warnAbout(*app, TokenField::app, err);
 
     const SlackTokens tokens { *bot, *app };
     if (const auto stored = storeSlackTokens(keychain, tokens); !stored) {

@@ -1,0 +1,183 @@
+#include "common/logcapture.h"
+#include "settings/keychainservice.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <qt6keychain/keychain.h>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+namespace {
+
+// Runs against the session's real Secret Service (scripts/test.sh provides a private, unlocked
+// GNOME Keyring), under a service name of its own that it empties again afterwards.
+class KeychainServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto probe = m_keychain.set(u"probe"_s, u"probe"_s);
+        ASSERT_TRUE(probe.has_value())
+            << "these tests need an unlocked Secret Service on the session bus (run them "
+               "through scripts/test.sh): "
+            << probe.error().description().toStdString() << ", "
+            << probe.error().platformMessage().toStdString();
+        use(u"probe"_s);
+    }
+
+    void TearDown() override
+    {
+        for (const QString& account : std::as_const(m_accounts))
+            (void)m_keychain.remove(account);
+    }
+
+    // Marks an account for removal when the test ends.
+    QString use(const QString& account)
+    {
+        m_accounts.append(account);
+        return account;
+    }
+
+    // How many Secret Service items exist for one account of this test's service.
+    int itemCount(const QString& account) const
+    {
+        qDBusRegisterMetaType<QMap<QString, QString>>();
+        QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s,
+            u"/org/freedesktop/secrets"_s, u"org.freedesktop.Secret.Service"_s, u"SearchItems"_s);
+        call << QVariant::fromValue(
+            QMap<QString, QString> { { u"server"_s, m_service }, { u"user"_s, account } });
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+            return -1;
+        int count = 0;
+        for (const QVariant& paths : reply.arguments())
+            count += int(qdbus_cast<QList<QDBusObjectPath>>(paths).size());
+        return count;
+    }
+
+    const QString m_service
+        = u"com.corvane.Halyard.test-"_s + QUuid::createUuid().toString(QUuid::Id128);
+    KeychainService m_keychain { m_service };
+    QStringList m_accounts;
+    test::LogCapture m_log;
+};
+
+TEST_F(KeychainServiceTest, NeverWrittenAccountIsAbsent)
+{
+    const auto value = m_keychain.get(use(u"never"_s));
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(*value, std::nullopt);
+}
+
+TEST_F(KeychainServiceTest, SecondSetReplacesTheFirstItem)
+{
+    const QString account = use(u"slack.botToken"_s);
+    ASSERT_TRUE(m_keychain.set(u"first"_s, account));
+    ASSERT_TRUE(m_keychain.set(u"second"_s, account));
+    EXPECT_EQ(m_keychain.get(account).value(), u"second"_s);
+    EXPECT_EQ(itemCount(account), 1);
+}
+
+// Values come back exactly: nothing, non-ASCII text, surrounding whitespace, a byte-order mark.
+TEST_F(KeychainServiceTest, ValuesRoundTripExactly)
+{
+    const QString values[] = {
+        QString(),
+        u"ключ ✓ 🚀"_s,
+        u"  padded\n"_s,
+        u"\uFEFFmarked"_s,
+    };
+    const QString account = use(u"value"_s);
+    for (const QString& value : values) {
+        SCOPED_TRACE(value.toStdString());
+        ASSERT_TRUE(m_keychain.set(value, account));
+        const auto read = m_keychain.get(account);
+        ASSERT_TRUE(read.has_value());
+        ASSERT_TRUE(read->has_value());
+        EXPECT_EQ(**read, value);
+        EXPECT_EQ(itemCount(account), 1);
+    }
+}
+
+TEST_F(KeychainServiceTest, RemovingIsIdempotent)
+{
+    const QString account = use(u"slack.appToken"_s);
+    EXPECT_TRUE(m_keychain.remove(account).has_value());
+    ASSERT_TRUE(m_keychain.set(u"value"_s, account));
+    EXPECT_TRUE(m_keychain.remove(account).has_value());
+    EXPECT_EQ(m_keychain.get(account).value(), std::nullopt);
+    EXPECT_EQ(itemCount(account), 0);
+    EXPECT_TRUE(m_keychain.remove(account).has_value());
+}
+
+TEST_F(KeychainServiceTest, ServicesAreKeptApart)
+{
+    const QString account = use(u"shared"_s);
+    ASSERT_TRUE(m_keychain.set(u"mine"_s, account));
+    KeychainService other(m_service + u".other"_s);
+    EXPECT_EQ(other.get(account).value(), std::nullopt);
+}
+
+TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
+{
+    // Planted the way another program could: raw bytes through QtKeychain's binary form.
+    const QString account = use(u"binary"_s);
+    QKeychain::WritePasswordJob job(m_service);
+    job.setAutoDelete(false);
+    job.setKey(account);
+    job.setBinaryData(QByteArray("\xff\xfe\x00x", 4));
+    QEventLoop loop;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    ASSERT_EQ(job.error(), QKeychain::NoError);
+
+    const auto value = m_keychain.get(account);
+    ASSERT_FALSE(value.has_value());
+    EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
+    EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);
+}
+
+// The settings store over the real credential store: saved tokens reach a later store, and
+// clearing removes both items.
+TEST_F(KeychainServiceTest, SettingsStoreTokensOutliveTheStore)
+{
+    use(u"slack.botToken"_s);
+    use(u"slack.appToken"_s);
+    QTemporaryDir folder;
+    const SlackTokens tokens { u"xoxb-"_s + QUuid::createUuid().toString(QUuid::Id128),
+        u"xapp-"_s + QUuid::createUuid().toString(QUuid::Id128) };
+    {
+        PreferenceStore preferences(folder.path());
+        SettingsStore store(m_keychain, preferences);
+        EXPECT_EQ(store.cachedTokens(), std::nullopt);
+        ASSERT_TRUE(store.saveTokens(tokens.botToken, tokens.appToken).has_value());
+    }
+    {
+        PreferenceStore preferences(folder.path());
+        SettingsStore store(m_keychain, preferences);
+        EXPECT_TRUE(store.cachedTokens() == tokens);
+        ASSERT_TRUE(store.clearTokens().has_value());
+        EXPECT_EQ(itemCount(u"slack.botToken"_s) + itemCount(u"slack.appToken"_s), 0);
+    }
+    PreferenceStore preferences(folder.path());
+    SettingsStore store(m_keychain, preferences);
+    EXPECT_EQ(store.cachedTokens(), std::nullopt);
+    for (const auto& line : m_log.lines()) {
+        EXPECT_FALSE(
+            line.message.contains(tokens.botToken) || line.message.contains(tokens.appToken));
+    }
+}
+
+} // namespace
+} // namespace halyard

@@ -1,0 +1,169 @@
+#include "settings/keychainservice.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Drives "halyard tokens …" as a separate process against a Secret Service name of the test's
+// own, then checks what a fresh settings store in this process reads back.
+class TokensCommandTest : public ::testing::Test {
+protected:
+    void TearDown() override { (void)deleteSlackTokens(m_keychain); }
+
+    Outcome run(const QStringList& words, const QByteArray& input = {},
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(HALYARD_BINARY),
+            QStringList { u"tokens"_s } + words
+                + QStringList { u"--keychain-service"_s, m_keychain.service() });
+        if (!process.waitForStarted())
+            return {};
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(60000))
+            process.kill();
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError()) };
+    }
+
+    std::optional<SlackTokens> storedTokens()
+    {
+        PreferenceStore preferences(m_folder.path());
+        SettingsStore store(m_keychain, preferences);
+        return store.cachedTokens();
+    }
+
+    static QString madeUpToken(const QString& prefix)
+    {
+        return prefix + QUuid::createUuid().toString(QUuid::Id128);
+    }
+
+    // Neither output may ever hold a whole token.
+    static void expectNoToken(const Outcome& outcome, const SlackTokens& tokens)
+    {
+        for (const QString& token : { tokens.botToken, tokens.appToken }) {
+            EXPECT_FALSE(outcome.out.contains(token));
+            EXPECT_FALSE(outcome.err.contains(token));
+        }
+    }
+
+    KeychainService m_keychain { u"com.corvane.Halyard.test-"_s
+        + QUuid::createUuid().toString(QUuid::Id128) };
+    QTemporaryDir m_folder;
+};
+
+TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
+{
+    const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
+    const Outcome outcome = run({ u"set"_s },
+        "  " + tokens.botToken.toUtf8() + " \r\n\t" + tokens.appToken.toUtf8() + "\n");
+
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out,
+        u"Stored bot token "_s + tokens.botToken.left(9) + u"… and app-level token "_s
+            + tokens.appToken.left(9) + u"…\n"_s);
+    EXPECT_EQ(outcome.err, QString());
+    expectNoToken(outcome, tokens);
+    EXPECT_TRUE(storedTokens() == tokens);
+}
+
+TEST_F(TokensCommandTest, SwappedTokensAreStoredWithWarnings)
+{
+    const SlackTokens swapped { madeUpToken(u"xapp-"_s), madeUpToken(u"xoxb-"_s) };
+    const Outcome outcome
+        = run({ u"set"_s }, (swapped.botToken + u'\n' + swapped.appToken).toUtf8());
+
+    EXPECT_EQ(outcome.exitCode, 0);
+    const QStringList warnings = outcome.err.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(warnings.size(), 2) << outcome.err.toStdString();
+    EXPECT_TRUE(warnings[0].startsWith(u"Warning: That's the App-Level Token"_s));
+    EXPECT_TRUE(warnings[1].startsWith(u"Warning: That's the Bot token"_s));
+    expectNoToken(outcome, swapped);
+    EXPECT_TRUE(storedTokens() == swapped);
+}
+
+TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
+{
+    const SlackTokens kept { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
+    ASSERT_TRUE(storeSlackTokens(m_keychain, kept).has_value());
+    const QString other = madeUpToken(u"xoxb-"_s);
+    const QByteArray inputs[] = {
+        QByteArray(),
+        other.toUtf8(),
+        other.toUtf8() + "\n   \n",
+        "\n" + other.toUtf8() + "\n",
+    };
+    for (const QByteArray& input : inputs) {
+        SCOPED_TRACE(input.size());
+        const Outcome outcome = run({ u"set"_s }, input);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s)) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.contains(u"nothing was stored"_s));
+        EXPECT_FALSE(outcome.err.contains(other));
+        EXPECT_TRUE(storedTokens() == kept);
+    }
+}
+
+TEST_F(TokensCommandTest, ClearDeletesBothTokensAndSucceedsWhenNoneAreStored)
+{
+    ASSERT_TRUE(storeSlackTokens(m_keychain, { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) }));
+    for (int round = 0; round < 2; ++round) {
+        const Outcome outcome = run({ u"clear"_s });
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+        EXPECT_EQ(outcome.out, u"Tokens cleared.\n"_s);
+        EXPECT_EQ(storedTokens(), std::nullopt);
+    }
+}
+
+TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
+{
+    QTemporaryDir nowhere;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + nowhere.filePath(u"bus"_s));
+    const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
+    const QByteArray input = (tokens.botToken + u'\n' + tokens.appToken + u'\n').toUtf8();
+
+    const Outcome outcomes[] = {
+        run({ u"set"_s }, input, environment),
+        run({ u"clear"_s }, {}, environment),
+    };
+    for (const Outcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.out, QString());
+        EXPECT_EQ(outcome.err.count(u'\n'), 1) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.contains(u"Secret Service (org.freedesktop.secrets"_s));
+        EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
+        expectNoToken(outcome, tokens);
+    }
+}
+
+TEST_F(TokensCommandTest, UnknownSubcommandFails)
+{
+    for (const QStringList& words :
+        { QStringList {}, QStringList { u"show"_s }, QStringList { u"set"_s, u"now"_s } }) {
+        const Outcome outcome = run(words);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(outcome.err.contains(u"halyard tokens set"_s));
+    }
+}
+
+} // namespace
+} // namespace halyard
