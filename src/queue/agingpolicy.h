@@ -11,8 +11,8 @@ namespace halyard {
 // How far one alert has aged; the order of the values is the order of aging.
 enum class AgeStage : int { fresh = 0, aging = 1, stale = 2, overdue = 3 };
 
-inline constexpr AgeStage kAllAgeStages[] = { AgeStage::fresh, AgeStage::aging, AgeStage::stale,
-    AgeStage::overdue };
+inline constexpr AgeStage kAllAgeStages[]
+    = { AgeStage::fresh, AgeStage::aging, AgeStage::stale, AgeStage::overdue };
 
 // Stage thresholds in seconds of age. Any three numbers are accepted; the settings editors keep
 // them ordered and at least a minute apart.

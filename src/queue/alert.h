@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/jsonreader.h"
+
+#include <QJsonObject>
+#include <QMetaType>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace halyard {
+
+// Seconds since 2001-01-01 00:00:00 UTC. The queue file stores posting times on this scale, so
+// the program keeps them on it too and converts only at the edges.
+using ReferenceTime = double;
+
+inline constexpr qint64 kUnixToReferenceOffset = 978'307'200;
+
+ReferenceTime referenceTimeFromUnix(double unixSeconds);
+ReferenceTime currentReferenceTime();
+
+// One Slack message that passed the filter and waits for acknowledgement. Identified by `id`
+// ("<channelId>:<ts>") alone; value equality compares every field.
+struct Alert {
+    QString id;
+    QString channelId;
+    QString ts;
+    std::optional<QString> userId;
+    QString text;
+    ReferenceTime receivedAt = 0;
+    std::optional<QUrl> permalink;
+
+    static QString makeId(const QString& channelId, const QString& ts);
+
+    QJsonObject toJson() const;
+    static json::Decoded<Alert> fromJson(const QJsonValue& value, const QString& path = {});
+
+    friend bool operator==(const Alert&, const Alert&) = default;
+};
+
+size_t qHash(const Alert& alert, size_t seed = 0) noexcept;
+
+} // namespace halyard
+
+Q_DECLARE_METATYPE(halyard::Alert)

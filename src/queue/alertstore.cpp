@@ -1,0 +1,107 @@
+#include "queue/alertstore.h"
+
+#include "common/logging.h"
+
+#include <algorithm>
+
+namespace halyard {
+
+AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* parent)
+    : QObject(parent)
+    , m_persistence(std::move(persistence))
+{
+    if (!m_persistence)
+        return;
+    // A file that fails to load leaves the queue empty; the persistence keeps it aside.
+    if (auto state = m_persistence->load()) {
+        m_alerts = std::move(state->alerts);
+        m_highWaterByChannel = std::move(state->highWaterByChannel);
+    }
+}
+
+void AlertStore::setAgingPolicy(const AgingPolicy& policy)
+{
+    if (policy == m_agingPolicy)
+        return;
+    m_agingPolicy = policy;
+    emit agingPolicyChanged();
+}
+
+bool AlertStore::advanceHighWaterMark(const QString& channelId, const QString& ts)
+{
+    auto it = m_highWaterByChannel.find(channelId);
+    if (it == m_highWaterByChannel.end()) {
+        m_highWaterByChannel.insert(channelId, ts);
+        return true;
+    }
+    // Plain string order, which matches numeric order for Slack timestamps of equal width.
+    if (*it == ts || QStringView(*it).compare(ts) > 0)
+        return false;
+    *it = ts;
+    return true;
+}
+
+void AlertStore::enqueue(const Alert& alert)
+{
+    if (advanceHighWaterMark(alert.channelId, alert.ts))
+        emit highWaterByChannelChanged();
+
+    const bool queued = std::ranges::any_of(
+        m_alerts, [&](const Alert& queuedAlert) { return queuedAlert.id == alert.id; });
+    if (queued) {
+        qCDebug(lcAlerts, "Dedup hit (already enqueued): %s", qUtf8Printable(alert.id));
+        return;
+    }
+    m_alerts.append(alert);
+    std::ranges::stable_sort(m_alerts, std::less<> {}, &Alert::receivedAt);
+    qCDebug(lcAlerts, "Enqueued: %s queueDepth=%lld", qUtf8Printable(alert.id),
+        static_cast<long long>(m_alerts.size()));
+    emit alertsChanged();
+    save();
+}
+
+qsizetype AlertStore::removeById(const QString& id)
+{
+    const qsizetype removed
+        = m_alerts.removeIf([&](const Alert& queued) { return queued.id == id; });
+    if (removed > 0)
+        emit alertsChanged();
+    return removed;
+}
+
+void AlertStore::acknowledge(const Alert& alert)
+{
+    removeById(alert.id);
+    save();
+}
+
+void AlertStore::removeBySource(const QString& channelId, const QString& ts)
+{
+    const QString key = Alert::makeId(channelId, ts);
+    if (removeById(key) == 0) {
+        qCDebug(lcAlerts, "removeBySource no-op (not in queue): %s", qUtf8Printable(key));
+        return;
+    }
+    qCInfo(lcAlerts, "Removed by source reaction: %s queueDepth=%lld", qUtf8Printable(key),
+        static_cast<long long>(m_alerts.size()));
+    save();
+}
+
+QList<AgeStage> AlertStore::stages(ReferenceTime now) const
+{
+    QList<AgeStage> out;
+    out.reserve(m_alerts.size());
+    for (const Alert& alert : m_alerts)
+        out.append(m_agingPolicy.stageForAge(now - alert.receivedAt));
+    return out;
+}
+
+void AlertStore::save()
+{
+    if (!m_persistence)
+        return;
+    // A failed save is not fatal: memory stays intact and the next change writes everything.
+    (void)m_persistence->save({ m_alerts, m_highWaterByChannel });
+}
+
+} // namespace halyard
