@@ -105,6 +105,12 @@ Decoded<Event::Block> decodeBlock(const QJsonValue& value, const QString& path, 
 
 } // namespace
 
+bool operator==(const SlackEventDTO::Block& a, const SlackEventDTO::Block& b)
+{
+    return a.type == b.type && a.text == b.text && a.elements == b.elements
+        && a.plainText == b.plainText && a.url == b.url;
+}
+
 json::Decoded<SlackEventDTO> decodeSlackEventDTO(const QJsonValue& value, const QString& path)
 {
     return json::decodeObject<SlackEventDTO>(value, path, [](ObjectReader& r) {

@@ -71,7 +71,9 @@ struct SlackEventDTO {
         std::optional<QString> plainText;
         std::optional<QString> url;
 
-        friend bool operator==(const Block&, const Block&) = default;
+        // Written out: a defaulted comparison of a record that holds a list of itself makes
+        // QList's equality check its element type while that type is still incomplete.
+        friend bool operator==(const Block& a, const Block& b);
     };
 
     // Blocks nested deeper than this (a top-level block is level 1) are read without their
