@@ -1,7 +1,4 @@
-#include "common/logcapture.h"
 #include "settings/keychainservice.h"
-#include "settings/preferencestore.h"
-#include "settings/settingsstore.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -9,7 +6,6 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QUuid>
 #include <qt6keychain/keychain.h>
 
@@ -69,7 +65,6 @@ protected:
         = u"com.corvane.Halyard.test-"_s + QUuid::createUuid().toString(QUuid::Id128);
     KeychainService m_keychain { m_service };
     QStringList m_accounts;
-    test::LogCapture m_log;
 };
 
 TEST_F(KeychainServiceTest, NeverWrittenAccountIsAbsent)
@@ -120,14 +115,6 @@ TEST_F(KeychainServiceTest, RemovingIsIdempotent)
     EXPECT_TRUE(m_keychain.remove(account).has_value());
 }
 
-TEST_F(KeychainServiceTest, ServicesAreKeptApart)
-{
-    const QString account = use(u"shared"_s);
-    ASSERT_TRUE(m_keychain.set(u"mine"_s, account));
-    KeychainService other(m_service + u".other"_s);
-    EXPECT_EQ(other.get(account).value(), std::nullopt);
-}
-
 TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
 {
     // Planted the way another program could: raw bytes through QtKeychain's binary form.
@@ -146,37 +133,6 @@ TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
     ASSERT_FALSE(value.has_value());
     EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
     EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);
-}
-
-// The settings store over the real credential store: saved tokens reach a later store, and
-// clearing removes both items.
-TEST_F(KeychainServiceTest, SettingsStoreTokensOutliveTheStore)
-{
-    use(u"slack.botToken"_s);
-    use(u"slack.appToken"_s);
-    QTemporaryDir folder;
-    const SlackTokens tokens { u"xoxb-"_s + QUuid::createUuid().toString(QUuid::Id128),
-        u"xapp-"_s + QUuid::createUuid().toString(QUuid::Id128) };
-    {
-        PreferenceStore preferences(folder.path());
-        SettingsStore store(m_keychain, preferences);
-        EXPECT_EQ(store.cachedTokens(), std::nullopt);
-        ASSERT_TRUE(store.saveTokens(tokens.botToken, tokens.appToken).has_value());
-    }
-    {
-        PreferenceStore preferences(folder.path());
-        SettingsStore store(m_keychain, preferences);
-        EXPECT_TRUE(store.cachedTokens() == tokens);
-        ASSERT_TRUE(store.clearTokens().has_value());
-        EXPECT_EQ(itemCount(u"slack.botToken"_s) + itemCount(u"slack.appToken"_s), 0);
-    }
-    PreferenceStore preferences(folder.path());
-    SettingsStore store(m_keychain, preferences);
-    EXPECT_EQ(store.cachedTokens(), std::nullopt);
-    for (const auto& line : m_log.lines()) {
-        EXPECT_FALSE(
-            line.message.contains(tokens.botToken) || line.message.contains(tokens.appToken));
-    }
 }
 
 } // namespace

@@ -155,15 +155,5 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
     }
 }
 
-TEST_F(TokensCommandTest, UnknownSubcommandFails)
-{
-    for (const QStringList& words :
-        { QStringList {}, QStringList { u"show"_s }, QStringList { u"set"_s, u"now"_s } }) {
-        const Outcome outcome = run(words);
-        EXPECT_EQ(outcome.exitCode, 1);
-        EXPECT_TRUE(outcome.err.contains(u"halyard tokens set"_s));
-    }
-}
-
 } // namespace
 } // namespace halyard
