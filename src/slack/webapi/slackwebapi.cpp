@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <coroutine>
 #include <memory>
 
@@ -216,6 +217,14 @@ QCoro::Task<SlackResult<QJsonObject>> SlackWebAPI::sendForObject(
     const QPointer<QNetworkAccessManager> network = m_network;
     const Config config { m_baseUrl, m_transferTimeout };
     const RetryPolicy retry = m_retryPolicy;
+
+    // Qt copies header values verbatim: a line break in a token would start headers of its own.
+    const bool unsafeToken = std::any_of(token.cbegin(), token.cend(),
+        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    if (unsafeToken) {
+        co_return std::unexpected(SlackError::authFailed(
+            u"the token contains a line break or another control character"_s));
+    }
 
     for (int attempt = 1;; ++attempt) {
         if (cancel.isCancelled())

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTcpSocket>
+
+namespace halyard::test {
+
+// What the fake server received on a Socket Mode connection: a whole data message (fragments
+// joined) or one control frame.
+struct ReceivedFrame {
+    enum class Kind { text, binary, ping, pong, close };
+
+    int connection = 0; // 1 for the first Socket Mode connection of the server, and so on
+    Kind kind = Kind::text;
+    QByteArray payload; // a close frame's payload starts with its two-byte code
+    qint64 receivedAtMs = 0; // on the server's monotonic clock
+
+    // The close code of a close frame, 1005 when it carried none.
+    quint16 closeCode() const;
+};
+
+// The server end of one WebSocket (RFC 6455) after the upgrade: reads the client's masked
+// frames, writes unmasked ones. Written here rather than taken from QWebSocketServer so a test
+// can leave pings unanswered and drop the connection without a close frame.
+class FakeSocketConnection : public QObject {
+    Q_OBJECT
+public:
+    // Takes over the socket; `leftover` holds bytes that arrived after the upgrade request.
+    FakeSocketConnection(int number, QTcpSocket* socket, const QElapsedTimer& clock,
+        QByteArray leftover, QObject* parent = nullptr);
+    ~FakeSocketConnection() override;
+
+    int number() const { return m_number; }
+    bool isOpen() const;
+
+    void setAnswerPings(bool answer) { m_answerPings = answer; }
+
+    void sendText(const QByteArray& utf8);
+    void sendBinary(const QByteArray& bytes);
+    void sendPing(const QByteArray& payload = {});
+    // Starts the closing handshake; the TCP connection ends when the client answers.
+    void close(quint16 code = 1000, const QByteArray& reason = {});
+    // Ends the TCP connection at once, without a close frame.
+    void drop();
+
+signals:
+    void frameReceived(const halyard::test::ReceivedFrame& frame);
+    void disconnected();
+
+private:
+    void readFrames();
+    bool takeFrame();
+    void writeFrame(quint8 opcode, const QByteArray& payload);
+    void failProtocol(quint16 code);
+
+    int m_number;
+    QPointer<QTcpSocket> m_socket;
+    QElapsedTimer m_clock;
+    QByteArray m_buffer;
+    QByteArray m_fragments;
+    ReceivedFrame::Kind m_fragmentKind = ReceivedFrame::Kind::text;
+    bool m_inFragments = false;
+    bool m_answerPings = true;
+    bool m_closeSent = false;
+    bool m_gone = false;
+};
+
+} // namespace halyard::test

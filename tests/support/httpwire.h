@@ -1,0 +1,35 @@
+#pragma once
+
+#include "support/recordedrequest.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <utility>
+#include <variant>
+
+// The fake server's HTTP/1.1 on the wire: reading one request from the bytes received so far,
+// and writing one response.
+namespace halyard::test::http {
+
+inline constexpr qsizetype kMaxHeaderBytes = 64 * 1024;
+inline constexpr qsizetype kMaxBodyBytes = 8 * 1024 * 1024;
+
+struct Incomplete { };
+struct Malformed {
+    int status; // 400, 411, 413, 431, 501
+    QByteArray reason;
+};
+using ParseResult = std::variant<Incomplete, Malformed, RecordedRequest>;
+
+// Reads one request from the front of `buffer`, removing its bytes when complete. The request
+// has no receivedAtMs yet.
+ParseResult takeRequest(QByteArray& buffer);
+
+QByteArray reasonPhrase(int status);
+
+// A complete response that closes the connection afterwards, so the client never reuses it.
+QByteArray response(int status, const QByteArray& body, const QByteArray& contentType,
+    const QList<std::pair<QByteArray, QByteArray>>& extraHeaders = {});
+
+} // namespace halyard::test::http
