@@ -1,0 +1,106 @@
+#include "common/logcapture.h"
+#include "slack/webapi/slackwebapi.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+namespace {
+
+TEST(MakeRequestTest, PathQueryAndMethodDecideUrlAndBody)
+{
+    struct Case {
+        QString pathAndQuery;
+        QByteArray method;
+        QByteArray url;
+        std::optional<QByteArray> body;
+        QByteArray contentType;
+    };
+    const QByteArray json = "application/json; charset=utf-8";
+    const QByteArray form = "application/x-www-form-urlencoded; charset=utf-8";
+    const Case cases[] = {
+        { u"auth.test"_s, "POST", "https://slack.com/api/auth.test", std::nullopt, json },
+        { u"users.info?user=U1"_s, "GET", "https://slack.com/api/users.info?user=U1", std::nullopt,
+            json },
+        { u"reactions.add?channel=C1&name=x"_s, "POST", "https://slack.com/api/reactions.add",
+            "channel=C1&name=x", form },
+        { u"bots.info?"_s, "GET", "https://slack.com/api/bots.info", std::nullopt, json },
+        { u"?user=U1"_s, "GET", "https://slack.com/api/user=U1", std::nullopt, json },
+        { u"a??b=1"_s, "GET", "https://slack.com/api/a??b=1", std::nullopt, json },
+        { u"users.conversations?types=public_channel,private_channel&limit=1000"_s, "GET",
+            "https://slack.com/api/"
+            "users.conversations?types=public_channel,private_channel&limit=1000",
+            std::nullopt, json },
+    };
+    const SlackWebAPI api(nullptr, QUrl(u"https://slack.com/api/"_s));
+    for (const Case& c : cases) {
+        const auto request = api.makeRequest(c.pathAndQuery, u"xoxb-1"_s, c.method);
+        EXPECT_EQ(request.request.url().toEncoded(), c.url) << qPrintable(c.pathAndQuery);
+        EXPECT_EQ(request.body, c.body) << qPrintable(c.pathAndQuery);
+        EXPECT_EQ(request.method, c.method);
+        EXPECT_EQ(request.request.rawHeader("Content-Type"), c.contentType);
+        EXPECT_EQ(request.request.rawHeader("Authorization"), "Bearer xoxb-1");
+        EXPECT_EQ(request.request.transferTimeout(), 60000);
+    }
+}
+
+TEST(MakeRequestTest, TheMethodBecomesOnePathComponentOfTheBase)
+{
+    for (const char* base : { "http://127.0.0.1:8080/api/", "http://127.0.0.1:8080/api" }) {
+        const SlackWebAPI api(nullptr, QUrl(QString::fromLatin1(base)), std::chrono::seconds(3));
+        const auto request = api.makeRequest(u"auth.test"_s, u"t"_s, "POST");
+        EXPECT_EQ(request.request.url().toEncoded(), "http://127.0.0.1:8080/api/auth.test") << base;
+        EXPECT_EQ(request.request.transferTimeout(), 3000);
+    }
+}
+
+TEST(MakeRequestTest, QueryValuesAreEncodedSoTheyCannotAddParameters)
+{
+    struct Case {
+        QString value;
+        QString encoded;
+    };
+    const Case cases[] = {
+        { u"C0123ABCD"_s, u"C0123ABCD"_s },
+        { u"1700000000.000100"_s, u"1700000000.000100"_s },
+        { u"white_check_mark"_s, u"white_check_mark"_s },
+        { u"skin-tone-2~"_s, u"skin-tone-2~"_s },
+        { u"!$'()*,;:@/?"_s, u"!$'()*,;:@/?"_s },
+        { u"thumbs up"_s, u"thumbs%20up"_s },
+        { u"+1"_s, u"%2B1"_s },
+        { u"a&b=c#d%e"_s, u"a%26b%3Dc%23d%25e"_s },
+        { u"über"_s, u"%C3%BCber"_s },
+        { u"\r\n"_s, u"%0D%0A"_s },
+        { u""_s, u""_s },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SlackWebAPI::encodeQueryValue(c.value), c.encoded) << qPrintable(c.value);
+}
+
+TEST(MakeRequestTest, TheEnvironmentMayPointTheClientElsewhere)
+{
+    const QByteArray saved = qgetenv("HALYARD_SLACK_API_URL");
+    struct Case {
+        QByteArray value;
+        QString url;
+        bool logged;
+    };
+    const Case cases[] = {
+        { "", u"https://slack.com/api/"_s, false },
+        { "http://127.0.0.1:4567/api/", u"http://127.0.0.1:4567/api/"_s, false },
+        { "ftp://example.com/api/", u"https://slack.com/api/"_s, true },
+        { "not a url", u"https://slack.com/api/"_s, true },
+    };
+    for (const Case& c : cases) {
+        test::LogCapture log;
+        qputenv("HALYARD_SLACK_API_URL", c.value);
+        EXPECT_EQ(SlackWebAPI::defaultBaseUrl().toString(), c.url) << c.value.constData();
+        EXPECT_EQ(log.messagesStartingWith(u"slack"_s, u"Ignoring HALYARD_SLACK_API_URL"_s).size(),
+            c.logged ? 1 : 0);
+    }
+    qputenv("HALYARD_SLACK_API_URL", saved);
+}
+
+} // namespace
+} // namespace halyard

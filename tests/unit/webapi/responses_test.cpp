@@ -1,0 +1,104 @@
+#include "slack/webapi/responses.h"
+
+#include <QJsonDocument>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard::webapi {
+namespace {
+
+QJsonValue parse(const char* json)
+{
+    return QJsonDocument::fromJson(QByteArray(json)).object();
+}
+
+TEST(ResponsesTest, DisplayNameTakesTheFirstUsefulName)
+{
+    struct Case {
+        const char* json;
+        QString expected;
+    };
+    const Case cases[] = {
+        { R"({"id":"U1","name":"ada","real_name":"Ada L","profile":{"display_name":"Countess","real_name":"Ada P"}})",
+            u"Countess"_s },
+        { R"({"id":"U1","name":"ada","real_name":"Ada L","profile":{"display_name":"","real_name":"Ada P"}})",
+            u"Ada P"_s },
+        { R"({"id":"U1","name":"ada","real_name":"Ada L","profile":{"display_name":null,"real_name":""}})",
+            u"Ada L"_s },
+        { R"({"id":"U1","name":"ada","real_name":"","profile":{}})", u"ada"_s },
+        { R"({"id":"U1","name":""})", u""_s },
+        { R"({"id":"U1"})", u"U1"_s },
+    };
+    for (const Case& c : cases) {
+        const auto user = SlackUser::decode(parse(c.json));
+        ASSERT_TRUE(user) << c.json;
+        EXPECT_EQ(user->displayName(), c.expected) << c.json;
+    }
+}
+
+template <typename T> json::Decoded<bool> decodes(const QJsonValue& value)
+{
+    const auto decoded = T::decode(value);
+    if (!decoded)
+        return std::unexpected(decoded.error());
+    return true;
+}
+
+TEST(ResponsesTest, RecordsFailWithTheKeyPathOfTheFirstBadValue)
+{
+    struct Case {
+        json::Decoded<bool> (*decode)(const QJsonValue&);
+        const char* json;
+        QString error; // empty: decodes
+    };
+    const Case cases[] = {
+        { &decodes<AuthTestResponse>, R"({})", u"ok: missing required value"_s },
+        { &decodes<AuthTestResponse>, R"({"ok":true,"team":null,"extra":[1]})", {} },
+        { &decodes<UsersConversationsResponse>,
+            R"({"ok":true,"channels":[{"id":"C1","name":"a"},{"id":"C2"}]})",
+            u"channels[1].name: missing required value"_s },
+        { &decodes<UsersConversationsResponse>,
+            R"({"ok":true,"channels":[{"id":"C1","name":"a","is_private":"no"}]})",
+            u"channels[0].is_private: expected a boolean"_s },
+        { &decodes<UsersInfoResponse>, R"({"ok":true,"user":{"name":"ada"}})",
+            u"user.id: missing required value"_s },
+        { &decodes<UsersInfoResponse>, R"({"ok":true,"user":{"id":"U1","profile":"none"}})",
+            u"user.profile: expected an object"_s },
+        { &decodes<BotsInfoResponse>, R"({"ok":true,"bot":{"app_id":5}})",
+            u"bot.app_id: expected a string"_s },
+        { &decodes<ConversationsHistoryResponse>,
+            R"({"ok":true,"messages":[],"has_more":null,"response_metadata":{"next_cursor":""}})",
+            {} },
+        { &decodes<ConversationsHistoryResponse>,
+            R"({"ok":true,"response_metadata":{"next_cursor":1}})",
+            u"response_metadata.next_cursor: expected a string"_s },
+        { &decodes<ReactionsGetResponse>, R"({"ok":true,"message":{"text":"no type"}})",
+            u"message.type: missing required value"_s },
+        { &decodes<ReactionsAddResponse>, R"({"ok":false,"error":["already_reacted"]})",
+            u"error: expected a string"_s },
+    };
+    for (const Case& c : cases) {
+        const auto result = c.decode(parse(c.json));
+        if (c.error.isEmpty())
+            EXPECT_TRUE(result) << c.json << ": " << qPrintable(result.error().description());
+        else if (result)
+            ADD_FAILURE() << c.json << " decoded";
+        else
+            EXPECT_EQ(result.error().description(), c.error) << c.json;
+    }
+}
+
+TEST(ResponsesTest, ChannelsDifferByEveryField)
+{
+    const Channel plain { u"C1"_s, u"alerts"_s, std::nullopt };
+    const QSet<Channel> set { plain, Channel { u"C1"_s, u"alerts"_s, false },
+        Channel { u"C1"_s, u"alerts"_s, true }, Channel { u"C1"_s, u"other"_s, std::nullopt },
+        Channel { u"C2"_s, u"alerts"_s, std::nullopt }, plain };
+    EXPECT_EQ(set.size(), 5);
+}
+
+} // namespace
+} // namespace halyard::webapi
