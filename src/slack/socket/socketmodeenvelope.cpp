@@ -1,5 +1,8 @@
 #include "slack/socket/socketmodeenvelope.h"
 
+#include "slack/fastslackeventreader.h"
+#include "slack/strictjsoncursor.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
@@ -17,6 +20,68 @@ json::Decoded<SocketModeEnvelope::EventsApiPayload> SocketModeEnvelope::EventsAp
 }
 
 json::Decoded<SocketModeEnvelope> SocketModeEnvelope::decode(const QByteArray& frame)
+{
+    if (auto envelope = decodeFast(frame))
+        return std::move(*envelope);
+    return decodeGeneral(frame);
+}
+
+std::optional<SocketModeEnvelope> SocketModeEnvelope::decodeFast(QByteArrayView frame)
+{
+    using namespace strictjson;
+    StrictJsonCursor c(frame);
+    SeenKeys seen;
+    std::optional<QString> type;
+    std::optional<QString> envelopeId;
+    std::optional<QString> reason;
+    std::optional<qint64> numConnections;
+    std::optional<SlackEventDTO> event;
+    bool hasPayload = false;
+    const bool read = readObject(c, [&](QByteArrayView key) {
+        if (key == "type")
+            return seen.firstTime(c, 0) && readOptionalString(c, type);
+        if (key == "envelope_id")
+            return seen.firstTime(c, 1) && readOptionalString(c, envelopeId);
+        if (key == "num_connections")
+            return seen.firstTime(c, 2) && readOptionalInt64(c, numConnections);
+        if (key == "reason")
+            return seen.firstTime(c, 3) && readOptionalString(c, reason);
+        if (key == "payload") {
+            if (!seen.firstTime(c, 4))
+                return false;
+            if (c.takeNull())
+                return c.ok();
+            hasPayload = true;
+            SeenKeys seenInPayload;
+            return readObject(c, [&](QByteArrayView payloadKey) {
+                if (payloadKey != "event")
+                    return c.skipValue();
+                if (!seenInPayload.firstTime(c, 0))
+                    return false;
+                if (c.takeNull())
+                    return c.ok();
+                event.emplace();
+                return readSlackEventDTO(c, *event);
+            });
+        }
+        return c.skipValue();
+    });
+    if (!read || !c.atEnd() || !type)
+        return std::nullopt;
+
+    if (*type == u"hello"_s)
+        return SocketModeEnvelope { Hello { numConnections } };
+    if (*type == u"events_api"_s) {
+        if (!envelopeId || !hasPayload || !event)
+            return std::nullopt;
+        return SocketModeEnvelope { EventsApi { std::move(*envelopeId), std::move(*event) } };
+    }
+    if (*type == u"disconnect"_s)
+        return SocketModeEnvelope { Disconnect { std::move(reason) } };
+    return SocketModeEnvelope { Other { std::move(*type) } };
+}
+
+json::Decoded<SocketModeEnvelope> SocketModeEnvelope::decodeGeneral(const QByteArray& frame)
 {
     const auto object = json::parseObject(frame);
     if (!object)

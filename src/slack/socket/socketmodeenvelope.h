@@ -4,6 +4,7 @@
 #include "slack/slackevent.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -56,6 +57,13 @@ struct SocketModeEnvelope {
     // key, a wrong JSON type or an event that does not decode fail the whole envelope; the
     // error's description names the key path.
     static json::Decoded<SocketModeEnvelope> decode(const QByteArray& frame);
+
+    // decode() tries the fast path first and falls back to the general parser whenever the
+    // fast path gives up (unusual JSON, wrong types, errors). The fast path never decides
+    // differently from the general one; both are public so tests and fuzzers can hold it to
+    // that.
+    static std::optional<SocketModeEnvelope> decodeFast(QByteArrayView frame);
+    static json::Decoded<SocketModeEnvelope> decodeGeneral(const QByteArray& frame);
 
     // The text of the frame that acknowledges an envelope: {"envelope_id":"<id>"} and nothing
     // else.
