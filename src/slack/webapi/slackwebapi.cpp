@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <coroutine>
 #include <memory>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -32,20 +33,18 @@ public:
 
     void await_suspend(std::coroutine_handle<> awaiting)
     {
+        // Both connections live as long as the reply; the flag keeps the later one quiet.
         auto done = std::make_shared<bool>(false);
-        auto connections
-            = std::make_shared<std::pair<QMetaObject::Connection, QMetaObject::Connection>>();
-        auto resume = [awaiting, done, connections] {
-            if (*done)
+        auto resume = [awaiting, done] {
+            if (std::exchange(*done, true))
                 return;
-            *done = true;
-            QObject::disconnect(connections->first);
-            QObject::disconnect(connections->second);
             awaiting.resume();
         };
-        connections->first = QObject::connect(m_reply, &QNetworkReply::finished, resume);
-        connections->second = QObject::connect(m_reply, &QObject::destroyed, [resume] {
-            QMetaObject::invokeMethod(QCoreApplication::instance(), resume, Qt::QueuedConnection);
+        QObject::connect(m_reply, &QNetworkReply::finished, resume);
+        QObject::connect(m_reply, &QObject::destroyed, [resume, done] {
+            if (!*done)
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), resume, Qt::QueuedConnection);
         });
     }
 

@@ -170,6 +170,19 @@ TEST_F(RetryTest, AnAlreadyCancelledCallSendsNothing)
     EXPECT_TRUE(slack.requests().isEmpty());
 }
 
+TEST_F(RetryTest, ACallWhoseNetworkManagerGoesAwayEndsInsteadOfHanging)
+{
+    slack.script(u"auth.test"_s, FakeReply::hang());
+    auto* manager = new QNetworkAccessManager;
+    const SlackWebAPI api(manager, slack.apiUrl(), 30s, kFastRetry);
+    QObject::connect(&slack, &FakeSlack::requestReceived, manager, &QObject::deleteLater);
+    const auto result = run(api.authTest(botToken()));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind(), SlackError::Kind::transport);
+    EXPECT_FALSE(result.error().isTransient());
+    EXPECT_EQ(slack.requests().size(), 1);
+}
+
 TEST_F(RetryTest, ConcurrentCallsEachGetTheirOwnAnswer)
 {
     for (const char* id : { "U1", "U2", "U3" })
