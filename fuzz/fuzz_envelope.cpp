@@ -1,0 +1,43 @@
+// Socket Mode frames: decoding must never crash, and the fast path must never answer
+// differently from the general parser. Whatever decodes is classified and rendered too.
+#include "slack/classifyevent.h"
+#include "slack/socket/socketmodeenvelope.h"
+
+#include <QLoggingCategory>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace halyard;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    QLoggingCategory::setFilterRules(u"com.corvane.Halyard.*.debug=false"_s);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray frame(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto fast = SocketModeEnvelope::decodeFast(frame);
+    const auto general = SocketModeEnvelope::decodeGeneral(frame);
+    if (fast && (!general || !(*fast == *general)))
+        abort();
+    if (!general) {
+        if (general.error().description().isEmpty())
+            abort();
+        return 0;
+    }
+    if (const auto* events = std::get_if<SocketModeEnvelope::EventsApi>(&general->value)) {
+        const QString ack = SocketModeEnvelope::encodeAcknowledgement(events->envelopeId);
+        if (!ack.startsWith(u"{\"envelope_id\":"_s) && ack != u"{}"_s)
+            abort();
+        if (auto classified = classifyEvent(events->event)) {
+            if (const auto* message = std::get_if<MessageEvent>(&*classified))
+                (void)message->timestampDate();
+        }
+        (void)MessageEvent::fromEvent(events->event, u"C1"_s);
+    }
+    return 0;
+}
