@@ -22,7 +22,7 @@ namespace {
 // Lets tests work on a credential-store service of their own instead of the user's tokens.
 const QString kServiceOption = u"keychain-service"_s;
 
-// Turns terminal echo off while a token is typed, so the token never shows on screen.
+// Turns terminal echo off while tokens are typed, so they never show on screen.
 class EchoOff {
 public:
     explicit EchoOff(bool active)
@@ -31,12 +31,12 @@ public:
             return;
         termios quiet = m_saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
-        m_active = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+        m_active = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
     }
     ~EchoOff()
     {
         if (m_active)
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+            tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -52,11 +52,7 @@ std::optional<QString> readToken(
     if (interactive)
         err << prompt << Qt::flush;
     QString line;
-    bool read = false;
-    {
-        EchoOff echoOff(interactive);
-        read = in.readLineInto(&line);
-    }
+    const bool read = in.readLineInto(&line);
     if (interactive)
         err << Qt::endl;
     if (!read)
@@ -83,9 +79,15 @@ QString failureLine(const QString& what, const KeychainError& error)
 int setTokens(KeychainService& keychain, QTextStream& in, QTextStream& out, QTextStream& err,
     bool interactive)
 {
-    const auto bot = readToken(in, err, interactive, u"Bot User OAuth Token (xoxb-…): "_s);
-    const auto app
-        = bot ? readToken(in, err, interactive, u"App-Level Token (xapp-…): "_s) : std::nullopt;
+    std::optional<QString> bot;
+    std::optional<QString> app;
+    {
+        // Off for both lines, so that a pasted pair never shows either.
+        EchoOff echoOff(interactive);
+        bot = readToken(in, err, interactive, u"Bot User OAuth Token (xoxb-…): "_s);
+        if (bot)
+            app = readToken(in, err, interactive, u"App-Level Token (xapp-…): "_s);
+    }
     if (!bot || !app) {
         err << u"halyard: tokens set reads two lines from standard input: the bot token, then "
                u"the app-level token; nothing was stored"_s
