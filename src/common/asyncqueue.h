@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QTimer>
+
+#include <coroutine>
+#include <deque>
+#include <memory>
+#include <optional>
+
+namespace halyard {
+
+// An unbounded queue with one consumer that awaits the next item:
+//
+//     while (auto item = co_await queue.next()) { ... }
+//
+// next() yields std::nullopt once the queue is finished and every buffered item was taken.
+// Pushing never blocks and never drops. A waiting consumer is resumed from the event loop, not
+// inside push(), so producers are never re-entered by the consumer's work. The state is shared
+// with a suspended consumer, so destroying the queue finishes it safely.
+template <typename T> class AsyncQueue {
+    struct State {
+        std::deque<T> items;
+        bool finished = false;
+        std::coroutine_handle<> waiter;
+    };
+
+public:
+    // Holds the state by plain pointer: g++ 12 may destroy a co_await operand twice, so the
+    // awaiter must not own anything. The state is alive whenever the awaiter is used: next() is
+    // called on a live queue, and a resumption from wake() holds its own reference.
+    class Awaiter {
+    public:
+        explicit Awaiter(State* state)
+            : m_state(state)
+        {
+        }
+        bool await_ready() const noexcept { return !m_state->items.empty() || m_state->finished; }
+        void await_suspend(std::coroutine_handle<> handle) noexcept { m_state->waiter = handle; }
+        std::optional<T> await_resume()
+        {
+            if (m_state->items.empty())
+                return std::nullopt;
+            std::optional<T> item(std::move(m_state->items.front()));
+            m_state->items.pop_front();
+            return item;
+        }
+
+    private:
+        State* m_state;
+    };
+
+    AsyncQueue() = default;
+    AsyncQueue(const AsyncQueue&) = delete;
+    AsyncQueue& operator=(const AsyncQueue&) = delete;
+    ~AsyncQueue() { finish(); }
+
+    // False (and the item dropped) only after finish().
+    bool push(T item)
+    {
+        if (m_state->finished)
+            return false;
+        m_state->items.push_back(std::move(item));
+        wake();
+        return true;
+    }
+
+    void finish()
+    {
+        if (m_state->finished)
+            return;
+        m_state->finished = true;
+        wake();
+    }
+
+    bool isFinished() const { return m_state->finished; }
+    std::size_t buffered() const { return m_state->items.size(); }
+
+    Awaiter next() const { return Awaiter(m_state.get()); }
+
+private:
+    void wake()
+    {
+        auto handle = std::exchange(m_state->waiter, {});
+        if (!handle)
+            return;
+        // The state travels along so a consumer resumed after the queue died finds it intact.
+        QTimer::singleShot(0, [handle, state = m_state] { handle.resume(); });
+    }
+
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+};
+
+} // namespace halyard

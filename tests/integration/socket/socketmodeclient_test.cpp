@@ -1,0 +1,285 @@
+#include "common/logcapture.h"
+#include "common/logging.h"
+#include "slack/socket/ponggate.h"
+#include "slack/socket/socketmodeclient.h"
+#include "support/fakeslack.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+using namespace halyard;
+using halyard::test::FakeSlack;
+using halyard::test::ReceivedFrame;
+using Event = SocketModeClient::Event;
+
+namespace {
+
+struct Collected {
+    QList<Event> events;
+    bool ended = false;
+};
+
+// Reads the stream until it ends, or until onEvent answers false. What it collects is shared,
+// because a consumer may resume after its test has ended.
+QCoro::Task<> consume(AsyncQueue<Event>* queue, std::shared_ptr<Collected> out,
+    std::function<bool(const Event&)> onEvent = {})
+{
+    while (auto event = co_await queue->next()) {
+        out->events.append(*event);
+        if (onEvent && !onEvent(*event))
+            co_return;
+    }
+    out->ended = true;
+}
+
+QJsonObject botMessage(const QString& text, const QString& ts)
+{
+    return QJsonObject { { u"type"_s, u"message"_s }, { u"channel"_s, u"C1"_s },
+        { u"bot_id"_s, u"B1"_s }, { u"text"_s, text }, { u"ts"_s, ts } };
+}
+
+int textFrames(const FakeSlack& fake)
+{
+    int n = 0;
+    for (const ReceivedFrame& frame : fake.frames())
+        n += frame.kind == ReceivedFrame::Kind::text ? 1 : 0;
+    return n;
+}
+
+class SocketModeClientTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_fake.listen()); }
+
+    std::unique_ptr<SocketModeClient> startClient(
+        std::chrono::milliseconds interval = 30s, std::chrono::milliseconds timeout = 10s)
+    {
+        auto client = std::make_unique<SocketModeClient>(m_fake.socketUrl(), interval, timeout);
+        client->start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_fake.isSocketConnected(); }, 5000));
+        return client;
+    }
+
+    FakeSlack m_fake;
+    test::LogCapture m_log;
+};
+
+} // namespace
+
+TEST_F(SocketModeClientTest, AcknowledgementIsOnTheWireBeforeTheEventIsSeen)
+{
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    // The consumer kills the client the moment it sees the event: only an acknowledgement that
+    // was already handed to the network survives that.
+    consume(&client->events(), seenPtr, [&](const Event&) {
+        client.reset();
+        return false;
+    });
+    const QString envelopeId = m_fake.sendEvent(botMessage(u"disk full"_s, u"1700000000.000100"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.events.isEmpty(); }, 5000));
+    ASSERT_TRUE(std::holds_alternative<MessageEvent>(seen.events.first()));
+    EXPECT_EQ(std::get<MessageEvent>(seen.events.first()).text, u"disk full"_s);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_fake.acknowledgedEnvelopeIds() == QStringList { envelopeId }; }, 5000));
+    const ReceivedFrame ack = m_fake.frames().first();
+    EXPECT_EQ(QJsonDocument::fromJson(ack.payload).object(),
+        (QJsonObject { { u"envelope_id"_s, envelopeId } }));
+    EXPECT_EQ(ack.payload, u"{\"envelope_id\":\"%1\"}"_s.arg(envelopeId).toUtf8());
+}
+
+TEST_F(SocketModeClientTest, EveryEventIsAcknowledgedButOnlyMessagesAndReactionsAreEmitted)
+{
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    QStringList sent;
+    sent << m_fake.sendEvent(QJsonObject { { u"type"_s, u"channel_created"_s } });
+    sent << m_fake.sendEvent(botMessage(u"one"_s, u"1.000001"_s));
+    sent << m_fake.sendEvent(QJsonObject { { u"type"_s, u"reaction_added"_s },
+        { u"user"_s, u"U2"_s }, { u"reaction"_s, u"white_check_mark"_s },
+        { u"item"_s,
+            QJsonObject { { u"type"_s, u"message"_s }, { u"channel"_s, u"C1"_s },
+                { u"ts"_s, u"1.000001"_s } } } });
+    sent << m_fake.sendEvent(botMessage(u"two"_s, u"1.000002"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.events.size() == 3; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_fake.acknowledgedEnvelopeIds() == sent; }, 5000));
+    EXPECT_EQ(std::get<MessageEvent>(seen.events[0]).text, u"one"_s);
+    EXPECT_EQ(std::get<ReactionEvent>(seen.events[1]).reaction, u"white_check_mark"_s);
+    EXPECT_EQ(std::get<MessageEvent>(seen.events[2]).text, u"two"_s);
+}
+
+TEST_F(SocketModeClientTest, HelloAndDisconnectAreReportedButNeverAcknowledged)
+{
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    m_fake.sendHello(std::nullopt);
+    m_fake.sendHello(3);
+    m_fake.sendDisconnect(u"refresh_requested"_s);
+    m_fake.sendDisconnect(std::nullopt);
+    m_fake.sendEnvelope(QJsonObject { { u"type"_s, u"slash_commands"_s } });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.events.size() == 4; }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(seen.events.size(), 4);
+    EXPECT_TRUE(std::holds_alternative<SocketModeClient::HelloReceived>(seen.events[0]));
+    EXPECT_EQ(
+        std::get<SocketModeClient::Disconnect>(seen.events[2]).reason, u"refresh_requested"_s);
+    EXPECT_FALSE(std::get<SocketModeClient::Disconnect>(seen.events[3]).reason.has_value());
+    EXPECT_EQ(textFrames(m_fake), 0);
+    const QStringList lines = m_log.messages(u"socket"_s);
+    EXPECT_TRUE(lines.contains(u"Slack hello received (-1 connections)"_s));
+    EXPECT_TRUE(lines.contains(u"Slack hello received (3 connections)"_s));
+    EXPECT_TRUE(lines.contains(u"Slack disconnect received (reason: refresh_requested)"_s));
+    EXPECT_TRUE(lines.contains(u"Slack disconnect received (reason: <nil>)"_s));
+    EXPECT_TRUE(lines.contains(u"Other envelope type: slash_commands"_s));
+    EXPECT_TRUE(lines.contains(u"RX envelope: <private>"_s));
+}
+
+TEST_F(SocketModeClientTest, DataFramesAreHandledLikeTextFrames)
+{
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    const QJsonObject envelope { { u"type"_s, u"events_api"_s }, { u"envelope_id"_s, u"E1"_s },
+        { u"payload"_s, QJsonObject { { u"event"_s, botMessage(u"binary"_s, u"2.5"_s) } } } };
+    m_fake.sendBinary(QJsonDocument(envelope).toJson(QJsonDocument::Compact));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.events.size() == 1; }, 5000));
+    EXPECT_EQ(std::get<MessageEvent>(seen.events[0]).text, u"binary"_s);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_fake.acknowledgedEnvelopeIds() == QStringList { u"E1"_s }; }, 5000));
+}
+
+TEST_F(SocketModeClientTest, UndecodableFrameEndsTheReceivePathWithOneErrorAndNoAck)
+{
+    halyard::setPrivateLoggingEnabled(true);
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    m_fake.sendBinary(QByteArray("\xff\xfe{x}\x01", 6));
+    m_fake.sendEvent(botMessage(u"after the failure"_s, u"3.0"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.events.isEmpty(); }, 5000));
+    QTest::qWait(100);
+    halyard::setPrivateLoggingEnabled(false);
+
+    ASSERT_EQ(seen.events.size(), 1);
+    const auto& error = std::get<SocketModeClient::SocketError>(seen.events[0]);
+    EXPECT_TRUE(error.description.startsWith(u"invalid JSON"_s)) << error.description.toStdString();
+    EXPECT_EQ(textFrames(m_fake), 0);
+    EXPECT_FALSE(seen.ended) << "a failure leaves the stream open until stop()";
+    const QStringList lines = m_log.messages(u"socket"_s);
+    EXPECT_TRUE(lines.contains(u"RX envelope: <non-utf8 6B>"_s));
+    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"Envelope decode failed: "_s).size(), 1);
+    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"WebSocket receive failed: "_s).size(), 1);
+}
+
+TEST_F(SocketModeClientTest, StopEndsTheStreamAfterBufferedEventsAndReportsNothing)
+{
+    auto client = startClient();
+    m_fake.sendEvent(botMessage(u"a"_s, u"1.1"_s));
+    m_fake.sendEvent(botMessage(u"b"_s, u"1.2"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->events().buffered() == 2; }, 5000));
+    client->stop();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.ended; }, 5000));
+    EXPECT_EQ(seen.events.size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_fake.isSocketConnected(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_TRUE(m_log.messagesStartingWith(u"socket"_s, u"WebSocket receive failed"_s).isEmpty());
+    EXPECT_EQ(m_fake.frames().last().kind, ReceivedFrame::Kind::close);
+    EXPECT_EQ(m_fake.frames().last().closeCode(), 1001);
+}
+
+TEST_F(SocketModeClientTest, ServerDropIsAReceiveFailure)
+{
+    auto client = startClient();
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    m_fake.dropSocket();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.events.isEmpty(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(seen.events.size(), 1);
+    EXPECT_TRUE(std::holds_alternative<SocketModeClient::SocketError>(seen.events[0]));
+}
+
+TEST_F(SocketModeClientTest, UnansweredPingsDeclareTheConnectionDeadAfterIntervalPlusTimeout)
+{
+    m_fake.setAnswerPings(false);
+    QElapsedTimer clock;
+    clock.start();
+    auto client = startClient(300ms, 200ms);
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.events.isEmpty(); }, 5000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(elapsed, 500);
+    EXPECT_LT(elapsed, 1500);
+    const auto& error = std::get<SocketModeClient::SocketError>(seen.events[0]);
+    EXPECT_EQ(error.description,
+        u"Socket Mode failed: no PONG received within 0s — connection appears dead"_s);
+    EXPECT_TRUE(
+        m_log.contains(u"socket"_s, u"Heartbeat PONG timeout (0s) — declaring connection dead"_s));
+    QTest::qWait(700);
+    EXPECT_EQ(seen.events.size(), 1) << "the heartbeat ends after declaring the connection dead";
+}
+
+TEST_F(SocketModeClientTest, AnsweredPingsKeepTheConnectionAlive)
+{
+    auto client = startClient(100ms, 200ms);
+    auto seenPtr = std::make_shared<Collected>();
+    Collected& seen = *seenPtr;
+    consume(&client->events(), seenPtr);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_log.count(u"socket"_s, u"Heartbeat PONG received"_s) >= 3; }, 5000));
+    EXPECT_TRUE(seen.events.isEmpty());
+    client->stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.ended; }, 5000));
+}
+
+TEST(PongGate, OnlyTheFirstOutcomeCounts)
+{
+    PongGate pongFirst;
+    QList<bool> outcomes;
+    EXPECT_FALSE(pongFirst.onFinished([&](bool v) { outcomes.append(v); }).has_value());
+    EXPECT_TRUE(pongFirst.finish(true));
+    EXPECT_FALSE(pongFirst.finish(false)); // the timer, late
+    EXPECT_EQ(outcomes, QList<bool> { true });
+
+    PongGate timerFirst;
+    EXPECT_TRUE(timerFirst.finish(false));
+    EXPECT_FALSE(timerFirst.finish(true)); // the pong, late
+    EXPECT_EQ(timerFirst.onFinished([&](bool v) { outcomes.append(v); }), false);
+    EXPECT_EQ(outcomes, QList<bool> { true }) << "a decided gate answers instead of calling";
+}
+
+TEST(PongGate, TwoThreadsRacingDecideExactlyOnce)
+{
+    for (int round = 0; round < 200; ++round) {
+        PongGate gate;
+        std::atomic<int> calls { 0 };
+        gate.onFinished([&](bool) { calls.fetch_add(1); });
+        std::atomic<int> winners { 0 };
+        std::thread pong([&] { winners += gate.finish(true) ? 1 : 0; });
+        std::thread timer([&] { winners += gate.finish(false) ? 1 : 0; });
+        pong.join();
+        timer.join();
+        ASSERT_EQ(winners.load(), 1);
+        ASSERT_EQ(calls.load(), 1);
+    }
+}
