@@ -3,6 +3,7 @@
 #include "settings/settingsstore.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -51,6 +52,13 @@ protected:
         return store.cachedTokens();
     }
 
+    // Diagnostics for a failed expectation, with any made-up token blanked out.
+    static std::string redacted(QString text)
+    {
+        static const QRegularExpression token(u"x(ox.|app)-[0-9a-f]{32}"_s);
+        return text.replace(token, u"<token>"_s).toStdString();
+    }
+
     static QString madeUpToken(const QString& prefix)
     {
         return prefix + QUuid::createUuid().toString(QUuid::Id128);
@@ -76,7 +84,7 @@ TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
     const Outcome outcome = run({ u"set"_s },
         "  " + tokens.botToken.toUtf8() + " \r\n\t" + tokens.appToken.toUtf8() + "\n");
 
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
     EXPECT_EQ(outcome.out,
         u"Stored bot token "_s + tokens.botToken.left(9) + u"… and app-level token "_s
             + tokens.appToken.left(9) + u"…\n"_s);
@@ -93,7 +101,7 @@ TEST_F(TokensCommandTest, SwappedTokensAreStoredWithWarnings)
 
     EXPECT_EQ(outcome.exitCode, 0);
     const QStringList warnings = outcome.err.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(warnings.size(), 2) << outcome.err.toStdString();
+    ASSERT_EQ(warnings.size(), 2) << redacted(outcome.err);
     EXPECT_TRUE(warnings[0].startsWith(u"Warning: That's the App-Level Token"_s));
     EXPECT_TRUE(warnings[1].startsWith(u"Warning: That's the Bot token"_s));
     expectNoToken(outcome, swapped);
@@ -115,7 +123,7 @@ TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
         SCOPED_TRACE(input.size());
         const Outcome outcome = run({ u"set"_s }, input);
         EXPECT_EQ(outcome.exitCode, 1);
-        EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s)) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s)) << redacted(outcome.err);
         EXPECT_TRUE(outcome.err.contains(u"nothing was stored"_s));
         EXPECT_FALSE(outcome.err.contains(other));
         EXPECT_TRUE(storedTokens() == kept);
@@ -127,7 +135,7 @@ TEST_F(TokensCommandTest, ClearDeletesBothTokensAndSucceedsWhenNoneAreStored)
     ASSERT_TRUE(storeSlackTokens(m_keychain, { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) }));
     for (int round = 0; round < 2; ++round) {
         const Outcome outcome = run({ u"clear"_s });
-        EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+        EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
         EXPECT_EQ(outcome.out, u"Tokens cleared.\n"_s);
         EXPECT_EQ(storedTokens(), std::nullopt);
     }
@@ -148,7 +156,7 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
     for (const Outcome& outcome : outcomes) {
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, QString());
-        EXPECT_EQ(outcome.err.count(u'\n'), 1) << outcome.err.toStdString();
+        EXPECT_EQ(outcome.err.count(u'\n'), 1) << redacted(outcome.err);
         EXPECT_TRUE(outcome.err.contains(u"Secret Service (org.freedesktop.secrets"_s));
         EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
         expectNoToken(outcome, tokens);
