@@ -314,6 +314,8 @@ void FakeSlack::upgrade(QTcpSocket* socket, const RecordedRequest& request)
         emit socketDisconnected(number);
     });
     m_connections.append(connection);
+    if (m_helloOnConnect)
+        sendHello();
     emit socketConnected(number);
 }
 

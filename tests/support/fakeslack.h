@@ -97,6 +97,8 @@ public:
     QUrl socketUrl();
     // Applies to open and later connections.
     void setAnswerPings(bool answer);
+    // Sends hello (with num_connections 1) as soon as a connection opens, as Slack does.
+    void setHelloOnConnect(bool hello) { m_helloOnConnect = hello; }
     // Answers later upgrade requests with this HTTP status instead of accepting them; 0 accepts.
     void rejectSocketConnections(int httpStatus) { m_rejectSocketStatus = httpStatus; }
     bool isSocketConnected() const;
@@ -161,6 +163,7 @@ private:
     int m_eventCount = 0;
     bool m_answerPings = true;
     bool m_echoReactions = false;
+    bool m_helloOnConnect = false;
 };
 
 } // namespace halyard::test

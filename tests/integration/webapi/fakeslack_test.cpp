@@ -86,6 +86,14 @@ TEST_F(FakeSlackSocketTest, PushesEnvelopesAndRecordsAcknowledgementsInOrder)
     EXPECT_EQ(slack.frames()[0].connection, 1);
 }
 
+TEST_F(FakeSlackSocketTest, CanGreetEachNewConnectionLikeSlack)
+{
+    slack.setHelloOnConnect(true);
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return received.size() == 1; }, 3000));
+    EXPECT_EQ(lastEnvelope().value(u"type").toString(), u"hello"_s);
+}
+
 TEST_F(FakeSlackSocketTest, AnswersPingsOnlyWhenAskedTo)
 {
     open();
