@@ -1,4 +1,5 @@
 #include "common/logcapture.h"
+#include "printers.h"
 #include "slack/classifyevent.h"
 #include "slack/messageevent.h"
 #include "slack/reactionevent.h"

@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "slack/slackemoji.h"
 
 #include <QTemporaryDir>

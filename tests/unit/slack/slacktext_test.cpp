@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "slack/slacktext.h"
 
 #include <gtest/gtest.h>
