@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 
 #include <benchmark/benchmark.h>
 
@@ -61,6 +62,7 @@ void BM_HistoryCallOnLoopback(benchmark::State& state)
     for (int i = 0; i < 100; ++i)
         slack.workspace().addMessage(u"C1"_s, alertMessage(i));
     QNetworkAccessManager network;
+    network.setProxy(QNetworkProxy::NoProxy);
     const SlackWebAPI api(&network, slack.apiUrl());
     for (auto _ : state) {
         const auto page

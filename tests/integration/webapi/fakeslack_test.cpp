@@ -17,6 +17,7 @@ protected:
     void SetUp() override
     {
         WebApiTest::SetUp();
+        socket.setProxy(QNetworkProxy::NoProxy);
         QObject::connect(&socket, &QWebSocket::textMessageReceived, &socket,
             [this](const QString& text) { received.append(text); });
     }
@@ -38,6 +39,7 @@ protected:
     }
 
     QWebSocket socket;
+    socket.setProxy(QNetworkProxy::NoProxy);
     QStringList received;
 };
 
@@ -143,6 +145,7 @@ TEST_F(FakeSlackSocketTest, SocketUrlsAreSingleUse)
     ASSERT_TRUE(QTest::qWaitFor([this] { return slack.isSocketConnected(); }, 3000));
 
     QWebSocket second;
+    second.setProxy(QNetworkProxy::NoProxy);
     QSignalSpy refused(&second, &QWebSocket::disconnected);
     second.open(url);
     ASSERT_TRUE(refused.wait(3000));
@@ -207,6 +210,7 @@ TEST_F(WebApiTest, ReactionsAddEchoesTheEventWhenAsked)
     slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
     const QString ts = slack.workspace().addMessage(u"C1"_s, { { u"text"_s, u"x"_s } });
     QWebSocket socket;
+    socket.setProxy(QNetworkProxy::NoProxy);
     QStringList received;
     QObject::connect(&socket, &QWebSocket::textMessageReceived, &socket,
         [&received](const QString& text) { received.append(text); });

@@ -258,16 +258,5 @@ TEST_F(ResultsTest, UnexpectedAnswersFailWithAClearErrorAtTheFirstAttempt)
     }
 }
 
-TEST_F(ResultsTest, AbsentAndNullFieldsAreTheSame)
-{
-    slack.script(u"auth.test"_s,
-        FakeReply::json({ { u"ok"_s, true }, { u"team"_s, QJsonValue::Null },
-            { u"unexpected"_s, QJsonArray { 1 } } }));
-    const auto api = client();
-    const auto result = run(api.authTest(botToken()));
-    ASSERT_TRUE(result);
-    EXPECT_FALSE(result->team.has_value());
-}
-
 } // namespace
 } // namespace halyard::test

@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,12 @@ class WebApiTest : public ::testing::Test {
 protected:
     static constexpr RetryPolicy kFastRetry { 4, std::chrono::milliseconds(4) };
 
-    void SetUp() override { ASSERT_TRUE(slack.listen()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(slack.listen());
+        // A proxy from the environment must not stand between the client and loopback.
+        network.setProxy(QNetworkProxy::NoProxy);
+    }
 
     SlackWebAPI client(RetryPolicy retry = kFastRetry,
         std::chrono::milliseconds transferTimeout = std::chrono::milliseconds(5000))
