@@ -136,7 +136,8 @@ std::expected<void, QString> AlertPersistence::save(const State& state)
             return kept;
     }
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (a full disk) fails here instead of being committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return std::unexpected(file.errorString());
     file.setPermissions(kOwnerOnlyFile);
     const QByteArray bytes = encode(state);

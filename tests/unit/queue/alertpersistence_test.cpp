@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
@@ -44,6 +47,28 @@ protected:
 
     QTemporaryDir m_dir;
     test::LogCapture m_log;
+};
+
+// Makes writes past `bytes` fail as on a full disk, for as long as it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_saved {};
+    void (*m_previousHandler)(int) = nullptr;
 };
 
 Alert sample(const QString& ts)
@@ -149,6 +174,25 @@ TEST_F(AlertPersistenceTest, FailedSaveKeepsMemoryAndTheNextSaveWritesEverything
     ASSERT_TRUE(state.has_value());
     EXPECT_EQ(state->alerts.size(), 3);
     EXPECT_EQ(state->highWaterByChannel.value(u"C1"_s), u"3.0"_s);
+}
+
+TEST_F(AlertPersistenceTest, FullDiskKeepsTheLastCompleteFile)
+{
+    auto p = make();
+    const AlertPersistence::State small { { sample(u"1.0"_s) }, { { u"C1"_s, u"1.0"_s } } };
+    ASSERT_TRUE(p.save(small).has_value());
+    const QByteArray before = readQueueFile();
+
+    AlertPersistence::State big = small;
+    for (int i = 2; i < 200; ++i)
+        big.alerts.append(sample(QString::number(i) + u".0"_s));
+    {
+        FileSizeLimit limit(qMax<rlim_t>(before.size() * 2, 1024));
+        EXPECT_FALSE(p.save(big).has_value());
+    }
+    EXPECT_EQ(readQueueFile(), before);
+    ASSERT_TRUE(p.save(big).has_value());
+    EXPECT_EQ(make().load(), big);
 }
 
 TEST_F(AlertPersistenceTest, FolderThatCannotBeCreatedGivesNoPersistence)
