@@ -1,5 +1,5 @@
 #include "common/logcapture.h"
-#include "fakekeychain.h"
+#include "common/fakekeychain.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
 
