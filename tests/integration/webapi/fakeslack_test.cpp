@@ -39,7 +39,6 @@ protected:
     }
 
     QWebSocket socket;
-    socket.setProxy(QNetworkProxy::NoProxy);
     QStringList received;
 };
 
