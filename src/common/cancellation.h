@@ -29,7 +29,8 @@ public:
     // Runs fn once, from the event loop of context's thread, when the token is cancelled (on
     // the next turn of that loop when it already is). Never runs inside cancel() itself, so the
     // caller of cancel() is not re-entered. Nothing runs when context is gone by then, or when
-    // the returned connection has been disconnected.
+    // the returned connection was disconnected before the cancellation. The registration lasts
+    // as long as context (or the shared flag), so tie it to a short-lived object where possible.
     QMetaObject::Connection onCancelled(const QObject* context, std::function<void()> fn) const;
 
 private:
