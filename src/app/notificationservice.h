@@ -1,0 +1,39 @@
+#pragma once
+
+#include "slack/bannerposter.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QDBusError;
+class QDBusPendingCall;
+
+namespace halyard {
+
+// System banners through the desktop's notification server (org.freedesktop.Notifications on
+// the session bus). Every banner is a notification of its own. Nothing waits for the bus: a
+// missing server or an error reply becomes one log line per banner, and the alert itself is
+// unaffected. There is no permission to ask for; a desktop without a notification server is
+// the refused case. Main thread only.
+class NotificationService : public QObject, public BannerPoster {
+    Q_OBJECT
+public:
+    explicit NotificationService(
+        QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+
+    void postBanner(const QString& title, const QString& body) override;
+
+private:
+    void notify(const QString& title, const QString& body);
+    // Runs handler once the call has an answer, on a later turn of the event loop.
+    void whenFinished(
+        const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> handler);
+    static void logFailure(const QDBusError& error);
+
+    QDBusConnection m_bus;
+};
+
+} // namespace halyard

@@ -1,0 +1,12 @@
+#include "slack/systemevents.h"
+
+namespace halyard {
+
+SystemEvents::SystemEvents(QObject* parent)
+    : QObject(parent)
+{
+}
+
+void SystemEvents::start() { }
+
+} // namespace halyard
