@@ -165,9 +165,12 @@ TEST(SlackEventDisplayText, TextIsFollowedByAttachmentPiecesAndFields)
 {
     EXPECT_EQ(displayTextOf(R"({"type":"message","text":"M","attachments":[{"pretext":"P",
         "title":"T","text":"X","fallback":"F","fields":[{"title":"Host","value":"db1"},
-        {"title":"","value":"up"},{"title":"Note","value":""},{"title":"Only title"},
-        {"value":"bare"}]}]})"),
-        u"M\nP\nT\nX\nHost: db1\nup\nbare"_s);
+        {"title":"","value":"up"},{"title":"Note","value":""}]}]})"),
+        u"M\nP\nT\nX\nHost: db1\nup"_s);
+    // A field without a value is skipped even with a title; one without a title shows the value.
+    EXPECT_EQ(displayTextOf(R"({"type":"message","attachments":[{"fields":[{"title":"Only"},
+        {"value":"bare"}]},{"text":"second"}]})"),
+        u"bare\nsecond"_s);
 }
 
 TEST(SlackEventDisplayText, RichTextSectionsAndListItemsBecomeLines)
