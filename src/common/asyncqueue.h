@@ -18,7 +18,7 @@ namespace halyard {
 // inside push(), so producers are never re-entered by the consumer's work. The state is shared
 // with a suspended consumer, so destroying the queue finishes it safely.
 template <typename T> class AsyncQueue {
-    struct State {
+    struct State : std::enable_shared_from_this<State> {
         std::deque<T> items;
         bool finished = false;
         std::coroutine_handle<> waiter;
@@ -27,15 +27,22 @@ template <typename T> class AsyncQueue {
 public:
     // Holds the state by plain pointer: g++ 12 may destroy a co_await operand twice, so the
     // awaiter must not own anything. The state is alive whenever the awaiter is used: next() is
-    // called on a live queue, and a resumption from wake() holds its own reference.
+    // called on a live queue, and a posted resumption holds its own reference.
     class Awaiter {
     public:
         explicit Awaiter(State* state)
             : m_state(state)
         {
         }
-        bool await_ready() const noexcept { return !m_state->items.empty() || m_state->finished; }
-        void await_suspend(std::coroutine_handle<> handle) noexcept { m_state->waiter = handle; }
+        // Always through the event loop, even with items buffered, so a consumer that works
+        // through a burst never keeps the loop (and the sockets it serves) waiting.
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> handle)
+        {
+            m_state->waiter = handle;
+            if (!m_state->items.empty() || m_state->finished)
+                wake(*m_state);
+        }
         std::optional<T> await_resume()
         {
             if (m_state->items.empty())
@@ -60,7 +67,7 @@ public:
         if (m_state->finished)
             return false;
         m_state->items.push_back(std::move(item));
-        wake();
+        wake(*m_state);
         return true;
     }
 
@@ -69,7 +76,7 @@ public:
         if (m_state->finished)
             return;
         m_state->finished = true;
-        wake();
+        wake(*m_state);
     }
 
     bool isFinished() const { return m_state->finished; }
@@ -78,13 +85,13 @@ public:
     Awaiter next() const { return Awaiter(m_state.get()); }
 
 private:
-    void wake()
+    static void wake(State& state)
     {
-        auto handle = std::exchange(m_state->waiter, {});
+        auto handle = std::exchange(state.waiter, {});
         if (!handle)
             return;
         // The state travels along so a consumer resumed after the queue died finds it intact.
-        QTimer::singleShot(0, [handle, state = m_state] { handle.resume(); });
+        QTimer::singleShot(0, [handle, keep = state.shared_from_this()] { handle.resume(); });
     }
 
     std::shared_ptr<State> m_state = std::make_shared<State>();
