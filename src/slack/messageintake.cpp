@@ -1,0 +1,298 @@
+#include "slack/messageintake.h"
+
+#include "common/logging.h"
+#include "queue/alertstore.h"
+#include "settings/settingsstore.h"
+#include "slack/bannerposter.h"
+#include "slack/directoryresolver.h"
+#include "slack/messagefilter.h"
+#include "slack/slackdirectory.h"
+#include "slack/slackemoji.h"
+#include "slack/webapi/slackwebapi.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+// The first `count` user-perceived characters, so a cut never splits an emoji or an accent
+// from its letter.
+QString firstCharacters(const QString& text, qsizetype count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype seen = 0; seen < count; ++seen) {
+        if (finder.toNextBoundary() == -1)
+            return text;
+    }
+    return text.left(finder.position());
+}
+
+bool isDigits(QStringView text)
+{
+    return std::ranges::all_of(text, [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A timestamp split into its whole seconds without leading zeros and its fraction without
+// trailing zeros; absent when it is not digits with at most one ".".
+struct TimestampParts {
+    QStringView seconds;
+    QStringView fraction;
+};
+
+std::optional<TimestampParts> timestampParts(QStringView ts)
+{
+    const qsizetype dot = ts.indexOf(u'.');
+    QStringView seconds = dot < 0 ? ts : ts.first(dot);
+    QStringView fraction = dot < 0 ? QStringView() : ts.sliced(dot + 1);
+    if (seconds.isEmpty() || !isDigits(seconds) || !isDigits(fraction))
+        return std::nullopt;
+    while (seconds.size() > 1 && seconds.front() == u'0')
+        seconds = seconds.sliced(1);
+    while (!fraction.isEmpty() && fraction.back() == u'0')
+        fraction.chop(1);
+    return TimestampParts { seconds, fraction };
+}
+
+} // namespace
+
+int compareSlackTimestamps(QStringView a, QStringView b)
+{
+    const auto pa = timestampParts(a);
+    const auto pb = timestampParts(b);
+    if (!pa || !pb) {
+        if (pa || pb)
+            return pa ? 1 : -1;
+        return a.compare(b);
+    }
+    // Without leading zeros, a longer whole part is a larger number; digits of equal length and
+    // fractions without trailing zeros compare as text.
+    if (pa->seconds.size() != pb->seconds.size())
+        return pa->seconds.size() < pb->seconds.size() ? -1 : 1;
+    if (const int whole = pa->seconds.compare(pb->seconds); whole != 0)
+        return whole;
+    return pa->fraction.compare(pb->fraction);
+}
+
+MessageIntake::MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
+    DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi, QObject* parent)
+    : QObject(parent)
+    , m_alerts(alerts)
+    , m_settings(settings)
+    , m_directory(directory)
+    , m_resolver(resolver)
+    , m_banners(banners)
+    , m_webApi(webApi)
+{
+}
+
+void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTokens& tokens)
+{
+    const auto accepted
+        = acceptMessage(message, m_settings->botsOnly(), m_settings->triggerPrefix());
+    if (!accepted) {
+        qCDebug(lcFilter, "Dropped by filter: channel=%s ts=%s isBot=%s",
+            qUtf8Printable(message.channelId), qUtf8Printable(message.ts),
+            message.isBot ? "true" : "false");
+        return;
+    }
+
+    const QString id = Alert::makeId(accepted->channelId, accepted->ts);
+    const bool isNew = std::ranges::none_of(
+        m_alerts->alerts(), [&](const Alert& queued) { return queued.id == id; });
+    // A repeated delivery still goes through ingest: it may carry a name the directory lacks.
+    ingest(*accepted, tokens.botToken);
+    if (!isNew || !m_settings->notificationsEnabled() || !m_banners)
+        return;
+
+    const auto channelName = m_directory->channelName(accepted->channelId);
+    const QString title = channelName ? u"#"_s + *channelName : u"New alert"_s;
+    // postBanner returns at once, so the next event is never held up by the desktop.
+    m_banners->postBanner(
+        title, firstCharacters(SlackEmoji::replacingShortcodes(accepted->text), kBannerBodyLength));
+}
+
+void MessageIntake::handleReaction(const ReactionEvent& reaction)
+{
+    if (!m_settings->teamSharedAckEnabled())
+        return;
+    const QString& emoji = m_settings->ackBackEmoji();
+    // While the emoji field is being edited it can be empty; that is no emoji at all.
+    if (!emoji.isEmpty() && reaction.reaction == emoji) {
+        m_alerts->removeBySource(reaction.channelId, reaction.ts);
+        return;
+    }
+    qCDebug(
+        lcAlerts, "Reaction ignored — not the ack emoji: %s", qUtf8Printable(reaction.reaction));
+}
+
+void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
+{
+    m_resolver->noteDisplayName(message.userId, message.displayUsername);
+    m_alerts->enqueue(Alert {
+        Alert::makeId(message.channelId, message.ts),
+        message.channelId,
+        message.ts,
+        message.userId,
+        message.text,
+        referenceTimeFromUnix(message.timestampDate()),
+        std::nullopt,
+    });
+    m_resolver->resolveChannelName(message.channelId, botToken);
+    if (message.userId && !m_directory->userNames().contains(*message.userId))
+        m_resolver->resolveUserName(*message.userId, botToken);
+}
+
+QCoro::Task<> MessageIntake::backfill(SlackTokens tokens, CancellationToken cancel)
+{
+    return runBackfill(QPointer(this), std::move(tokens), std::move(cancel));
+}
+
+QCoro::Task<> MessageIntake::reconcileReactions(SlackTokens tokens, CancellationToken cancel)
+{
+    return runReconcile(QPointer(this), std::move(tokens), std::move(cancel));
+}
+
+QCoro::Task<> MessageIntake::runBackfill(
+    QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel)
+{
+    if (!self || cancel.isCancelled())
+        co_return;
+    const QStringList channels = self->m_alerts->highWaterByChannel().keys();
+    qCInfo(lcSlack, "Backfill starting: %lld channel(s) with watermarks",
+        static_cast<long long>(channels.size()));
+    const bool skipAcknowledged = self->m_settings->teamSharedAckEnabled();
+    const QString ackEmoji = self->m_settings->ackBackEmoji();
+    long long raw = 0;
+    long long enqueued = 0;
+    long long skippedByReaction = 0;
+    long long channelFailures = 0;
+
+    for (const QString& channelId : channels) {
+        // Live messages move marks while this run waits on the network, so read each one late.
+        const std::optional<QString> mark = self->m_alerts->highWaterByChannel().contains(channelId)
+            ? std::optional(self->m_alerts->highWaterByChannel().value(channelId))
+            : std::nullopt;
+        if (!mark)
+            continue;
+        const auto history = co_await fetchHistory(
+            self->m_webApi, tokens.botToken, channelId, *mark, self->m_maxHistoryPages, cancel);
+        if (!self || cancel.isCancelled())
+            co_return;
+        if (!history) {
+            if (history.error().kind() == SlackError::Kind::cancelled)
+                co_return;
+            ++channelFailures;
+            qCCritical(lcSlack, "Backfill failed for channel %s: %s", qUtf8Printable(channelId),
+                qUtf8Printable(history.error().description()));
+            continue;
+        }
+
+        raw += history->size();
+        for (const SlackEventDTO& payload : *history) {
+            if (skipAcknowledged && hasAckReaction(payload, ackEmoji)) {
+                ++skippedByReaction;
+                continue;
+            }
+            auto message = MessageEvent::fromEvent(payload, channelId);
+            if (!message)
+                continue;
+            const auto accepted = acceptMessage(std::move(*message), self->m_settings->botsOnly(),
+                self->m_settings->triggerPrefix());
+            if (!accepted)
+                continue;
+            self->ingest(*accepted, tokens.botToken);
+            ++enqueued;
+        }
+    }
+
+    qCInfo(lcSlack,
+        "Backfill complete: raw=%lld enqueued=%lld skippedByReaction=%lld "
+        "channelFailures=%lld",
+        raw, enqueued, skippedByReaction, channelFailures);
+}
+
+QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
+    const SlackWebAPI* webApi, QString botToken, QString channelId, QString oldest, int maxPages,
+    CancellationToken cancel)
+{
+    // Slack pages newest first, so a channel is taken in only once every page is read: taking
+    // in the newer pages alone would move the mark past the older messages for good.
+    QList<SlackEventDTO> messages;
+    std::optional<QString> cursor;
+    for (int page = 1;; ++page) {
+        auto response
+            = co_await webApi->conversationsHistory(botToken, channelId, oldest, cursor, cancel);
+        if (!response)
+            co_return std::unexpected(response.error());
+        if (cancel.isCancelled())
+            co_return std::unexpected(SlackError::cancelled());
+        if (response->messages)
+            messages.append(std::move(*response->messages));
+        if (!response->has_more.value_or(false))
+            break;
+        const QString next = response->response_metadata
+            ? response->response_metadata->next_cursor.value_or(QString())
+            : QString();
+        if (next.isEmpty() || page >= maxPages) {
+            qCCritical(lcSlack,
+                "Backfill stopped after %d page(s) for channel %s with more messages left; "
+                "older messages were not fetched",
+                page, qUtf8Printable(channelId));
+            break;
+        }
+        cursor = next;
+    }
+
+    // The order of the answer is Slack's business; the order of intake is the posting order.
+    std::ranges::stable_sort(messages, [](const SlackEventDTO& a, const SlackEventDTO& b) {
+        return compareSlackTimestamps(a.ts.value_or(QString()), b.ts.value_or(QString())) < 0;
+    });
+    // Pages of a history that changed while it was read can overlap.
+    const auto duplicates = std::ranges::unique(
+        messages, [](const auto& a, const auto& b) { return a.ts && b.ts && *a.ts == *b.ts; });
+    messages.erase(duplicates.begin(), duplicates.end());
+    co_return messages;
+}
+
+QCoro::Task<> MessageIntake::runReconcile(
+    QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel)
+{
+    if (!self || cancel.isCancelled())
+        co_return;
+    if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
+        co_return;
+    const QList<Alert> snapshot = self->m_alerts->alerts();
+    const QString ackEmoji = self->m_settings->ackBackEmoji();
+    long long removed = 0;
+    long long failures = 0;
+
+    for (const Alert& alert : snapshot) {
+        const auto response = co_await self->m_webApi->reactionsGet(
+            tokens.botToken, alert.channelId, alert.ts, cancel);
+        if (!self || cancel.isCancelled())
+            co_return;
+        if (!response) {
+            if (response.error().kind() == SlackError::Kind::cancelled)
+                co_return;
+            ++failures;
+            qCCritical(lcSlack, "Reaction reconcile failed for %s: %s", qUtf8Printable(alert.id),
+                qUtf8Printable(response.error().description()));
+            continue;
+        }
+        if (response->message && hasAckReaction(*response->message, ackEmoji)) {
+            self->m_alerts->removeBySource(alert.channelId, alert.ts);
+            ++removed;
+        }
+    }
+
+    qCInfo(lcSlack, "Reaction reconcile complete: checked=%lld removed=%lld failures=%lld",
+        static_cast<long long>(snapshot.size()), removed, failures);
+}
+
+} // namespace halyard
