@@ -1,0 +1,65 @@
+#include "app/appcore.h"
+
+#include "app/notificationservice.h"
+#include "app/version.h"
+#include "common/logging.h"
+#include "queue/alertstore.h"
+#include "settings/keychainservice.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/desktopsystemevents.h"
+#include "slack/slackdirectory.h"
+#include "slack/slackservice.h"
+#include "slack/webapi/slackwebapi.h"
+
+#include <QPointer>
+
+namespace halyard {
+
+AppCore::AppCore(const QString& keychainService, QObject* parent)
+    : QObject(parent)
+{
+    m_keychain = std::make_unique<KeychainService>(keychainService);
+    m_preferences = std::make_unique<PreferenceStore>();
+    m_settingsStore = std::make_unique<SettingsStore>(*m_keychain, *m_preferences);
+    m_directory = std::make_unique<SlackDirectory>();
+    m_notificationService = std::make_unique<NotificationService>();
+    auto persistence = AlertPersistence::create();
+    m_alertStore = std::make_unique<AlertStore>(
+        persistence ? std::optional(std::move(*persistence)) : std::nullopt);
+
+    m_alertStore->setAgingPolicy(m_settingsStore->agingPolicy());
+    connect(m_settingsStore.get(), &SettingsStore::agingPolicyChanged, m_alertStore.get(),
+        &AlertStore::setAgingPolicy);
+}
+
+AppCore::~AppCore()
+{
+    // The service first: its tasks refer to the stores.
+    m_slackService.reset();
+}
+
+SlackService& AppCore::slackService()
+{
+    if (!m_slackService) {
+        m_systemEvents = std::make_unique<DesktopSystemEvents>();
+        m_webApi = std::make_unique<SlackWebAPI>(&m_network);
+        m_slackService = std::make_unique<SlackService>(m_alertStore.get(), m_settingsStore.get(),
+            m_directory.get(), m_notificationService.get(), m_systemEvents.get(), m_webApi.get());
+    }
+    return *m_slackService;
+}
+
+void AppCore::launch()
+{
+    qCInfo(lcApp, "Halyard %s (build %s) launched", kVersion, kBuildNumber);
+    SlackService& service = slackService();
+    if (m_settingsStore->cachedTokens()) {
+        qCInfo(lcApp, "Tokens present — initiating Slack connection");
+        service.connect();
+    } else {
+        qCInfo(lcApp, "No tokens stored — waiting for user setup");
+    }
+}
+
+} // namespace halyard

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QObject>
+
+#include <memory>
+
+namespace halyard {
+
+class AlertStore;
+class KeychainService;
+class NotificationService;
+class PreferenceStore;
+class SettingsStore;
+class SlackDirectory;
+class SlackService;
+class SlackWebAPI;
+class SystemEvents;
+
+// The composition root: builds every long-lived object once, in a fixed order, and starts the
+// connection when tokens are stored. Nothing needs tearing down: every change is saved as it
+// happens.
+class AppCore : public QObject {
+    Q_OBJECT
+public:
+    // Builds the stores, the directory, the banners and the queue, and hands the aging policy
+    // from the settings to the queue.
+    // `keychainService` names the credential-store service (tests use their own).
+    explicit AppCore(const QString& keychainService, QObject* parent = nullptr);
+    ~AppCore() override;
+
+    // Logs the launch, creates the Slack service and connects when both tokens are stored.
+    void launch();
+
+    AlertStore& alertStore() const { return *m_alertStore; }
+    SettingsStore& settingsStore() const { return *m_settingsStore; }
+    SlackDirectory& directory() const { return *m_directory; }
+    // Created on first use, then kept.
+    SlackService& slackService();
+
+private:
+    std::unique_ptr<KeychainService> m_keychain;
+    std::unique_ptr<PreferenceStore> m_preferences;
+    std::unique_ptr<SettingsStore> m_settingsStore;
+    std::unique_ptr<SlackDirectory> m_directory;
+    std::unique_ptr<NotificationService> m_notificationService;
+    std::unique_ptr<AlertStore> m_alertStore;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<SystemEvents> m_systemEvents;
+    std::unique_ptr<SlackWebAPI> m_webApi;
+    std::unique_ptr<SlackService> m_slackService;
+};
+
+} // namespace halyard

@@ -1,0 +1,58 @@
+#include "app/headless.h"
+
+#include "app/appcore.h"
+#include "common/logging.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace halyard {
+
+namespace {
+
+int g_signalPipe[2] = { -1, -1 };
+
+extern "C" void onTerminationSignal(int signal)
+{
+    const char byte = static_cast<char>(signal);
+    // Only async-signal-safe work here: the event loop reads the pipe and quits.
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+bool installTerminationHandlers()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action { };
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0
+        && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+} // namespace
+
+int runHeadless(const QString& keychainService)
+{
+    if (!installTerminationHandlers()) {
+        qCCritical(lcApp, "Cannot watch for termination signals");
+        return 1;
+    }
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) { }
+        QCoreApplication::quit();
+    });
+
+    AppCore core(keychainService);
+    core.launch();
+    return QCoreApplication::exec();
+}
+
+} // namespace halyard

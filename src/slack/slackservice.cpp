@@ -1,0 +1,310 @@
+#include "slack/slackservice.h"
+
+#include "common/logging.h"
+#include "queue/alertstore.h"
+#include "settings/connectionstate.h"
+#include "settings/settingsstore.h"
+#include "slack/directoryresolver.h"
+#include "slack/messageintake.h"
+#include "slack/reactionposter.h"
+#include "slack/slackdirectory.h"
+#include "slack/systemevents.h"
+#include "slack/webapi/slackwebapi.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+long long asLong(qint64 value)
+{
+    return static_cast<long long>(value);
+}
+} // namespace
+
+SlackService::SlackService(AlertStore* alertStore, SettingsStore* settingsStore,
+    SlackDirectory* directory, BannerPoster* banners, SystemEvents* systemEvents,
+    SlackWebAPI* webApi, SlackServiceTimings timings, QObject* parent)
+    : QObject(parent)
+    , m_alertStore(alertStore)
+    , m_settingsStore(settingsStore)
+    , m_directory(directory)
+    , m_webApi(webApi)
+    , m_timings(timings)
+    , m_resolver(std::make_unique<DirectoryResolver>(directory, webApi))
+    , m_reactionPoster(std::make_unique<ReactionPoster>(webApi, timings.reactionInterval))
+    , m_intake(std::make_unique<MessageIntake>(
+          alertStore, settingsStore, directory, m_resolver.get(), banners, webApi))
+{
+    if (systemEvents) {
+        QObject::connect(systemEvents, &SystemEvents::networkStatusChanged, this,
+            &SlackService::handlePathUpdate);
+        QObject::connect(systemEvents, &SystemEvents::didWake, this, &SlackService::systemDidWake);
+        systemEvents->start();
+    }
+}
+
+SlackService::~SlackService()
+{
+    m_lifetime.cancel();
+    for (auto* task :
+        { &m_eventLoopTask, &m_reconnectTask, &m_periodicRetryTask, &m_connectTask }) {
+        if (*task)
+            (*task)->cancel();
+    }
+    if (m_socketClient) {
+        m_socketClient->stop();
+        delete m_socketClient;
+    }
+}
+
+void SlackService::setState(const ConnectionState& state)
+{
+    if (m_settingsStore->connectionState() != state)
+        m_settingsStore->setConnectionState(state);
+}
+
+void SlackService::stopSocketClient()
+{
+    if (!m_socketClient)
+        return;
+    m_socketClient->stop();
+    // Later, not now: this may run while the client's own signal is being delivered.
+    m_socketClient->deleteLater();
+    m_socketClient = nullptr;
+}
+
+QCoro::Task<> SlackService::connect()
+{
+    QPointer<SlackService> self(this);
+    stopSocketClient();
+    if (m_eventLoopTask) {
+        m_eventLoopTask->cancel();
+        m_eventLoopTask.reset();
+    }
+    // Supersede a connect that is still waiting on the network.
+    if (m_connectTask)
+        m_connectTask->cancel();
+    m_connectTask.emplace();
+    const CancellationToken cancel = m_connectTask->token();
+    const quint64 generation = ++m_connectGeneration;
+    auto superseded
+        = [&] { return !self || cancel.isCancelled() || self->m_connectGeneration != generation; };
+
+    const std::optional<SlackTokens> cached = m_settingsStore->cachedTokens();
+    if (!cached) {
+        qCInfo(lcSlack, "No tokens stored; staying disconnected");
+        setState(ConnectionState::disconnected());
+        emit connectFinished();
+        co_return;
+    }
+    const SlackTokens tokens = *cached;
+    qCInfo(lcSlack, "Connecting (consecutive prior failures: %lld)", asLong(m_consecutiveFailures));
+    setState(ConnectionState::connecting());
+
+    const auto auth = co_await m_webApi->authTest(tokens.botToken, cancel);
+    if (superseded())
+        co_return;
+    if (!auth) {
+        connectFailed(auth.error().description());
+        co_return;
+    }
+    if (!auth->ok) {
+        connectFailed(auth->error.value_or(u"auth.test returned ok=false"_s));
+        co_return;
+    }
+    qCInfo(lcSlack, "Authenticated as @%s in team %s (%s)",
+        qUtf8Printable(auth->user.value_or(u"?"_s)), qUtf8Printable(auth->team.value_or(u"?"_s)),
+        qUtf8Printable(auth->team_id.value_or(u"?"_s)));
+    m_settingsStore->setTeamName(auth->team);
+    m_settingsStore->setTeamId(auth->team_id);
+    m_settingsStore->setBotUserName(auth->user);
+
+    co_await m_resolver->refreshChannelNames(tokens.botToken);
+    if (superseded())
+        co_return;
+
+    const auto socketUrl = co_await m_webApi->connectionsOpen(tokens.appToken, cancel);
+    if (superseded())
+        co_return;
+    if (!socketUrl) {
+        connectFailed(socketUrl.error().description());
+        co_return;
+    }
+
+    m_socketClient = new SocketModeClient(
+        *socketUrl, m_timings.heartbeatInterval, m_timings.heartbeatPongTimeout, this);
+    m_socketClient->start();
+
+    m_consecutiveFailures = 0;
+    m_givenUp = false;
+    if (m_periodicRetryTask) {
+        m_periodicRetryTask->cancel();
+        m_periodicRetryTask.reset();
+    }
+
+    m_eventLoopTask.emplace();
+    runEventLoop(self, m_socketClient, tokens, m_eventLoopTask->token());
+    m_intake->backfill(tokens, m_lifetime.token());
+    m_intake->reconcileReactions(tokens, m_lifetime.token());
+    emit connectFinished();
+}
+
+void SlackService::disconnect()
+{
+    for (auto* task :
+        { &m_reconnectTask, &m_eventLoopTask, &m_periodicRetryTask, &m_connectTask }) {
+        if (*task) {
+            (*task)->cancel();
+            task->reset();
+        }
+    }
+    stopSocketClient();
+    setState(ConnectionState::disconnected());
+}
+
+void SlackService::connectFailed(const QString& message)
+{
+    qCCritical(lcSlack, "Connect failed (%lld): %s", asLong(m_consecutiveFailures + 1),
+        qUtf8Printable(message));
+    handleFailure(message);
+    emit connectFinished();
+}
+
+void SlackService::handleFailure(const QString& message)
+{
+    setState(ConnectionState::error(message));
+    ++m_consecutiveFailures;
+    if (m_consecutiveFailures < m_timings.failureLimit) {
+        scheduleReconnect(m_timings.reconnectDelay);
+        return;
+    }
+    qCCritical(lcSlack,
+        "Giving up reconnect after %lld failures — will retry every 10 min, or sooner if network "
+        "reachability changes",
+        asLong(m_consecutiveFailures));
+    m_givenUp = true;
+    startPeriodicRetry();
+}
+
+void SlackService::scheduleReconnect(std::chrono::milliseconds delay)
+{
+    if (m_reconnectTask)
+        m_reconnectTask->cancel();
+    m_reconnectTask.emplace();
+    runReconnect(QPointer(this), delay, m_reconnectTask->token());
+}
+
+QCoro::Task<> SlackService::runReconnect(
+    QPointer<SlackService> self, std::chrono::milliseconds delay, CancellationToken token)
+{
+    co_await sleepFor(delay, token);
+    if (token.isCancelled() || !self)
+        co_return;
+    co_await self->connect();
+}
+
+void SlackService::startPeriodicRetry()
+{
+    if (m_periodicRetryTask)
+        m_periodicRetryTask->cancel();
+    m_periodicRetryTask.emplace();
+    runPeriodicRetry(QPointer(this), m_timings.givenUpRetryDelay, m_periodicRetryTask->token());
+}
+
+QCoro::Task<> SlackService::runPeriodicRetry(
+    QPointer<SlackService> self, std::chrono::milliseconds delay, CancellationToken token)
+{
+    co_await sleepFor(delay, token);
+    if (token.isCancelled() || !self)
+        co_return;
+    self->periodicRetryFired();
+}
+
+void SlackService::periodicRetryFired()
+{
+    qCInfo(lcSlack, "Periodic retry from given-up state — resetting failures and reconnecting");
+    m_periodicRetryTask.reset();
+    m_consecutiveFailures = 0;
+    m_givenUp = false;
+    startConnect(QPointer(this));
+}
+
+QCoro::Task<> SlackService::startConnect(QPointer<SlackService> self)
+{
+    if (self)
+        co_await self->connect();
+}
+
+QCoro::Task<> SlackService::runEventLoop(QPointer<SlackService> self,
+    QPointer<SocketModeClient> client, SlackTokens tokens, CancellationToken token)
+{
+    while (self && client && !token.isCancelled()) {
+        auto event = co_await client->events().next();
+        if (!event || !self || token.isCancelled())
+            co_return;
+        self->handleEvent(*event, tokens);
+    }
+}
+
+void SlackService::handleEvent(const SocketModeClient::Event& event, const SlackTokens& tokens)
+{
+    if (const auto* message = std::get_if<MessageEvent>(&event)) {
+        m_intake->handleLiveMessage(*message, tokens);
+    } else if (const auto* reaction = std::get_if<ReactionEvent>(&event)) {
+        m_intake->handleReaction(*reaction);
+    } else if (std::holds_alternative<SocketModeClient::HelloReceived>(event)) {
+        qCInfo(lcSlack, "Connection established");
+        setState(ConnectionState::connected());
+    } else if (const auto* disconnect = std::get_if<SocketModeClient::Disconnect>(&event)) {
+        qCInfo(lcSlack, "Disconnected (reason: %s) — reconnecting",
+            qUtf8Printable(disconnect->reason.value_or(u"<nil>"_s)));
+        setState(ConnectionState::disconnected());
+        scheduleReconnect(disconnect->reason == u"warning"_s ? m_timings.warningReconnectDelay
+                                                             : m_timings.reconnectDelay);
+    } else if (const auto* error = std::get_if<SocketModeClient::SocketError>(&event)) {
+        qCCritical(lcSlack, "Socket error → reconnect: %s", qUtf8Printable(error->description));
+        handleFailure(error->description);
+    }
+}
+
+void SlackService::handlePathUpdate(bool satisfied)
+{
+    const bool wasSatisfied = m_lastNetworkSatisfied;
+    m_lastNetworkSatisfied = satisfied;
+    if (wasSatisfied || !satisfied || !m_settingsStore->cachedTokens())
+        return;
+    qCInfo(lcSlack, "Network recovered (NWPathMonitor) — resetting retry state and reconnecting");
+    m_consecutiveFailures = 0;
+    m_givenUp = false;
+    if (m_periodicRetryTask) {
+        m_periodicRetryTask->cancel();
+        m_periodicRetryTask.reset();
+    }
+    startConnect(QPointer(this));
+}
+
+void SlackService::systemDidWake()
+{
+    if (!m_settingsStore->cachedTokens())
+        return;
+    qCInfo(lcSlack, "System woke from sleep — forcing Socket Mode reconnect");
+    disconnect();
+    startConnect(QPointer(this));
+}
+
+void SlackService::acknowledge(const Alert& alert)
+{
+    m_alertStore->acknowledge(alert);
+    if (!m_settingsStore->ackBackEnabled())
+        return;
+    const auto tokens = m_settingsStore->cachedTokens();
+    if (!tokens) {
+        qCCritical(lcAlerts, "Ack-back enabled but no tokens — skipping reaction");
+        return;
+    }
+    m_reactionPoster->enqueueReaction(ReactionPoster::Item {
+        tokens->botToken, alert.channelId, alert.ts, m_settingsStore->ackBackEmoji() });
+}
+
+} // namespace halyard
