@@ -24,7 +24,10 @@ void ReactionPoster::enqueueReaction(Item item)
     if (m_isProcessing)
         return;
     m_isProcessing = true;
-    processQueue(QPointer(this), m_lifetime.token());
+    // Started from the event loop, so acknowledgements made together are queued together and
+    // the caller is never re-entered.
+    QMetaObject::invokeMethod(
+        this, [this] { processQueue(QPointer(this), m_lifetime.token()); }, Qt::QueuedConnection);
 }
 
 QCoro::Task<> ReactionPoster::processQueue(QPointer<ReactionPoster> self, CancellationToken cancel)

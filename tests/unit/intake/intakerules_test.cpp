@@ -1,0 +1,102 @@
+// The message filter, the acknowledgement-reaction test and the order of Slack timestamps.
+#include "slack/messagefilter.h"
+#include "slack/messageintake.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace halyard;
+
+namespace {
+
+TEST(MessageFilter, KeepsBotsAndPrefixedMessagesOnly)
+{
+    struct Case {
+        bool botsOnly;
+        QString prefix;
+        QString text;
+        bool isBot;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        { true, {}, u"disk full"_s, false, std::nullopt },
+        { true, {}, u"disk full"_s, true, u"disk full"_s },
+        { false, {}, u"  hello "_s, false, u"  hello "_s },
+        { true, u"halyard:"_s, u"HALYARD:  refill water "_s, false, u"refill water"_s },
+        { true, u"HALYARD:"_s, u"halyard:\n\tcheck\n"_s, false, u"check"_s },
+        // Nothing after the prefix is no message, even from a bot.
+        { true, u"halyard:"_s, u"Halyard:   \n"_s, true, std::nullopt },
+        { true, u"halyard:"_s, u"say halyard: x"_s, false, std::nullopt },
+        { true, u"halyard:"_s, u"halyard"_s, true, u"halyard"_s },
+        // Whole characters: the prefix "e" is not the start of "é" written as e and an accent.
+        { true, u"e"_s, u"e\u0301clair"_s, false, std::nullopt },
+        { true, u"\U0001F469\u200D\U0001F692"_s, u"\U0001F469\u200D\U0001F692 smoke"_s, false,
+            u"smoke"_s },
+    };
+    for (const Case& c : cases) {
+        const MessageEvent message { u"C1"_s, u"U1"_s, c.text, u"1700000000.000100"_s, {},
+            c.isBot };
+        const auto accepted = acceptMessage(message, c.botsOnly, c.prefix);
+        ASSERT_EQ(accepted.has_value(), c.expected.has_value()) << qPrintable(c.text);
+        if (!accepted)
+            continue;
+        MessageEvent expected = message;
+        expected.text = *c.expected;
+        EXPECT_EQ(*accepted, expected) << qPrintable(c.text);
+    }
+}
+
+TEST(MessageFilter, AckReactionNeedsTheEmojiWithAPositiveCount)
+{
+    using Summary = SlackEventDTO::ReactionSummary;
+    struct Case {
+        std::optional<QList<Summary>> reactions;
+        QString emoji;
+        bool expected;
+    };
+    const Case cases[] = {
+        { std::nullopt, u"white_check_mark"_s, false },
+        { QList<Summary> { { u"white_check_mark"_s, 1 } }, u"white_check_mark"_s, true },
+        { QList<Summary> { { u"white_check_mark"_s, 0 } }, u"white_check_mark"_s, false },
+        { QList<Summary> { { u"white_check_mark"_s, std::nullopt } }, u"white_check_mark"_s,
+            false },
+        { QList<Summary> { { u"eyes"_s, 2 }, { u"white_check_mark"_s, 1 } },
+            u"::white_check_mark:"_s, true },
+        { QList<Summary> { { u"white_check_mark"_s, 3 } }, u"eyes"_s, false },
+        { QList<Summary> { { std::nullopt, 1 } }, u":"_s, false },
+    };
+    for (const Case& c : cases) {
+        SlackEventDTO message;
+        message.type = u"message"_s;
+        message.reactions = c.reactions;
+        EXPECT_EQ(hasAckReaction(message, c.emoji), c.expected) << qPrintable(c.emoji);
+    }
+}
+
+TEST(SlackTimestamps, OrderAsNumbersWithoutRounding)
+{
+    struct Case {
+        QString a;
+        QString b;
+        int expected;
+    };
+    const Case cases[] = {
+        { u"9.5"_s, u"10.0"_s, -1 },
+        { u"1700000000.000100"_s, u"1700000000.000200"_s, -1 },
+        { u"1700000000.5"_s, u"1700000000.000001"_s, 1 },
+        { u"1.10"_s, u"1.1"_s, 0 },
+        { u"01.5"_s, u"1.5"_s, 0 },
+        { u"10"_s, u"9.999"_s, 1 },
+        { u"17000000000000000.1"_s, u"17000000000000000.2"_s, -1 },
+        { u"abc"_s, u"0.1"_s, -1 },
+        { u""_s, u"1.-1"_s, -1 },
+    };
+    for (const Case& c : cases) {
+        const auto sign = [](int v) { return (v > 0) - (v < 0); };
+        EXPECT_EQ(sign(compareSlackTimestamps(c.a, c.b)), c.expected)
+            << qPrintable(c.a) << " vs " << qPrintable(c.b);
+        EXPECT_EQ(sign(compareSlackTimestamps(c.b, c.a)), -c.expected);
+    }
+}
+
+} // namespace
