@@ -1,0 +1,140 @@
+// Banners as they reach a notification server on a bus of the test's own, and what happens
+// when there is no server to take them.
+#include "app/notificationservice.h"
+#include "common/logcapture.h"
+#include "fakenotificationserver.h"
+#include "privatebus.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+// Readable failure output for Qt strings.
+[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard::test {
+namespace {
+
+class NotificationServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (bus.address().isEmpty())
+            GTEST_SKIP() << "no private message bus: " << qPrintable(bus.error());
+        service = std::make_unique<NotificationService>(bus.connect());
+    }
+
+    void TearDown() override { service.reset(); }
+
+    QStringList failures() const
+    {
+        return log.messagesStartingWith(u"app"_s, u"Failed to post notification: "_s);
+    }
+
+    PrivateBus bus;
+    LogCapture log;
+    std::unique_ptr<NotificationService> service;
+};
+
+TEST_F(NotificationServiceTest, EachBannerIsANotificationOfItsOwn)
+{
+    FakeNotificationServer server;
+    ASSERT_TRUE(server.registerOn(bus.connect()));
+
+    service->postBanner(u"#alerts"_s, u"load < 5 & rising"_s);
+    service->postBanner(u"New alert"_s, u"second"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications().size() == 2; }, 5000));
+
+    const auto& shown = server.notifications();
+    EXPECT_EQ(shown[0].summary, u"#alerts"_s);
+    // A server without markup gets the text as it is.
+    EXPECT_EQ(shown[0].body, u"load < 5 & rising"_s);
+    EXPECT_EQ(shown[1].summary, u"New alert"_s);
+    EXPECT_EQ(shown[1].body, u"second"_s);
+    EXPECT_NE(shown[0].returnedId, shown[1].returnedId);
+    for (const auto& notification : shown) {
+        EXPECT_EQ(notification.appName, u"Halyard"_s);
+        EXPECT_EQ(notification.replacesId, 0u);
+        EXPECT_TRUE(notification.appIcon.isEmpty());
+        EXPECT_TRUE(notification.actions.isEmpty());
+        EXPECT_EQ(notification.hints, (QVariantMap { { u"desktop-entry"_s, u"halyard"_s } }));
+        EXPECT_EQ(notification.expireTimeout, -1);
+    }
+    QTest::qWait(20);
+    EXPECT_TRUE(log.messages(u"app"_s).isEmpty());
+}
+
+TEST_F(NotificationServiceTest, MarkupServersGetTheBodyEscaped)
+{
+    FakeNotificationServer server({ u"body"_s, u"body-markup"_s, u"body-hyperlinks"_s });
+    ASSERT_TRUE(server.registerOn(bus.connect()));
+
+    service->postBanner(u"#a&b"_s, uR"(<b>hi</b> & <a href="https://x.test">x</a>)"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications().size() == 1; }, 5000));
+    EXPECT_EQ(server.notifications()[0].body,
+        u"&lt;b&gt;hi&lt;/b&gt; &amp; &lt;a href=&quot;https://x.test&quot;&gt;x&lt;/a&gt;"_s);
+    // The summary is plain text for every server.
+    EXPECT_EQ(server.notifications()[0].summary, u"#a&b"_s);
+}
+
+TEST_F(NotificationServiceTest, WithoutAServerEachBannerLogsOnceAndNeverBlocks)
+{
+    QElapsedTimer timer;
+    timer.start();
+    service->postBanner(u"#alerts"_s, u"one"_s);
+    service->postBanner(u"#alerts"_s, u"two"_s);
+    EXPECT_LT(timer.elapsed(), 200);
+    EXPECT_TRUE(failures().isEmpty());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return failures().size() == 2; }, 5000));
+    QTest::qWait(50);
+    const QStringList lines = failures();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(u"org.freedesktop.Notifications"_s)) << qPrintable(lines[0]);
+    for (const auto& line : log.lines()) {
+        if (line.category == u"com.corvane.Halyard.app"_s) {
+            EXPECT_EQ(line.type, QtCriticalMsg);
+        }
+    }
+}
+
+TEST_F(NotificationServiceTest, AnErrorReplyIsLoggedWithItsMessage)
+{
+    FakeNotificationServer server;
+    server.refuseWith(u"Do not disturb"_s);
+    ASSERT_TRUE(server.registerOn(bus.connect()));
+
+    service->postBanner(u"#alerts"_s, u"one"_s);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !failures().isEmpty(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(failures(), QStringList { u"Failed to post notification: Do not disturb"_s });
+}
+
+TEST(NotificationServiceWithoutBusTest, EachBannerLogsOnce)
+{
+    LogCapture log;
+    NotificationService service(QDBusConnection(u"halyard-test-no-such-bus"_s));
+    service.postBanner(u"#alerts"_s, u"one"_s);
+    service.postBanner(u"#alerts"_s, u"two"_s);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&log] {
+            return log.messagesStartingWith(u"app"_s, u"Failed to post notification: "_s).size()
+                == 2;
+        },
+        5000));
+    QTest::qWait(20);
+    EXPECT_EQ(
+        log.count(u"app"_s, u"Failed to post notification: Not connected to D-Bus server"_s), 2);
+}
+
+} // namespace
+} // namespace halyard::test

@@ -1,0 +1,111 @@
+// Sleep and wake from a fake logind on a bus of the test's own, and what the events do without
+// a system bus or a reachability backend.
+#include "common/logcapture.h"
+#include "privatebus.h"
+#include "slack/desktopsystemevents.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+// Readable failure output for Qt strings.
+[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard::test {
+namespace {
+
+QDBusMessage prepareForSleep(bool sleeping)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(
+        u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s);
+    signal << sleeping;
+    return signal;
+}
+
+class SleepWakeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (bus.address().isEmpty())
+            GTEST_SKIP() << "no private message bus: " << qPrintable(bus.error());
+        login1 = bus.connect();
+        ASSERT_TRUE(login1.registerService(u"org.freedesktop.login1"_s));
+        QDBusConnection client = bus.connect();
+        events = std::make_unique<DesktopSystemEvents>(client);
+        QObject::connect(events.get(), &SystemEvents::willSleep, [this] { seen += u"sleep "_s; });
+        QObject::connect(events.get(), &SystemEvents::didWake, [this] { seen += u"wake "_s; });
+        events->start();
+        // A round trip on the same connection: the bus has taken the subscription before any
+        // signal below is sent.
+        ASSERT_TRUE(client.interface()->isServiceRegistered(u"org.freedesktop.login1"_s));
+    }
+
+    void TearDown() override { events.reset(); }
+
+    PrivateBus bus;
+    LogCapture log;
+    QDBusConnection login1 { QString() };
+    std::unique_ptr<DesktopSystemEvents> events;
+    QString seen;
+};
+
+TEST_F(SleepWakeTest, PrepareForSleepBecomesWillSleepAndDidWake)
+{
+    ASSERT_TRUE(login1.send(prepareForSleep(true)));
+    ASSERT_TRUE(login1.send(prepareForSleep(false)));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return seen == u"sleep wake "_s; }, 5000))
+        << qPrintable(seen);
+    QTest::qWait(20);
+    EXPECT_EQ(seen, u"sleep wake "_s);
+    EXPECT_FALSE(log.contains(u"app"_s, u"No system bus; sleep and wake will go unnoticed"_s));
+}
+
+TEST_F(SleepWakeTest, OnlyLogindItselfIsHeard)
+{
+    QDBusConnection impostor = bus.connect();
+    ASSERT_TRUE(impostor.send(prepareForSleep(false)));
+    // The bus has passed the impostor's signal on before it answers this.
+    ASSERT_TRUE(impostor.interface()->isServiceRegistered(u"org.freedesktop.login1"_s));
+    ASSERT_TRUE(login1.send(prepareForSleep(false)));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !seen.isEmpty(); }, 5000));
+    QTest::qWait(20);
+    EXPECT_EQ(seen, u"wake "_s);
+}
+
+TEST(SystemEventsWithoutBusTest, NoSystemBusMeansNoWakeAndOneLine)
+{
+    LogCapture log;
+    DesktopSystemEvents events(QDBusConnection(u"halyard-test-no-such-bus"_s));
+    QSignalSpy network(&events, &SystemEvents::networkStatusChanged);
+    events.start();
+    events.start();
+    // The first status comes from the event loop, like every later one.
+    EXPECT_EQ(network.count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&network] { return network.count() >= 1; }, 5000));
+    EXPECT_EQ(log.count(u"app"_s, u"No system bus; sleep and wake will go unnoticed"_s), 1);
+}
+
+TEST(SystemEventsTest, OnlyAnUnusableNetworkIsUnsatisfied)
+{
+    using R = QNetworkInformation::Reachability;
+    EXPECT_TRUE(DesktopSystemEvents::isSatisfied(R::Online));
+    // The backend cannot tell: no reconnect should hinge on that.
+    EXPECT_TRUE(DesktopSystemEvents::isSatisfied(R::Unknown));
+    EXPECT_FALSE(DesktopSystemEvents::isSatisfied(R::Disconnected));
+    EXPECT_FALSE(DesktopSystemEvents::isSatisfied(R::Local));
+    EXPECT_FALSE(DesktopSystemEvents::isSatisfied(R::Site));
+}
+
+} // namespace
+} // namespace halyard::test

@@ -1,0 +1,251 @@
+// Name lookups against the fake Slack: one request per unknown ID however many messages mention
+// it, silent failures that the next message retries, and the name rules for users and bots.
+#include "common/logcapture.h"
+#include "slack/directoryresolver.h"
+#include "slack/slackdirectory.h"
+#include "slack/webapi/slackwebapi.h"
+#include "support/fakeslack.h"
+
+#include <QCoroTask>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+// Readable failure output for Qt strings.
+[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace halyard::test {
+namespace {
+
+QCoro::Task<> markWhenDone(QCoro::Task<> task, bool* done)
+{
+    co_await std::move(task);
+    *done = true;
+}
+
+class DirectoryResolverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(slack.listen());
+        api.emplace(&network, slack.apiUrl(), 5000ms, RetryPolicy { 4, 4ms });
+        resolver = std::make_unique<DirectoryResolver>(&directory, &*api);
+        slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
+        slack.workspace().addChannel({ u"G1"_s, u"ops"_s, true });
+    }
+
+    QString token() const { return slack.workspace().botToken; }
+
+    // Waits until no lookup is in flight.
+    bool settle()
+    {
+        return QTest::qWaitFor(
+            [this] {
+                return resolver->inflightChannelLookups().isEmpty()
+                    && resolver->inflightUserLookups().isEmpty();
+            },
+            5000);
+    }
+
+    void refresh()
+    {
+        bool done = false;
+        markWhenDone(resolver->refreshChannelNames(token()), &done);
+        ASSERT_TRUE(QTest::qWaitFor([&done] { return done; }, 5000));
+    }
+
+    int requestCount(const QString& method) const { return int(slack.requests(method).size()); }
+
+    LogCapture log;
+    FakeSlack slack;
+    QNetworkAccessManager network;
+    std::optional<SlackWebAPI> api;
+    SlackDirectory directory;
+    std::unique_ptr<DirectoryResolver> resolver;
+};
+
+TEST_F(DirectoryResolverTest, BurstFromAnUnknownChannelCostsOneRequest)
+{
+    QSignalSpy changed(&directory, &SlackDirectory::channelNamesChanged);
+    for (int i = 0; i < 10; ++i)
+        resolver->resolveChannelName(u"C1"_s, token());
+    EXPECT_EQ(resolver->inflightChannelLookups(), QSet<QString> { u"C1"_s });
+    ASSERT_TRUE(settle());
+
+    const auto requests = slack.requests(u"conversations.info"_s);
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].param(u"channel"_s), u"C1"_s);
+    EXPECT_EQ(requests[0].token(), token());
+    EXPECT_EQ(directory.channelName(u"C1"_s), u"alerts"_s);
+    EXPECT_EQ(changed.count(), 1);
+
+    // Once named, later messages ask nothing.
+    resolver->resolveChannelName(u"C1"_s, token());
+    EXPECT_TRUE(resolver->inflightChannelLookups().isEmpty());
+    QTest::qWait(20);
+    EXPECT_EQ(requestCount(u"conversations.info"_s), 1);
+}
+
+TEST_F(DirectoryResolverTest, FailedLookupsAreForgottenAndTheNextMessageTriesAgain)
+{
+    slack.workspace().addUser(u"U1"_s, u"ada"_s, u"Ada Lovelace"_s, u"ada.l"_s);
+    slack.script(u"users.info"_s, FakeReply::http(404));
+    slack.script(u"conversations.info"_s, FakeReply::slackError(u"channel_not_found"_s));
+    // A transient error that outlasts every retry is a failure too.
+    slack.script(u"bots.info"_s, FakeReply::http(503), 4);
+
+    resolver->resolveUserName(u"U1"_s, token());
+    resolver->resolveChannelName(u"C1"_s, token());
+    resolver->resolveUserName(u"B1"_s, token());
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(directory.userNames().isEmpty());
+    EXPECT_TRUE(directory.channelNames().isEmpty());
+    EXPECT_EQ(requestCount(u"bots.info"_s), 4);
+    // Nothing but the retry policy's own lines.
+    for (const auto& line : log.lines())
+        EXPECT_TRUE(line.message.startsWith(u"Retrying bots.info"_s)) << qPrintable(line.message);
+
+    slack.workspace().addBot({ u"B1"_s, u"deploybot"_s, u"A1"_s });
+    resolver->resolveUserName(u"U1"_s, token());
+    resolver->resolveChannelName(u"C1"_s, token());
+    resolver->resolveUserName(u"B1"_s, token());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requestCount(u"users.info"_s), 2);
+    EXPECT_EQ(requestCount(u"conversations.info"_s), 2);
+    EXPECT_EQ(requestCount(u"bots.info"_s), 5);
+    EXPECT_EQ(directory.userName(u"U1"_s), u"ada.l"_s);
+    EXPECT_EQ(directory.userName(u"B1"_s), u"deploybot"_s);
+    EXPECT_EQ(directory.channelName(u"C1"_s), u"alerts"_s);
+}
+
+TEST_F(DirectoryResolverTest, RefreshNamesListedChannelsAndKeepsTheRest)
+{
+    directory.setChannelName(u"C1"_s, u"old-name"_s);
+    directory.setChannelName(u"C9"_s, u"archived"_s);
+    QSignalSpy changed(&directory, &SlackDirectory::channelNamesChanged);
+
+    refresh();
+    EXPECT_EQ(directory.channelNames(),
+        (QHash<QString, QString> {
+            { u"C1"_s, u"alerts"_s }, { u"G1"_s, u"ops"_s }, { u"C9"_s, u"archived"_s } }));
+    EXPECT_EQ(changed.count(), 1);
+}
+
+TEST_F(DirectoryResolverTest, RefreshFailuresEndSilentlyKeepingNames)
+{
+    directory.setChannelName(u"C1"_s, u"old-name"_s);
+    const FakeReply failures[] = {
+        FakeReply::slackError(u"invalid_auth"_s),
+        FakeReply::http(404),
+        FakeReply::http(200, "not json"),
+        FakeReply::json({ { u"ok"_s, true }, { u"channels"_s, 5 } }),
+    };
+    for (const FakeReply& failure : failures) {
+        slack.script(u"users.conversations"_s, failure, -1);
+        refresh();
+        slack.clearScripts();
+    }
+    EXPECT_EQ(requestCount(u"users.conversations"_s), 4);
+    EXPECT_EQ(directory.channelNames(), (QHash<QString, QString> { { u"C1"_s, u"old-name"_s } }));
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(DirectoryResolverTest, UserNamesFallBackFromTheDisplayNameToTheId)
+{
+    slack.workspace().addUser(u"U1"_s, u"ada"_s, u"Ada Lovelace"_s, QString());
+    slack.workspace().addUser(QJsonObject { { u"id"_s, u"U2"_s } });
+    resolver->resolveUserName(u"U1"_s, token());
+    resolver->resolveUserName(u"U2"_s, token());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(directory.userName(u"U1"_s), u"Ada Lovelace"_s);
+    EXPECT_EQ(directory.userName(u"U2"_s), u"U2"_s);
+}
+
+TEST_F(DirectoryResolverTest, BotIdsAreLookedUpWithBotsInfo)
+{
+    slack.workspace().addBot({ u"B1"_s, u"deploybot"_s, u"A1"_s });
+    slack.workspace().addBot({ u"B2"_s, QString(), u"A2"_s });
+    resolver->resolveUserName(u"B1"_s, token());
+    resolver->resolveUserName(u"B2"_s, token());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requestCount(u"users.info"_s), 0);
+    const auto requests = slack.requests(u"bots.info"_s);
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[0].param(u"bot"_s), u"B1"_s);
+    EXPECT_EQ(directory.userName(u"B1"_s), u"deploybot"_s);
+    // A bot without a name leaves the fallback to the reader.
+    EXPECT_EQ(directory.userName(u"B2"_s), std::nullopt);
+}
+
+TEST_F(DirectoryResolverTest, NameCarriedByAMessageWinsAndSavesTheLookup)
+{
+    slack.workspace().addBot({ u"B1"_s, u"deploybot"_s, u"A1"_s });
+    QSignalSpy changed(&directory, &SlackDirectory::userNamesChanged);
+
+    resolver->noteDisplayName(u"B1"_s, u"Release Train"_s);
+    resolver->resolveUserName(u"B1"_s, token());
+    EXPECT_TRUE(resolver->inflightUserLookups().isEmpty());
+    // Without an ID, or without a name, there is nothing to store.
+    resolver->noteDisplayName(std::nullopt, u"Nobody"_s);
+    resolver->noteDisplayName(u"B1"_s, std::nullopt);
+    resolver->noteDisplayName(u"B1"_s, QString());
+    // A later message's name replaces the older one.
+    resolver->noteDisplayName(u"B1"_s, u"Release Train 2"_s);
+
+    QTest::qWait(20);
+    EXPECT_EQ(requestCount(u"bots.info"_s), 0);
+    EXPECT_EQ(
+        directory.userNames(), (QHash<QString, QString> { { u"B1"_s, u"Release Train 2"_s } }));
+    EXPECT_EQ(changed.count(), 2);
+}
+
+TEST_F(DirectoryResolverTest, LookupsEndQuietlyWhenTheResolverGoesAway)
+{
+    slack.script(u"conversations.info"_s, FakeReply::hang());
+    slack.script(u"users.conversations"_s, FakeReply::hang());
+    slack.script(u"users.info"_s, FakeReply::serve().after(50ms));
+    slack.workspace().addUser(u"U1"_s, u"ada"_s);
+
+    resolver->resolveChannelName(u"C1"_s, token());
+    resolver->resolveUserName(u"U1"_s, token());
+    bool refreshed = false;
+    markWhenDone(resolver->refreshChannelNames(token()), &refreshed);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return slack.requests().size() == 3; }, 5000));
+
+    resolver.reset();
+    // The caller awaiting the refresh is released, not left hanging.
+    EXPECT_TRUE(QTest::qWaitFor([&refreshed] { return refreshed; }, 5000));
+    QTest::qWait(100);
+    EXPECT_TRUE(directory.channelNames().isEmpty());
+    EXPECT_TRUE(directory.userNames().isEmpty());
+}
+
+TEST_F(DirectoryResolverTest, LookupsSurviveTheDirectoryGoingAway)
+{
+    auto owned = std::make_unique<SlackDirectory>();
+    DirectoryResolver resolver(owned.get(), &*api);
+    slack.script(u"conversations.info"_s, FakeReply::serve().after(30ms));
+    resolver.resolveChannelName(u"C1"_s, token());
+    owned.reset();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&resolver] { return resolver.inflightChannelLookups().isEmpty(); }, 5000));
+    resolver.resolveChannelName(u"C1"_s, token());
+    EXPECT_TRUE(resolver.inflightChannelLookups().isEmpty());
+}
+
+} // namespace
+} // namespace halyard::test
