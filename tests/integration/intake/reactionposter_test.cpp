@@ -39,7 +39,7 @@ TEST_F(ReactionPosterTest, QuickAcknowledgementsStartAnIntervalApart)
     for (int i : { 1, 2, 3 })
         addBotMessage(u"C1"_s, QString::number(1'700'000'000 + i) + u".000100", u"m"_s);
     // A slow answer must not add to the spacing: it is measured between starts.
-    slack.script(u"reactions.add"_s, FakeReply::serve().after(150ms), 3);
+    slack.script(u"reactions.add"_s, FakeReply::serve().after(250ms), 3);
     const qint64 enqueuedAt = slack.elapsedMs();
     for (int i : { 1, 2, 3 })
         poster->enqueueReaction(item(u"C1"_s, QString::number(1'700'000'000 + i) + u".000100"));
@@ -48,8 +48,8 @@ TEST_F(ReactionPosterTest, QuickAcknowledgementsStartAnIntervalApart)
     const auto times = postTimes();
     EXPECT_LT(times[0] - enqueuedAt, 100);
     for (int i : { 1, 2 }) {
-        EXPECT_GE(times[i] - times[i - 1], 295) << i;
-        EXPECT_LT(times[i] - times[i - 1], 400) << i;
+        EXPECT_GE(times[i] - times[i - 1], 290) << i;
+        EXPECT_LT(times[i] - times[i - 1], 480) << i;
     }
     EXPECT_EQ(log.messages(u"alerts"_s),
         (QStringList {
@@ -82,7 +82,7 @@ TEST_F(ReactionPosterTest, OnePostInFlightAndFailuresAreDropped)
     QTest::qWait(50);
     const qint64 enqueuedAt = slack.elapsedMs();
     fast.enqueueReaction(item(u"C1"_s, ts));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return postTimes().size() == 4; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return postTimes().size() == 4 && !fast.isProcessing(); }));
     EXPECT_LT(postTimes()[3] - enqueuedAt, 100);
 }
 
