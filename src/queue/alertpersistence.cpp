@@ -11,6 +11,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -26,9 +30,85 @@ QString AlertPersistence::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Halyard"_s;
 }
 
+// One thread per queue file that writes the newest state handed to it.
+class AlertPersistence::Writer {
+public:
+    explicit Writer(std::shared_ptr<FileState> file)
+        : m_file(std::move(file))
+        , m_thread([this] { run(); })
+    {
+    }
+
+    ~Writer()
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    void submit(State state)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_pending = std::move(state);
+        }
+        m_wake.notify_all();
+    }
+
+    void flush()
+    {
+        std::unique_lock lock(m_mutex);
+        m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+            if (!m_pending)
+                return; // stopping with nothing left to write
+            State state = std::move(*m_pending);
+            m_pending.reset();
+            m_writing = true;
+            lock.unlock();
+            (void)write(*m_file, state);
+            lock.lock();
+            m_writing = false;
+            m_idle.notify_all();
+        }
+    }
+
+    std::shared_ptr<FileState> m_file;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::optional<State> m_pending;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
 AlertPersistence::AlertPersistence(QString filePath)
-    : m_filePath(std::move(filePath))
+    : m_file(std::make_shared<FileState>(FileState { std::move(filePath), std::nullopt }))
 {
+}
+
+void AlertPersistence::saveInBackground(const State& state)
+{
+    if (!m_writer)
+        m_writer = std::make_shared<Writer>(m_file);
+    m_writer->submit(state);
+}
+
+void AlertPersistence::flush()
+{
+    if (m_writer)
+        m_writer->flush();
 }
 
 std::expected<AlertPersistence, QString> AlertPersistence::create(const QString& folder)
@@ -90,7 +170,8 @@ json::Decoded<AlertPersistence::State> AlertPersistence::decode(const QByteArray
 
 std::expected<AlertPersistence::State, QString> AlertPersistence::load()
 {
-    QFile file(m_filePath);
+    flush();
+    QFile file(m_file->filePath);
     if (!file.exists())
         return State {};
     std::expected<State, QString> result;
@@ -105,24 +186,25 @@ std::expected<AlertPersistence::State, QString> AlertPersistence::load()
         else
             result = std::move(*decoded);
     }
-    m_loadFailure = result ? std::nullopt : std::optional(result.error());
+    m_file->loadFailure = result ? std::nullopt : std::optional(result.error());
     return result;
 }
 
-std::expected<void, QString> AlertPersistence::keepDamagedFileAside()
+std::expected<void, QString> AlertPersistence::keepDamagedFileAside(FileState& file)
 {
-    const QString reason = *m_loadFailure;
-    if (!QFileInfo::exists(m_filePath)) {
-        m_loadFailure.reset();
+    const QString reason = *file.loadFailure;
+    const QString& path = file.filePath;
+    if (!QFileInfo::exists(path)) {
+        file.loadFailure.reset();
         return {};
     }
     const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
-    QString keptPath = m_filePath + u".corrupt-"_s + stamp;
+    QString keptPath = path + u".corrupt-"_s + stamp;
     for (int n = 2; QFileInfo::exists(keptPath); ++n)
-        keptPath = m_filePath + u".corrupt-"_s + stamp + u'-' + QString::number(n);
-    if (!QFile::rename(m_filePath, keptPath))
+        keptPath = path + u".corrupt-"_s + stamp + u'-' + QString::number(n);
+    if (!QFile::rename(path, keptPath))
         return std::unexpected(u"cannot keep the unreadable queue file aside"_s);
-    m_loadFailure.reset();
+    file.loadFailure.reset();
     qCCritical(lcAlerts, "Queue file could not be loaded (%s); kept it as %s",
         qUtf8Printable(reason), qUtf8Printable(keptPath));
     return {};
@@ -130,12 +212,18 @@ std::expected<void, QString> AlertPersistence::keepDamagedFileAside()
 
 std::expected<void, QString> AlertPersistence::save(const State& state)
 {
+    flush();
+    return write(*m_file, state);
+}
+
+std::expected<void, QString> AlertPersistence::write(FileState& target, const State& state)
+{
     // Never replace a file we could not read: it may hold alerts someone can still recover.
-    if (m_loadFailure) {
-        if (auto kept = keepDamagedFileAside(); !kept)
+    if (target.loadFailure) {
+        if (auto kept = keepDamagedFileAside(target); !kept)
             return kept;
     }
-    QSaveFile file(m_filePath);
+    QSaveFile file(target.filePath);
     // Unbuffered, so a short write (a full disk) fails here instead of being committed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return std::unexpected(file.errorString());

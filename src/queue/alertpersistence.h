@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <expected>
+#include <memory>
 
 namespace halyard {
 
@@ -29,23 +30,39 @@ public:
     // description when the folder cannot be created.
     static std::expected<AlertPersistence, QString> create(const QString& folder = defaultFolder());
 
-    const QString& filePath() const { return m_filePath; }
+    const QString& filePath() const { return m_file->filePath; }
 
     // No file gives the empty state. A file that cannot be read or decoded fails as a whole, and
     // is then kept aside by the next save instead of being overwritten.
     std::expected<State, QString> load();
 
+    // Writes the state now, on the calling thread.
     std::expected<void, QString> save(const State& state);
+
+    // Hands the state to a writer thread and returns at once, so the caller never waits for the
+    // disk. Writes happen in order; when several are waiting only the newest is written, since
+    // each holds the complete queue. A failed write is dropped like a failed save().
+    void saveInBackground(const State& state);
+    // Waits until every state handed over so far is on disk (or failed).
+    void flush();
 
     static QByteArray encode(const State& state);
     static json::Decoded<State> decode(const QByteArray& bytes);
 
 private:
-    explicit AlertPersistence(QString filePath);
-    std::expected<void, QString> keepDamagedFileAside();
+    class Writer;
+    struct FileState {
+        QString filePath;
+        std::optional<QString> loadFailure;
+    };
 
-    QString m_filePath;
-    std::optional<QString> m_loadFailure;
+    explicit AlertPersistence(QString filePath);
+    static std::expected<void, QString> write(FileState& file, const State& state);
+    static std::expected<void, QString> keepDamagedFileAside(FileState& file);
+
+    // Shared with the writer thread, which is the only one that touches it once it runs.
+    std::shared_ptr<FileState> m_file;
+    std::shared_ptr<Writer> m_writer;
 };
 
 } // namespace halyard

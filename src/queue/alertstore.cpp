@@ -19,6 +19,17 @@ AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* par
     }
 }
 
+AlertStore::~AlertStore()
+{
+    flushPendingSaves();
+}
+
+void AlertStore::flushPendingSaves()
+{
+    if (m_persistence)
+        m_persistence->flush();
+}
+
 void AlertStore::setAgingPolicy(const AgingPolicy& policy)
 {
     if (policy == m_agingPolicy)
@@ -100,8 +111,9 @@ void AlertStore::save()
 {
     if (!m_persistence)
         return;
-    // A failed save is not fatal: memory stays intact and the next change writes everything.
-    (void)m_persistence->save({ m_alerts, m_highWaterByChannel });
+    // Off the main thread, so socket acknowledgements never wait for the disk. A failed save is
+    // not fatal: memory stays intact and the next change writes everything.
+    m_persistence->saveInBackground({ m_alerts, m_highWaterByChannel });
 }
 
 } // namespace halyard

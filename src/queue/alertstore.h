@@ -23,6 +23,8 @@ class AlertStore : public QObject {
 public:
     explicit AlertStore(
         std::optional<AlertPersistence> persistence = std::nullopt, QObject* parent = nullptr);
+    // Waits for the queue file to hold the last change.
+    ~AlertStore() override;
 
     const QList<Alert>& alerts() const { return m_alerts; }
     const QMap<QString, QString>& highWaterByChannel() const { return m_highWaterByChannel; }
@@ -37,6 +39,9 @@ public:
     void removeBySource(const QString& channelId, const QString& ts);
 
     QList<AgeStage> stages(ReferenceTime now) const;
+
+    // Waits until every change so far is in the queue file (saves run on a writer thread).
+    void flushPendingSaves();
 
 signals:
     void alertsChanged();

@@ -140,6 +140,7 @@ TEST_F(AlertPersistenceTest, DamagedFileIsKeptAsideAndNeverOverwritten)
     EXPECT_TRUE(m_log.lines().isEmpty());
 
     store.enqueue(sample(u"5.0"_s));
+    store.flushPendingSaves();
     const QStringList kept = keptFiles();
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(QRegularExpression(u"^queue\\.json\\.corrupt-\\d{8}T\\d{6}Z$"_s)
@@ -155,6 +156,7 @@ TEST_F(AlertPersistenceTest, DamagedFileIsKeptAsideAndNeverOverwritten)
     EXPECT_TRUE(errors.first().endsWith(kept.first()));
 
     store.enqueue(sample(u"6.0"_s));
+    store.flushPendingSaves();
     EXPECT_EQ(keptFiles().size(), 1) << "only the damaged file is kept aside, once";
     EXPECT_EQ(make().load()->alerts.size(), 2);
 }
@@ -165,11 +167,13 @@ TEST_F(AlertPersistenceTest, FailedSaveKeepsMemoryAndTheNextSaveWritesEverything
     ASSERT_TRUE(QDir().mkpath(queueFile())); // a folder where the file belongs
     store.enqueue(sample(u"1.0"_s));
     store.enqueue(sample(u"2.0"_s));
+    store.flushPendingSaves();
     EXPECT_EQ(store.alerts().size(), 2);
     EXPECT_TRUE(QFileInfo(queueFile()).isDir());
 
     ASSERT_TRUE(QDir(queueFile()).removeRecursively());
     store.enqueue(sample(u"3.0"_s));
+    store.flushPendingSaves();
     auto state = make().load();
     ASSERT_TRUE(state.has_value());
     EXPECT_EQ(state->alerts.size(), 3);

@@ -49,8 +49,10 @@ TEST_F(AlertStoreTest, DuplicateKeepsOneAlertLogsAndWritesOnce)
     QSignalSpy changed(&store, &AlertStore::alertsChanged);
     const Alert alert = makeAlert(u"C1"_s, u"100.000001"_s, 10);
     store.enqueue(alert);
+    store.flushPendingSaves();
     ASSERT_TRUE(QFile::remove(queueFile()));
     store.enqueue(makeAlert(u"C1"_s, u"100.000001"_s, 10, u"other text"_s));
+    store.flushPendingSaves();
 
     EXPECT_EQ(ids(store), QStringList { alert.id });
     EXPECT_EQ(store.alerts().first().text, u"text"_s);
@@ -101,17 +103,21 @@ TEST_F(AlertStoreTest, AcknowledgeSavesEvenWhenAbsentButRemoveBySourceNoOpDoesNo
     store.enqueue(makeAlert(u"C1"_s, u"2.0"_s, 2));
     QSignalSpy changed(&store, &AlertStore::alertsChanged);
 
+    store.flushPendingSaves();
     ASSERT_TRUE(QFile::remove(queueFile()));
     store.acknowledge(makeAlert(u"C9"_s, u"9.0"_s, 9));
+    store.flushPendingSaves();
     EXPECT_TRUE(QFile::exists(queueFile()));
     EXPECT_EQ(changed.count(), 0) << "nothing changed, so nothing is announced";
 
     ASSERT_TRUE(QFile::remove(queueFile()));
     store.removeBySource(u"C9"_s, u"9.0"_s);
+    store.flushPendingSaves();
     EXPECT_FALSE(QFile::exists(queueFile()));
     EXPECT_TRUE(m_log.contains(u"alerts"_s, u"removeBySource no-op (not in queue): C9:9.0"_s));
 
     store.removeBySource(u"C1"_s, u"1.0"_s);
+    store.flushPendingSaves();
     EXPECT_TRUE(QFile::exists(queueFile()));
     EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Removed by source reaction: C1:1.0 queueDepth=1"_s));
     EXPECT_EQ(changed.count(), 1);

@@ -1,0 +1,153 @@
+// End-to-end burst: the fake Slack server pushes 1,000 bot messages to `halyard --headless` as
+// fast as the socket takes them. Reports the time until all are acknowledged and until all are
+// in queue.json, the acknowledgement latency per frame (median and 99th percentile), and the
+// peak and idle resident memory and idle CPU time of the program.
+//
+// Needs a Secret Service for the tokens: run it through bench/run-headless-burst.sh.
+// Goals: every acknowledgement within 50 ms of its frame at the 99th percentile; idle resident
+// memory under 30 MiB; no CPU use while idle beyond the program's own timers.
+#include "settings/keychainservice.h"
+#include "settings/slacktokens.h"
+#include "support/fakeslack.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace halyard;
+
+namespace {
+
+qint64 procStatusKiB(qint64 pid, const char* key)
+{
+    QFile file(u"/proc/%1/status"_s.arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+double cpuSeconds(qint64 pid)
+{
+    QFile file(u"/proc/%1/stat"_s.arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray stat = file.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong())
+        / double(sysconf(_SC_CLK_TCK));
+}
+
+int queuedAlerts(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return int(
+        QJsonDocument::fromJson(file.readAll()).object().value(u"alerts"_s).toArray().size());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const QString binary = argc > 2
+        ? QString::fromLocal8Bit(argv[2])
+        : QCoreApplication::applicationDirPath() + u"/../src/app/halyard"_s;
+
+    test::FakeSlack fake;
+    fake.setHelloOnConnect(true);
+    if (!fake.listen())
+        return 1;
+    KeychainService keychain(
+        u"com.corvane.Halyard.bench-"_s + QUuid::createUuid().toString(QUuid::Id128));
+    if (!storeSlackTokens(keychain, { fake.workspace().botToken, fake.workspace().appToken })) {
+        std::fprintf(stderr, "No Secret Service: run through bench/run-headless-burst.sh\n");
+        return 1;
+    }
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
+    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    env.insert(u"QT_LOGGING_RULES"_s, u"com.corvane.Halyard.*.debug=false"_s);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(binary, { u"--headless"_s, u"--keychain-service"_s, keychain.service() });
+    if (!process.waitForStarted())
+        return 1;
+    const qint64 pid = process.processId();
+    if (!QTest::qWaitFor([&] { return fake.isSocketConnected(); }, 20000))
+        return 1;
+    QTest::qWait(500);
+
+    QHash<QString, qint64> sentAt;
+    const qint64 start = fake.elapsedMs();
+    for (int i = 0; i < count; ++i) {
+        const QString ts = QString::number(1'700'000'000 + i) + u".000100"_s;
+        const QJsonObject event { { u"type"_s, u"message"_s }, { u"channel"_s, u"C1"_s },
+            { u"bot_id"_s, u"B1"_s }, { u"text"_s, QString(u"alert "_s + QString::number(i)) },
+            { u"ts"_s, ts } };
+        sentAt.insert(fake.sendEvent(event), fake.elapsedMs());
+    }
+    if (!QTest::qWaitFor([&] { return fake.acknowledgedEnvelopeIds().size() >= count; }, 120000))
+        std::fprintf(stderr, "Not every message was acknowledged\n");
+    const qint64 allAcked = fake.elapsedMs() - start;
+    const QString queuePath = home.filePath(u"data/Halyard/queue.json"_s);
+    if (!QTest::qWaitFor([&] { return queuedAlerts(queuePath) >= count; }, 300000))
+        std::fprintf(stderr, "Not every message reached the queue file\n");
+    const qint64 allQueued = fake.elapsedMs() - start;
+
+    QList<qint64> latencies;
+    for (const auto& frame : fake.frames()) {
+        const QString id
+            = QJsonDocument::fromJson(frame.payload).object().value(u"envelope_id"_s).toString();
+        if (sentAt.contains(id))
+            latencies.append(frame.receivedAtMs - sentAt.value(id));
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const auto percentile = [&](double p) {
+        return latencies.isEmpty() ? -1 : latencies[qsizetype(p * double(latencies.size() - 1))];
+    };
+
+    QTest::qWait(2000);
+    const double cpuBefore = cpuSeconds(pid);
+    QTest::qWait(10000);
+    const double idleCpu = cpuSeconds(pid) - cpuBefore;
+
+    std::printf("messages: %d, acknowledged: %lld\n", count,
+        static_cast<long long>(fake.acknowledgedEnvelopeIds().size()));
+    std::printf("all acknowledged after: %lld ms\n", static_cast<long long>(allAcked));
+    std::printf("all in queue.json after: %lld ms\n", static_cast<long long>(allQueued));
+    std::printf("ack latency: median %lld ms, p99 %lld ms, max %lld ms\n",
+        static_cast<long long>(percentile(0.5)), static_cast<long long>(percentile(0.99)),
+        static_cast<long long>(percentile(1.0)));
+    std::printf("resident memory: peak %lld KiB, idle %lld KiB\n",
+        static_cast<long long>(procStatusKiB(pid, "VmHWM:")),
+        static_cast<long long>(procStatusKiB(pid, "VmRSS:")));
+    std::printf("CPU while idle for 10 s: %.3f s\n", idleCpu);
+
+    ::kill(pid_t(pid), SIGTERM);
+    process.waitForFinished(10000);
+    (void)deleteSlackTokens(keychain);
+    return 0;
+}
