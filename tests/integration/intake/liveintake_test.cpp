@@ -66,12 +66,6 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000400.000100"_s });
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, u"1700000401.000100"_s);
-
-    settings.setTeamSharedAckEnabled(false);
-    log.clear();
-    intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000401.000100"_s });
-    EXPECT_EQ(store.alerts().size(), 1);
-    EXPECT_TRUE(log.messages(u"alerts"_s).isEmpty());
 }
 
 } // namespace
