@@ -1,14 +1,13 @@
 #include "queue/alertpersistence.h"
 
 #include "common/logging.h"
+#include "common/privatefile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <condition_variable>
@@ -18,12 +17,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
-
-namespace {
-constexpr auto kOwnerOnlyFolder
-    = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr auto kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-} // namespace
 
 QString AlertPersistence::defaultFolder()
 {
@@ -115,17 +108,9 @@ std::expected<AlertPersistence, QString> AlertPersistence::create(const QString&
 {
     if (folder.isEmpty())
         return std::unexpected(u"no data folder"_s);
-    const QFileInfo info(folder);
-    if (!info.exists()) {
-        const QString parent = info.absolutePath();
-        if (!QDir().mkpath(parent))
-            return std::unexpected(u"cannot create folder "_s + parent);
-        if (!QDir().mkdir(info.absoluteFilePath(), kOwnerOnlyFolder))
-            return std::unexpected(u"cannot create folder "_s + info.absoluteFilePath());
-    } else if (!info.isDir()) {
-        return std::unexpected(info.absoluteFilePath() + u" is not a folder"_s);
-    }
-    return AlertPersistence(QDir(info.absoluteFilePath()).filePath(u"queue.json"_s));
+    if (auto made = makePrivateFolder(folder); !made)
+        return std::unexpected(made.error());
+    return AlertPersistence(QDir(QFileInfo(folder).absoluteFilePath()).filePath(u"queue.json"_s));
 }
 
 QByteArray AlertPersistence::encode(const State& state)
@@ -193,20 +178,17 @@ std::expected<AlertPersistence::State, QString> AlertPersistence::load()
 std::expected<void, QString> AlertPersistence::keepDamagedFileAside(FileState& file)
 {
     const QString reason = *file.loadFailure;
-    const QString& path = file.filePath;
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(file.filePath)) {
         file.loadFailure.reset();
         return {};
     }
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
-    QString keptPath = path + u".corrupt-"_s + stamp;
-    for (int n = 2; QFileInfo::exists(keptPath); ++n)
-        keptPath = path + u".corrupt-"_s + stamp + u'-' + QString::number(n);
-    if (!QFile::rename(path, keptPath))
-        return std::unexpected(u"cannot keep the unreadable queue file aside"_s);
+    const auto keptPath = keepFileAside(file.filePath);
+    if (!keptPath)
+        return std::unexpected(
+            u"cannot keep the unreadable queue file aside: "_s + keptPath.error());
     file.loadFailure.reset();
     qCCritical(lcAlerts, "Queue file could not be loaded (%s); kept it as %s",
-        qUtf8Printable(reason), qUtf8Printable(keptPath));
+        qUtf8Printable(reason), qUtf8Printable(*keptPath));
     return {};
 }
 
@@ -223,20 +205,7 @@ std::expected<void, QString> AlertPersistence::write(FileState& target, const St
         if (auto kept = keepDamagedFileAside(target); !kept)
             return kept;
     }
-    QSaveFile file(target.filePath);
-    // Unbuffered, so a short write (a full disk) fails here instead of being committed.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return std::unexpected(file.errorString());
-    file.setPermissions(kOwnerOnlyFile);
-    const QByteArray bytes = encode(state);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return std::unexpected(file.errorString());
-    }
-    // commit() syncs the new content to disk before it renames it over the old file.
-    if (!file.commit())
-        return std::unexpected(file.errorString());
-    return {};
+    return writePrivateFile(target.filePath, encode(state));
 }
 
 } // namespace halyard

@@ -1,6 +1,7 @@
 #include "settings/preferencestore.h"
 
 #include "common/logging.h"
+#include "common/privatefile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
@@ -16,10 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard {
 
 namespace {
-constexpr auto kOwnerOnlyFolder
-    = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr auto kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
 // Byte data is stored as {"base64": "..."} so that it stays apart from strings.
 constexpr QStringView kDataKey = u"base64";
 } // namespace
@@ -74,16 +70,12 @@ void PreferenceStore::load()
 
 std::expected<void, QString> PreferenceStore::keepDamagedFileAside(const QString& reason)
 {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
-    QString keptPath = m_filePath + u".corrupt-"_s + stamp;
-    for (int n = 2; QFileInfo::exists(keptPath); ++n)
-        keptPath = m_filePath + u".corrupt-"_s + stamp + u'-' + QString::number(n);
-    QFile file(m_filePath);
-    if (!file.rename(keptPath))
-        return std::unexpected(file.errorString());
+    const auto keptPath = keepFileAside(m_filePath);
+    if (!keptPath)
+        return std::unexpected(keptPath.error());
     qCCritical(lcSettings,
         "Preferences file was damaged (%s); kept it as %s and using the defaults",
-        qUtf8Printable(reason), qUtf8Printable(keptPath));
+        qUtf8Printable(reason), qUtf8Printable(*keptPath));
     return {};
 }
 
@@ -158,27 +150,9 @@ std::expected<void, QString> PreferenceStore::save()
 
 std::expected<void, QString> PreferenceStore::writeFile()
 {
-    const QFileInfo folder(m_folder);
-    if (!folder.exists()) {
-        if (!QDir().mkpath(folder.absolutePath()) || !QDir().mkdir(m_folder, kOwnerOnlyFolder))
-            return std::unexpected(u"cannot create folder "_s + m_folder);
-    }
-    QSaveFile file(m_filePath);
-    // Unbuffered, so that a short write (full disk, size limit) shows in write()'s count: a
-    // buffered QSaveFile loses that error in commit() and renames a truncated file into place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return std::unexpected(file.errorString());
-    file.setPermissions(kOwnerOnlyFile);
-    const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return std::unexpected(error);
-    }
-    // commit() syncs the new content to disk before it renames it over the old file.
-    if (!file.commit())
-        return std::unexpected(file.errorString());
-    return {};
+    if (auto folder = makePrivateFolder(m_folder); !folder)
+        return folder;
+    return writePrivateFile(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
 }
 
 } // namespace halyard

@@ -1,3 +1,4 @@
+#include "common/filesizelimit.h"
 #include "common/logcapture.h"
 #include "queue/alertpersistence.h"
 #include "queue/alertstore.h"
@@ -47,28 +48,6 @@ protected:
 
     QTemporaryDir m_dir;
     test::LogCapture m_log;
-};
-
-// Makes writes past `bytes` fail as on a full disk, for as long as it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_previousHandler)(int) = nullptr;
 };
 
 Alert sample(const QString& ts)
@@ -191,7 +170,7 @@ TEST_F(AlertPersistenceTest, FullDiskKeepsTheLastCompleteFile)
     for (int i = 2; i < 200; ++i)
         big.alerts.append(sample(QString::number(i) + u".0"_s));
     {
-        FileSizeLimit limit(qMax<rlim_t>(before.size() * 2, 1024));
+        test::FileSizeLimit limit(qMax<rlim_t>(before.size() * 2, 1024));
         EXPECT_FALSE(p.save(big).has_value());
     }
     EXPECT_EQ(readQueueFile(), before);

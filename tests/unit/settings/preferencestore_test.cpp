@@ -1,3 +1,4 @@
+#include "common/filesizelimit.h"
 #include "common/logcapture.h"
 #include "settings/preferencestore.h"
 
@@ -133,29 +134,6 @@ TEST_F(PreferenceStoreTest, DamagedFileIsKeptAsideAndDefaultsAreUsed)
     }
 }
 
-// Runs with the process unable to grow any file beyond `bytes`, which is what a full disk looks
-// like to a writer.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_previousHandler)(int) = nullptr;
-};
-
 TEST_F(PreferenceStoreTest, FailedWriteKeepsTheOldFileAndTheNewValue)
 {
     PreferenceStore store(folder());
@@ -166,7 +144,7 @@ TEST_F(PreferenceStoreTest, FailedWriteKeepsTheOldFileAndTheNewValue)
 
     const QString longPrefix(4096, u'x');
     {
-        FileSizeLimit full(before.size() + 16);
+        test::FileSizeLimit full(before.size() + 16);
         const auto written = store.setString(u"filter.triggerPrefix"_s, longPrefix);
         EXPECT_FALSE(written.has_value());
     }
