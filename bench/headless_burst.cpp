@@ -11,6 +11,7 @@
 #include "support/fakeslack.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -84,6 +85,12 @@ int main(int argc, char** argv)
         return 1;
     }
     QTemporaryDir home;
+    // Banners off: the burst measures the intake itself, not a desktop notification server.
+    QDir().mkpath(home.filePath(u"config/Halyard"_s));
+    QFile preferences(home.filePath(u"config/Halyard/preferences.json"_s));
+    if (preferences.open(QIODevice::WriteOnly))
+        preferences.write(R"({"notifications.enabled": false})");
+    preferences.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
     env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
