@@ -37,8 +37,10 @@ AlertPersistence persistenceWith(const QTemporaryDir& dir, int n)
     return persistence;
 }
 
-// What the event loop pays per new alert: the queue update and the hand-over to the writer.
-void BM_Enqueue(benchmark::State& state)
+// Replaces the oldest alert with a new one each round. With `waitForDisk` false this is what
+// the event loop pays (the queue update and the hand-over to the writer); with true, the whole
+// change until the new queue file is on disk.
+void enqueueRounds(benchmark::State& state, bool waitForDisk)
 {
     QTemporaryDir dir;
     const int queued = int(state.range(0));
@@ -51,25 +53,19 @@ void BM_Enqueue(benchmark::State& state)
         store.flushPendingSaves();
         state.ResumeTiming();
         store.enqueue(makeAlert(next++));
+        if (waitForDisk)
+            store.flushPendingSaves();
     }
     store.flushPendingSaves();
 }
 
-// The whole change until the new queue file is on disk.
+void BM_Enqueue(benchmark::State& state)
+{
+    enqueueRounds(state, false);
+}
 void BM_EnqueueAndSave(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    const int queued = int(state.range(0));
-    AlertStore store(persistenceWith(dir, queued));
-    int next = queued;
-    for (auto _ : state) {
-        state.PauseTiming();
-        store.acknowledge(store.alerts().first());
-        store.flushPendingSaves();
-        state.ResumeTiming();
-        store.enqueue(makeAlert(next++));
-        store.flushPendingSaves();
-    }
+    enqueueRounds(state, true);
 }
 
 void BM_Load(benchmark::State& state)
