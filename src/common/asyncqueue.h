@@ -79,6 +79,16 @@ public:
         wake(*m_state);
     }
 
+    // The next buffered item without waiting, for a producer that is being torn down.
+    std::optional<T> tryTake()
+    {
+        if (m_state->items.empty())
+            return std::nullopt;
+        std::optional<T> item(std::move(m_state->items.front()));
+        m_state->items.pop_front();
+        return item;
+    }
+
     bool isFinished() const { return m_state->finished; }
     std::size_t buffered() const { return m_state->items.size(); }
 

@@ -3,9 +3,60 @@
 #include <QDateTime>
 #include <QHashFunctions>
 
+#include <algorithm>
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
+
+namespace {
+
+bool isDigits(QStringView text)
+{
+    return std::ranges::all_of(text, [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A timestamp split into its whole seconds without leading zeros and its fraction without
+// trailing zeros; absent when it is not digits with at most one ".".
+struct TimestampParts {
+    QStringView seconds;
+    QStringView fraction;
+};
+
+std::optional<TimestampParts> timestampParts(QStringView ts)
+{
+    const qsizetype dot = ts.indexOf(u'.');
+    QStringView seconds = dot < 0 ? ts : ts.first(dot);
+    QStringView fraction = dot < 0 ? QStringView() : ts.sliced(dot + 1);
+    if (seconds.isEmpty() || !isDigits(seconds) || !isDigits(fraction))
+        return std::nullopt;
+    while (seconds.size() > 1 && seconds.front() == u'0')
+        seconds = seconds.sliced(1);
+    while (!fraction.isEmpty() && fraction.back() == u'0')
+        fraction.chop(1);
+    return TimestampParts { seconds, fraction };
+}
+
+} // namespace
+
+int compareSlackTimestamps(QStringView a, QStringView b)
+{
+    const auto pa = timestampParts(a);
+    const auto pb = timestampParts(b);
+    if (!pa || !pb) {
+        if (pa || pb)
+            return pa ? 1 : -1;
+        return a.compare(b);
+    }
+    // Without leading zeros, a longer whole part is a larger number; digits of equal length and
+    // fractions without trailing zeros compare as text.
+    if (pa->seconds.size() != pb->seconds.size())
+        return pa->seconds.size() < pb->seconds.size() ? -1 : 1;
+    if (const int whole = pa->seconds.compare(pb->seconds); whole != 0)
+        return whole;
+    return pa->fraction.compare(pb->fraction);
+}
 
 ReferenceTime referenceTimeFromUnix(double unixSeconds)
 {

@@ -39,6 +39,11 @@ struct Alert {
     friend bool operator==(const Alert&, const Alert&) = default;
 };
 
+// Orders Slack timestamps ("seconds.fraction") as the numbers they are, without the rounding
+// of a double; anything that is not such a number sorts first, by its text. Negative, zero or
+// positive like QString::compare.
+int compareSlackTimestamps(QStringView a, QStringView b);
+
 size_t qHash(const Alert& alert, size_t seed = 0) noexcept;
 
 } // namespace halyard

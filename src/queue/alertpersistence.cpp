@@ -69,14 +69,29 @@ private:
             m_pending.reset();
             m_writing = true;
             lock.unlock();
-            (void)write(*m_file, state);
+            reportOutcome(write(*m_file, state));
             lock.lock();
             m_writing = false;
             m_idle.notify_all();
         }
     }
 
+    // One line when saving starts to fail and one when it works again, however many saves
+    // fail in between.
+    void reportOutcome(const std::expected<void, QString>& outcome)
+    {
+        if (!outcome && !m_failing) {
+            qCCritical(lcAlerts,
+                "Could not save the queue file %s: %s; will try again at the next change",
+                qUtf8Printable(m_file->filePath), qUtf8Printable(outcome.error()));
+        } else if (outcome && m_failing) {
+            qCInfo(lcAlerts, "Queue file saved again");
+        }
+        m_failing = !outcome;
+    }
+
     std::shared_ptr<FileState> m_file;
+    bool m_failing = false;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
@@ -113,6 +128,26 @@ std::expected<AlertPersistence, QString> AlertPersistence::create(const QString&
     return AlertPersistence(QDir(QFileInfo(folder).absoluteFilePath()).filePath(u"queue.json"_s));
 }
 
+namespace {
+
+// A channel-to-ts object; false when the key is absent.
+bool readTimestampMap(json::ObjectReader& reader, QStringView key, QMap<QString, QString>& out)
+{
+    const auto object = reader.optionalObject(key);
+    if (!object)
+        return false;
+    for (auto it = object->constBegin(); it != object->constEnd(); ++it) {
+        if (!it->isString()) {
+            reader.fail(key, u"expected a string for every channel"_s);
+            break;
+        }
+        out.insert(it.key(), it->toString());
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray AlertPersistence::encode(const State& state)
 {
     QJsonArray alerts;
@@ -121,10 +156,22 @@ QByteArray AlertPersistence::encode(const State& state)
     QJsonObject marks;
     for (auto it = state.highWaterByChannel.cbegin(); it != state.highWaterByChannel.cend(); ++it)
         marks.insert(it.key(), it.value());
-    const QJsonObject root {
+    QJsonObject root {
         { u"alerts"_s, alerts },
         { u"highWaterByChannel"_s, marks },
     };
+    if (!state.backfillFromByChannel.isEmpty()) {
+        QJsonObject points;
+        for (auto it = state.backfillFromByChannel.cbegin();
+             it != state.backfillFromByChannel.cend(); ++it)
+            points.insert(it.key(), it.value());
+        root.insert(u"backfillFromByChannel"_s, points);
+    }
+    if (!state.acknowledgedIds.isEmpty()) {
+        QStringList ids(state.acknowledgedIds.cbegin(), state.acknowledgedIds.cend());
+        ids.sort();
+        root.insert(u"acknowledgedIds"_s, QJsonArray::fromStringList(ids));
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
@@ -139,16 +186,17 @@ json::Decoded<AlertPersistence::State> AlertPersistence::decode(const QByteArray
         state.alerts = std::move(*alerts);
     else if (reader.ok())
         reader.fail(u"alerts", u"missing required value"_s);
-    if (auto marks = reader.optionalObject(u"highWaterByChannel")) {
-        for (auto it = marks->constBegin(); it != marks->constEnd(); ++it) {
-            if (!it->isString()) {
-                reader.fail(u"highWaterByChannel", u"expected a string for every channel"_s);
+    if (!readTimestampMap(reader, u"highWaterByChannel", state.highWaterByChannel) && reader.ok())
+        reader.fail(u"highWaterByChannel", u"missing required value"_s);
+    readTimestampMap(reader, u"backfillFromByChannel", state.backfillFromByChannel);
+    if (const auto ids = reader.optionalArray(u"acknowledgedIds")) {
+        for (const QJsonValue& id : *ids) {
+            if (!id.isString()) {
+                reader.fail(u"acknowledgedIds", u"expected a string for every id"_s);
                 break;
             }
-            state.highWaterByChannel.insert(it.key(), it->toString());
+            state.acknowledgedIds.insert(id.toString());
         }
-    } else if (reader.ok()) {
-        reader.fail(u"highWaterByChannel", u"missing required value"_s);
     }
     return reader.finish(std::move(state));
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <expected>
@@ -12,13 +13,21 @@
 namespace halyard {
 
 // The queue file: the alerts and the per-channel high-water marks in one compact JSON object,
-// replaced as a whole after every change. The file holds message text, so its folder is private
+// replaced as a whole after every change. The catch-up points and acknowledged ids are
+// optional members, written only when there are any, so older files load and older programs
+// read newer files. The file holds message text, so its folder is private
 // to the user and every write is flushed to disk before it replaces the old file.
 class AlertPersistence {
 public:
     struct State {
-        QList<Alert> alerts;
-        QMap<QString, QString> highWaterByChannel;
+        QList<Alert> alerts {};
+        QMap<QString, QString> highWaterByChannel {};
+        // Per channel whose catching up has not completed, the ts it resumes from; live
+        // messages move the mark but never this point.
+        QMap<QString, QString> backfillFromByChannel {};
+        // Alerts acknowledged here or by a live ack reaction that a catch-up could still read
+        // again, so that they are never queued twice.
+        QSet<QString> acknowledgedIds {};
 
         friend bool operator==(const State&, const State&) = default;
     };
@@ -41,7 +50,8 @@ public:
 
     // Hands the state to a writer thread and returns at once, so the caller never waits for the
     // disk. Writes happen in order; when several are waiting only the newest is written, since
-    // each holds the complete queue. A failed write is dropped like a failed save().
+    // each holds the complete queue. A failed write is logged once per run of failures; the
+    // next write that succeeds holds everything.
     void saveInBackground(const State& state);
     // Waits until every state handed over so far is on disk (or failed).
     void flush();

@@ -16,6 +16,8 @@ AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* par
     if (auto state = m_persistence->load()) {
         m_alerts = std::move(state->alerts);
         m_highWaterByChannel = std::move(state->highWaterByChannel);
+        m_backfillFrom = std::move(state->backfillFromByChannel);
+        m_acknowledged = std::move(state->acknowledgedIds);
     }
 }
 
@@ -57,6 +59,10 @@ void AlertStore::enqueue(const Alert& alert)
     if (advanceHighWaterMark(alert.channelId, alert.ts))
         emit highWaterByChannelChanged();
 
+    if (m_acknowledged.contains(alert.id)) {
+        qCDebug(lcAlerts, "Not queued again (acknowledged): %s", qUtf8Printable(alert.id));
+        return;
+    }
     const bool queued = std::ranges::any_of(
         m_alerts, [&](const Alert& queuedAlert) { return queuedAlert.id == alert.id; });
     if (queued) {
@@ -80,8 +86,26 @@ qsizetype AlertStore::removeById(const QString& id)
     return removed;
 }
 
+bool AlertStore::rememberAcknowledged(const QString& channelId, const QString& ts)
+{
+    // A catch-up reads only messages newer than its point, so older ones need no memory.
+    const auto point = m_backfillFrom.contains(channelId)
+        ? std::optional(m_backfillFrom.value(channelId))
+        : (m_highWaterByChannel.contains(channelId)
+                ? std::optional(m_highWaterByChannel.value(channelId))
+                : std::nullopt);
+    if (!point || compareSlackTimestamps(ts, *point) <= 0)
+        return false;
+    const QString id = Alert::makeId(channelId, ts);
+    if (m_acknowledged.contains(id))
+        return false;
+    m_acknowledged.insert(id);
+    return true;
+}
+
 void AlertStore::acknowledge(const Alert& alert)
 {
+    rememberAcknowledged(alert.channelId, alert.ts);
     removeById(alert.id);
     save();
 }
@@ -89,12 +113,45 @@ void AlertStore::acknowledge(const Alert& alert)
 void AlertStore::removeBySource(const QString& channelId, const QString& ts)
 {
     const QString key = Alert::makeId(channelId, ts);
+    const bool remembered = rememberAcknowledged(channelId, ts);
     if (removeById(key) == 0) {
         qCDebug(lcAlerts, "removeBySource no-op (not in queue): %s", qUtf8Printable(key));
+        if (remembered)
+            save();
         return;
     }
     qCInfo(lcAlerts, "Removed by source reaction: %s queueDepth=%lld", qUtf8Printable(key),
         static_cast<long long>(m_alerts.size()));
+    save();
+}
+
+QMap<QString, QString> AlertStore::beginBackfill()
+{
+    QMap<QString, QString> points = m_backfillFrom;
+    for (auto it = m_highWaterByChannel.cbegin(); it != m_highWaterByChannel.cend(); ++it) {
+        auto point = points.find(it.key());
+        if (point == points.end())
+            points.insert(it.key(), it.value());
+        else if (compareSlackTimestamps(it.value(), *point) < 0)
+            *point = it.value();
+    }
+    if (points != m_backfillFrom) {
+        m_backfillFrom = points;
+        save();
+    }
+    return points;
+}
+
+void AlertStore::finishBackfill(const QString& channelId)
+{
+    if (!m_backfillFrom.remove(channelId))
+        return;
+    const QString mark = m_highWaterByChannel.value(channelId);
+    const QString prefix = channelId + u':';
+    m_acknowledged.removeIf([&](const QString& id) {
+        return id.startsWith(prefix)
+            && compareSlackTimestamps(QStringView(id).sliced(prefix.size()), mark) <= 0;
+    });
     save();
 }
 
@@ -113,7 +170,8 @@ void AlertStore::save()
         return;
     // Off the main thread, so socket acknowledgements never wait for the disk. A failed save is
     // not fatal: memory stays intact and the next change writes everything.
-    m_persistence->saveInBackground({ m_alerts, m_highWaterByChannel });
+    m_persistence->saveInBackground(
+        { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });
 }
 
 } // namespace halyard

@@ -7,14 +7,16 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 
 #include <optional>
 
 namespace halyard {
 
 // The single owner of the alert queue: de-duplicates by id, keeps the queue ordered by posting
-// time, remembers the newest ts seen per channel (where catching up resumes) and writes every
-// change through to the queue file. Main thread only.
+// time, remembers the newest ts seen per channel and where each channel's catching up resumes,
+// and writes every change through to the queue file. An alert acknowledged here is never
+// queued again, even when a catch-up reads its message once more. Main thread only.
 class AlertStore : public QObject {
     Q_OBJECT
     Q_PROPERTY(
@@ -28,15 +30,28 @@ public:
 
     const QList<Alert>& alerts() const { return m_alerts; }
     const QMap<QString, QString>& highWaterByChannel() const { return m_highWaterByChannel; }
+    const QMap<QString, QString>& backfillFromByChannel() const { return m_backfillFrom; }
+    const QSet<QString>& acknowledgedIds() const { return m_acknowledged; }
     const AgingPolicy& agingPolicy() const { return m_agingPolicy; }
     void setAgingPolicy(const AgingPolicy& policy);
 
-    // Always offers the alert's ts to its channel's mark; adds the alert unless its id is queued.
+    // Always offers the alert's ts to its channel's mark; adds the alert unless its id is queued
+    // or was acknowledged.
     void enqueue(const Alert& alert);
     // The user's Ack: removes the alert with this id, and saves even when it was already gone.
     void acknowledge(const Alert& alert);
-    // Removes the alert built from this message, if queued (acknowledged elsewhere).
+    // Removes the alert built from this message, if queued (acknowledged elsewhere). A message
+    // not queued yet is remembered as acknowledged when a catch-up may still read it.
     void removeBySource(const QString& channelId, const QString& ts);
+
+    // Where a catch-up reads each channel from: the older of its kept "backfill from" point and
+    // its mark. Every returned point is kept until finishBackfill() for its channel, so live
+    // messages cannot move a catch-up past what it has not read, and a run that ends early
+    // (failure, cancellation, crash) resumes from the same place.
+    QMap<QString, QString> beginBackfill();
+    // The channel was read completely: its point is dropped, and so are the acknowledged ids
+    // that no catch-up can read again.
+    void finishBackfill(const QString& channelId);
 
     QList<AgeStage> stages(ReferenceTime now) const;
 
@@ -50,11 +65,14 @@ signals:
 
 private:
     bool advanceHighWaterMark(const QString& channelId, const QString& ts);
+    bool rememberAcknowledged(const QString& channelId, const QString& ts);
     qsizetype removeById(const QString& id);
     void save();
 
     QList<Alert> m_alerts;
     QMap<QString, QString> m_highWaterByChannel;
+    QMap<QString, QString> m_backfillFrom;
+    QSet<QString> m_acknowledged;
     AgingPolicy m_agingPolicy;
     std::optional<AlertPersistence> m_persistence;
 };

@@ -33,51 +33,7 @@ QString firstCharacters(const QString& text, qsizetype count)
     return text.left(finder.position());
 }
 
-bool isDigits(QStringView text)
-{
-    return std::ranges::all_of(text, [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-// A timestamp split into its whole seconds without leading zeros and its fraction without
-// trailing zeros; absent when it is not digits with at most one ".".
-struct TimestampParts {
-    QStringView seconds;
-    QStringView fraction;
-};
-
-std::optional<TimestampParts> timestampParts(QStringView ts)
-{
-    const qsizetype dot = ts.indexOf(u'.');
-    QStringView seconds = dot < 0 ? ts : ts.first(dot);
-    QStringView fraction = dot < 0 ? QStringView() : ts.sliced(dot + 1);
-    if (seconds.isEmpty() || !isDigits(seconds) || !isDigits(fraction))
-        return std::nullopt;
-    while (seconds.size() > 1 && seconds.front() == u'0')
-        seconds = seconds.sliced(1);
-    while (!fraction.isEmpty() && fraction.back() == u'0')
-        fraction.chop(1);
-    return TimestampParts { seconds, fraction };
-}
-
 } // namespace
-
-int compareSlackTimestamps(QStringView a, QStringView b)
-{
-    const auto pa = timestampParts(a);
-    const auto pb = timestampParts(b);
-    if (!pa || !pb) {
-        if (pa || pb)
-            return pa ? 1 : -1;
-        return a.compare(b);
-    }
-    // Without leading zeros, a longer whole part is a larger number; digits of equal length and
-    // fractions without trailing zeros compare as text.
-    if (pa->seconds.size() != pb->seconds.size())
-        return pa->seconds.size() < pb->seconds.size() ? -1 : 1;
-    if (const int whole = pa->seconds.compare(pb->seconds); whole != 0)
-        return whole;
-    return pa->fraction.compare(pb->fraction);
-}
 
 MessageIntake::MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
     DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi, QObject* parent)
@@ -148,24 +104,24 @@ void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
         m_resolver->resolveUserName(*message.userId, botToken);
 }
 
-QCoro::Task<> MessageIntake::backfill(SlackTokens tokens, CancellationToken cancel)
+QCoro::Task<> MessageIntake::backfill(
+    SlackTokens tokens, QMap<QString, QString> points, CancellationToken cancel)
 {
-    return runBackfill(QPointer(this), std::move(tokens), std::move(cancel));
+    return runBackfill(QPointer(this), std::move(tokens), std::move(points), std::move(cancel));
 }
 
 QCoro::Task<> MessageIntake::reconcileReactions(SlackTokens tokens, CancellationToken cancel)
 {
-    return runReconcile(QPointer(this), std::move(tokens), std::move(cancel));
+    return runReconcile(QPointer(this), std::move(tokens), std::nullopt, std::move(cancel));
 }
 
-QCoro::Task<> MessageIntake::runBackfill(
-    QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel)
+QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackTokens tokens,
+    QMap<QString, QString> points, CancellationToken cancel)
 {
     if (!self || cancel.isCancelled())
         co_return;
-    const QStringList channels = self->m_alerts->highWaterByChannel().keys();
     qCInfo(lcSlack, "Backfill starting: %lld channel(s) with watermarks",
-        static_cast<long long>(channels.size()));
+        static_cast<long long>(points.size()));
     const bool skipAcknowledged = self->m_settings->teamSharedAckEnabled();
     const QString ackEmoji = self->m_settings->ackBackEmoji();
     long long raw = 0;
@@ -173,15 +129,10 @@ QCoro::Task<> MessageIntake::runBackfill(
     long long skippedByReaction = 0;
     long long channelFailures = 0;
 
-    for (const QString& channelId : channels) {
-        // Live messages move marks while this run waits on the network, so read each one late.
-        const std::optional<QString> mark = self->m_alerts->highWaterByChannel().contains(channelId)
-            ? std::optional(self->m_alerts->highWaterByChannel().value(channelId))
-            : std::nullopt;
-        if (!mark)
-            continue;
-        const auto history = co_await fetchHistory(
-            self->m_webApi, tokens.botToken, channelId, *mark, self->m_maxHistoryPages, cancel);
+    for (auto point = points.cbegin(); point != points.cend(); ++point) {
+        const QString& channelId = point.key();
+        const auto history = co_await fetchHistory(self->m_webApi, tokens.botToken, channelId,
+            point.value(), self->m_maxHistoryPages, cancel);
         if (!self || cancel.isCancelled())
             co_return;
         if (!history) {
@@ -209,6 +160,7 @@ QCoro::Task<> MessageIntake::runBackfill(
             self->ingest(*accepted, tokens.botToken);
             ++enqueued;
         }
+        self->m_alerts->finishBackfill(channelId);
     }
 
     qCInfo(lcSlack,
@@ -240,9 +192,11 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
             ? response->response_metadata->next_cursor.value_or(QString())
             : QString();
         if (next.isEmpty() || page >= maxPages) {
+            // Slack pages newest first, so reading again from the same point would only fetch
+            // the same pages: what lies beyond the limit is skipped for good.
             qCCritical(lcSlack,
-                "Backfill stopped after %d page(s) for channel %s with more messages left; "
-                "older messages were not fetched",
+                "Backfill read %d page(s) of channel %s and stopped at the page limit; its older "
+                "messages were skipped",
                 page, qUtf8Printable(channelId));
             break;
         }
@@ -260,39 +214,75 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
     co_return messages;
 }
 
-QCoro::Task<> MessageIntake::runReconcile(
-    QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel)
+QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTokens tokens,
+    std::optional<QSet<QString>> only, CancellationToken cancel)
 {
-    if (!self || cancel.isCancelled())
-        co_return;
-    if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
-        co_return;
-    const QList<Alert> snapshot = self->m_alerts->alerts();
-    const QString ackEmoji = self->m_settings->ackBackEmoji();
-    long long removed = 0;
-    long long failures = 0;
-
-    for (const Alert& alert : snapshot) {
-        const auto response = co_await self->m_webApi->reactionsGet(
-            tokens.botToken, alert.channelId, alert.ts, cancel);
+    for (;;) {
         if (!self || cancel.isCancelled())
             co_return;
-        if (!response) {
-            if (response.error().kind() == SlackError::Kind::cancelled)
-                co_return;
-            ++failures;
-            qCCritical(lcSlack, "Reaction reconcile failed for %s: %s", qUtf8Printable(alert.id),
-                qUtf8Printable(response.error().description()));
-            continue;
-        }
-        if (response->message && hasAckReaction(*response->message, ackEmoji)) {
-            self->m_alerts->removeBySource(alert.channelId, alert.ts);
-            ++removed;
-        }
-    }
+        if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
+            co_return;
+        QList<Alert> snapshot = self->m_alerts->alerts();
+        if (only)
+            snapshot.removeIf([&](const Alert& alert) { return !only->contains(alert.id); });
+        if (snapshot.isEmpty())
+            co_return;
+        const QString ackEmoji = self->m_settings->ackBackEmoji();
+        long long removed = 0;
+        QSet<QString> failed;
 
-    qCInfo(lcSlack, "Reaction reconcile complete: checked=%lld removed=%lld failures=%lld",
-        static_cast<long long>(snapshot.size()), removed, failures);
+        for (const Alert& alert : snapshot) {
+            SlackResult<SlackWebAPI::ReactionsGetResponse> response;
+            for (;;) {
+                response = co_await self->m_webApi->reactionsGet(
+                    tokens.botToken, alert.channelId, alert.ts, cancel);
+                if (!self || cancel.isCancelled())
+                    co_return;
+                // Rate limits slow the run down instead of failing alert after alert.
+                const auto wait = response ? std::nullopt : self->rateLimitWait(response.error());
+                if (!wait)
+                    break;
+                qCInfo(lcSlack, "Reaction reconcile rate-limited by Slack; waiting %.1fs",
+                    double(wait->count()) / 1000.0);
+                if (!co_await sleepFor(*wait, cancel) || !self)
+                    co_return;
+            }
+            if (!response) {
+                if (response.error().kind() == SlackError::Kind::cancelled)
+                    co_return;
+                failed.insert(alert.id);
+                qCCritical(lcSlack, "Reaction reconcile failed for %s: %s",
+                    qUtf8Printable(alert.id), qUtf8Printable(response.error().description()));
+                continue;
+            }
+            if (response->message && hasAckReaction(*response->message, ackEmoji)) {
+                self->m_alerts->removeBySource(alert.channelId, alert.ts);
+                ++removed;
+            }
+        }
+
+        qCInfo(lcSlack, "Reaction reconcile complete: checked=%lld removed=%lld failures=%lld",
+            static_cast<long long>(snapshot.size()), removed,
+            static_cast<long long>(failed.size()));
+        if (failed.isEmpty())
+            co_return;
+        // Not only at the next connect: a connection can last for days.
+        const auto delay = self->m_reconcileRetryDelay;
+        qCInfo(lcSlack, "Reaction reconcile will check %lld alert(s) again in %llds",
+            static_cast<long long>(failed.size()),
+            static_cast<long long>(
+                std::chrono::duration_cast<std::chrono::seconds>(delay).count()));
+        if (!co_await sleepFor(delay, cancel))
+            co_return;
+        only = std::move(failed);
+    }
+}
+
+std::optional<std::chrono::milliseconds> MessageIntake::rateLimitWait(const SlackError& error) const
+{
+    if (error.kind() != SlackError::Kind::httpError || error.httpStatus() != 429)
+        return std::nullopt;
+    return m_rateLimitWait;
 }
 
 } // namespace halyard

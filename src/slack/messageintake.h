@@ -9,12 +9,16 @@
 
 #include <QCoroTask>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 namespace halyard {
 
@@ -55,20 +59,27 @@ public:
     // up the names it mentions.
     void ingest(const MessageEvent& message, const QString& botToken);
 
-    // Takes in, per channel with a high-water mark, every message newer than the mark, oldest
-    // first, skipping those already acknowledged in Slack. A channel whose history cannot be
-    // read completely keeps its mark and is tried again at the next connect.
-    QCoro::Task<> backfill(SlackTokens tokens, CancellationToken cancel);
-    // Removes the queued alerts whose source message carries the ack reaction.
+    // Takes in, per channel, every message newer than its point (AlertStore::beginBackfill(),
+    // taken before the socket could deliver anything), oldest first, skipping those already
+    // acknowledged in Slack. A channel read completely has its point dropped; any other keeps
+    // it for the next run.
+    QCoro::Task<> backfill(
+        SlackTokens tokens, QMap<QString, QString> points, CancellationToken cancel);
+    // Removes the queued alerts whose source message carries the ack reaction. Alerts whose
+    // check failed are checked again after the retry delay, until the token is cancelled.
     QCoro::Task<> reconcileReactions(SlackTokens tokens, CancellationToken cancel);
 
     void setMaxHistoryPages(int pages) { m_maxHistoryPages = std::max(1, pages); }
+    void setReconcileRetryDelay(std::chrono::milliseconds delay) { m_reconcileRetryDelay = delay; }
+    // How long to wait when Slack limits the rate without saying for how long.
+    void setRateLimitWait(std::chrono::milliseconds wait) { m_rateLimitWait = wait; }
 
 private:
-    static QCoro::Task<> runBackfill(
-        QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel);
-    static QCoro::Task<> runReconcile(
-        QPointer<MessageIntake> self, SlackTokens tokens, CancellationToken cancel);
+    static QCoro::Task<> runBackfill(QPointer<MessageIntake> self, SlackTokens tokens,
+        QMap<QString, QString> points, CancellationToken cancel);
+    static QCoro::Task<> runReconcile(QPointer<MessageIntake> self, SlackTokens tokens,
+        std::optional<QSet<QString>> only, CancellationToken cancel);
+    std::optional<std::chrono::milliseconds> rateLimitWait(const SlackError& error) const;
     // Every message newer than `oldest`, following the cursor; an error when any page fails.
     static QCoro::Task<SlackResult<QList<SlackEventDTO>>> fetchHistory(const SlackWebAPI* webApi,
         QString botToken, QString channelId, QString oldest, int maxPages,
@@ -81,11 +92,8 @@ private:
     BannerPoster* m_banners;
     const SlackWebAPI* m_webApi;
     int m_maxHistoryPages = kDefaultMaxHistoryPages;
+    std::chrono::milliseconds m_reconcileRetryDelay { std::chrono::minutes(5) };
+    std::chrono::milliseconds m_rateLimitWait { std::chrono::seconds(30) };
 };
-
-// Orders Slack timestamps ("seconds.fraction") as the numbers they are, without the rounding
-// of a double; anything that is not such a number sorts first, by its text. Negative, zero or
-// positive like QString::compare.
-int compareSlackTimestamps(QStringView a, QStringView b);
 
 } // namespace halyard

@@ -47,8 +47,8 @@ SlackService::SlackService(AlertStore* alertStore, SettingsStore* settingsStore,
 SlackService::~SlackService()
 {
     m_lifetime.cancel();
-    for (auto* task :
-        { &m_eventLoopTask, &m_reconnectTask, &m_periodicRetryTask, &m_connectTask }) {
+    for (auto* task : { &m_eventLoopTask, &m_reconnectTask, &m_periodicRetryTask, &m_connectTask,
+             &m_connectionRuns }) {
         if (*task)
             (*task)->cancel();
     }
@@ -68,6 +68,13 @@ void SlackService::stopSocketClient()
 {
     if (!m_socketClient)
         return;
+    // Slack has had the acknowledgement of every buffered event and will not send them again.
+    while (auto event = m_socketClient->events().tryTake()) {
+        if (m_connectionTokens
+            && (std::holds_alternative<MessageEvent>(*event)
+                || std::holds_alternative<ReactionEvent>(*event)))
+            handleEvent(*event, *m_connectionTokens);
+    }
     m_socketClient->stop();
     // Later, not now: this may run while the client's own signal is being delivered.
     m_socketClient->deleteLater();
@@ -82,6 +89,7 @@ QCoro::Task<> SlackService::connect()
         m_eventLoopTask->cancel();
         m_eventLoopTask.reset();
     }
+    endConnectionRuns();
     // Supersede a connect that is still waiting on the network.
     if (m_connectTask)
         m_connectTask->cancel();
@@ -120,9 +128,9 @@ QCoro::Task<> SlackService::connect()
     m_settingsStore->setTeamId(auth->team_id);
     m_settingsStore->setBotUserName(auth->user);
 
-    co_await m_resolver->refreshChannelNames(tokens.botToken);
-    if (superseded())
-        co_return;
+    // Names are only for display and the list can be slow for members of many channels, so it
+    // never holds the connection back; rows show channel IDs until it arrives.
+    refreshChannelNames(self, tokens.botToken);
 
     const auto socketUrl = co_await m_webApi->connectionsOpen(tokens.appToken, cancel);
     if (superseded())
@@ -132,35 +140,69 @@ QCoro::Task<> SlackService::connect()
         co_return;
     }
 
+    // Before the socket can deliver anything: a live message must not move a channel past what
+    // it missed while offline.
+    m_backfillPoints = m_alertStore->beginBackfill();
+    m_connectionTokens = tokens;
     m_socketClient = new SocketModeClient(
         *socketUrl, m_timings.heartbeatInterval, m_timings.heartbeatPongTimeout, this);
     m_socketClient->start();
 
+    m_eventLoopTask.emplace();
+    runEventLoop(self, m_socketClient, tokens, m_eventLoopTask->token());
+    emit connectFinished();
+}
+
+void SlackService::disconnect()
+{
+    stopSocketClient();
+    for (auto* task : { &m_reconnectTask, &m_eventLoopTask, &m_periodicRetryTask, &m_connectTask,
+             &m_connectionRuns }) {
+        if (*task) {
+            (*task)->cancel();
+            task->reset();
+        }
+    }
+    m_backfillPoints.reset();
+    setState(ConnectionState::disconnected());
+}
+
+void SlackService::endConnectionRuns()
+{
+    if (m_connectionRuns) {
+        m_connectionRuns->cancel();
+        m_connectionRuns.reset();
+    }
+    m_backfillPoints.reset();
+}
+
+void SlackService::connectionEstablished()
+{
+    // Only a socket that said hello is a working connection: one that never opens (a proxy
+    // that refuses the upgrade) keeps counting towards giving up.
     m_consecutiveFailures = 0;
     m_givenUp = false;
     if (m_periodicRetryTask) {
         m_periodicRetryTask->cancel();
         m_periodicRetryTask.reset();
     }
-
-    m_eventLoopTask.emplace();
-    runEventLoop(self, m_socketClient, tokens, m_eventLoopTask->token());
-    m_intake->backfill(tokens, m_lifetime.token());
-    m_intake->reconcileReactions(tokens, m_lifetime.token());
-    emit connectFinished();
+    if (!m_backfillPoints || !m_connectionTokens)
+        return;
+    endConnectionRuns();
+    m_connectionRuns.emplace();
+    const auto points = std::exchange(m_backfillPoints, std::nullopt);
+    m_intake->backfill(*m_connectionTokens, *points, m_connectionRuns->token());
+    m_intake->reconcileReactions(*m_connectionTokens, m_connectionRuns->token());
 }
 
-void SlackService::disconnect()
+QCoro::Task<> SlackService::refreshChannelNames(QPointer<SlackService> self, QString botToken)
 {
-    for (auto* task :
-        { &m_reconnectTask, &m_eventLoopTask, &m_periodicRetryTask, &m_connectTask }) {
-        if (*task) {
-            (*task)->cancel();
-            task->reset();
-        }
-    }
-    stopSocketClient();
-    setState(ConnectionState::disconnected());
+    if (!self || self->m_refreshingChannelNames)
+        co_return;
+    self->m_refreshingChannelNames = true;
+    co_await self->m_resolver->refreshChannelNames(std::move(botToken));
+    if (self)
+        self->m_refreshingChannelNames = false;
 }
 
 void SlackService::connectFailed(const QString& message)
@@ -256,6 +298,7 @@ void SlackService::handleEvent(const SocketModeClient::Event& event, const Slack
     } else if (std::holds_alternative<SocketModeClient::HelloReceived>(event)) {
         qCInfo(lcSlack, "Connection established");
         setState(ConnectionState::connected());
+        connectionEstablished();
     } else if (const auto* disconnect = std::get_if<SocketModeClient::Disconnect>(&event)) {
         qCInfo(lcSlack, "Disconnected (reason: %s) — reconnecting",
             qUtf8Printable(disconnect->reason.value_or(u"<nil>"_s)));

@@ -6,6 +6,7 @@
 #include "slack/socket/socketmodeclient.h"
 
 #include <QCoroTask>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 
@@ -70,7 +71,11 @@ signals:
     void connectFinished();
 
 private:
+    // Handles what the client still buffers (Slack has acknowledged it), then stops it.
     void stopSocketClient();
+    void endConnectionRuns();
+    void connectionEstablished();
+    static QCoro::Task<> refreshChannelNames(QPointer<SlackService> self, QString botToken);
     void setState(const class ConnectionState& state);
     void connectFailed(const QString& message);
     void handleFailure(const QString& message);
@@ -104,12 +109,20 @@ private:
     std::optional<CancellationSource> m_periodicRetryTask;
     // Cancels the network calls of the connect() in progress when a newer one starts.
     std::optional<CancellationSource> m_connectTask;
-    // Ends backfills, reconciliations and lookups when the service goes away.
+    // Ends the backfill and reconciliation of the current connection: a newer connect(),
+    // disconnect() and the end of the service stop them, so at most one of each runs.
+    std::optional<CancellationSource> m_connectionRuns;
+    // Taken at connect, before the socket starts; the backfill reads from them once the
+    // connection says hello.
+    std::optional<QMap<QString, QString>> m_backfillPoints;
+    std::optional<SlackTokens> m_connectionTokens;
+    // Ends lookups when the service goes away.
     CancellationSource m_lifetime;
     quint64 m_connectGeneration = 0;
     qint64 m_consecutiveFailures = 0;
     bool m_lastNetworkSatisfied = true;
     bool m_givenUp = false;
+    bool m_refreshingChannelNames = false;
 };
 
 } // namespace halyard

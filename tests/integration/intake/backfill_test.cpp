@@ -24,7 +24,7 @@ protected:
     void runBackfill(CancellationToken cancel = {})
     {
         log.clear();
-        QCoro::waitFor(intake->backfill(tokens(), std::move(cancel)));
+        QCoro::waitFor(intake->backfill(tokens(), store.beginBackfill(), std::move(cancel)));
     }
     QStringList enqueuedIds() const
     {
@@ -104,8 +104,8 @@ TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)
     runBackfill();
     EXPECT_EQ(enqueuedIds().size(), 200);
     EXPECT_TRUE(log.contains(u"slack"_s,
-        u"Backfill stopped after 2 page(s) for channel C1 with more messages left; older "
-        "messages were not fetched"_s));
+        u"Backfill read 2 page(s) of channel C1 and stopped at the page limit; its older "
+        "messages were skipped"_s));
 
     slack.script(u"conversations.history"_s, FakeReply::serve().after(std::chrono::seconds(2)));
     CancellationSource cancel;
@@ -113,6 +113,57 @@ TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)
     runBackfill(cancel.token());
     EXPECT_EQ(log.messages(u"slack"_s),
         QStringList { u"Backfill starting: 1 channel(s) with watermarks"_s });
+    EXPECT_EQ(store.backfillFromByChannel().value(u"C1"_s), tsAt(230))
+        << "a cancelled run resumes from the same place";
+}
+
+TEST_F(BackfillTest, LiveTrafficNeverMovesACatchUpPastWhatItMissed)
+{
+    slack.workspace().addChannel({ u"C2"_s, u"db"_s });
+    setMark(u"C1"_s, kMark);
+    setMark(u"C2"_s, kMark);
+    for (int i = 1; i <= 3; ++i) {
+        addBotMessage(u"C1"_s, tsAt(i));
+        addBotMessage(u"C2"_s, tsAt(i));
+    }
+    // C1 is read first, slowly, and fails; both channels get live messages meanwhile.
+    slack.script(u"conversations.history"_s,
+        FakeReply::slackError(u"internal_error"_s).after(std::chrono::milliseconds(300)));
+    QTimer::singleShot(100, [this] {
+        intake->handleLiveMessage(botMessage(tsAt(10), u"live"_s), tokens());
+        intake->handleLiveMessage(
+            { u"C2"_s, u"B1"_s, u"live"_s, tsAt(11), u"Monitor"_s, true }, tokens());
+    });
+    runBackfill();
+    EXPECT_EQ(enqueuedIds(),
+        (QStringList { u"C1:"_s + tsAt(10), u"C2:"_s + tsAt(11), u"C2:"_s + tsAt(1),
+            u"C2:"_s + tsAt(2), u"C2:"_s + tsAt(3) }));
+    EXPECT_EQ(store.backfillFromByChannel(), (QMap<QString, QString> { { u"C1"_s, kMark } }));
+
+    store.enqueue({ u"C1:"_s + tsAt(12), u"C1"_s, tsAt(12), {}, u"live"_s, 0, {} });
+    runBackfill(); // the next connect
+    EXPECT_EQ(enqueuedIds(),
+        (QStringList { u"C1:"_s + tsAt(1), u"C1:"_s + tsAt(2), u"C1:"_s + tsAt(3) }));
+    EXPECT_TRUE(store.backfillFromByChannel().isEmpty());
+}
+
+TEST_F(BackfillTest, AlertAcknowledgedWhileItsHistoryIsReadIsNotQueuedAgain)
+{
+    setMark(u"C1"_s, kMark);
+    addBotMessage(u"C1"_s, tsAt(1));
+    addBotMessage(u"C1"_s, tsAt(2));
+    slack.script(
+        u"conversations.history"_s, FakeReply::serve().after(std::chrono::milliseconds(300)));
+    QTimer::singleShot(100, [this] {
+        // Delivered live and acknowledged before its reaction is in Slack.
+        intake->handleLiveMessage(botMessage(tsAt(1), u"m"_s), tokens());
+        store.acknowledge(store.alerts().last());
+        // Someone's ack reaction arrives before the message is queued at all.
+        intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, tsAt(2) });
+    });
+    runBackfill();
+    ASSERT_EQ(store.alerts().size(), 1);
+    EXPECT_EQ(store.alerts().first().ts, kMark);
 }
 
 TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
@@ -121,18 +172,30 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
         setMark(u"C1"_s, tsAt(i));
     addBotMessage(u"C1"_s, tsAt(1));
     addBotMessage(u"C1"_s, tsAt(2));
+    addBotMessage(u"C1"_s, tsAt(3));
     slack.workspace().addReaction(u"C1"_s, tsAt(1), u"white_check_mark"_s, u"U2"_s);
     slack.workspace().addReaction(u"C1"_s, tsAt(2), u"eyes"_s, u"U2"_s);
+    slack.workspace().addReaction(u"C1"_s, tsAt(3), u"white_check_mark"_s, u"U2"_s);
+    // Rate-limited through every attempt, then fine; the third check fails once.
+    slack.script(u"reactions.get"_s, FakeReply::http(429), 2);
+    slack.script(u"reactions.get"_s, FakeReply::serve(), 2);
+    slack.script(u"reactions.get"_s, FakeReply::slackError(u"internal_error"_s));
+    intake->setRateLimitWait(std::chrono::milliseconds(10));
+    intake->setReconcileRetryDelay(std::chrono::milliseconds(50));
     log.clear();
 
     QCoro::waitFor(intake->reconcileReactions(tokens(), {}));
 
-    ASSERT_EQ(store.alerts().size(), 2);
+    ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, tsAt(2));
-    EXPECT_EQ(log.messages(u"slack"_s),
-        (QStringList {
-            u"Reaction reconcile failed for C1:"_s + tsAt(3) + u": HTTP 0: message_not_found"_s,
-            u"Reaction reconcile complete: checked=3 removed=1 failures=1"_s }));
+    EXPECT_EQ(slack.requests(u"reactions.get"_s).size(), 6);
+    const QStringList lines = log.messages(u"slack"_s);
+    EXPECT_TRUE(lines.contains(u"Reaction reconcile rate-limited by Slack; waiting 0.0s"_s));
+    EXPECT_TRUE(lines.contains(
+        u"Reaction reconcile failed for C1:"_s + tsAt(3) + u": HTTP 0: internal_error"_s));
+    EXPECT_TRUE(lines.contains(u"Reaction reconcile complete: checked=3 removed=1 failures=1"_s));
+    EXPECT_TRUE(lines.contains(u"Reaction reconcile will check 1 alert(s) again in 0s"_s));
+    EXPECT_EQ(lines.last(), u"Reaction reconcile complete: checked=1 removed=1 failures=0"_s);
 }
 
 } // namespace

@@ -73,13 +73,13 @@ TEST_F(AlertPersistenceTest, FirstStartCreatesAPrivateFolderButNoFile)
 TEST_F(AlertPersistenceTest, WritesCompactPrivateFileThatKeepsMarksWhenEmpty)
 {
     auto p = make();
-    ASSERT_TRUE(p.save({ {}, { { u"C1"_s, u"1.0"_s } } }).has_value());
+    ASSERT_TRUE(p.save({ .highWaterByChannel = { { u"C1"_s, u"1.0"_s } } }).has_value());
     EXPECT_EQ(readQueueFile(), R"({"alerts":[],"highWaterByChannel":{"C1":"1.0"}})");
     EXPECT_EQ(QFileInfo(queueFile()).permissions() & kOwnerGroupOther,
         QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     const AlertPersistence::State state { { sample(u"1.0"_s), sample(u"2.0"_s) },
-        { { u"C1"_s, u"2.0"_s } } };
+        { { u"C1"_s, u"2.0"_s } }, { { u"C1"_s, u"0.5"_s } }, { u"C1:1.5"_s } };
     ASSERT_TRUE(p.save(state).has_value());
     EXPECT_EQ(make().load(), state);
     EXPECT_FALSE(readQueueFile().contains('\n'));
@@ -145,14 +145,19 @@ TEST_F(AlertPersistenceTest, FailedSaveKeepsMemoryAndTheNextSaveWritesEverything
     AlertStore store(make());
     ASSERT_TRUE(QDir().mkpath(queueFile())); // a folder where the file belongs
     store.enqueue(sample(u"1.0"_s));
+    store.flushPendingSaves();
     store.enqueue(sample(u"2.0"_s));
     store.flushPendingSaves();
     EXPECT_EQ(store.alerts().size(), 2);
     EXPECT_TRUE(QFileInfo(queueFile()).isDir());
+    EXPECT_EQ(
+        m_log.messagesStartingWith(u"alerts"_s, u"Could not save the queue file "_s).size(), 1)
+        << "one line per run of failures";
 
     ASSERT_TRUE(QDir(queueFile()).removeRecursively());
     store.enqueue(sample(u"3.0"_s));
     store.flushPendingSaves();
+    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Queue file saved again"_s));
     auto state = make().load();
     ASSERT_TRUE(state.has_value());
     EXPECT_EQ(state->alerts.size(), 3);
@@ -162,7 +167,8 @@ TEST_F(AlertPersistenceTest, FailedSaveKeepsMemoryAndTheNextSaveWritesEverything
 TEST_F(AlertPersistenceTest, FullDiskKeepsTheLastCompleteFile)
 {
     auto p = make();
-    const AlertPersistence::State small { { sample(u"1.0"_s) }, { { u"C1"_s, u"1.0"_s } } };
+    const AlertPersistence::State small { .alerts = { sample(u"1.0"_s) },
+        .highWaterByChannel = { { u"C1"_s, u"1.0"_s } } };
     ASSERT_TRUE(p.save(small).has_value());
     const QByteArray before = readQueueFile();
 

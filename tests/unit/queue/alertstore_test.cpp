@@ -138,6 +138,41 @@ TEST_F(AlertStoreTest, QueueAndMarksSurviveARestartInFileOrder)
     EXPECT_EQ(reloaded.highWaterByChannel().value(u"C2"_s), u"2.0"_s);
 }
 
+TEST_F(AlertStoreTest, CatchUpPointsAndAcknowledgedAlertsSurviveARestartUntilTheChannelIsRead)
+{
+    {
+        AlertStore store(persistence());
+        store.enqueue(makeAlert(u"C1"_s, u"100.0"_s, 1));
+        store.enqueue(makeAlert(u"C2"_s, u"7.0"_s, 1));
+        EXPECT_EQ(store.beginBackfill(),
+            (QMap<QString, QString> { { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s } }));
+        // Live traffic while the catch-up reads: marks move, the points do not.
+        store.enqueue(makeAlert(u"C1"_s, u"105.0"_s, 5));
+        store.acknowledge(makeAlert(u"C1"_s, u"105.0"_s, 5));
+        store.removeBySource(u"C1"_s, u"103.0"_s); // ack reaction before the message is queued
+        store.removeBySource(u"C1"_s, u"99.0"_s); // older than any catch-up reads
+        store.removeBySource(u"C9"_s, u"1.0"_s); // a channel no catch-up reads
+        store.finishBackfill(u"C2"_s);
+    }
+    AlertStore store(persistence());
+    EXPECT_EQ(store.acknowledgedIds(), (QSet<QString> { u"C1:105.0"_s, u"C1:103.0"_s }));
+    EXPECT_EQ(store.beginBackfill(),
+        (QMap<QString, QString> { { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s } }));
+    store.enqueue(makeAlert(u"C1"_s, u"105.0"_s, 5));
+    store.enqueue(makeAlert(u"C1"_s, u"103.0"_s, 3));
+    store.enqueue(makeAlert(u"C1"_s, u"104.0"_s, 4));
+    EXPECT_EQ(ids(store), (QStringList { u"C1:100.0"_s, u"C2:7.0"_s, u"C1:104.0"_s }));
+    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Not queued again (acknowledged): C1:105.0"_s));
+
+    store.finishBackfill(u"C1"_s);
+    store.finishBackfill(u"C2"_s);
+    EXPECT_TRUE(store.backfillFromByChannel().isEmpty());
+    EXPECT_TRUE(store.acknowledgedIds().isEmpty()) << "no catch-up reads below the mark";
+    store.flushPendingSaves();
+    EXPECT_EQ(AlertPersistence::create(m_dir.filePath(u"Halyard"_s))->load()->acknowledgedIds,
+        QSet<QString> {});
+}
+
 TEST_F(AlertStoreTest, StagesFollowThePolicyAndItsChanges)
 {
     AlertStore store;
