@@ -188,10 +188,10 @@ void SlackService::connectionEstablished()
     }
     if (!m_backfillPoints || !m_connectionTokens)
         return;
+    const QMap<QString, QString> points = *std::exchange(m_backfillPoints, std::nullopt);
     endConnectionRuns();
     m_connectionRuns.emplace();
-    const auto points = std::exchange(m_backfillPoints, std::nullopt);
-    m_intake->backfill(*m_connectionTokens, *points, m_connectionRuns->token());
+    m_intake->backfill(*m_connectionTokens, points, m_connectionRuns->token());
     m_intake->reconcileReactions(*m_connectionTokens, m_connectionRuns->token());
 }
 

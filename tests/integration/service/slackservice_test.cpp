@@ -93,9 +93,10 @@ protected:
 TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
 {
     build();
-    m_fake.script(u"users.conversations"_s, FakeReply::http(500, "boom"), -1);
+    m_fake.script(u"users.conversations"_s, FakeReply::hang(), -1);
     m_service->connect();
-    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    ASSERT_TRUE(waitFor([&] { return connected(); }, 1000))
+        << "a channel list that never answers does not hold the connection back";
     EXPECT_EQ(m_states.first(), ConnectionState::connecting());
     EXPECT_EQ(m_settings->teamName(), m_fake.workspace().teamName);
     EXPECT_EQ(m_settings->botUserName(), m_fake.workspace().botUserName);
@@ -104,8 +105,7 @@ TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
     EXPECT_TRUE(lines.contains(u"Authenticated as @%1 in team %2 (%3)"_s.arg(
         m_fake.workspace().botUserName, m_fake.workspace().teamName, m_fake.workspace().teamId)));
     EXPECT_TRUE(lines.contains(u"Connection established"_s));
-    EXPECT_EQ(m_fake.socketConnectionCount(), 1)
-        << "a failed channel list does not stop connecting";
+    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
     EXPECT_EQ(m_service->consecutiveFailures(), 0);
 }
 
@@ -133,6 +133,41 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
         u"slack"_s, u"Periodic retry from given-up state — resetting failures and reconnecting"_s));
     EXPECT_EQ(m_log.count(u"slack"_s, u"Connecting (consecutive prior failures: 0)"_s), 2);
     EXPECT_FALSE(m_service->givenUp());
+}
+
+TEST_F(SlackServiceTest, ASocketThatNeverOpensGivesUpAndStopsCallingSlack)
+{
+    SlackServiceTimings timings = shortTimings();
+    timings.reconnectDelay = 20ms;
+    timings.givenUpRetryDelay = 1500ms;
+    build(true, timings);
+    // A mark and a queued alert give backfill and reconciliation something to ask.
+    m_alerts.enqueue({ u"C1:1.0"_s, u"C1"_s, u"1.0"_s, {}, u"t"_s, 0, {} });
+    m_fake.rejectSocketConnections(403);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
+    EXPECT_EQ(requests(u"apps.connections.open"_s), 5);
+    EXPECT_EQ(m_log.count(u"slack"_s,
+                  u"Giving up reconnect after 5 failures — will retry every 10 min, or sooner if "
+                  u"network reachability changes"_s),
+        1);
+    const qsizetype calls = m_fake.requests().size();
+    QTest::qWait(500);
+    EXPECT_EQ(m_fake.requests().size(), calls) << "nothing until the periodic retry";
+    EXPECT_EQ(requests(u"conversations.history"_s) + requests(u"reactions.get"_s), 0);
+}
+
+TEST_F(SlackServiceTest, EventsAcknowledgedBeforeAReconnectAreStillTakenIn)
+{
+    build();
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    // Acknowledged to Slack and waiting in the client when the connection is replaced.
+    m_service->socketClient()->events().push(MessageEvent {
+        u"C1"_s, u"B1"_s, u"disk full"_s, u"1700000000.000100"_s, u"Monitor"_s, true });
+    m_service->connect();
+    ASSERT_EQ(m_alerts.alerts().size(), 1);
+    EXPECT_EQ(m_alerts.alerts().first().text, u"disk full"_s);
 }
 
 TEST_F(SlackServiceTest, AuthTestOkFalseWithoutErrorNamesTheCall)
