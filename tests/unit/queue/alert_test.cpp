@@ -71,3 +71,19 @@ TEST(AlertIdentity, SameIdDifferentTextIsUnequalValue)
     c.userId = QString();
     EXPECT_NE(a, c) << "absent and empty userId are different values";
 }
+
+TEST(SlackTimestamps, OrderAsNumbersWithoutRounding)
+{
+    const std::pair<QString, QString> ascending[] = {
+        { u"9.5"_s, u"10.0"_s },
+        { u"1700000000.000100"_s, u"1700000000.000200"_s },
+        { u"1700000000.000001"_s, u"1700000000.5"_s },
+        { u"17000000000000000.1"_s, u"17000000000000000.2"_s },
+        { u"abc"_s, u"0.1"_s },
+    };
+    for (const auto& [a, b] : ascending) {
+        EXPECT_LT(compareSlackTimestamps(a, b), 0) << qPrintable(a) << " < " << qPrintable(b);
+        EXPECT_GT(compareSlackTimestamps(b, a), 0) << qPrintable(b) << " > " << qPrintable(a);
+    }
+    EXPECT_EQ(compareSlackTimestamps(u"01.10", u"1.1"), 0);
+}
