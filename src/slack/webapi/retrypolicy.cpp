@@ -1,6 +1,5 @@
 #include "slack/webapi/retrypolicy.h"
 
-#include <QByteArray>
 #include <QRandomGenerator>
 
 #include <algorithm>
