@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -51,12 +53,15 @@ void NotificationService::notify(const QString& title, const QString& body)
 {
     QDBusMessage message = methodCall(u"Notify"_s);
     // replaces_id 0: banners never replace each other. expire_timeout -1: the server decides.
-    // The desktop-entry hint lets desktops list the program in their notification settings.
+    // The desktop-entry hint (the entry's name, without ".desktop") lets desktops list the
+    // program in their notification settings.
     message << u"Halyard"_s << 0u << QString() << title << body << QStringList()
-            << QVariantMap { { u"desktop-entry"_s, u"halyard"_s } } << -1;
-    whenFinished(m_bus.asyncCall(message), [](const QDBusPendingCall& call) {
+            << QVariantMap { { u"desktop-entry"_s, u"com.corvane.Halyard"_s } } << -1;
+    whenFinished(m_bus.asyncCall(message), [this](const QDBusPendingCall& call) {
         if (call.isError())
             logFailure(call.error());
+        else
+            m_serverMissingLogged = false;
     });
 }
 
@@ -80,6 +85,19 @@ void NotificationService::whenFinished(
 
 void NotificationService::logFailure(const QDBusError& error)
 {
+    // NameHasNoOwner has no ErrorType of its own in Qt.
+    const bool noServer = error.type() == QDBusError::ServiceUnknown
+        || error.type() == QDBusError::Disconnected
+        || error.name() == u"org.freedesktop.DBus.Error.NameHasNoOwner";
+    // Desktops without a notification server are common enough that a line per alert would
+    // bury everything else in the log.
+    if (noServer) {
+        if (!std::exchange(m_serverMissingLogged, true)) {
+            qCCritical(lcApp,
+                "No notification server on the session bus; banners are off until one appears");
+        }
+        return;
+    }
     qCCritical(lcApp, "Failed to post notification: %s", qUtf8Printable(error.message()));
 }
 

@@ -14,10 +14,11 @@ class QDBusPendingCall;
 namespace halyard {
 
 // System banners through the desktop's notification server (org.freedesktop.Notifications on
-// the session bus). Every banner is a notification of its own. Nothing waits for the bus: a
-// missing server or an error reply becomes one log line per banner, and the alert itself is
-// unaffected. There is no permission to ask for; a desktop without a notification server is
-// the refused case. Main thread only.
+// the session bus). Every banner is a notification of its own. Nothing waits for the bus, and
+// the alert itself is unaffected by a failed banner. There is no permission to ask for; a
+// desktop without a notification server (or without a bus) is the refused case, logged once
+// until a banner gets through again; an error reply is logged with each banner. Main thread
+// only.
 class NotificationService : public QObject, public BannerPoster {
     Q_OBJECT
 public:
@@ -31,9 +32,11 @@ private:
     // Runs handler once the call has an answer, on a later turn of the event loop.
     void whenFinished(
         const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> handler);
-    static void logFailure(const QDBusError& error);
+    void logFailure(const QDBusError& error);
 
     QDBusConnection m_bus;
+    // Set once the missing server is logged; a banner that gets through clears it.
+    bool m_serverMissingLogged = false;
 };
 
 } // namespace halyard

@@ -7,6 +7,13 @@
 
 namespace halyard {
 
+namespace {
+
+// About 31 years; keeps the conversion to milliseconds far from overflowing.
+constexpr qsizetype kMaxRetryAfterDigits = 9;
+
+} // namespace
+
 std::optional<std::chrono::milliseconds> RetryPolicy::delayAfter(
     int attempt, const SlackError& error, double unitRandom) const
 {
@@ -14,14 +21,31 @@ std::optional<std::chrono::milliseconds> RetryPolicy::delayAfter(
         return std::nullopt;
     const double base = double(baseDelay.count());
     const double jitter = base * 0.5 * std::clamp(unitRandom, 0.0, 1.0);
-    const double delay = base * std::ldexp(1.0, attempt - 1) + jitter;
-    return std::chrono::milliseconds(std::llround(delay));
+    const auto delay
+        = std::chrono::milliseconds(std::llround(base * std::ldexp(1.0, attempt - 1) + jitter));
+    if (!error.isRateLimited() || !error.retryAfter())
+        return delay;
+    const auto asked = std::min(retryAfterUnit * error.retryAfter()->count(), retryAfterCap);
+    return std::max(delay, asked);
 }
 
 std::optional<std::chrono::milliseconds> RetryPolicy::delayAfter(
     int attempt, const SlackError& error) const
 {
     return delayAfter(attempt, error, QRandomGenerator::global()->generateDouble());
+}
+
+std::optional<std::chrono::seconds> parseRetryAfter(QByteArrayView value)
+{
+    QByteArrayView digits = value.trimmed();
+    if (digits.isEmpty()
+        || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    while (digits.size() > 1 && digits.front() == '0')
+        digits = digits.sliced(1);
+    if (digits.size() > kMaxRetryAfterDigits)
+        return std::chrono::seconds(999'999'999);
+    return std::chrono::seconds(digits.toLongLong());
 }
 
 } // namespace halyard

@@ -2,6 +2,8 @@
 
 #include "slack/webapi/slackerror.h"
 
+#include <QByteArrayView>
+
 #include <chrono>
 #include <optional>
 
@@ -9,10 +11,15 @@ namespace halyard {
 
 // How a Web API call retries: after failed attempt n (from 1) of maxAttempts, a transient error
 // waits baseDelay * 2^(n-1) plus a jitter of up to half the base delay, then tries again.
-// With the one-second default that is 1.0-1.5 s, 2.0-2.5 s and 4.0-4.5 s. Tests shrink the base.
+// With the one-second default that is 1.0-1.5 s, 2.0-2.5 s and 4.0-4.5 s. A rate limit (HTTP
+// 429) with a Retry-After waits at least that long, but never more than retryAfterCap. Tests
+// shrink the base delay and the length of a Retry-After second.
 struct RetryPolicy {
     int maxAttempts = 4;
     std::chrono::milliseconds baseDelay { 1000 };
+    // What one second of Retry-After lasts here.
+    std::chrono::milliseconds retryAfterUnit { 1000 };
+    std::chrono::milliseconds retryAfterCap { 60'000 };
 
     // The wait before the next attempt, or nothing when the error is final. `unitRandom` is a
     // uniform draw from [0, 1] for the jitter.
@@ -21,5 +28,10 @@ struct RetryPolicy {
     // The same with a jitter from the global random generator.
     std::optional<std::chrono::milliseconds> delayAfter(int attempt, const SlackError& error) const;
 };
+
+// A Retry-After header in its delta-seconds form. The HTTP-date form and anything else that is
+// not a plain count give nothing, so the call falls back to its usual wait; absurdly long counts
+// are kept as a very long time rather than dropped.
+std::optional<std::chrono::seconds> parseRetryAfter(QByteArrayView value);
 
 } // namespace halyard

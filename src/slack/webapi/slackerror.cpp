@@ -47,11 +47,13 @@ SlackError SlackError::socketModeFailed(QString message)
     return error;
 }
 
-SlackError SlackError::httpError(qint64 status, std::optional<QString> body)
+SlackError SlackError::httpError(
+    qint64 status, std::optional<QString> body, std::optional<std::chrono::seconds> retryAfter)
 {
     SlackError error(Kind::httpError);
     error.m_status = status;
     error.m_body = std::move(body);
+    error.m_retryAfter = retryAfter;
     return error;
 }
 

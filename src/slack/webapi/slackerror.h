@@ -4,6 +4,7 @@
 #include <QNetworkReply>
 #include <QString>
 
+#include <chrono>
 #include <expected>
 #include <optional>
 
@@ -38,7 +39,9 @@ public:
 
     static SlackError authFailed(QString message);
     static SlackError socketModeFailed(QString message);
-    static SlackError httpError(qint64 status, std::optional<QString> body = std::nullopt);
+    // `retryAfter` is the Retry-After of the answer in seconds, as the server gave it.
+    static SlackError httpError(qint64 status, std::optional<QString> body = std::nullopt,
+        std::optional<std::chrono::seconds> retryAfter = std::nullopt);
     static SlackError decodingFailed(QString message);
     static SlackError missingTokens();
     // A reply that failed below HTTP. `timedOut` marks an OperationCanceledError that came from
@@ -53,6 +56,11 @@ public:
     // httpError only.
     qint64 httpStatus() const { return m_status; }
     const std::optional<QString>& httpBody() const { return m_body; }
+    // How long the server asked the program to stay away, when the answer said so in seconds
+    // (an HTTP-date or an unreadable value is not kept). Unbounded: callers cap it themselves.
+    std::optional<std::chrono::seconds> retryAfter() const { return m_retryAfter; }
+    // HTTP 429: Slack's rate limit; retryAfter() usually says for how long.
+    bool isRateLimited() const { return m_kind == Kind::httpError && m_status == 429; }
     // transport only.
     QNetworkReply::NetworkError networkError() const { return m_networkError; }
     TransportKind transportKind() const { return m_transportKind; }
@@ -75,6 +83,7 @@ private:
     QString m_message;
     qint64 m_status = 0;
     std::optional<QString> m_body;
+    std::optional<std::chrono::seconds> m_retryAfter;
     QNetworkReply::NetworkError m_networkError = QNetworkReply::NoError;
     TransportKind m_transportKind = TransportKind::other;
 };

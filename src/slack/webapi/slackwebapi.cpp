@@ -120,8 +120,10 @@ QCoro::Task<SlackResult<QJsonObject>> performAttempt(
     }
     const qint64 code = status.toLongLong();
     const QByteArray body = sent->readAll();
-    if (code < 200 || code > 299)
-        co_return std::unexpected(SlackError::httpError(code, utf8Text(body)));
+    if (code < 200 || code > 299) {
+        co_return std::unexpected(SlackError::httpError(
+            code, utf8Text(body), parseRetryAfter(sent->rawHeader("Retry-After"))));
+    }
     auto object = json::parseObject(body);
     if (!object)
         co_return std::unexpected(SlackError::decodingFailed(object.error().description()));

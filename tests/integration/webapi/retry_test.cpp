@@ -78,6 +78,42 @@ TEST_F(RetryTest, RetryWaitsGrowAndCarryJitter)
         << qPrintable(lines[1]);
 }
 
+TEST_F(RetryTest, ARateLimitWaitsForItsRetryAfterAndTheFinalErrorCarriesIt)
+{
+    // One Retry-After second lasts 100 ms here, and no wait more than 200 ms.
+    const auto api = client(RetryPolicy { 2, 1ms, 100ms, 200ms });
+    struct Case {
+        QByteArray header;
+        std::optional<std::chrono::seconds> retryAfter;
+        qint64 minGapMs;
+        QString shownDelay;
+    };
+    const Case cases[] = {
+        { "1", 1s, 100, u"0.1s"_s },
+        { "30", 30s, 200, u"0.2s"_s },
+        { {}, std::nullopt, 0, u"0.0s"_s },
+    };
+    for (const Case& c : cases) {
+        slack.clearRecords();
+        log.clear();
+        auto reply = FakeReply::http(429, "slow down");
+        if (!c.header.isEmpty())
+            reply = reply.withHeader("Retry-After", c.header);
+        slack.script(u"auth.test"_s, reply, 2);
+
+        const auto result = run(api.authTest(botToken()));
+        ASSERT_FALSE(result) << c.header.constData();
+        EXPECT_TRUE(result.error().isRateLimited());
+        EXPECT_EQ(result.error().retryAfter(), c.retryAfter) << c.header.constData();
+        const auto requests = slack.requests(u"auth.test"_s);
+        ASSERT_EQ(requests.size(), 2);
+        EXPECT_GE(requests[1].receivedAtMs - requests[0].receivedAtMs, c.minGapMs);
+        EXPECT_EQ(log.messages(u"slack"_s),
+            QStringList { u"Retrying auth.test after "_s + c.shownDelay
+                + u" (attempt 1/2: HTTP 429: slow down)" });
+    }
+}
+
 TEST_F(RetryTest, ADroppedConnectionIsRetried)
 {
     slack.script(u"users.info"_s, FakeReply::drop(), -1);

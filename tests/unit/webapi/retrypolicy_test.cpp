@@ -47,6 +47,57 @@ TEST(RetryPolicyTest, TheBaseDelayAndAttemptCountScaleThePolicy)
     EXPECT_EQ(fast.delayAfter(2, kBusy, 0.0), std::nullopt);
 }
 
+TEST(RetryPolicyTest, ARateLimitWaitsAtLeastItsRetryAfterUpToTheCap)
+{
+    const auto limited = [](std::chrono::seconds after) {
+        return SlackError::httpError(429, u"slow down"_s, after);
+    };
+    struct Case {
+        RetryPolicy policy;
+        int attempt;
+        SlackError error;
+        std::optional<std::chrono::milliseconds> delay;
+    };
+    const RetryPolicy scaled { 4, 1ms, 10ms, 100ms };
+    const Case cases[] = {
+        { {}, 1, limited(3s), 3000ms },
+        { {}, 3, limited(1s), 4000ms }, // the usual wait is longer already
+        { {}, 1, limited(0s), 1000ms },
+        { {}, 1, limited(90s), 60000ms },
+        { {}, 1, SlackError::httpError(429, u"slow down"_s), 1000ms },
+        { {}, 1, SlackError::httpError(503, u"busy"_s, 3s), 1000ms }, // only rate limits
+        { {}, 4, limited(3s), std::nullopt },
+        { scaled, 1, limited(7s), 70ms },
+        { scaled, 1, limited(30s), 100ms },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.policy.delayAfter(c.attempt, c.error, 0.0), c.delay)
+            << c.attempt << ' ' << qPrintable(c.error.description());
+    }
+}
+
+TEST(RetryPolicyTest, OnlyDeltaSecondsAreReadFromRetryAfter)
+{
+    struct Case {
+        QByteArrayView header;
+        std::optional<std::chrono::seconds> seconds;
+    };
+    const Case cases[] = {
+        { "5", 5s },
+        { " 12\t", 12s },
+        { "0", 0s },
+        { "0000000000007", 7s },
+        { "12345678901234", 999'999'999s },
+        { "", std::nullopt },
+        { "-1", std::nullopt },
+        { "1.5", std::nullopt },
+        { "5s", std::nullopt },
+        { "Wed, 21 Oct 2015 07:28:00 GMT", std::nullopt },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parseRetryAfter(c.header), c.seconds) << c.header.toByteArray().constData();
+}
+
 TEST(RetryPolicyTest, DrawnJitterStaysInRange)
 {
     const RetryPolicy policy;
