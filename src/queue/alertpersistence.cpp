@@ -57,6 +57,12 @@ public:
         m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
     }
 
+    bool busy()
+    {
+        std::unique_lock lock(m_mutex);
+        return m_pending || m_writing;
+    }
+
 private:
     void run()
     {
@@ -117,6 +123,11 @@ void AlertPersistence::flush()
 {
     if (m_writer)
         m_writer->flush();
+}
+
+bool AlertPersistence::isWriting() const
+{
+    return m_writer && m_writer->busy();
 }
 
 std::expected<AlertPersistence, QString> AlertPersistence::create(const QString& folder)

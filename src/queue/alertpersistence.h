@@ -55,6 +55,8 @@ public:
     void saveInBackground(const State& state);
     // Waits until every state handed over so far is on disk (or failed).
     void flush();
+    // Whether a state handed over is still waiting or being written.
+    bool isWriting() const;
 
     static QByteArray encode(const State& state);
     static json::Decoded<State> decode(const QByteArray& bytes);

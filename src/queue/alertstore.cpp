@@ -2,6 +2,8 @@
 
 #include "common/logging.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace halyard {
@@ -18,6 +20,8 @@ AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* par
         m_highWaterByChannel = std::move(state->highWaterByChannel);
         m_backfillFrom = std::move(state->backfillFromByChannel);
         m_acknowledged = std::move(state->acknowledgedIds);
+        for (const Alert& alert : std::as_const(m_alerts))
+            m_ids.insert(alert.id);
     }
 }
 
@@ -28,8 +32,14 @@ AlertStore::~AlertStore()
 
 void AlertStore::flushPendingSaves()
 {
-    if (m_persistence)
-        m_persistence->flush();
+    if (!m_persistence)
+        return;
+    if (m_dirty) {
+        m_dirty = false;
+        m_persistence->saveInBackground(
+            { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });
+    }
+    m_persistence->flush();
 }
 
 void AlertStore::setAgingPolicy(const AgingPolicy& policy)
@@ -63,14 +73,16 @@ void AlertStore::enqueue(const Alert& alert)
         qCDebug(lcAlerts, "Not queued again (acknowledged): %s", qUtf8Printable(alert.id));
         return;
     }
-    const bool queued = std::ranges::any_of(
-        m_alerts, [&](const Alert& queuedAlert) { return queuedAlert.id == alert.id; });
-    if (queued) {
+    if (m_ids.contains(alert.id)) {
         qCDebug(lcAlerts, "Dedup hit (already enqueued): %s", qUtf8Printable(alert.id));
         return;
     }
-    m_alerts.append(alert);
-    std::ranges::stable_sort(m_alerts, std::less<> {}, &Alert::receivedAt);
+    // After every alert of the same second, so equal times keep their arrival order; most
+    // alerts are the newest and land at the end.
+    const auto at
+        = std::ranges::upper_bound(m_alerts, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
+    m_alerts.insert(at, alert);
+    m_ids.insert(alert.id);
     qCDebug(lcAlerts, "Enqueued: %s queueDepth=%lld", qUtf8Printable(alert.id),
         static_cast<long long>(m_alerts.size()));
     emit alertsChanged();
@@ -79,6 +91,8 @@ void AlertStore::enqueue(const Alert& alert)
 
 qsizetype AlertStore::removeById(const QString& id)
 {
+    if (!m_ids.remove(id))
+        return 0;
     const qsizetype removed
         = m_alerts.removeIf([&](const Alert& queued) { return queued.id == id; });
     if (removed > 0)
@@ -168,8 +182,28 @@ void AlertStore::save()
 {
     if (!m_persistence)
         return;
-    // Off the main thread, so socket acknowledgements never wait for the disk. A failed save is
+    // Off the main thread, so socket acknowledgements never wait for the disk, and once per
+    // turn of the event loop at most: every hand-over copies the whole queue. A failed save is
     // not fatal: memory stays intact and the next change writes everything.
+    m_dirty = true;
+    if (m_handOverScheduled)
+        return;
+    m_handOverScheduled = true;
+    QTimer::singleShot(0, this, &AlertStore::handOver);
+}
+
+void AlertStore::handOver()
+{
+    m_handOverScheduled = false;
+    if (!m_dirty || !m_persistence)
+        return;
+    // While the writer is busy, later changes pile up here and go over as one state.
+    if (m_persistence->isWriting()) {
+        m_handOverScheduled = true;
+        QTimer::singleShot(kHandOverRetryMs, this, &AlertStore::handOver);
+        return;
+    }
+    m_dirty = false;
     m_persistence->saveInBackground(
         { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });
 }

@@ -29,6 +29,7 @@ public:
     ~AlertStore() override;
 
     const QList<Alert>& alerts() const { return m_alerts; }
+    bool contains(const QString& id) const { return m_ids.contains(id); }
     const QMap<QString, QString>& highWaterByChannel() const { return m_highWaterByChannel; }
     const QMap<QString, QString>& backfillFromByChannel() const { return m_backfillFrom; }
     const QSet<QString>& acknowledgedIds() const { return m_acknowledged; }
@@ -58,6 +59,10 @@ public:
     // Waits until every change so far is in the queue file (saves run on a writer thread).
     void flushPendingSaves();
 
+    // How often a change waiting for a busy writer looks again; a burst of changes meanwhile
+    // goes to the writer as one state.
+    static constexpr int kHandOverRetryMs = 5;
+
 signals:
     void alertsChanged();
     void highWaterByChannelChanged();
@@ -68,8 +73,12 @@ private:
     bool rememberAcknowledged(const QString& channelId, const QString& ts);
     qsizetype removeById(const QString& id);
     void save();
+    void handOver();
 
     QList<Alert> m_alerts;
+    QSet<QString> m_ids;
+    bool m_dirty = false;
+    bool m_handOverScheduled = false;
     QMap<QString, QString> m_highWaterByChannel;
     QMap<QString, QString> m_backfillFrom;
     QSet<QString> m_acknowledged;

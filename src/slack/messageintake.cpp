@@ -58,9 +58,7 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
         return;
     }
 
-    const QString id = Alert::makeId(accepted->channelId, accepted->ts);
-    const bool isNew = std::ranges::none_of(
-        m_alerts->alerts(), [&](const Alert& queued) { return queued.id == id; });
+    const bool isNew = !m_alerts->contains(Alert::makeId(accepted->channelId, accepted->ts));
     // A repeated delivery still goes through ingest: it may carry a name the directory lacks.
     ingest(*accepted, tokens.botToken);
     if (!isNew || !m_settings->notificationsEnabled() || !m_banners)
@@ -280,8 +278,12 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
 
 std::optional<std::chrono::milliseconds> MessageIntake::rateLimitWait(const SlackError& error) const
 {
-    if (error.kind() != SlackError::Kind::httpError || error.httpStatus() != 429)
+    if (!error.isRateLimited())
         return std::nullopt;
+    // The Web API client already waited within its attempts; a bound keeps a bogus answer from
+    // stalling the run for good.
+    if (const auto asked = error.retryAfter())
+        return std::min<std::chrono::milliseconds>(*asked, std::chrono::minutes(5));
     return m_rateLimitWait;
 }
 
