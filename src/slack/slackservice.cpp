@@ -243,6 +243,8 @@ QCoro::Task<> SlackService::runReconnect(
     co_await sleepFor(delay, token);
     if (token.isCancelled() || !self)
         co_return;
+    // Not cancelled, so no newer reconnect replaced this one: it is no longer pending.
+    self->m_reconnectTask.reset();
     co_await self->connect();
 }
 

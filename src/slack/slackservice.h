@@ -60,6 +60,7 @@ public:
 
     qint64 consecutiveFailures() const { return m_consecutiveFailures; }
     bool givenUp() const { return m_givenUp; }
+    // A delayed reconnect is waiting (false again once it has started).
     bool hasReconnectPending() const { return m_reconnectTask.has_value(); }
     bool hasPeriodicRetryPending() const { return m_periodicRetryTask.has_value(); }
     SocketModeClient* socketClient() const { return m_socketClient; }
@@ -67,7 +68,8 @@ public:
     MessageIntake* intake() const { return m_intake.get(); }
 
 signals:
-    // After every connect() attempt has ended, whatever its outcome (tests wait on it).
+    // After a connect() attempt has ended, connected or failed; an attempt superseded by a newer
+    // connect() ends without it.
     void connectFinished();
 
 private:

@@ -123,7 +123,7 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
                   u"Giving up reconnect after 5 failures — will retry every 10 min, or sooner if "
                   u"network reachability changes"_s),
         1);
-    EXPECT_FALSE(m_service->hasReconnectPending() && m_fake.requests(u"auth.test"_s).size() > 5);
+    EXPECT_FALSE(m_service->hasReconnectPending());
 
     // Nothing more until the periodic retry; then failures start from 0 again.
     QTest::qWait(150);
