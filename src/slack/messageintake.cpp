@@ -129,8 +129,8 @@ QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackToke
 
     for (auto point = points.cbegin(); point != points.cend(); ++point) {
         const QString& channelId = point.key();
-        const auto history = co_await fetchHistory(self->m_webApi, tokens.botToken, channelId,
-            point.value(), self->m_maxHistoryPages, cancel);
+        const auto history
+            = co_await fetchHistory(self, tokens.botToken, channelId, point.value(), cancel);
         if (!self || cancel.isCancelled())
             co_return;
         if (!history) {
@@ -168,7 +168,7 @@ QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackToke
 }
 
 QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
-    const SlackWebAPI* webApi, QString botToken, QString channelId, QString oldest, int maxPages,
+    QPointer<MessageIntake> self, QString botToken, QString channelId, QString oldest,
     CancellationToken cancel)
 {
     // Slack pages newest first, so a channel is taken in only once every page is read: taking
@@ -176,11 +176,14 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
     QList<SlackEventDTO> messages;
     std::optional<QString> cursor;
     for (int page = 1;; ++page) {
-        auto response
-            = co_await webApi->conversationsHistory(botToken, channelId, oldest, cursor, cancel);
+        // The client is reached through the intake at every page: it may be gone by the next.
+        if (!self)
+            co_return std::unexpected(SlackError::cancelled());
+        auto response = co_await self->m_webApi->conversationsHistory(
+            botToken, channelId, oldest, cursor, cancel);
         if (!response)
             co_return std::unexpected(response.error());
-        if (cancel.isCancelled())
+        if (!self || cancel.isCancelled())
             co_return std::unexpected(SlackError::cancelled());
         if (response->messages)
             messages.append(std::move(*response->messages));
@@ -189,7 +192,7 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
         const QString next = response->response_metadata
             ? response->response_metadata->next_cursor.value_or(QString())
             : QString();
-        if (next.isEmpty() || page >= maxPages) {
+        if (next.isEmpty() || page >= self->m_maxHistoryPages) {
             // Slack pages newest first, so reading again from the same point would only fetch
             // the same pages: what lies beyond the limit is skipped for good.
             qCCritical(lcSlack,

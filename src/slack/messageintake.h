@@ -81,9 +81,8 @@ private:
         std::optional<QSet<QString>> only, CancellationToken cancel);
     std::optional<std::chrono::milliseconds> rateLimitWait(const SlackError& error) const;
     // Every message newer than `oldest`, following the cursor; an error when any page fails.
-    static QCoro::Task<SlackResult<QList<SlackEventDTO>>> fetchHistory(const SlackWebAPI* webApi,
-        QString botToken, QString channelId, QString oldest, int maxPages,
-        CancellationToken cancel);
+    static QCoro::Task<SlackResult<QList<SlackEventDTO>>> fetchHistory(QPointer<MessageIntake> self,
+        QString botToken, QString channelId, QString oldest, CancellationToken cancel);
 
     AlertStore* m_alerts;
     SettingsStore* m_settings;
