@@ -1,10 +1,11 @@
 #include "slack/socket/ponggate.h"
 
+#include <utility>
+
 namespace halyard {
 
 std::optional<bool> PongGate::onFinished(std::function<void(bool)> continuation)
 {
-    QMutexLocker lock(&m_lock);
     if (!m_outcome)
         m_continuation = std::move(continuation);
     return m_outcome;
@@ -12,16 +13,11 @@ std::optional<bool> PongGate::onFinished(std::function<void(bool)> continuation)
 
 bool PongGate::finish(bool pongArrived)
 {
-    std::function<void(bool)> continuation;
-    {
-        QMutexLocker lock(&m_lock);
-        if (m_done)
-            return false;
-        m_done = true;
-        m_outcome = pongArrived;
-        continuation = std::move(m_continuation);
-    }
-    if (continuation)
+    if (m_outcome)
+        return false;
+    m_outcome = pongArrived;
+    // Taken out first: the continuation may resume a coroutine that destroys this gate.
+    if (auto continuation = std::exchange(m_continuation, {}))
         continuation(pongArrived);
     return true;
 }

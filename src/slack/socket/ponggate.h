@@ -1,14 +1,12 @@
 #pragma once
 
-#include <QMutex>
-
 #include <functional>
 #include <optional>
 
 namespace halyard {
 
-// Lets exactly one of a pong, a failed ping and the pong timer decide a heartbeat round. The
-// outcome is delivered once, outside the lock; later calls are ignored. Safe from any thread.
+// Lets exactly one of a pong, a failed ping and the pong timer decide a heartbeat round; later
+// calls are ignored. All three arrive on the main thread's event loop, so no lock is needed.
 class PongGate {
 public:
     // Registers where the outcome goes when it is decided. Returns the outcome instead, without
@@ -19,8 +17,6 @@ public:
     bool finish(bool pongArrived);
 
 private:
-    QMutex m_lock;
-    bool m_done = false;
     std::optional<bool> m_outcome;
     std::function<void(bool)> m_continuation;
 };

@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 using namespace halyard;
@@ -266,20 +263,4 @@ TEST(PongGate, OnlyTheFirstOutcomeCounts)
     EXPECT_FALSE(timerFirst.finish(true)); // the pong, late
     EXPECT_EQ(timerFirst.onFinished([&](bool v) { outcomes.append(v); }), false);
     EXPECT_EQ(outcomes, QList<bool> { true }) << "a decided gate answers instead of calling";
-}
-
-TEST(PongGate, TwoThreadsRacingDecideExactlyOnce)
-{
-    for (int round = 0; round < 200; ++round) {
-        PongGate gate;
-        std::atomic<int> calls { 0 };
-        gate.onFinished([&](bool) { calls.fetch_add(1); });
-        std::atomic<int> winners { 0 };
-        std::thread pong([&] { winners += gate.finish(true) ? 1 : 0; });
-        std::thread timer([&] { winners += gate.finish(false) ? 1 : 0; });
-        pong.join();
-        timer.join();
-        ASSERT_EQ(winners.load(), 1);
-        ASSERT_EQ(calls.load(), 1);
-    }
 }
