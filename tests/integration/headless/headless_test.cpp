@@ -30,15 +30,15 @@ protected:
         ASSERT_TRUE(m_fake.listen());
         m_fake.setHelloOnConnect(true);
         m_fake.workspace().addChannel({ u"C1"_s, u"alerts"_s });
-        const auto stored = storeSlackTokens(
-            m_keychain, SlackTokens { m_fake.workspace().botToken, m_fake.workspace().appToken });
+        const auto stored = QCoro::waitFor(storeSlackTokens(
+            &m_keychain, SlackTokens { m_fake.workspace().botToken, m_fake.workspace().appToken }));
         ASSERT_TRUE(stored.has_value()) << stored.error().description().toStdString();
     }
 
     void TearDown() override
     {
         stop();
-        (void)deleteSlackTokens(m_keychain);
+        (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
     }
 
     void writePreferences(const QJsonObject& values)
