@@ -98,7 +98,7 @@ protected:
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return m_process->state() == QProcess::NotRunning; }, 10000));
         EXPECT_EQ(m_process->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(m_process->exitCode(), 0);
+        EXPECT_EQ(m_process->exitCode(), 0) << m_log.toStdString();
         m_process.reset();
     }
 
