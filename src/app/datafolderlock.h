@@ -9,7 +9,7 @@
 namespace halyard {
 
 // The data folder's lock file ("halyard.lock"), held for as long as the program runs: two copies
-// on one folder would each get part of Slack's events and overwrite each other's queue file.
+// on one folder would each get some of Slack's events and overwrite each other's queue file.
 // A lock left by a copy that crashed is taken over (its process is gone).
 //
 // Creates the folder (mode 0700) if needed. Fails with the line to show the user: which process
