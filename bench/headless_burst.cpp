@@ -80,7 +80,8 @@ int main(int argc, char** argv)
         return 1;
     KeychainService keychain(
         u"com.corvane.Halyard.bench-"_s + QUuid::createUuid().toString(QUuid::Id128));
-    if (!storeSlackTokens(keychain, { fake.workspace().botToken, fake.workspace().appToken })) {
+    if (!QCoro::waitFor(storeSlackTokens(
+            &keychain, { fake.workspace().botToken, fake.workspace().appToken }))) {
         std::fprintf(stderr, "No Secret Service: run through bench/run-headless-burst.sh\n");
         return 1;
     }
@@ -155,6 +156,6 @@ int main(int argc, char** argv)
 
     ::kill(pid_t(pid), SIGTERM);
     process.waitForFinished(10000);
-    (void)deleteSlackTokens(keychain);
+    (void)QCoro::waitFor(deleteSlackTokens(&keychain));
     return 0;
 }

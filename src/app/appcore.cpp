@@ -50,11 +50,21 @@ SlackService& AppCore::slackService()
     return *m_slackService;
 }
 
-void AppCore::launch()
+QCoro::Task<> AppCore::launch()
 {
     qCInfo(lcApp, "Halyard %s (build %s) launched", kVersion, kBuildNumber);
-    SlackService& service = slackService();
-    if (m_settingsStore->cachedTokens()) {
+    QPointer self(this);
+    const auto loaded = co_await m_settingsStore->loadTokens();
+    if (!self)
+        co_return;
+    if (!loaded) {
+        // Not "no tokens": the user has nothing to set up, the store did not answer.
+        qCCritical(lcApp, "Could not read the Slack tokens (%s) — not connecting",
+            qUtf8Printable(loaded.error().description()));
+        co_return;
+    }
+    SlackService& service = self->slackService();
+    if (self->m_settingsStore->cachedTokens()) {
         qCInfo(lcApp, "Tokens present — initiating Slack connection");
         service.connect();
     } else {

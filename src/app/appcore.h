@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoroTask>
 #include <QNetworkAccessManager>
 #include <QObject>
 
@@ -18,8 +19,8 @@ class SlackWebAPI;
 class SystemEvents;
 
 // The composition root: builds every long-lived object once, in a fixed order, and starts the
-// connection when tokens are stored. Nothing needs tearing down: every change is saved as it
-// happens.
+// connection when tokens are stored. Every change is saved as it happens; the preference and
+// queue writers finish their last write when this object is destroyed.
 class AppCore : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +30,10 @@ public:
     explicit AppCore(const QString& keychainService, QObject* parent = nullptr);
     ~AppCore() override;
 
-    // Logs the launch, creates the Slack service and connects when both tokens are stored.
-    void launch();
+    // Logs the launch, reads the tokens, creates the Slack service and connects when both tokens
+    // are stored. Resumes on the event loop once the credential store has answered; a failed
+    // read is logged and nothing connects.
+    QCoro::Task<> launch();
 
     AlertStore& alertStore() const { return *m_alertStore; }
     SettingsStore& settingsStore() const { return *m_settingsStore; }

@@ -1,10 +1,13 @@
 #include "app/headless.h"
 
 #include "app/appcore.h"
+#include "app/datafolderlock.h"
 #include "common/logging.h"
+#include "queue/alertpersistence.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTextStream>
 
 #include <csignal>
 #include <fcntl.h>
@@ -39,6 +42,8 @@ bool installTerminationHandlers()
 
 int runHeadless(const QString& keychainService)
 {
+    // First of all, so that a signal during start-up is never lost: it waits in the pipe until
+    // the event loop runs, and start-up itself never waits outside that loop.
     if (!installTerminationHandlers()) {
         qCCritical(lcApp, "Cannot watch for termination signals");
         return 1;
@@ -49,6 +54,13 @@ int runHeadless(const QString& keychainService)
         while (::read(g_signalPipe[0], &byte, 1) > 0) { }
         QCoreApplication::quit();
     });
+
+    // Before anything reads or writes the data folder.
+    const auto lock = lockDataFolder(AlertPersistence::defaultFolder());
+    if (!lock) {
+        QTextStream(stderr) << lock.error() << Qt::endl;
+        return 1;
+    }
 
     AppCore core(keychainService);
     core.launch();

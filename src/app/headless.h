@@ -4,7 +4,8 @@
 
 namespace halyard {
 
-// Runs the core without windows until SIGINT or SIGTERM; returns the exit status.
+// Runs the core without windows until SIGINT or SIGTERM; returns the exit status. Exits with 1
+// at once when another copy holds the data folder.
 int runHeadless(const QString& keychainService);
 
 } // namespace halyard

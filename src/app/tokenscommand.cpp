@@ -6,6 +6,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -76,9 +77,11 @@ QString failureLine(const QString& what, const KeychainError& error)
           u"Keyring or KWallet) that must be running and unlocked in this D-Bus session"_s;
 }
 
-int setTokens(KeychainService& keychain, QTextStream& in, QTextStream& out, QTextStream& err,
-    bool interactive)
+QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTextStream* outStream,
+    QTextStream* errStream, bool interactive)
 {
+    QTextStream& in = *inStream;
+    QTextStream& err = *errStream;
     std::optional<QString> bot;
     std::optional<QString> app;
     {
@@ -92,35 +95,35 @@ int setTokens(KeychainService& keychain, QTextStream& in, QTextStream& out, QTex
         err << u"halyard: tokens set reads two lines from standard input: the bot token, then "
                u"the app-level token; nothing was stored"_s
             << Qt::endl;
-        return 1;
+        co_return 1;
     }
     // An empty line would replace a stored token with nothing.
     if (bot->isEmpty() || app->isEmpty()) {
         err << u"halyard: the "_s << (bot->isEmpty() ? u"bot"_s : u"app-level"_s)
             << u" token is empty; nothing was stored"_s << Qt::endl;
-        return 1;
+        co_return 1;
     }
     warnAbout(*bot, TokenField::bot, err);
     warnAbout(*app, TokenField::app, err);
 
     const SlackTokens tokens { *bot, *app };
-    if (const auto stored = storeSlackTokens(keychain, tokens); !stored) {
-        err << failureLine(u"store the tokens"_s, stored.error()) << Qt::endl;
-        return 1;
+    if (const auto stored = co_await storeSlackTokens(keychain, tokens); !stored) {
+        *errStream << failureLine(u"store the tokens"_s, stored.error()) << Qt::endl;
+        co_return 1;
     }
-    out << u"Stored bot token "_s << maskedToken(tokens.botToken) << u" and app-level token "_s
-        << maskedToken(tokens.appToken) << Qt::endl;
-    return 0;
+    *outStream << u"Stored bot token "_s << maskedToken(tokens.botToken)
+               << u" and app-level token "_s << maskedToken(tokens.appToken) << Qt::endl;
+    co_return 0;
 }
 
-int clearTokens(KeychainService& keychain, QTextStream& out, QTextStream& err)
+QCoro::Task<int> clearTokens(KeychainService* keychain, QTextStream* out, QTextStream* err)
 {
-    if (const auto deleted = deleteSlackTokens(keychain); !deleted) {
-        err << failureLine(u"clear the tokens"_s, deleted.error()) << Qt::endl;
-        return 1;
+    if (const auto deleted = co_await deleteSlackTokens(keychain); !deleted) {
+        *err << failureLine(u"clear the tokens"_s, deleted.error()) << Qt::endl;
+        co_return 1;
     }
-    out << u"Tokens cleared."_s << Qt::endl;
-    return 0;
+    *out << u"Tokens cleared."_s << Qt::endl;
+    co_return 0;
 }
 
 } // namespace
@@ -139,21 +142,31 @@ int runTokensCommand(const QCommandLineParser& parser)
     QTextStream in(stdin);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runTokensCommand(
-        parser.positionalArguments().mid(1), keychain, in, out, err, isatty(STDIN_FILENO) == 1);
+    const QStringList arguments = parser.positionalArguments().mid(1);
+    const bool interactive = isatty(STDIN_FILENO) == 1;
+    // Started from the running loop, so that a command that ends before its first wait still
+    // ends the loop: exit() before exec() would be lost.
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            QCoro::connect(runTokensCommand(arguments, &keychain, &in, &out, &err, interactive),
+                qApp, [](int status) { QCoreApplication::exit(status); });
+        },
+        Qt::QueuedConnection);
+    return QCoreApplication::exec();
 }
 
-int runTokensCommand(const QStringList& arguments, KeychainService& keychain, QTextStream& in,
-    QTextStream& out, QTextStream& err, bool interactive)
+QCoro::Task<int> runTokensCommand(QStringList arguments, KeychainService* keychain, QTextStream* in,
+    QTextStream* out, QTextStream* err, bool interactive)
 {
     if (arguments == QStringList { u"set"_s })
-        return setTokens(keychain, in, out, err, interactive);
+        co_return co_await setTokens(keychain, in, out, err, interactive);
     if (arguments == QStringList { u"clear"_s })
-        return clearTokens(keychain, out, err);
-    err << u"halyard: use \"halyard tokens set\" (two lines on standard input: the bot token, "
-           u"then the app-level token) or \"halyard tokens clear\""_s
-        << Qt::endl;
-    return 1;
+        co_return co_await clearTokens(keychain, out, err);
+    *err << u"halyard: use \"halyard tokens set\" (two lines on standard input: the bot token, "
+            u"then the app-level token) or \"halyard tokens clear\""_s
+         << Qt::endl;
+    co_return 1;
 }
 
 } // namespace halyard

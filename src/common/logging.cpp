@@ -2,12 +2,13 @@
 
 #include <atomic>
 
-Q_LOGGING_CATEGORY(lcApp, "com.corvane.Halyard.app")
-Q_LOGGING_CATEGORY(lcSocket, "com.corvane.Halyard.socket")
-Q_LOGGING_CATEGORY(lcSlack, "com.corvane.Halyard.slack")
-Q_LOGGING_CATEGORY(lcFilter, "com.corvane.Halyard.filter")
-Q_LOGGING_CATEGORY(lcAlerts, "com.corvane.Halyard.alerts")
-Q_LOGGING_CATEGORY(lcSettings, "com.corvane.Halyard.settings")
+// Debug lines are off unless QT_LOGGING_RULES turns them on: every frame would write several.
+Q_LOGGING_CATEGORY(lcApp, "com.corvane.Halyard.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSocket, "com.corvane.Halyard.socket", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSlack, "com.corvane.Halyard.slack", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcFilter, "com.corvane.Halyard.filter", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcAlerts, "com.corvane.Halyard.alerts", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSettings, "com.corvane.Halyard.settings", QtInfoMsg)
 
 namespace halyard {
 

@@ -21,11 +21,18 @@ KeychainError KeychainError::unexpectedData()
     return KeychainError(Kind::unexpectedData, 0, {});
 }
 
+KeychainError KeychainError::unfinished()
+{
+    return KeychainError(Kind::unfinished, 0, {});
+}
+
 QString KeychainError::description() const
 {
     switch (m_kind) {
     case Kind::unhandledError:
         return u"Keychain error: "_s + QString::number(m_status);
+    case Kind::unfinished:
+        return u"Keychain request did not finish"_s;
     case Kind::unexpectedData:
         break;
     }

@@ -8,17 +8,20 @@ namespace halyard {
 // show; `platformMessage` is the backend's own explanation, for diagnostics only.
 class KeychainError {
 public:
-    enum class Kind { unhandledError, unexpectedData };
+    enum class Kind { unhandledError, unexpectedData, unfinished };
 
     static KeychainError unhandledError(qint32 status, QString platformMessage = {});
     static KeychainError unexpectedData();
+    // The request ended without an answer (the program quit while it waited, say).
+    static KeychainError unfinished();
 
     Kind kind() const { return m_kind; }
-    // The backend's status code; 0 for unexpectedData.
+    // The backend's status code; 0 for the other kinds.
     qint32 status() const { return m_status; }
     const QString& platformMessage() const { return m_platformMessage; }
 
-    // "Keychain error: <status>" or "Keychain returned unexpected data".
+    // "Keychain error: <status>", "Keychain returned unexpected data" or "Keychain request did
+    // not finish".
     QString description() const;
 
     friend bool operator==(const KeychainError& a, const KeychainError& b)

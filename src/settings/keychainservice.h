@@ -2,6 +2,7 @@
 
 #include "settings/keychainerror.h"
 
+#include <QCoroTask>
 #include <QString>
 
 #include <expected>
@@ -13,8 +14,10 @@ namespace halyard {
 // QtKeychain), all under one service name. Stateless apart from that name; logs nothing, since
 // what passes through it is secret.
 //
-// Every call returns only when the store has answered (see runJob in the .cpp for how). The
-// operations are virtual so that tests can inject failures.
+// Every call is a coroutine that resumes when the store has answered. A job that ends without
+// an answer (destroyed first, or the application quit while it waited) is an `unfinished`
+// error, never a value. Parameters are taken by value because they outlive the caller's frame.
+// The operations are virtual so that tests can inject failures.
 class KeychainService {
 public:
     static constexpr QStringView kDefaultService = u"com.corvane.Halyard";
@@ -25,12 +28,12 @@ public:
     const QString& service() const { return m_service; }
 
     // Stores the value, replacing any stored one.
-    virtual std::expected<void, KeychainError> set(const QString& value, const QString& account);
+    virtual QCoro::Task<std::expected<void, KeychainError>> set(QString value, QString account);
     // The stored value, or absent when there is no item. Bytes that are not UTF-8 fail with
     // unexpectedData.
-    virtual std::expected<std::optional<QString>, KeychainError> get(const QString& account);
+    virtual QCoro::Task<std::expected<std::optional<QString>, KeychainError>> get(QString account);
     // Removes the item; removing a missing one succeeds.
-    virtual std::expected<void, KeychainError> remove(const QString& account);
+    virtual QCoro::Task<std::expected<void, KeychainError>> remove(QString account);
 
 private:
     QString m_service;

@@ -11,6 +11,10 @@
 #include <QJsonParseError>
 #include <QStandardPaths>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -25,12 +29,94 @@ QString PreferenceStore::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Halyard"_s;
 }
 
+// One thread per store that writes the newest values handed to it.
+class PreferenceStore::Writer {
+public:
+    Writer(QString folder, QString filePath)
+        : m_folder(std::move(folder))
+        , m_filePath(std::move(filePath))
+        , m_thread([this] { run(); })
+    {
+    }
+
+    ~Writer()
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    void submit(QJsonObject values)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_pending = std::move(values);
+        }
+        m_wake.notify_all();
+    }
+
+    void flush()
+    {
+        std::unique_lock lock(m_mutex);
+        m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+            if (!m_pending)
+                return; // stopping with nothing left to write
+            const QJsonObject values = std::move(*m_pending);
+            m_pending.reset();
+            m_writing = true;
+            lock.unlock();
+            write(values);
+            lock.lock();
+            m_writing = false;
+            m_idle.notify_all();
+        }
+    }
+
+    void write(const QJsonObject& values)
+    {
+        auto written = makePrivateFolder(m_folder);
+        if (written)
+            written = writePrivateFile(
+                m_filePath, QJsonDocument(values).toJson(QJsonDocument::Indented));
+        // A full disk fails every write until space is freed: one line per run of failures.
+        if (!written && !m_failing) {
+            qCCritical(lcSettings, "Could not save preferences to %s: %s",
+                qUtf8Printable(m_filePath), qUtf8Printable(written.error()));
+        }
+        m_failing = !written;
+    }
+
+    const QString m_folder;
+    const QString m_filePath;
+    bool m_failing = false; // writer thread only
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::optional<QJsonObject> m_pending;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
 PreferenceStore::PreferenceStore(const QString& folder)
     : m_folder(QFileInfo(folder).absoluteFilePath())
     , m_filePath(QDir(m_folder).filePath(kFileName.toString()))
 {
     load();
 }
+
+PreferenceStore::~PreferenceStore() = default;
 
 void PreferenceStore::load()
 {
@@ -111,48 +197,44 @@ std::optional<QByteArray> PreferenceStore::dataValue(const QString& key) const
     return std::move(decoded.decoded);
 }
 
-std::expected<void, QString> PreferenceStore::setBool(const QString& key, bool value)
+void PreferenceStore::setBool(const QString& key, bool value)
 {
     m_values.insert(key, value);
-    return save();
+    save();
 }
 
-std::expected<void, QString> PreferenceStore::setString(const QString& key, const QString& value)
+void PreferenceStore::setString(const QString& key, const QString& value)
 {
     m_values.insert(key, value);
-    return save();
+    save();
 }
 
-std::expected<void, QString> PreferenceStore::setData(const QString& key, const QByteArray& value)
+void PreferenceStore::setData(const QString& key, const QByteArray& value)
 {
     m_values.insert(
         key, QJsonObject { { kDataKey.toString(), QString::fromLatin1(value.toBase64()) } });
-    return save();
+    save();
 }
 
-std::expected<void, QString> PreferenceStore::remove(const QString& key)
+void PreferenceStore::remove(const QString& key)
 {
     m_values.remove(key);
-    return save();
+    save();
 }
 
-std::expected<void, QString> PreferenceStore::save()
+void PreferenceStore::save()
 {
     if (m_readOnly)
-        return std::unexpected(u"the preferences file could not be read, so it is not replaced"_s);
-    auto written = writeFile();
-    if (!written) {
-        qCCritical(lcSettings, "Could not save preferences to %s: %s", qUtf8Printable(m_filePath),
-            qUtf8Printable(written.error()));
-    }
-    return written;
+        return;
+    if (!m_writer)
+        m_writer = std::make_unique<Writer>(m_folder, m_filePath);
+    m_writer->submit(m_values);
 }
 
-std::expected<void, QString> PreferenceStore::writeFile()
+void PreferenceStore::flush()
 {
-    if (auto folder = makePrivateFolder(m_folder); !folder)
-        return folder;
-    return writePrivateFile(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    if (m_writer)
+        m_writer->flush();
 }
 
 } // namespace halyard

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <expected>
+#include <memory>
 #include <optional>
 
 namespace halyard {
@@ -12,8 +13,9 @@ namespace halyard {
 // The user's preferences: booleans, strings and byte data under string keys, each kept as its
 // own type so that a reader asking for a boolean never gets the string "true". The whole set
 // lives in one JSON file that is read once at construction and replaced atomically after every
-// change. Values of a type this store does not write (a number added by hand, say) are kept
-// as they are and read as absent.
+// change, by a writer thread so that the event loop never waits for the disk (a settings window
+// writes at every keystroke). Values of a type this store does not write (a number added by
+// hand, say) are kept as they are and read as absent.
 //
 // One instance per folder should exist in a process; the settings, the panel position and the
 // update reminder share it, otherwise the last writer would drop the others' keys.
@@ -27,6 +29,10 @@ public:
     // "<file>.corrupt-<UTC time>" beside it, one error line names the kept copy, and the store
     // starts empty. Nothing is created until the first write.
     explicit PreferenceStore(const QString& folder = defaultFolder());
+    // Waits for the last change to reach the disk.
+    ~PreferenceStore();
+    PreferenceStore(const PreferenceStore&) = delete;
+    PreferenceStore& operator=(const PreferenceStore&) = delete;
 
     const QString& filePath() const { return m_filePath; }
 
@@ -35,19 +41,24 @@ public:
     std::optional<QString> stringValue(const QString& key) const;
     std::optional<QByteArray> dataValue(const QString& key) const;
 
-    // Each write keeps the new value in memory and rewrites the file. When the file cannot be
-    // written (full disk, no permission) the old file stays untouched, the failure is logged
-    // and returned, and the value is still saved by the next write that succeeds.
-    std::expected<void, QString> setBool(const QString& key, bool value);
-    std::expected<void, QString> setString(const QString& key, const QString& value);
-    std::expected<void, QString> setData(const QString& key, const QByteArray& value);
-    std::expected<void, QString> remove(const QString& key);
+    // Each change takes effect in memory at once and is written in the background; when several
+    // wait, only the newest set of values is written, since each is complete. A write that
+    // fails (full disk, no permission) leaves the old file untouched and logs one line for the
+    // whole run of failures; the next write that succeeds saves everything.
+    void setBool(const QString& key, bool value);
+    void setString(const QString& key, const QString& value);
+    void setData(const QString& key, const QByteArray& value);
+    void remove(const QString& key);
+
+    // Waits until every change made so far is on disk (or failed).
+    void flush();
 
 private:
+    class Writer;
+
     void load();
     std::expected<void, QString> keepDamagedFileAside(const QString& reason);
-    std::expected<void, QString> save();
-    std::expected<void, QString> writeFile();
+    void save();
 
     QString m_folder;
     QString m_filePath;
@@ -55,6 +66,8 @@ private:
     // Set when a damaged file could not be moved aside: overwriting it would destroy the only
     // copy, so this run keeps its changes in memory.
     bool m_readOnly = false;
+    // Started by the first change.
+    std::unique_ptr<Writer> m_writer;
 };
 
 } // namespace halyard

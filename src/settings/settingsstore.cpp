@@ -5,6 +5,7 @@
 #include "settings/preferencestore.h"
 
 #include <QJsonDocument>
+#include <QPointer>
 
 #include <cmath>
 #include <limits>
@@ -82,7 +83,6 @@ SettingsStore::SettingsStore(KeychainService& keychain, PreferenceStore& default
     , m_defaults(defaults)
 {
     readPreferences();
-    loadTokens();
 }
 
 void SettingsStore::readPreferences()
@@ -222,31 +222,39 @@ void SettingsStore::setStaleMinutes(double minutes)
     setAgingPolicy(withStaleMinutes(m_agingPolicy, minutes));
 }
 
-void SettingsStore::loadTokens()
+QCoro::Task<std::expected<void, KeychainError>> SettingsStore::loadTokens()
 {
-    if (auto tokens = loadSlackTokens(m_keychain))
-        setCachedTokens(std::move(tokens));
+    QPointer self(this);
+    auto tokens = co_await loadSlackTokens(&m_keychain);
+    if (!tokens)
+        co_return std::unexpected(tokens.error());
+    if (self && tokens->has_value())
+        self->setCachedTokens(std::move(*tokens));
+    co_return std::expected<void, KeychainError> {};
 }
 
-std::expected<void, KeychainError> SettingsStore::saveTokens(
-    const QString& botToken, const QString& appToken)
+QCoro::Task<std::expected<void, KeychainError>> SettingsStore::saveTokens(
+    QString botToken, QString appToken)
 {
-    SlackTokens tokens { botToken, appToken };
-    if (auto stored = storeSlackTokens(m_keychain, tokens); !stored)
-        return stored;
-    setCachedTokens(std::move(tokens));
-    return {};
+    QPointer self(this);
+    SlackTokens tokens { std::move(botToken), std::move(appToken) };
+    const auto stored = co_await storeSlackTokens(&m_keychain, tokens);
+    if (stored && self)
+        self->setCachedTokens(std::move(tokens));
+    co_return stored;
 }
 
-std::expected<void, KeychainError> SettingsStore::clearTokens()
+QCoro::Task<std::expected<void, KeychainError>> SettingsStore::clearTokens()
 {
-    if (auto deleted = deleteSlackTokens(m_keychain); !deleted)
-        return deleted;
-    setCachedTokens(std::nullopt);
-    setTeamName(std::nullopt);
-    setTeamId(std::nullopt);
-    setBotUserName(std::nullopt);
-    return {};
+    QPointer self(this);
+    const auto deleted = co_await deleteSlackTokens(&m_keychain);
+    if (deleted && self) {
+        self->setCachedTokens(std::nullopt);
+        self->setTeamName(std::nullopt);
+        self->setTeamId(std::nullopt);
+        self->setBotUserName(std::nullopt);
+    }
+    co_return deleted;
 }
 
 } // namespace halyard

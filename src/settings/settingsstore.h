@@ -17,8 +17,9 @@ class PreferenceStore;
 
 // The one observable home of the user's preferences, the Slack tokens held in memory and the
 // live connection facts the views show. Preferences are read once at construction and written
-// under their key at every assignment; the tokens live in the credential store; the connection
-// facts are never persisted. Signals fire only when a value really changes.
+// under their key at every assignment; the tokens live in the credential store and are read by
+// loadTokens(), which start-up awaits; the connection facts are never persisted. Signals fire only
+// when a value really changes.
 //
 // Main thread only.
 class SettingsStore : public QObject {
@@ -50,7 +51,7 @@ class SettingsStore : public QObject {
 
 public:
     // Reads every stored preference that passes its read rule (a value of the wrong type is
-    // ignored, the default stays) and assigns it through its setter, then loads the tokens.
+    // ignored, the default stays) and assigns it through its setter; the tokens stay unread.
     // Both stores must outlive this object.
     SettingsStore(KeychainService& keychain, PreferenceStore& defaults, QObject* parent = nullptr);
 
@@ -92,16 +93,18 @@ public:
     void setAgingMinutes(double minutes);
     void setStaleMinutes(double minutes);
 
-    // Reads both tokens; only when both are there does cachedTokens change. Read failures count
-    // as absent tokens.
-    void loadTokens();
+    // The credential store calls below resume on the event loop; a store destroyed meanwhile
+    // is left alone, and the outcome is still returned.
+    //
+    // Reads both tokens; only when both are there does cachedTokens change. A failed or
+    // unfinished read is returned and changes nothing.
+    QCoro::Task<std::expected<void, KeychainError>> loadTokens();
     // Tokens as given (callers trim them). On success cachedTokens holds the pair; a failure is
     // returned at once, and after a failed app-token write the new bot token is already stored.
-    [[nodiscard]] std::expected<void, KeychainError> saveTokens(
-        const QString& botToken, const QString& appToken);
+    QCoro::Task<std::expected<void, KeychainError>> saveTokens(QString botToken, QString appToken);
     // Deletes both tokens (a missing one is fine), then forgets the tokens and the workspace
     // and bot facts. The first failure is returned and changes nothing in memory.
-    [[nodiscard]] std::expected<void, KeychainError> clearTokens();
+    QCoro::Task<std::expected<void, KeychainError>> clearTokens();
 
 signals:
     void cachedTokensChanged();

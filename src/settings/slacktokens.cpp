@@ -4,28 +4,33 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
-std::optional<SlackTokens> loadSlackTokens(KeychainService& keychain)
+QCoro::Task<std::expected<std::optional<SlackTokens>, KeychainError>> loadSlackTokens(
+    KeychainService* keychain)
 {
-    const auto bot = keychain.get(kBotTokenAccount.toString());
-    const auto app = keychain.get(kAppTokenAccount.toString());
-    if (!bot || !app || !bot->has_value() || !app->has_value())
-        return std::nullopt;
-    return SlackTokens { **bot, **app };
+    const auto bot = co_await keychain->get(kBotTokenAccount.toString());
+    if (!bot)
+        co_return std::unexpected(bot.error());
+    const auto app = co_await keychain->get(kAppTokenAccount.toString());
+    if (!app)
+        co_return std::unexpected(app.error());
+    if (!bot->has_value() || !app->has_value())
+        co_return std::optional<SlackTokens>();
+    co_return SlackTokens { **bot, **app };
 }
 
-std::expected<void, KeychainError> storeSlackTokens(
-    KeychainService& keychain, const SlackTokens& tokens)
+QCoro::Task<std::expected<void, KeychainError>> storeSlackTokens(
+    KeychainService* keychain, SlackTokens tokens)
 {
-    if (auto stored = keychain.set(tokens.botToken, kBotTokenAccount.toString()); !stored)
-        return stored;
-    return keychain.set(tokens.appToken, kAppTokenAccount.toString());
+    if (auto stored = co_await keychain->set(tokens.botToken, kBotTokenAccount.toString()); !stored)
+        co_return stored;
+    co_return co_await keychain->set(tokens.appToken, kAppTokenAccount.toString());
 }
 
-std::expected<void, KeychainError> deleteSlackTokens(KeychainService& keychain)
+QCoro::Task<std::expected<void, KeychainError>> deleteSlackTokens(KeychainService* keychain)
 {
-    if (auto deleted = keychain.remove(kBotTokenAccount.toString()); !deleted)
-        return deleted;
-    return keychain.remove(kAppTokenAccount.toString());
+    if (auto deleted = co_await keychain->remove(kBotTokenAccount.toString()); !deleted)
+        co_return deleted;
+    co_return co_await keychain->remove(kAppTokenAccount.toString());
 }
 
 QString maskedToken(const QString& token)

@@ -24,17 +24,21 @@ struct SlackTokens {
 inline constexpr QStringView kBotTokenAccount = u"slack.botToken";
 inline constexpr QStringView kAppTokenAccount = u"slack.appToken";
 
-// Both tokens, or absent when either is missing or cannot be read.
-std::optional<SlackTokens> loadSlackTokens(KeychainService& keychain);
+// The keychain must outlive the returned task.
+
+// Both tokens, or absent when either is missing. A failed or unfinished read is an error, so
+// that it is never mistaken for "nothing stored".
+QCoro::Task<std::expected<std::optional<SlackTokens>, KeychainError>> loadSlackTokens(
+    KeychainService* keychain);
 
 // Writes the bot token, then the app token; the first failure ends the operation (an app-token
 // failure leaves the new bot token stored).
-std::expected<void, KeychainError> storeSlackTokens(
-    KeychainService& keychain, const SlackTokens& tokens);
+QCoro::Task<std::expected<void, KeychainError>> storeSlackTokens(
+    KeychainService* keychain, SlackTokens tokens);
 
 // Deletes the bot token, then the app token; a missing item is no failure, any other failure
 // ends the operation.
-std::expected<void, KeychainError> deleteSlackTokens(KeychainService& keychain);
+QCoro::Task<std::expected<void, KeychainError>> deleteSlackTokens(KeychainService* keychain);
 
 // The first characters of a token followed by "…", enough to tell tokens apart: nine characters
 // of a real token, never more than half of a short one, so the whole value is never shown.

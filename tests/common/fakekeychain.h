@@ -9,6 +9,7 @@
 namespace halyard::test {
 
 // An in-memory credential store that records every call and fails on request per account.
+// Every call answers before it returns, so QCoro::waitFor() on it never spins an event loop.
 class FakeKeychain : public KeychainService {
 public:
     FakeKeychain()
@@ -16,32 +17,32 @@ public:
     {
     }
 
-    std::expected<void, KeychainError> set(const QString& value, const QString& account) override
+    QCoro::Task<std::expected<void, KeychainError>> set(QString value, QString account) override
     {
         calls.append(QStringLiteral("set ") + account);
         if (failingWrites.contains(account))
-            return std::unexpected(KeychainError::unhandledError(kFailure));
+            co_return std::unexpected(KeychainError::unhandledError(kFailure));
         items.insert(account, value);
-        return {};
+        co_return std::expected<void, KeychainError> {};
     }
 
-    std::expected<std::optional<QString>, KeychainError> get(const QString& account) override
+    QCoro::Task<std::expected<std::optional<QString>, KeychainError>> get(QString account) override
     {
         calls.append(QStringLiteral("get ") + account);
         if (failingReads.contains(account))
-            return std::unexpected(KeychainError::unhandledError(kFailure));
+            co_return std::unexpected(KeychainError::unhandledError(kFailure));
         if (!items.contains(account))
-            return std::optional<QString>();
-        return std::optional<QString>(items.value(account));
+            co_return std::optional<QString>();
+        co_return std::optional<QString>(items.value(account));
     }
 
-    std::expected<void, KeychainError> remove(const QString& account) override
+    QCoro::Task<std::expected<void, KeychainError>> remove(QString account) override
     {
         calls.append(QStringLiteral("remove ") + account);
         if (failingDeletes.contains(account))
-            return std::unexpected(KeychainError::unhandledError(kFailure));
+            co_return std::unexpected(KeychainError::unhandledError(kFailure));
         items.remove(account);
-        return {};
+        co_return std::expected<void, KeychainError> {};
     }
 
     static constexpr qint32 kFailure = -25308;

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <gtest/gtest.h>
 
@@ -7,5 +8,7 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
+    // Tests assert debug lines too, which the program leaves off by default.
+    QLoggingCategory::setFilterRules(QStringLiteral("com.corvane.Halyard.*.debug=true"));
     return RUN_ALL_TESTS();
 }

@@ -1,7 +1,9 @@
+#include "../desktop/privatebus.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 #include "support/fakeslack.h"
 
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,15 +33,15 @@ protected:
         ASSERT_TRUE(m_fake.listen());
         m_fake.setHelloOnConnect(true);
         m_fake.workspace().addChannel({ u"C1"_s, u"alerts"_s });
-        const auto stored = storeSlackTokens(
-            m_keychain, SlackTokens { m_fake.workspace().botToken, m_fake.workspace().appToken });
+        const auto stored = QCoro::waitFor(storeSlackTokens(
+            &m_keychain, SlackTokens { m_fake.workspace().botToken, m_fake.workspace().appToken }));
         ASSERT_TRUE(stored.has_value()) << stored.error().description().toStdString();
     }
 
     void TearDown() override
     {
         stop();
-        (void)deleteSlackTokens(m_keychain);
+        (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
     }
 
     void writePreferences(const QJsonObject& values)
@@ -49,25 +52,42 @@ protected:
         file.write(QJsonDocument(values).toJson());
     }
 
-    void start()
+    // Without debugLogging the program's own default levels apply; sessionBus replaces the
+    // test's session bus.
+    QProcessEnvironment environment(bool debugLogging, const QString& sessionBus) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HALYARD_SLACK_API_URL"_s, m_fake.apiUrl().toString());
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
         env.insert(u"QT_FORCE_STDERR_LOGGING"_s, u"1"_s);
-        env.insert(u"QT_LOGGING_RULES"_s, u"com.corvane.Halyard.*=true"_s);
+        env.remove(u"QT_LOGGING_RULES"_s);
+        if (debugLogging)
+            env.insert(u"QT_LOGGING_RULES"_s, u"com.corvane.Halyard.*=true"_s);
+        if (!sessionBus.isEmpty())
+            env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, sessionBus);
         env.insert(u"QT_MESSAGE_PATTERN"_s, u"%{category}: %{message}"_s);
         env.remove(u"HALYARD_LOG_PRIVATE"_s);
+        return env;
+    }
+
+    QStringList arguments() const
+    {
+        return { u"--headless"_s, u"--keychain-service"_s, m_keychain.service() };
+    }
+
+    void start(bool debugLogging = true, const QString& sessionBus = QString())
+    {
         m_process = std::make_unique<QProcess>();
-        m_process->setProcessEnvironment(env);
+        m_process->setProcessEnvironment(environment(debugLogging, sessionBus));
         m_process->setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(m_process.get(), &QProcess::readyReadStandardError, m_process.get(),
             [this] { m_log += QString::fromUtf8(m_process->readAllStandardError()); });
-        m_process->start(QStringLiteral(HALYARD_BINARY),
-            { u"--headless"_s, u"--keychain-service"_s, m_keychain.service() });
+        m_process->start(QStringLiteral(HALYARD_BINARY), arguments());
         ASSERT_TRUE(m_process->waitForStarted());
     }
+
+    bool running() const { return m_process && m_process->state() == QProcess::Running; }
 
     // Ends the program the way a service manager does; it must exit cleanly.
     void stop()
@@ -78,7 +98,7 @@ protected:
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return m_process->state() == QProcess::NotRunning; }, 10000));
         EXPECT_EQ(m_process->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(m_process->exitCode(), 0);
+        EXPECT_EQ(m_process->exitCode(), 0) << m_log.toStdString();
         m_process.reset();
     }
 
@@ -88,13 +108,12 @@ protected:
         return QTest::qWaitFor([&] { return logged(line); }, ms);
     }
 
-    QJsonObject queueFile() const
+    QByteArray queueBytes() const
     {
         QFile file(m_home.filePath(u"data/Halyard/queue.json"_s));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    QJsonObject queueFile() const { return QJsonDocument::fromJson(queueBytes()).object(); }
     QStringList queuedIds() const
     {
         QStringList ids;
@@ -182,8 +201,9 @@ TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCle
     }
     m_fake.workspace().addReaction(u"C1"_s, first, u"white_check_mark"_s, u"U2"_s);
 
+    // This time with the program's default log levels: info lines only.
     m_log.clear();
-    start();
+    start(false);
     ASSERT_TRUE(waitForLog(
         u"com.corvane.Halyard.slack: Backfill complete: raw=150 enqueued=149 skippedByReaction=1 channelFailures=0"_s,
         20000))
@@ -199,4 +219,66 @@ TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCle
     EXPECT_EQ(ids.last(), u"C1:1700000150.000100"_s);
     EXPECT_EQ(m_fake.requests(u"conversations.history"_s).first().param(u"oldest"_s), first);
     EXPECT_EQ(m_fake.requests(u"conversations.history"_s).size(), 2);
+    EXPECT_FALSE(m_log.contains(u"com.corvane.Halyard.alerts: Enqueued: "_s)) << "a debug line";
+}
+
+TEST_F(HeadlessTest, SecondCopyOnTheSameDataFolderExitsAndTouchesNothing)
+{
+    start();
+    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    m_fake.postMessage(u"C1"_s, botMessage(u"first"_s, u"1700000000.000100"_s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().size() == 1; }, 10000));
+    const QByteArray queue = queueBytes();
+
+    QProcess second;
+    second.setProcessEnvironment(environment(true, QString()));
+    second.start(QStringLiteral(HALYARD_BINARY), arguments());
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(second.readAllStandardError(),
+        "Halyard is already running (process " + QByteArray::number(m_process->processId())
+            + "); not starting a second copy.\n");
+
+    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
+    EXPECT_EQ(queueBytes(), queue);
+    EXPECT_TRUE(running());
+}
+
+// A Secret Service that takes every call and never answers, as a keyring does while it waits
+// for the user to unlock it.
+class SilentSecretService : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override
+    {
+        ++received;
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+    std::atomic<int> received = 0;
+};
+
+TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
+{
+    test::PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty()) << bus.error().toStdString();
+    SilentSecretService secrets;
+    QDBusConnection connection = bus.connect();
+    ASSERT_TRUE(connection.registerVirtualObject(u"/"_s, &secrets, QDBusConnection::SubPath));
+    ASSERT_TRUE(connection.registerService(u"org.freedesktop.secrets"_s));
+
+    start(true, bus.address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return secrets.received > 0; }, 10000))
+        << m_log.toStdString();
+    ::kill(pid_t(m_process->processId()), SIGTERM);
+    // The keyring's call would time out only after 25 s; the program must not wait for it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !running(); }, 10000));
+    EXPECT_EQ(m_process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_process->exitCode(), 0);
+    // The unanswered read is an error, never "no tokens".
+    EXPECT_TRUE(logged(u"com.corvane.Halyard.app: Could not read the Slack tokens (Keychain "
+                       u"request did not finish) — not connecting"_s))
+        << m_log.toStdString();
+    EXPECT_FALSE(logged(u"No tokens stored"_s));
 }

@@ -47,6 +47,7 @@ protected:
             m_keychain.items.insert(u"slack.appToken"_s, m_fake.workspace().appToken);
         }
         m_settings = std::make_unique<SettingsStore>(m_keychain, *m_preferences);
+        ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
         QObject::connect(m_settings.get(), &SettingsStore::connectionStateChanged, m_settings.get(),
             [this] { m_states.append(m_settings->connectionState()); });
         m_webApi = std::make_unique<SlackWebAPI>(
@@ -257,7 +258,7 @@ TEST_F(SlackServiceTest, WakeReconnectsOnlyWithTokens)
 
     m_keychain.items.insert(u"slack.botToken"_s, m_fake.workspace().botToken);
     m_keychain.items.insert(u"slack.appToken"_s, m_fake.workspace().appToken);
-    m_settings->loadTokens();
+    ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
     m_states.clear();

@@ -22,7 +22,7 @@ class KeychainServiceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto probe = m_keychain.set(u"probe"_s, u"probe"_s);
+        const auto probe = set(u"probe"_s, u"probe"_s);
         ASSERT_TRUE(probe.has_value())
             << "these tests need an unlocked Secret Service on the session bus (run them "
                "through scripts/test.sh): "
@@ -34,7 +34,21 @@ protected:
     void TearDown() override
     {
         for (const QString& account : std::as_const(m_accounts))
-            (void)m_keychain.remove(account);
+            (void)remove(account);
+    }
+
+    // The calls, each awaited in a local event loop (a test may block; the program never does).
+    std::expected<void, KeychainError> set(const QString& value, const QString& account)
+    {
+        return QCoro::waitFor(m_keychain.set(value, account));
+    }
+    std::expected<std::optional<QString>, KeychainError> get(const QString& account)
+    {
+        return QCoro::waitFor(m_keychain.get(account));
+    }
+    std::expected<void, KeychainError> remove(const QString& account)
+    {
+        return QCoro::waitFor(m_keychain.remove(account));
     }
 
     // Marks an account for removal when the test ends.
@@ -69,7 +83,7 @@ protected:
 
 TEST_F(KeychainServiceTest, NeverWrittenAccountIsAbsent)
 {
-    const auto value = m_keychain.get(use(u"never"_s));
+    const auto value = get(use(u"never"_s));
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ(*value, std::nullopt);
 }
@@ -77,9 +91,9 @@ TEST_F(KeychainServiceTest, NeverWrittenAccountIsAbsent)
 TEST_F(KeychainServiceTest, SecondSetReplacesTheFirstItem)
 {
     const QString account = use(u"slack.botToken"_s);
-    ASSERT_TRUE(m_keychain.set(u"first"_s, account));
-    ASSERT_TRUE(m_keychain.set(u"second"_s, account));
-    EXPECT_EQ(m_keychain.get(account).value(), u"second"_s);
+    ASSERT_TRUE(set(u"first"_s, account));
+    ASSERT_TRUE(set(u"second"_s, account));
+    EXPECT_EQ(get(account).value(), u"second"_s);
     EXPECT_EQ(itemCount(account), 1);
 }
 
@@ -95,8 +109,8 @@ TEST_F(KeychainServiceTest, ValuesRoundTripExactly)
     const QString account = use(u"value"_s);
     for (const QString& value : values) {
         SCOPED_TRACE(value.toStdString());
-        ASSERT_TRUE(m_keychain.set(value, account));
-        const auto read = m_keychain.get(account);
+        ASSERT_TRUE(set(value, account));
+        const auto read = get(account);
         ASSERT_TRUE(read.has_value());
         ASSERT_TRUE(read->has_value());
         EXPECT_EQ(**read, value);
@@ -107,12 +121,12 @@ TEST_F(KeychainServiceTest, ValuesRoundTripExactly)
 TEST_F(KeychainServiceTest, RemovingIsIdempotent)
 {
     const QString account = use(u"slack.appToken"_s);
-    EXPECT_TRUE(m_keychain.remove(account).has_value());
-    ASSERT_TRUE(m_keychain.set(u"value"_s, account));
-    EXPECT_TRUE(m_keychain.remove(account).has_value());
-    EXPECT_EQ(m_keychain.get(account).value(), std::nullopt);
+    EXPECT_TRUE(remove(account).has_value());
+    ASSERT_TRUE(set(u"value"_s, account));
+    EXPECT_TRUE(remove(account).has_value());
+    EXPECT_EQ(get(account).value(), std::nullopt);
     EXPECT_EQ(itemCount(account), 0);
-    EXPECT_TRUE(m_keychain.remove(account).has_value());
+    EXPECT_TRUE(remove(account).has_value());
 }
 
 TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
@@ -129,7 +143,7 @@ TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
     loop.exec();
     ASSERT_EQ(job.error(), QKeychain::NoError);
 
-    const auto value = m_keychain.get(account);
+    const auto value = get(account);
     ASSERT_FALSE(value.has_value());
     EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
     EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);

@@ -1,6 +1,5 @@
 #include "settings/keychainservice.h"
-#include "settings/preferencestore.h"
-#include "settings/settingsstore.h"
+#include "settings/slacktokens.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,10 +20,10 @@ struct Outcome {
 };
 
 // Drives "halyard tokens …" as a separate process against a Secret Service name of the test's
-// own, then checks what a fresh settings store in this process reads back.
+// own, then checks what this process reads back from the same store.
 class TokensCommandTest : public ::testing::Test {
 protected:
-    void TearDown() override { (void)deleteSlackTokens(m_keychain); }
+    void TearDown() override { (void)QCoro::waitFor(deleteSlackTokens(&m_keychain)); }
 
     Outcome run(const QStringList& words, const QByteArray& input = {},
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
@@ -47,9 +46,9 @@ protected:
 
     std::optional<SlackTokens> storedTokens()
     {
-        PreferenceStore preferences(m_folder.path());
-        SettingsStore store(m_keychain, preferences);
-        return store.cachedTokens();
+        const auto tokens = QCoro::waitFor(loadSlackTokens(&m_keychain));
+        EXPECT_TRUE(tokens.has_value());
+        return tokens.value_or(std::nullopt);
     }
 
     // Diagnostics for a failed expectation, with any made-up token blanked out.
@@ -75,7 +74,6 @@ protected:
 
     KeychainService m_keychain { u"com.corvane.Halyard.test-"_s
         + QUuid::createUuid().toString(QUuid::Id128) };
-    QTemporaryDir m_folder;
 };
 
 TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
@@ -111,7 +109,7 @@ TEST_F(TokensCommandTest, SwappedTokensAreStoredWithWarnings)
 TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
 {
     const SlackTokens kept { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
-    ASSERT_TRUE(storeSlackTokens(m_keychain, kept).has_value());
+    ASSERT_TRUE(QCoro::waitFor(storeSlackTokens(&m_keychain, kept)).has_value());
     const QString other = madeUpToken(u"xoxb-"_s);
     const QByteArray inputs[] = {
         QByteArray(),
@@ -132,7 +130,8 @@ TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
 
 TEST_F(TokensCommandTest, ClearDeletesBothTokensAndSucceedsWhenNoneAreStored)
 {
-    ASSERT_TRUE(storeSlackTokens(m_keychain, { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) }));
+    ASSERT_TRUE(QCoro::waitFor(
+        storeSlackTokens(&m_keychain, { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) })));
     for (int round = 0; round < 2; ++round) {
         const Outcome outcome = run({ u"clear"_s });
         EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);

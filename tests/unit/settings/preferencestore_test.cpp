@@ -65,12 +65,13 @@ TEST_F(PreferenceStoreTest, ValuesKeepTheirTypesAcrossRestarts)
     const QByteArray binary("\x00\xff{\"a\":1}", 10);
     writeFile(R"({"size": 42, "odd": {"base64": "AA==", "x": 1}, "bad": {"base64": "***"}})");
     {
+        // Destroying the store lands its writes.
         PreferenceStore store(folder());
-        ASSERT_TRUE(store.setBool(u"flag"_s, false));
-        ASSERT_TRUE(store.setString(u"text"_s, u"true"_s));
-        ASSERT_TRUE(store.setString(u"empty"_s, QString()));
-        ASSERT_TRUE(store.setData(u"blob"_s, binary));
-        ASSERT_TRUE(store.setData(u"emptyBlob"_s, QByteArray()));
+        store.setBool(u"flag"_s, false);
+        store.setString(u"text"_s, u"true"_s);
+        store.setString(u"empty"_s, QString());
+        store.setData(u"blob"_s, binary);
+        store.setData(u"emptyBlob"_s, QByteArray());
     }
     PreferenceStore store(folder());
     EXPECT_EQ(store.boolValue(u"flag"_s), false);
@@ -128,35 +129,51 @@ TEST_F(PreferenceStoreTest, DamagedFileIsKeptAsideAndDefaultsAreUsed)
         EXPECT_TRUE(errors.first().message.contains(keptPath));
 
         // The next write starts a fresh file and leaves the kept copy alone.
-        ASSERT_TRUE(store.setBool(u"filter.botsOnly"_s, false));
+        store.setBool(u"filter.botsOnly"_s, false);
+        store.flush();
         EXPECT_EQ(fileObject(), QJsonObject({ { u"filter.botsOnly"_s, false } }));
         EXPECT_EQ(readFile(keptPath), damaged);
     }
 }
 
-TEST_F(PreferenceStoreTest, FailedWriteKeepsTheOldFileAndTheNewValue)
+// Writes happen off the caller's thread: a burst ends with the last values on disk, and a run of
+// failures (a full disk) keeps the old file, logs one line and loses no value.
+TEST_F(PreferenceStoreTest, WritesLandTheLastValuesAndARunOfFailuresLogsOnce)
 {
+    const QString prefixKey = u"filter.triggerPrefix"_s;
     PreferenceStore store(folder());
-    ASSERT_TRUE(store.setString(u"filter.triggerPrefix"_s, u"old:"_s));
+    store.setString(prefixKey, u"old:"_s);
+    store.flush();
     EXPECT_EQ(modeOf(folder()), 0700u);
     const QByteArray before = readFile(filePath());
+    const QString failingLine = u"Could not save preferences to "_s;
     m_log.clear();
 
     const QString longPrefix(4096, u'x');
-    {
+    const auto failRepeatedly = [&] {
         test::FileSizeLimit full(before.size() + 16);
-        const auto written = store.setString(u"filter.triggerPrefix"_s, longPrefix);
-        EXPECT_FALSE(written.has_value());
-    }
+        for (int i = 0; i < 3; ++i) {
+            store.setString(prefixKey, longPrefix + QString::number(i));
+            store.flush();
+        }
+    };
+    failRepeatedly();
     EXPECT_EQ(readFile(filePath()), before);
-    EXPECT_EQ(store.stringValue(u"filter.triggerPrefix"_s), longPrefix);
-    EXPECT_EQ(
-        m_log.messagesStartingWith(u"settings"_s, u"Could not save preferences to "_s).size(), 1);
+    EXPECT_EQ(store.stringValue(prefixKey), longPrefix + u'2');
+    EXPECT_EQ(m_log.messagesStartingWith(u"settings"_s, failingLine).size(), 1);
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList { u"preferences.json"_s });
 
-    // The next write that succeeds saves the value the failed one could not.
-    ASSERT_TRUE(store.setBool(u"filter.botsOnly"_s, true));
-    EXPECT_EQ(PreferenceStore(folder()).stringValue(u"filter.triggerPrefix"_s), longPrefix);
+    // A keystroke each: the last of them, and the value the failed writes could not save, land.
+    for (int i = 0; i <= 200; ++i)
+        store.setString(u"typed"_s, QString::number(i));
+    store.flush();
+    EXPECT_EQ(fileObject().value(u"typed"_s).toString(), u"200"_s);
+    EXPECT_EQ(fileObject().value(prefixKey).toString(), longPrefix + u'2');
+    EXPECT_EQ(modeOf(filePath()), 0600u);
+
+    // A new run of failures after a success is worth a line of its own.
+    failRepeatedly();
+    EXPECT_EQ(m_log.messagesStartingWith(u"settings"_s, failingLine).size(), 2);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "common/logcapture.h"
 #include "common/fakekeychain.h"
+#include "common/logcapture.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
 
@@ -44,6 +44,7 @@ protected:
 
     QByteArray fileBytes() const
     {
+        m_preferences->flush();
         QFile file(folder() + u"/preferences.json"_s);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
@@ -62,10 +63,17 @@ protected:
         return std::make_unique<SettingsStore>(m_keychain, *m_preferences);
     }
 
+    // The preferences file as a later run reads it, once every write has landed.
+    PreferenceStore reread() const
+    {
+        m_preferences->flush();
+        return PreferenceStore(folder());
+    }
+
     // What a later run would read from the same stores.
     QString describeAfterRestart()
     {
-        PreferenceStore preferences(folder());
+        PreferenceStore preferences = reread();
         return describe(SettingsStore(m_keychain, preferences));
     }
 
@@ -154,15 +162,15 @@ TEST_F(SettingsStoreTest, EveryAssignmentWritesButOnlyChangesNotify)
 
     store->setBotsOnly(true);
     store->setTriggerPrefix(u"halyard:"_s);
-    EXPECT_EQ(PreferenceStore(folder()).boolValue(u"filter.botsOnly"_s), true);
-    EXPECT_EQ(PreferenceStore(folder()).stringValue(u"filter.triggerPrefix"_s), u"halyard:"_s);
+    EXPECT_EQ(reread().boolValue(u"filter.botsOnly"_s), true);
+    EXPECT_EQ(reread().stringValue(u"filter.triggerPrefix"_s), u"halyard:"_s);
     EXPECT_EQ(botsOnlyChanges + prefixChanges, 0);
 
     store->setBotsOnly(false);
     store->setBotsOnly(false);
     store->setTriggerPrefix(u"  "_s);
-    EXPECT_EQ(PreferenceStore(folder()).boolValue(u"filter.botsOnly"_s), false);
-    EXPECT_EQ(PreferenceStore(folder()).stringValue(u"filter.triggerPrefix"_s), u"  "_s);
+    EXPECT_EQ(reread().boolValue(u"filter.botsOnly"_s), false);
+    EXPECT_EQ(reread().stringValue(u"filter.triggerPrefix"_s), u"  "_s);
     EXPECT_EQ(botsOnlyChanges, 1);
     EXPECT_EQ(prefixChanges, 1);
 }
@@ -205,7 +213,7 @@ TEST_F(SettingsStoreTest, AgingPolicyAssignmentLogsStoresAndForwards)
         ASSERT_EQ(m_log.lines().size(), 1);
         EXPECT_EQ(m_log.lines().first().message, c.line);
         EXPECT_EQ(m_log.lines().first().type, c.type);
-        const auto stored = PreferenceStore(folder()).dataValue(u"aging.policy"_s);
+        const auto stored = reread().dataValue(u"aging.policy"_s);
         if (std::isfinite(c.policy.staleUntil)) {
             ASSERT_TRUE(stored.has_value());
             EXPECT_EQ(AgingPolicy::fromJson(QJsonDocument::fromJson(*stored).object()), c.policy);
@@ -215,7 +223,9 @@ TEST_F(SettingsStoreTest, AgingPolicyAssignmentLogsStoresAndForwards)
     }
 }
 
-TEST_F(SettingsStoreTest, CachedTokensNeedBothItems)
+// Only a read that answered can say "nothing stored"; a failed one is an error and leaves the
+// tokens as they were.
+TEST_F(SettingsStoreTest, CachedTokensNeedBothItemsAndAnAnsweredRead)
 {
     const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
     struct Case {
@@ -223,12 +233,15 @@ TEST_F(SettingsStoreTest, CachedTokensNeedBothItems)
         QStringList stored;
         QString unreadable;
         bool present;
+        bool readFails;
     };
     const Case cases[] = {
-        { "both", { u"slack.botToken"_s, u"slack.appToken"_s }, {}, true },
-        { "bot only", { u"slack.botToken"_s }, {}, false },
-        { "app only", { u"slack.appToken"_s }, {}, false },
-        { "unreadable", { u"slack.botToken"_s, u"slack.appToken"_s }, u"slack.botToken"_s, false },
+        { "both", { u"slack.botToken"_s, u"slack.appToken"_s }, {}, true, false },
+        { "bot only", { u"slack.botToken"_s }, {}, false, false },
+        { "app only", { u"slack.appToken"_s }, {}, false, false },
+        { "unreadable bot", { u"slack.botToken"_s, u"slack.appToken"_s }, u"slack.botToken"_s,
+            false, true },
+        { "unreadable app", { u"slack.botToken"_s }, u"slack.appToken"_s, false, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,6 +251,9 @@ TEST_F(SettingsStoreTest, CachedTokensNeedBothItems)
                 account, account == u"slack.botToken"_s ? tokens.botToken : tokens.appToken);
         m_keychain.failingReads = { c.unreadable };
         const auto store = makeStore();
+        EXPECT_EQ(store->cachedTokens(), std::nullopt) << "construction reads no tokens";
+        const auto loaded = QCoro::waitFor(store->loadTokens());
+        EXPECT_EQ(loaded.has_value(), !c.readFails);
         EXPECT_EQ(store->cachedTokens().has_value(), c.present);
         EXPECT_EQ(store->cachedTokens() == tokens, c.present);
     }
@@ -251,12 +267,13 @@ TEST_F(SettingsStoreTest, SavedTokensAreCachedOnlyWhenBothWritesSucceed)
     m_keychain.items
         = { { u"slack.botToken"_s, old.botToken }, { u"slack.appToken"_s, old.appToken } };
     const auto store = makeStore();
+    ASSERT_TRUE(QCoro::waitFor(store->loadTokens()));
     int notified = 0;
     QObject::connect(store.get(), &SettingsStore::cachedTokensChanged, [&] { ++notified; });
 
     // A failing app-token write: the new bot token is already in, the cache keeps the old pair.
     m_keychain.failingWrites = { u"slack.appToken"_s };
-    const auto failed = store->saveTokens(fresh.botToken, fresh.appToken);
+    const auto failed = QCoro::waitFor(store->saveTokens(fresh.botToken, fresh.appToken));
     ASSERT_FALSE(failed.has_value());
     EXPECT_EQ(failed.error().description(), u"Keychain error: -25308"_s);
     EXPECT_TRUE(m_keychain.items.value(u"slack.botToken"_s) == fresh.botToken);
@@ -265,7 +282,7 @@ TEST_F(SettingsStoreTest, SavedTokensAreCachedOnlyWhenBothWritesSucceed)
     EXPECT_EQ(notified, 0);
 
     m_keychain.failingWrites.clear();
-    ASSERT_TRUE(store->saveTokens(fresh.botToken, fresh.appToken).has_value());
+    ASSERT_TRUE(QCoro::waitFor(store->saveTokens(fresh.botToken, fresh.appToken)));
     EXPECT_TRUE(store->cachedTokens() == fresh);
     EXPECT_EQ(notified, 1);
     expectNotLogged(fresh);
@@ -279,16 +296,17 @@ TEST_F(SettingsStoreTest, ClearingTokensForgetsTheWorkspace)
     store->setBotUserName(u"halyard-bot"_s);
 
     // Nothing stored: both deletions succeed and the workspace facts go.
-    ASSERT_TRUE(store->clearTokens().has_value());
+    ASSERT_TRUE(QCoro::waitFor(store->clearTokens()));
     EXPECT_FALSE(
         store->cachedTokens() || store->teamName() || store->teamId() || store->botUserName());
 
     // A failing first deletion ends the operation and changes nothing in memory.
-    ASSERT_TRUE(store->saveTokens(madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s)).has_value());
+    ASSERT_TRUE(
+        QCoro::waitFor(store->saveTokens(madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s))));
     store->setTeamName(u"Acme"_s);
     m_keychain.failingDeletes = { u"slack.botToken"_s };
     m_keychain.calls.clear();
-    EXPECT_FALSE(store->clearTokens().has_value());
+    EXPECT_FALSE(QCoro::waitFor(store->clearTokens()).has_value());
     EXPECT_EQ(m_keychain.calls, QStringList { u"remove slack.botToken"_s });
     EXPECT_TRUE(store->cachedTokens().has_value());
     EXPECT_EQ(store->teamName(), u"Acme"_s);
