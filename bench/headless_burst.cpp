@@ -96,7 +96,6 @@ int main(int argc, char** argv)
     env.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
     env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
     env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-    env.insert(u"QT_LOGGING_RULES"_s, u"com.corvane.Halyard.*.debug=false"_s);
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
