@@ -1,6 +1,7 @@
 #include "slack/socket/socketmodeenvelope.h"
 
 #include "slack/fastslackeventreader.h"
+#include "slack/slackeventdecoder.h"
 #include "slack/strictjsoncursor.h"
 
 #include <QJsonDocument>
@@ -15,7 +16,8 @@ json::Decoded<SocketModeEnvelope::EventsApiPayload> SocketModeEnvelope::EventsAp
     const QJsonValue& value, const QString& path)
 {
     return json::decodeObject<EventsApiPayload>(value, path, [](json::ObjectReader& r) {
-        return EventsApiPayload { r.requiredWith<SlackEventDTO>(u"event", decodeSlackEventDTO) };
+        return EventsApiPayload { r.requiredWith<SlackEventDTO>(u"event",
+            [](const QJsonValue& v, const QString& p) { return decodeSlackEventDTO(v, p); }) };
     });
 }
 
@@ -102,6 +104,43 @@ json::Decoded<SocketModeEnvelope> SocketModeEnvelope::decodeGeneral(const QByteA
     if (type == u"disconnect"_s)
         return r.finish(SocketModeEnvelope { Disconnect { r.optionalString(u"reason") } });
     return SocketModeEnvelope { Other { type } };
+}
+
+namespace {
+
+using Envelope = SocketModeEnvelope;
+
+Envelope decodeEnvelopeFields(payload::ObjectReader& r)
+{
+    using namespace payload;
+    const QString type = r.requiredString("type");
+    if (!r.ok())
+        return {};
+    if (type == u"hello"_s)
+        return { Envelope::Hello { r.optionalInt64("num_connections") } };
+    if (type == u"events_api"_s) {
+        QString envelopeId = r.requiredString("envelope_id");
+        auto event = r.requiredWith<SlackEventDTO>("payload", [](Value value, const Path& path) {
+            return decodeObject<SlackEventDTO>(value, path, [](ObjectReader& payload) {
+                return payload.requiredWith<SlackEventDTO>("event", decodeSlackEvent);
+            });
+        });
+        return { Envelope::EventsApi { std::move(envelopeId), std::move(event) } };
+    }
+    if (type == u"disconnect"_s)
+        return { Envelope::Disconnect { r.optionalString("reason") } };
+    // Other envelope types are logged by type only; their keys are not read.
+    return { Envelope::Other { type } };
+}
+
+} // namespace
+
+json::Decoded<SocketModeEnvelope> SocketModeEnvelope::decodeSimd(QByteArrayView frame)
+{
+    return payload::decodeDocument<SocketModeEnvelope>(
+        frame, [](payload::Value value, const payload::Path& path) {
+            return payload::decodeObject<SocketModeEnvelope>(value, path, decodeEnvelopeFields);
+        });
 }
 
 QString SocketModeEnvelope::encodeAcknowledgement(const QString& envelopeId)

@@ -63,6 +63,7 @@ struct SocketModeEnvelope {
     // differently from the general one; both are public so tests and fuzzers can hold it to
     // that.
     static std::optional<SocketModeEnvelope> decodeFast(QByteArrayView frame);
+    static json::Decoded<SocketModeEnvelope> decodeSimd(QByteArrayView frame);
     static json::Decoded<SocketModeEnvelope> decodeGeneral(const QByteArray& frame);
 
     // The text of the frame that acknowledges an envelope: {"envelope_id":"<id>"} and nothing
