@@ -87,33 +87,6 @@ void BM_DecodeAndClassifyEnvelope(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeAndClassifyEnvelope);
 
-// The same envelope through the general parser alone: what frames outside the fast path cost.
-void BM_DecodeAndClassifyEnvelopeGeneralPath(benchmark::State& state)
-{
-    silenceDispatchLines();
-    for (auto _ : state) {
-        auto envelope = SocketModeEnvelope::decodeGeneral(kEnvelope);
-        const auto& events = std::get<SocketModeEnvelope::EventsApi>(envelope->value);
-        auto classified = classifyEvent(events.event);
-        benchmark::DoNotOptimize(classified);
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_DecodeAndClassifyEnvelopeGeneralPath);
-
-void BM_DecodeAndClassifyEnvelopeSimd(benchmark::State& state)
-{
-    silenceDispatchLines();
-    for (auto _ : state) {
-        auto envelope = SocketModeEnvelope::decodeSimd(kEnvelope);
-        const auto& events = std::get<SocketModeEnvelope::EventsApi>(envelope->value);
-        auto classified = classifyEvent(events.event);
-        benchmark::DoNotOptimize(classified);
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_DecodeAndClassifyEnvelopeSimd);
-
 void BM_Acknowledgement(benchmark::State& state)
 {
     const QString id = u"c5b7a2f0-3d1e-4c8b-9a7f-2e6d5c4b3a21"_s;

@@ -109,7 +109,6 @@ struct SlackEventDTO {
 // absent, unknown keys are ignored, and a value of the wrong JSON type fails the whole payload
 // with its key path.
 json::Decoded<SlackEventDTO> decodeSlackEventDTO(QByteArrayView json);
-json::Decoded<SlackEventDTO> decodeSlackEventDTO(const QJsonValue& value, const QString& path = {});
 
 // The lines of a rich-text block: one per section, quote or preformatted part, and one per item
 // of a (possibly nested) list, without bullets.
