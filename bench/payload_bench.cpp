@@ -72,6 +72,7 @@ void silenceDispatchLines()
     QLoggingCategory::setFilterRules(u"com.corvane.Halyard.*.debug=false"_s);
 }
 
+// Goal: 150,000 envelopes a second on one core of the reference machine.
 void BM_DecodeAndClassifyEnvelope(benchmark::State& state)
 {
     silenceDispatchLines();
