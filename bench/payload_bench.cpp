@@ -72,6 +72,7 @@ void silenceDispatchLines()
     QLoggingCategory::setFilterRules(u"com.corvane.Halyard.*.debug=false"_s);
 }
 
+// Goal: 150,000 envelopes a second on one core of the reference machine.
 void BM_DecodeAndClassifyEnvelope(benchmark::State& state)
 {
     silenceDispatchLines();
@@ -86,20 +87,6 @@ void BM_DecodeAndClassifyEnvelope(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * kEnvelope.size());
 }
 BENCHMARK(BM_DecodeAndClassifyEnvelope);
-
-// The same envelope through the general parser alone: what frames outside the fast path cost.
-void BM_DecodeAndClassifyEnvelopeGeneralPath(benchmark::State& state)
-{
-    silenceDispatchLines();
-    for (auto _ : state) {
-        auto envelope = SocketModeEnvelope::decodeGeneral(kEnvelope);
-        const auto& events = std::get<SocketModeEnvelope::EventsApi>(envelope->value);
-        auto classified = classifyEvent(events.event);
-        benchmark::DoNotOptimize(classified);
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_DecodeAndClassifyEnvelopeGeneralPath);
 
 void BM_Acknowledgement(benchmark::State& state)
 {

@@ -2,6 +2,7 @@
 
 #include "common/jsonreader.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -104,9 +105,10 @@ struct SlackEventDTO {
     friend bool operator==(const SlackEventDTO&, const SlackEventDTO&) = default;
 };
 
-// Decodes one event payload. An absent key and null are both absent, unknown keys are ignored,
-// and a value of the wrong JSON type fails the whole payload with its key path.
-json::Decoded<SlackEventDTO> decodeSlackEventDTO(const QJsonValue& value, const QString& path = {});
+// Decodes one event payload from the bytes of a JSON object. An absent key and null are both
+// absent, unknown keys are ignored, and a value of the wrong JSON type fails the whole payload
+// with its key path.
+json::Decoded<SlackEventDTO> decodeSlackEventDTO(QByteArrayView json);
 
 // The lines of a rich-text block: one per section, quote or preformatted part, and one per item
 // of a (possibly nested) list, without bullets.

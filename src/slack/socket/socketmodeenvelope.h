@@ -43,27 +43,12 @@ struct SocketModeEnvelope {
         friend bool operator==(const Other&, const Other&) = default;
     };
 
-    // The "payload" object of an events_api envelope.
-    struct EventsApiPayload {
-        SlackEventDTO event;
-
-        static json::Decoded<EventsApiPayload> fromJson(
-            const QJsonValue& value, const QString& path = {});
-    };
-
     std::variant<Hello, EventsApi, Disconnect, Other> value;
 
     // Decodes the bytes of one received text or data frame. Malformed JSON, a missing required
     // key, a wrong JSON type or an event that does not decode fail the whole envelope; the
     // error's description names the key path.
-    static json::Decoded<SocketModeEnvelope> decode(const QByteArray& frame);
-
-    // decode() tries the fast path first and falls back to the general parser whenever the
-    // fast path gives up (unusual JSON, wrong types, errors). The fast path never decides
-    // differently from the general one; both are public so tests and fuzzers can hold it to
-    // that.
-    static std::optional<SocketModeEnvelope> decodeFast(QByteArrayView frame);
-    static json::Decoded<SocketModeEnvelope> decodeGeneral(const QByteArray& frame);
+    static json::Decoded<SocketModeEnvelope> decode(QByteArrayView frame);
 
     // The text of the frame that acknowledges an envelope: {"envelope_id":"<id>"} and nothing
     // else.

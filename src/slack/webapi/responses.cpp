@@ -1,5 +1,7 @@
 #include "slack/webapi/responses.h"
 
+#include "slack/slackeventdecoder.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard::webapi {
@@ -148,42 +150,52 @@ Decoded<BotsInfoResponse> BotsInfoResponse::decode(const QJsonValue& value, cons
     });
 }
 
-Decoded<ResponseMetadata> ResponseMetadata::decode(const QJsonValue& value, const QString& path)
+namespace {
+
+Decoded<ResponseMetadata> decodeResponseMetadata(payload::Value value, const payload::Path& path)
 {
-    return decodeObject<ResponseMetadata>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<ResponseMetadata>(value, path, [](payload::ObjectReader& r) {
         ResponseMetadata out;
-        out.next_cursor = r.optionalString(u"next_cursor");
+        out.next_cursor = r.optionalString("next_cursor");
         return out;
     });
 }
 
-Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(
-    const QJsonValue& value, const QString& path)
+} // namespace
+
+Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(QByteArrayView body)
 {
-    return decodeObject<ConversationsHistoryResponse>(value, path, [](ObjectReader& r) {
-        ConversationsHistoryResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.messages = r.optionalListWith<SlackEventDTO>(u"messages",
-            [](const QJsonValue& v, const QString& p) { return decodeSlackEventDTO(v, p); });
-        out.has_more = r.optionalBool(u"has_more");
-        out.error = r.optionalString(u"error");
-        out.response_metadata
-            = r.optionalWith<ResponseMetadata>(u"response_metadata", &ResponseMetadata::decode);
-        return out;
-    });
+    return payload::decodeDocument<ConversationsHistoryResponse>(
+        body, [](payload::Value value, const payload::Path& path) {
+            return payload::decodeObject<ConversationsHistoryResponse>(
+                value, path, [](payload::ObjectReader& r) {
+                    ConversationsHistoryResponse out;
+                    out.ok = r.requiredBool("ok");
+                    out.messages
+                        = r.optionalListWith<SlackEventDTO>("messages", payload::decodeSlackEvent);
+                    out.has_more = r.optionalBool("has_more");
+                    out.error = r.optionalString("error");
+                    out.response_metadata = r.optionalWith<ResponseMetadata>(
+                        "response_metadata", decodeResponseMetadata);
+                    return out;
+                });
+        });
 }
 
-Decoded<ReactionsGetResponse> ReactionsGetResponse::decode(
-    const QJsonValue& value, const QString& path)
+Decoded<ReactionsGetResponse> ReactionsGetResponse::decode(QByteArrayView body)
 {
-    return decodeObject<ReactionsGetResponse>(value, path, [](ObjectReader& r) {
-        ReactionsGetResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.message = r.optionalWith<SlackEventDTO>(u"message",
-            [](const QJsonValue& v, const QString& p) { return decodeSlackEventDTO(v, p); });
-        out.error = r.optionalString(u"error");
-        return out;
-    });
+    return payload::decodeDocument<ReactionsGetResponse>(
+        body, [](payload::Value value, const payload::Path& path) {
+            return payload::decodeObject<ReactionsGetResponse>(
+                value, path, [](payload::ObjectReader& r) {
+                    ReactionsGetResponse out;
+                    out.ok = r.requiredBool("ok");
+                    out.message
+                        = r.optionalWith<SlackEventDTO>("message", payload::decodeSlackEvent);
+                    out.error = r.optionalString("error");
+                    return out;
+                });
+        });
 }
 
 Decoded<ReactionsAddResponse> ReactionsAddResponse::decode(

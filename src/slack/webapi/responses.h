@@ -3,6 +3,7 @@
 #include "common/jsonreader.h"
 #include "slack/slackevent.h"
 
+#include <QByteArrayView>
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -127,8 +128,6 @@ struct BotsInfoResponse {
 struct ResponseMetadata {
     std::optional<QString> next_cursor;
 
-    static json::Decoded<ResponseMetadata> decode(
-        const QJsonValue& value, const QString& path = {});
     friend bool operator==(const ResponseMetadata&, const ResponseMetadata&) = default;
 };
 
@@ -139,8 +138,9 @@ struct ConversationsHistoryResponse {
     std::optional<QString> error;
     std::optional<ResponseMetadata> response_metadata;
 
-    static json::Decoded<ConversationsHistoryResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    // Read from the body's bytes with the event decoder, which its messages share with
+    // Socket Mode events.
+    static json::Decoded<ConversationsHistoryResponse> decode(QByteArrayView body);
     friend bool operator==(const ConversationsHistoryResponse&, const ConversationsHistoryResponse&)
         = default;
 };
@@ -150,8 +150,9 @@ struct ReactionsGetResponse {
     std::optional<SlackEventDTO> message;
     std::optional<QString> error;
 
-    static json::Decoded<ReactionsGetResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    // Read from the body's bytes with the event decoder, which its messages share with
+    // Socket Mode events.
+    static json::Decoded<ReactionsGetResponse> decode(QByteArrayView body);
     friend bool operator==(const ReactionsGetResponse&, const ReactionsGetResponse&) = default;
 };
 

@@ -75,7 +75,7 @@ bool isBelowHttp(QNetworkReply::NetworkError error)
 }
 
 // One attempt: the request on the wire, its reply classified.
-QCoro::Task<SlackResult<QJsonObject>> performAttempt(
+QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(
     QPointer<QNetworkAccessManager> network, SlackWebAPI::Request request, CancellationToken cancel)
 {
     if (!network) {
@@ -124,10 +124,7 @@ QCoro::Task<SlackResult<QJsonObject>> performAttempt(
         co_return std::unexpected(SlackError::httpError(
             code, utf8Text(body), parseRetryAfter(sent->rawHeader("Retry-After"))));
     }
-    auto object = json::parseObject(body);
-    if (!object)
-        co_return std::unexpected(SlackError::decodingFailed(object.error().description()));
-    co_return std::move(*object);
+    co_return webapi::ReplyBody { body };
 }
 
 } // namespace
@@ -211,7 +208,7 @@ SlackWebAPI::Request SlackWebAPI::buildRequest(const Config& config, const QStri
     return out;
 }
 
-QCoro::Task<SlackResult<QJsonObject>> SlackWebAPI::sendForObject(
+QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(
     QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel) const
 {
     // Copied before the first suspension: nothing below touches the client again.

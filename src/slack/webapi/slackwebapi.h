@@ -20,6 +20,16 @@
 
 namespace halyard {
 
+namespace webapi {
+
+// The body of a 2xx reply. A struct, not a bare QByteArray: libstdc++ 12 cannot instantiate
+// std::expected<QByteArray, …> as a coroutine's result.
+struct ReplyBody {
+    QByteArray bytes;
+};
+
+} // namespace webapi
+
 // The program's only client of Slack's Web API: one coroutine per Web API method the program
 // uses. Each call builds its request, runs it under the retry policy, checks the HTTP status,
 // decodes the JSON body into its response record and maps Slack's "ok": false per method.
@@ -77,11 +87,11 @@ public:
     QCoro::Task<SlackResult<T>> send(
         QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel = {}) const
     {
-        const auto object = co_await sendForObject(
+        const auto body = co_await sendForBody(
             std::move(pathAndQuery), std::move(token), std::move(method), std::move(cancel));
-        if (!object)
-            co_return std::unexpected(object.error());
-        auto decoded = T::decode(QJsonValue(*object));
+        if (!body)
+            co_return std::unexpected(body.error());
+        auto decoded = decodeBody<T>(body->bytes);
         if (!decoded)
             co_return std::unexpected(SlackError::decodingFailed(decoded.error().description()));
         co_return std::move(*decoded);
@@ -129,7 +139,22 @@ private:
     static Request buildRequest(const Config& config, const QString& pathAndQuery,
         const QString& token, const QByteArray& method);
 
-    QCoro::Task<SlackResult<QJsonObject>> sendForObject(
+    // Records that carry events read the bytes with the event decoder; the others read a
+    // QJsonObject.
+    template <typename T> static json::Decoded<T> decodeBody(const QByteArray& body)
+    {
+        if constexpr (requires { T::decode(QByteArrayView(body)); }) {
+            return T::decode(body);
+        } else {
+            const auto object = json::parseObject(body);
+            if (!object)
+                return std::unexpected(object.error());
+            return T::decode(QJsonValue(*object));
+        }
+    }
+
+    // A 2xx reply's body, after the retries of the policy.
+    QCoro::Task<SlackResult<webapi::ReplyBody>> sendForBody(
         QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel) const;
 
     QPointer<QNetworkAccessManager> m_network;

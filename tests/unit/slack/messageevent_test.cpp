@@ -15,7 +15,7 @@ namespace {
 
 SlackEventDTO event(const QByteArray& text)
 {
-    auto decoded = decodeSlackEventDTO(QJsonDocument::fromJson(text).object());
+    auto decoded = decodeSlackEventDTO(text);
     EXPECT_TRUE(decoded.has_value()) << text.constData();
     return decoded.value_or(SlackEventDTO {});
 }

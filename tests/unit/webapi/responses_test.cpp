@@ -39,9 +39,15 @@ TEST(ResponsesTest, DisplayNameTakesTheFirstUsefulName)
     }
 }
 
-template <typename T> json::Decoded<bool> decodes(const QJsonValue& value)
+// Records that carry events decode the body's bytes, the others a parsed object.
+template <typename T> json::Decoded<bool> decodes(const char* json)
 {
-    const auto decoded = T::decode(value);
+    const auto decoded = [json] {
+        if constexpr (requires { T::decode(QByteArrayView(json)); })
+            return T::decode(QByteArrayView(json));
+        else
+            return T::decode(parse(json));
+    }();
     if (!decoded)
         return std::unexpected(decoded.error());
     return true;
@@ -50,7 +56,7 @@ template <typename T> json::Decoded<bool> decodes(const QJsonValue& value)
 TEST(ResponsesTest, RecordsFailWithTheKeyPathOfTheFirstBadValue)
 {
     struct Case {
-        json::Decoded<bool> (*decode)(const QJsonValue&);
+        json::Decoded<bool> (*decode)(const char*);
         const char* json;
         QString error;
     };
@@ -70,9 +76,12 @@ TEST(ResponsesTest, RecordsFailWithTheKeyPathOfTheFirstBadValue)
             u"response_metadata.next_cursor: expected a string"_s },
         { &decodes<ReactionsGetResponse>, R"({"ok":true,"message":{"text":"no type"}})",
             u"message.type: missing required value"_s },
+        { &decodes<ConversationsHistoryResponse>,
+            R"({"ok":true,"messages":[{"type":"message"},{"type":"message","ts":1.5}]})",
+            u"messages[1].ts: expected a string"_s },
     };
     for (const Case& c : cases) {
-        const auto result = c.decode(parse(c.json));
+        const auto result = c.decode(c.json);
         ASSERT_FALSE(result) << c.json;
         EXPECT_EQ(result.error().description(), c.error) << c.json;
     }
