@@ -1,5 +1,5 @@
-#include "slack/classifyevent.h"
-#include "slack/slacktext.h"
+#include "slack/events/classifyevent.h"
+#include "slack/text/slacktext.h"
 #include "slack/socket/socketmodeenvelope.h"
 
 #include <QJsonDocument>

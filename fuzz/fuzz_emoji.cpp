@@ -1,6 +1,6 @@
 // Shortcode replacement over the shipped table: no crash, text without colons untouched, and
 // output bounded by the input.
-#include "slack/slackemoji.h"
+#include "slack/text/slackemoji.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Socket Mode frames: decoding must never crash and every failure must say why. Whatever
 // decodes is classified and rendered too.
-#include "slack/classifyevent.h"
+#include "slack/events/classifyevent.h"
 #include "slack/socket/socketmodeenvelope.h"
 
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 // Slack markup from any text, including lone surrogates: segments keep their promises and the
 // styled text renders.
-#include "slack/slacktext.h"
+#include "slack/text/slacktext.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,14 +1,14 @@
 #include "app/appcore.h"
 
-#include "app/notificationservice.h"
+#include "desktop/notificationservice.h"
 #include "app/version.h"
 #include "common/logging.h"
 #include "queue/alertstore.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
-#include "slack/desktopsystemevents.h"
-#include "slack/slackdirectory.h"
+#include "desktop/desktopsystemevents.h"
+#include "slack/directory/slackdirectory.h"
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
 

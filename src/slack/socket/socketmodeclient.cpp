@@ -1,10 +1,9 @@
 #include "slack/socket/socketmodeclient.h"
 
 #include "common/logging.h"
-#include "slack/classifyevent.h"
+#include "slack/events/classifyevent.h"
 #include "slack/socket/ponggate.h"
 #include "slack/socket/socketmodeenvelope.h"
-#include "slack/webapi/slackerror.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
@@ -200,9 +199,9 @@ QCoro::Task<> SocketModeClient::heartbeatLoop(
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
         qCCritical(lcSocket, "Heartbeat PONG timeout (%llds) — declaring connection dead",
             static_cast<long long>(seconds));
-        self->emitEvent(SocketError { SlackError::socketModeFailed(u"no PONG received within "_s
-            + QString::number(seconds) + u"s — connection appears dead"_s)
-                                          .description() });
+        // Worded like the Web API's Socket Mode failures, which the same status line shows.
+        self->emitEvent(SocketError { u"Socket Mode failed: no PONG received within "_s
+            + QString::number(seconds) + u"s — connection appears dead"_s });
         co_return;
     }
 }

@@ -2,8 +2,8 @@
 
 #include "common/asyncqueue.h"
 #include "common/cancellation.h"
-#include "slack/messageevent.h"
-#include "slack/reactionevent.h"
+#include "slack/events/messageevent.h"
+#include "slack/events/reactionevent.h"
 
 #include <QCoroTask>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "slack/socket/socketmodeenvelope.h"
 
-#include "slack/slackeventdecoder.h"
+#include "slack/events/slackeventdecoder.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

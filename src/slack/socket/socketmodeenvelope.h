@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/jsonreader.h"
-#include "slack/slackevent.h"
+#include "slack/events/slackevent.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "slack/webapi/responses.h"
 
-#include "slack/slackeventdecoder.h"
+#include "slack/events/slackeventdecoder.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,9 +1,9 @@
 // Banners as they reach a notification server on a bus of the test's own, and what happens
 // when there is no server to take them.
-#include "app/notificationservice.h"
 #include "common/logcapture.h"
+#include "common/privatebus.h"
+#include "desktop/notificationservice.h"
 #include "fakenotificationserver.h"
-#include "privatebus.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -12,12 +12,6 @@
 
 #include <memory>
 #include <ostream>
-
-// Readable failure output for Qt strings.
-[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace Qt::Literals::StringLiterals;
 

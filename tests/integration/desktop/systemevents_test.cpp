@@ -1,8 +1,8 @@
 // Sleep and wake from a fake logind on a bus of the test's own, and what the events do without
 // a system bus or a reachability backend.
 #include "common/logcapture.h"
-#include "privatebus.h"
-#include "slack/desktopsystemevents.h"
+#include "common/privatebus.h"
+#include "desktop/desktopsystemevents.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -13,12 +13,6 @@
 
 #include <memory>
 #include <ostream>
-
-// Readable failure output for Qt strings.
-[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace Qt::Literals::StringLiterals;
 

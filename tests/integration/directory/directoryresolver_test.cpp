@@ -1,8 +1,8 @@
 // Name lookups against the fake Slack: one request per unknown ID however many messages mention
 // it, silent failures that the next message retries, and the name rules for users and bots.
 #include "common/logcapture.h"
-#include "slack/directoryresolver.h"
-#include "slack/slackdirectory.h"
+#include "slack/directory/directoryresolver.h"
+#include "slack/directory/slackdirectory.h"
 #include "slack/webapi/slackwebapi.h"
 #include "support/fakeslack.h"
 
@@ -18,12 +18,6 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-
-// Readable failure output for Qt strings.
-[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;

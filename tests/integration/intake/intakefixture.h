@@ -5,10 +5,10 @@
 #include "queue/alertstore.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
-#include "slack/bannerposter.h"
-#include "slack/directoryresolver.h"
-#include "slack/messageintake.h"
-#include "slack/slackdirectory.h"
+#include "slack/directory/directoryresolver.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/intake/bannerposter.h"
+#include "slack/intake/messageintake.h"
 #include "slack/webapi/slackwebapi.h"
 #include "support/fakeslack.h"
 
@@ -21,12 +21,6 @@
 
 #include <memory>
 #include <ostream>
-
-// Readable failure messages: gtest would otherwise print Qt strings as raw bytes.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << qUtf8Printable(text) << '"';
-}
 
 namespace halyard::test {
 

@@ -1,6 +1,6 @@
 // Ack-back posts: spaced between their starts, one in flight, failures logged and dropped.
 #include "intakefixture.h"
-#include "slack/reactionposter.h"
+#include "slack/intake/reactionposter.h"
 
 namespace halyard::test {
 namespace {

@@ -1,17 +1,11 @@
 // The directory tells its observers only about real changes and never forgets a name.
-#include "slack/slackdirectory.h"
+#include "slack/directory/slackdirectory.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Readable failure output for Qt strings.
-[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,6 +1,6 @@
 // The message filter, the acknowledgement-reaction test and the order of Slack timestamps.
-#include "slack/messagefilter.h"
-#include "slack/messageintake.h"
+#include "slack/intake/messagefilter.h"
+#include "slack/intake/messageintake.h"
 
 #include <gtest/gtest.h>
 

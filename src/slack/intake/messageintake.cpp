@@ -1,0 +1,293 @@
+#include "slack/intake/messageintake.h"
+
+#include "common/logging.h"
+#include "queue/alertstore.h"
+#include "settings/settingsstore.h"
+#include "slack/intake/bannerposter.h"
+#include "slack/directory/directoryresolver.h"
+#include "slack/intake/messagefilter.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/text/slackemoji.h"
+#include "slack/webapi/slackwebapi.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+// The first `count` user-perceived characters, so a cut never splits an emoji or an accent
+// from its letter.
+QString firstCharacters(const QString& text, qsizetype count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype seen = 0; seen < count; ++seen) {
+        if (finder.toNextBoundary() == -1)
+            return text;
+    }
+    return text.left(finder.position());
+}
+
+} // namespace
+
+MessageIntake::MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
+    DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi, QObject* parent)
+    : QObject(parent)
+    , m_alerts(alerts)
+    , m_settings(settings)
+    , m_directory(directory)
+    , m_resolver(resolver)
+    , m_banners(banners)
+    , m_webApi(webApi)
+{
+}
+
+void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTokens& tokens)
+{
+    const auto accepted
+        = acceptMessage(message, m_settings->botsOnly(), m_settings->triggerPrefix());
+    if (!accepted) {
+        qCDebug(lcFilter, "Dropped by filter: channel=%s ts=%s isBot=%s",
+            qUtf8Printable(message.channelId), qUtf8Printable(message.ts),
+            message.isBot ? "true" : "false");
+        return;
+    }
+
+    const bool isNew = !m_alerts->contains(Alert::makeId(accepted->channelId, accepted->ts));
+    // A repeated delivery still goes through ingest: it may carry a name the directory lacks.
+    ingest(*accepted, tokens.botToken);
+    if (!isNew || !m_settings->notificationsEnabled() || !m_banners)
+        return;
+
+    const auto channelName = m_directory->channelName(accepted->channelId);
+    const QString title = channelName ? u"#"_s + *channelName : u"New alert"_s;
+    // postBanner returns at once, so the next event is never held up by the desktop.
+    m_banners->postBanner(
+        title, firstCharacters(SlackEmoji::replacingShortcodes(accepted->text), kBannerBodyLength));
+}
+
+void MessageIntake::handleReaction(const ReactionEvent& reaction)
+{
+    if (!m_settings->teamSharedAckEnabled())
+        return;
+    const QString& emoji = m_settings->ackBackEmoji();
+    // While the emoji field is being edited it can be empty; that is no emoji at all.
+    if (!emoji.isEmpty() && reaction.reaction == emoji) {
+        m_alerts->removeBySource(reaction.channelId, reaction.ts);
+        return;
+    }
+    qCDebug(
+        lcAlerts, "Reaction ignored — not the ack emoji: %s", qUtf8Printable(reaction.reaction));
+}
+
+void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
+{
+    m_resolver->noteDisplayName(message.userId, message.displayUsername);
+    m_alerts->enqueue(Alert {
+        Alert::makeId(message.channelId, message.ts),
+        message.channelId,
+        message.ts,
+        message.userId,
+        message.text,
+        referenceTimeFromUnix(message.timestampDate()),
+        std::nullopt,
+    });
+    m_resolver->resolveChannelName(message.channelId, botToken);
+    if (message.userId && !m_directory->userNames().contains(*message.userId))
+        m_resolver->resolveUserName(*message.userId, botToken);
+}
+
+QCoro::Task<> MessageIntake::backfill(
+    SlackTokens tokens, QMap<QString, QString> points, CancellationToken cancel)
+{
+    return runBackfill(QPointer(this), std::move(tokens), std::move(points), std::move(cancel));
+}
+
+QCoro::Task<> MessageIntake::reconcileReactions(SlackTokens tokens, CancellationToken cancel)
+{
+    return runReconcile(QPointer(this), std::move(tokens), std::nullopt, std::move(cancel));
+}
+
+QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackTokens tokens,
+    QMap<QString, QString> points, CancellationToken cancel)
+{
+    if (!self || cancel.isCancelled())
+        co_return;
+    qCInfo(lcSlack, "Backfill starting: %lld channel(s) with watermarks",
+        static_cast<long long>(points.size()));
+    const bool skipAcknowledged = self->m_settings->teamSharedAckEnabled();
+    const QString ackEmoji = self->m_settings->ackBackEmoji();
+    long long raw = 0;
+    long long enqueued = 0;
+    long long skippedByReaction = 0;
+    long long channelFailures = 0;
+
+    for (auto point = points.cbegin(); point != points.cend(); ++point) {
+        const QString& channelId = point.key();
+        const auto history
+            = co_await fetchHistory(self, tokens.botToken, channelId, point.value(), cancel);
+        if (!self || cancel.isCancelled())
+            co_return;
+        if (!history) {
+            if (history.error().kind() == SlackError::Kind::cancelled)
+                co_return;
+            ++channelFailures;
+            qCCritical(lcSlack, "Backfill failed for channel %s: %s", qUtf8Printable(channelId),
+                qUtf8Printable(history.error().description()));
+            continue;
+        }
+
+        raw += history->size();
+        for (const SlackEventDTO& payload : *history) {
+            if (skipAcknowledged && hasAckReaction(payload, ackEmoji)) {
+                ++skippedByReaction;
+                continue;
+            }
+            auto message = MessageEvent::fromEvent(payload, channelId);
+            if (!message)
+                continue;
+            const auto accepted = acceptMessage(std::move(*message), self->m_settings->botsOnly(),
+                self->m_settings->triggerPrefix());
+            if (!accepted)
+                continue;
+            self->ingest(*accepted, tokens.botToken);
+            ++enqueued;
+        }
+        self->m_alerts->finishBackfill(channelId);
+    }
+
+    qCInfo(lcSlack,
+        "Backfill complete: raw=%lld enqueued=%lld skippedByReaction=%lld "
+        "channelFailures=%lld",
+        raw, enqueued, skippedByReaction, channelFailures);
+}
+
+QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
+    QPointer<MessageIntake> self, QString botToken, QString channelId, QString oldest,
+    CancellationToken cancel)
+{
+    // Slack pages newest first, so a channel is taken in only once every page is read: taking
+    // in the newer pages alone would move the mark past the older messages for good.
+    QList<SlackEventDTO> messages;
+    std::optional<QString> cursor;
+    for (int page = 1;; ++page) {
+        // The client is reached through the intake at every page: it may be gone by the next.
+        if (!self)
+            co_return std::unexpected(SlackError::cancelled());
+        auto response = co_await self->m_webApi->conversationsHistory(
+            botToken, channelId, oldest, cursor, cancel);
+        if (!response)
+            co_return std::unexpected(response.error());
+        if (!self || cancel.isCancelled())
+            co_return std::unexpected(SlackError::cancelled());
+        if (response->messages)
+            messages.append(std::move(*response->messages));
+        if (!response->has_more.value_or(false))
+            break;
+        const QString next = response->response_metadata
+            ? response->response_metadata->next_cursor.value_or(QString())
+            : QString();
+        if (next.isEmpty() || page >= self->m_maxHistoryPages) {
+            // Slack pages newest first, so reading again from the same point would only fetch
+            // the same pages: what lies beyond the limit is skipped for good.
+            qCCritical(lcSlack,
+                "Backfill read %d page(s) of channel %s and stopped at the page limit; its older "
+                "messages were skipped",
+                page, qUtf8Printable(channelId));
+            break;
+        }
+        cursor = next;
+    }
+
+    // The order of the answer is Slack's business; the order of intake is the posting order.
+    std::ranges::stable_sort(messages, [](const SlackEventDTO& a, const SlackEventDTO& b) {
+        return compareSlackTimestamps(a.ts.value_or(QString()), b.ts.value_or(QString())) < 0;
+    });
+    // Pages of a history that changed while it was read can overlap.
+    const auto duplicates = std::ranges::unique(
+        messages, [](const auto& a, const auto& b) { return a.ts && b.ts && *a.ts == *b.ts; });
+    messages.erase(duplicates.begin(), duplicates.end());
+    co_return messages;
+}
+
+QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTokens tokens,
+    std::optional<QSet<QString>> only, CancellationToken cancel)
+{
+    for (;;) {
+        if (!self || cancel.isCancelled())
+            co_return;
+        if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
+            co_return;
+        QList<Alert> snapshot = self->m_alerts->alerts();
+        if (only)
+            snapshot.removeIf([&](const Alert& alert) { return !only->contains(alert.id); });
+        if (snapshot.isEmpty())
+            co_return;
+        const QString ackEmoji = self->m_settings->ackBackEmoji();
+        long long removed = 0;
+        QSet<QString> failed;
+
+        for (const Alert& alert : snapshot) {
+            SlackResult<SlackWebAPI::ReactionsGetResponse> response;
+            for (;;) {
+                response = co_await self->m_webApi->reactionsGet(
+                    tokens.botToken, alert.channelId, alert.ts, cancel);
+                if (!self || cancel.isCancelled())
+                    co_return;
+                // Rate limits slow the run down instead of failing alert after alert.
+                const auto wait = response ? std::nullopt : self->rateLimitWait(response.error());
+                if (!wait)
+                    break;
+                qCInfo(lcSlack, "Reaction reconcile rate-limited by Slack; waiting %.1fs",
+                    double(wait->count()) / 1000.0);
+                if (!co_await sleepFor(*wait, cancel) || !self)
+                    co_return;
+            }
+            if (!response) {
+                if (response.error().kind() == SlackError::Kind::cancelled)
+                    co_return;
+                failed.insert(alert.id);
+                qCCritical(lcSlack, "Reaction reconcile failed for %s: %s",
+                    qUtf8Printable(alert.id), qUtf8Printable(response.error().description()));
+                continue;
+            }
+            if (response->message && hasAckReaction(*response->message, ackEmoji)) {
+                self->m_alerts->removeBySource(alert.channelId, alert.ts);
+                ++removed;
+            }
+        }
+
+        qCInfo(lcSlack, "Reaction reconcile complete: checked=%lld removed=%lld failures=%lld",
+            static_cast<long long>(snapshot.size()), removed,
+            static_cast<long long>(failed.size()));
+        if (failed.isEmpty())
+            co_return;
+        // Not only at the next connect: a connection can last for days.
+        const auto delay = self->m_reconcileRetryDelay;
+        qCInfo(lcSlack, "Reaction reconcile will check %lld alert(s) again in %llds",
+            static_cast<long long>(failed.size()),
+            static_cast<long long>(
+                std::chrono::duration_cast<std::chrono::seconds>(delay).count()));
+        if (!co_await sleepFor(delay, cancel))
+            co_return;
+        only = std::move(failed);
+    }
+}
+
+std::optional<std::chrono::milliseconds> MessageIntake::rateLimitWait(const SlackError& error) const
+{
+    if (!error.isRateLimited())
+        return std::nullopt;
+    // The Web API client already waited within its attempts; a bound keeps a bogus answer from
+    // stalling the run for good.
+    if (const auto asked = error.retryAfter())
+        return std::min<std::chrono::milliseconds>(*asked, std::chrono::minutes(5));
+    return m_rateLimitWait;
+}
+
+} // namespace halyard

@@ -1,0 +1,297 @@
+#include "common/fakekeychain.h"
+#include "common/logcapture.h"
+#include "queue/alertstore.h"
+#include "settings/connectionstate.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/intake/bannerposter.h"
+#include "slack/slackservice.h"
+#include "slack/systemevents.h"
+#include "slack/webapi/slackwebapi.h"
+#include "support/fakeslack.h"
+
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+using namespace halyard;
+using halyard::test::FakeReply;
+using halyard::test::FakeSlack;
+
+namespace {
+
+class NoBanners : public BannerPoster {
+public:
+    void postBanner(const QString&, const QString&) override { }
+};
+
+// The Slack service against the fake server, with every wait shrunk.
+class SlackServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_fake.listen());
+        m_fake.setHelloOnConnect(true);
+        m_preferences = std::make_unique<PreferenceStore>(m_dir.path());
+    }
+
+    void build(bool withTokens = true, SlackServiceTimings timings = shortTimings())
+    {
+        if (withTokens) {
+            m_keychain.items.insert(u"slack.botToken"_s, m_fake.workspace().botToken);
+            m_keychain.items.insert(u"slack.appToken"_s, m_fake.workspace().appToken);
+        }
+        m_settings = std::make_unique<SettingsStore>(m_keychain, *m_preferences);
+        ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
+        QObject::connect(m_settings.get(), &SettingsStore::connectionStateChanged, m_settings.get(),
+            [this] { m_states.append(m_settings->connectionState()); });
+        m_webApi = std::make_unique<SlackWebAPI>(
+            &m_network, m_fake.apiUrl(), 2000ms, RetryPolicy { 4, 1ms });
+        m_service = std::make_unique<SlackService>(&m_alerts, m_settings.get(), &m_directory,
+            &m_banners, &m_systemEvents, m_webApi.get(), timings);
+    }
+
+    static SlackServiceTimings shortTimings()
+    {
+        SlackServiceTimings t;
+        t.reconnectDelay = 60ms;
+        t.warningReconnectDelay = 5ms;
+        t.givenUpRetryDelay = 400ms;
+        t.reactionInterval = 10ms;
+        return t;
+    }
+
+    bool waitFor(const std::function<bool()>& condition, int ms = 5000)
+    {
+        return QTest::qWaitFor(condition, ms);
+    }
+    bool connected() const { return m_settings->connectionState() == ConnectionState::connected(); }
+    int requests(const QString& method) const { return int(m_fake.requests(method).size()); }
+
+    QTemporaryDir m_dir;
+    FakeSlack m_fake;
+    test::FakeKeychain m_keychain;
+    std::unique_ptr<PreferenceStore> m_preferences;
+    std::unique_ptr<SettingsStore> m_settings;
+    AlertStore m_alerts;
+    SlackDirectory m_directory;
+    NoBanners m_banners;
+    SystemEvents m_systemEvents;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<SlackWebAPI> m_webApi;
+    std::unique_ptr<SlackService> m_service;
+    QList<ConnectionState> m_states;
+    test::LogCapture m_log;
+};
+
+} // namespace
+
+TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
+{
+    build();
+    m_fake.script(u"users.conversations"_s, FakeReply::hang(), -1);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }, 1000))
+        << "a channel list that never answers does not hold the connection back";
+    EXPECT_EQ(m_states.first(), ConnectionState::connecting());
+    EXPECT_EQ(m_settings->teamName(), m_fake.workspace().teamName);
+    EXPECT_EQ(m_settings->botUserName(), m_fake.workspace().botUserName);
+    const QStringList lines = m_log.messages(u"slack"_s);
+    EXPECT_TRUE(lines.contains(u"Connecting (consecutive prior failures: 0)"_s));
+    EXPECT_TRUE(lines.contains(u"Authenticated as @%1 in team %2 (%3)"_s.arg(
+        m_fake.workspace().botUserName, m_fake.workspace().teamName, m_fake.workspace().teamId)));
+    EXPECT_TRUE(lines.contains(u"Connection established"_s));
+    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
+    EXPECT_EQ(m_service->consecutiveFailures(), 0);
+}
+
+TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSeries)
+{
+    build();
+    m_fake.script(u"auth.test"_s, FakeReply::slackError(u"invalid_auth"_s), 5);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
+    EXPECT_EQ(requests(u"auth.test"_s), 5);
+    EXPECT_EQ(m_settings->connectionState(), ConnectionState::error(u"invalid_auth"_s));
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (%1): invalid_auth"_s.arg(n)));
+    EXPECT_EQ(m_log.count(u"slack"_s,
+                  u"Giving up reconnect after 5 failures — will retry every 10 min, or sooner if "
+                  u"network reachability changes"_s),
+        1);
+    EXPECT_FALSE(m_service->hasReconnectPending());
+
+    // Nothing more until the periodic retry; then failures start from 0 again.
+    QTest::qWait(150);
+    EXPECT_EQ(requests(u"auth.test"_s), 5);
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_TRUE(m_log.contains(
+        u"slack"_s, u"Periodic retry from given-up state — resetting failures and reconnecting"_s));
+    EXPECT_EQ(m_log.count(u"slack"_s, u"Connecting (consecutive prior failures: 0)"_s), 2);
+    EXPECT_FALSE(m_service->givenUp());
+}
+
+TEST_F(SlackServiceTest, ASocketThatNeverOpensGivesUpAndStopsCallingSlack)
+{
+    SlackServiceTimings timings = shortTimings();
+    timings.reconnectDelay = 20ms;
+    timings.givenUpRetryDelay = 1500ms;
+    build(true, timings);
+    // A mark and a queued alert give backfill and reconciliation something to ask.
+    m_alerts.enqueue({ u"C1:1.0"_s, u"C1"_s, u"1.0"_s, {}, u"t"_s, 0, {} });
+    m_fake.rejectSocketConnections(403);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
+    EXPECT_EQ(requests(u"apps.connections.open"_s), 5);
+    EXPECT_EQ(m_log.count(u"slack"_s,
+                  u"Giving up reconnect after 5 failures — will retry every 10 min, or sooner if "
+                  u"network reachability changes"_s),
+        1);
+    const qsizetype calls = m_fake.requests().size();
+    QTest::qWait(500);
+    EXPECT_EQ(m_fake.requests().size(), calls) << "nothing until the periodic retry";
+    EXPECT_EQ(requests(u"conversations.history"_s) + requests(u"reactions.get"_s), 0);
+}
+
+TEST_F(SlackServiceTest, EventsAcknowledgedBeforeAReconnectAreStillTakenIn)
+{
+    build();
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    // Acknowledged to Slack and waiting in the client when the connection is replaced.
+    m_service->socketClient()->events().push(MessageEvent {
+        u"C1"_s, u"B1"_s, u"disk full"_s, u"1700000000.000100"_s, u"Monitor"_s, true });
+    m_service->connect();
+    ASSERT_EQ(m_alerts.alerts().size(), 1);
+    EXPECT_EQ(m_alerts.alerts().first().text, u"disk full"_s);
+}
+
+TEST_F(SlackServiceTest, AuthTestOkFalseWithoutErrorNamesTheCall)
+{
+    build();
+    m_fake.script(u"auth.test"_s, FakeReply::json(QJsonObject { { u"ok"_s, false } }));
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->consecutiveFailures() == 1; }));
+    EXPECT_EQ(
+        m_settings->connectionState(), ConnectionState::error(u"auth.test returned ok=false"_s));
+    EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (1): auth.test returned ok=false"_s));
+}
+
+TEST_F(SlackServiceTest, DisconnectEnvelopesReconnectWithoutCountingAsFailures)
+{
+    SlackServiceTimings timings = shortTimings();
+    timings.reconnectDelay = 600ms;
+    build(true, timings);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+
+    m_fake.sendDisconnect(u"warning"_s);
+    ASSERT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }, 300));
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_TRUE(m_log.contains(u"slack"_s, u"Disconnected (reason: warning) — reconnecting"_s));
+
+    m_fake.sendDisconnect(std::nullopt);
+    QTest::qWait(300);
+    EXPECT_EQ(m_fake.socketConnectionCount(), 2) << "other reasons wait the normal delay";
+    ASSERT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 3; }));
+    EXPECT_TRUE(m_log.contains(u"slack"_s, u"Disconnected (reason: <nil>) — reconnecting"_s));
+    EXPECT_EQ(m_service->consecutiveFailures(), 0);
+}
+
+TEST_F(SlackServiceTest, EverySocketErrorCountsAndLeavesOneReconnectPending)
+{
+    SlackServiceTimings timings = shortTimings();
+    timings.reconnectDelay = 800ms;
+    timings.heartbeatInterval = 100ms;
+    timings.heartbeatPongTimeout = 100ms;
+    build(true, timings);
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    m_fake.setAnswerPings(false);
+    ASSERT_TRUE(waitFor([&] { return m_service->consecutiveFailures() == 1; }));
+    m_fake.sendText("not json");
+    ASSERT_TRUE(waitFor([&] { return m_service->consecutiveFailures() == 2; }));
+    EXPECT_EQ(m_log.messagesStartingWith(u"slack"_s, u"Socket error → reconnect: "_s).size(), 2);
+    EXPECT_TRUE(m_settings->connectionState().isError());
+
+    m_fake.setAnswerPings(true);
+    ASSERT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }));
+    QTest::qWait(900);
+    EXPECT_EQ(m_fake.socketConnectionCount(), 2) << "the second error replaced the first reconnect";
+}
+
+TEST_F(SlackServiceTest, NetworkRecoveryReconnectsAtOnceAndClearsGivingUp)
+{
+    SlackServiceTimings timings = shortTimings();
+    timings.givenUpRetryDelay = 60s;
+    timings.failureLimit = 1;
+    build(true, timings);
+    m_fake.script(u"auth.test"_s, FakeReply::http(400, "bad"));
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
+
+    emit m_systemEvents.networkStatusChanged(true); // satisfied to satisfied: nothing
+    QTest::qWait(100);
+    EXPECT_EQ(requests(u"auth.test"_s), 1);
+
+    emit m_systemEvents.networkStatusChanged(false);
+    emit m_systemEvents.networkStatusChanged(true);
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_FALSE(m_service->givenUp());
+    EXPECT_FALSE(m_service->hasPeriodicRetryPending());
+    EXPECT_TRUE(m_log.contains(u"slack"_s,
+        u"Network recovered (NWPathMonitor) — resetting retry state and reconnecting"_s));
+}
+
+TEST_F(SlackServiceTest, WakeReconnectsOnlyWithTokens)
+{
+    build(false);
+    emit m_systemEvents.didWake();
+    QTest::qWait(100);
+    EXPECT_TRUE(m_fake.requests().isEmpty());
+    EXPECT_TRUE(m_states.isEmpty());
+
+    m_keychain.items.insert(u"slack.botToken"_s, m_fake.workspace().botToken);
+    m_keychain.items.insert(u"slack.appToken"_s, m_fake.workspace().appToken);
+    ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    m_states.clear();
+    emit m_systemEvents.didWake();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    ASSERT_GE(m_states.size(), 3);
+    EXPECT_EQ(m_states[0], ConnectionState::disconnected());
+    EXPECT_EQ(m_states[1], ConnectionState::connecting());
+    EXPECT_EQ(m_fake.socketConnectionCount(), 2);
+    EXPECT_TRUE(
+        m_log.contains(u"slack"_s, u"System woke from sleep — forcing Socket Mode reconnect"_s));
+}
+
+TEST_F(SlackServiceTest, NewerConnectSupersedesOneStillWaitingOnTheNetwork)
+{
+    build();
+    m_fake.script(u"auth.test"_s, FakeReply::serve().after(400ms));
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return requests(u"auth.test"_s) == 1; }));
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    QTest::qWait(600);
+    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
+    EXPECT_EQ(requests(u"apps.connections.open"_s), 1);
+    EXPECT_TRUE(connected());
+}
+
+TEST_F(SlackServiceTest, WithoutTokensNothingConnects)
+{
+    build(false);
+    m_service->connect();
+    QTest::qWait(50);
+    EXPECT_TRUE(m_fake.requests().isEmpty());
+    EXPECT_TRUE(m_log.contains(u"slack"_s, u"No tokens stored; staying disconnected"_s));
+    EXPECT_EQ(m_settings->connectionState(), ConnectionState::disconnected());
+}
