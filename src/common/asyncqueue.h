@@ -25,9 +25,8 @@ template <typename T> class AsyncQueue {
     };
 
 public:
-    // Holds the state by plain pointer: g++ 12 may destroy a co_await operand twice, so the
-    // awaiter must not own anything. The state is alive whenever the awaiter is used: next() is
-    // called on a live queue, and a posted resumption holds its own reference.
+    // Holds the state by plain pointer. The state is alive whenever the awaiter is used: next()
+    // is called on a live queue, and a posted resumption holds its own reference.
     class Awaiter {
     public:
         explicit Awaiter(State* state)

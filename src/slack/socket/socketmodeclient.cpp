@@ -27,8 +27,7 @@ QString frameTextForLog(const QByteArray& bytes)
     return text;
 }
 
-// Suspends until the gate decides; resumes in whichever thread finished it. Owns nothing, since
-// g++ 12 may destroy a co_await operand twice; the caller keeps the gate alive.
+// Suspends until the gate decides. The caller keeps the gate alive while it waits.
 struct PongAwaiter {
     PongGate* gate;
     bool outcome = false;
