@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -41,9 +42,13 @@ void postAlert(FakeSlack& slack, int n)
         u"Error rate of api-gateway above 5% for 5 minutes"_s,
         u"Certificate of status.example.com expires in 7 days"_s,
     };
+    // Stamped now, so alerts age from the moment they arrive.
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    const QString ts = QString::number(ms / 1000) + u'.'
+        + QString::number((ms % 1000) * 1000).rightJustified(6, u'0');
     slack.postMessage(channels[n % channels.size()],
         QJsonObject { { u"bot_id"_s, u"B0MONITOR"_s }, { u"username"_s, u"monitor"_s },
-            { u"text"_s, texts[n % texts.size()] } });
+            { u"text"_s, texts[n % texts.size()] }, { u"ts"_s, ts } });
 }
 
 // Signals arrive through a descriptor the event loop watches, so quitting happens on the main
