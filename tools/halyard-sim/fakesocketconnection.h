@@ -49,7 +49,8 @@ private:
     void readFrames();
     bool takeFrame();
     void writeFrame(quint8 opcode, const QByteArray& payload);
-    // Starts the closing handshake; the TCP connection ends when the client answers.
+    // Answers a broken frame with a close frame of this code; the TCP connection ends when the
+    // client answers, or a second later.
     void failProtocol(quint16 code);
 
     QPointer<QTcpSocket> m_socket;
