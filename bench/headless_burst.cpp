@@ -6,9 +6,9 @@
 // Needs a Secret Service for the tokens: run it through bench/run-headless-burst.sh.
 // Goals: every acknowledgement within 50 ms of its frame at the 99th percentile; idle resident
 // memory under 30 MiB; no CPU use while idle beyond the program's own timers.
+#include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
-#include "support/fakeslack.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Cost of one backfill page: decoding a conversations.history body of 100 messages, and the
 // whole call (request, fake server on loopback, decoding) through the Web API client.
 // Goals on the reference machine: decoding under 2 ms, the loopback call under 10 ms median.
+#include "halyard-sim/fakeslack.h"
 #include "slack/webapi/slackwebapi.h"
-#include "support/fakeslack.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

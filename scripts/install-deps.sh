@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev
     clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format
     dbus dbus-bin dbus-daemon gnome-keyring
-    python3
+    python3 openssl
 )
 
 missing=()

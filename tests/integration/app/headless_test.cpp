@@ -1,7 +1,7 @@
 #include "common/privatebus.h"
+#include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
-#include "support/fakeslack.h"
 
 #include <QDBusVirtualObject>
 #include <QFile>

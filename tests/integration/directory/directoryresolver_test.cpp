@@ -1,10 +1,10 @@
 // Name lookups against the fake Slack: one request per unknown ID however many messages mention
 // it, silent failures that the next message retries, and the name rules for users and bots.
 #include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
 #include "slack/directory/directoryresolver.h"
 #include "slack/directory/slackdirectory.h"
 #include "slack/webapi/slackwebapi.h"
-#include "support/fakeslack.h"
 
 #include <QCoroTask>
 #include <QJsonObject>

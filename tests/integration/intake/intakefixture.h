@@ -2,6 +2,7 @@
 
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
 #include "queue/alertstore.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
@@ -10,7 +11,6 @@
 #include "slack/intake/bannerposter.h"
 #include "slack/intake/messageintake.h"
 #include "slack/webapi/slackwebapi.h"
-#include "support/fakeslack.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>

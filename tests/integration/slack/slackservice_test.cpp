@@ -1,5 +1,6 @@
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
 #include "queue/alertstore.h"
 #include "settings/connectionstate.h"
 #include "settings/preferencestore.h"
@@ -9,9 +10,14 @@
 #include "slack/slackservice.h"
 #include "slack/systemevents.h"
 #include "slack/webapi/slackwebapi.h"
-#include "support/fakeslack.h"
 
+#include <QFile>
 #include <QNetworkAccessManager>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -294,4 +300,49 @@ TEST_F(SlackServiceTest, WithoutTokensNothingConnects)
     EXPECT_TRUE(m_fake.requests().isEmpty());
     EXPECT_TRUE(m_log.contains(u"slack"_s, u"No tokens stored; staying disconnected"_s));
     EXPECT_EQ(m_settings->connectionState(), ConnectionState::disconnected());
+}
+
+TEST_F(SlackServiceTest, ConnectsOverHttpsAndWssOnlyWithATrustedCertificate)
+{
+    const QString certPath = m_dir.filePath(u"cert.pem"_s);
+    const QString keyPath = m_dir.filePath(u"key.pem"_s);
+    QProcess openssl;
+    openssl.start(u"openssl"_s,
+        { u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"1"_s,
+            u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s,
+            u"-keyout"_s, keyPath, u"-out"_s, certPath });
+    ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0)
+        << openssl.readAllStandardError().toStdString();
+    const QSslCertificate certificate = QSslCertificate::fromPath(certPath).value(0);
+    QFile keyFile(keyPath);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    const QSslKey key(keyFile.readAll(), QSsl::Rsa);
+    ASSERT_FALSE(certificate.isNull() || key.isNull());
+    m_fake.serveTls(certificate, key);
+    build();
+
+    // Not yet trusted: the handshake fails before any call reaches the server.
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return m_service->consecutiveFailures() >= 1; }));
+    EXPECT_FALSE(connected());
+    EXPECT_TRUE(m_fake.requests().isEmpty());
+
+    // Trusted the way a system CA would be; the program's own TLS settings stay untouched.
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificate(certificate);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const auto restore
+        = qScopeGuard([original] { QSslConfiguration::setDefaultConfiguration(original); });
+    // Connections the manager keeps open hold the TLS settings they were made with.
+    m_network.clearConnectionCache();
+    ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
+
+    m_fake.postMessage(u"C1"_s,
+        { { u"bot_id"_s, u"B1"_s }, { u"username"_s, u"monitor"_s }, { u"text"_s, u"disk full"_s },
+            { u"ts"_s, u"1700000000.000100"_s } });
+    ASSERT_TRUE(waitFor([&] { return m_alerts.alerts().size() == 1; }));
+    EXPECT_EQ(m_alerts.alerts().first().text, u"disk full"_s);
+    EXPECT_TRUE(waitFor([&] { return m_fake.acknowledgedEnvelopeIds().size() == 1; }));
 }

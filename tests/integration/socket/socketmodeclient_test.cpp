@@ -1,8 +1,8 @@
 #include "common/logcapture.h"
 #include "common/logging.h"
+#include "halyard-sim/fakeslack.h"
 #include "slack/socket/ponggate.h"
 #include "slack/socket/socketmodeclient.h"
-#include "support/fakeslack.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
 #include "slack/webapi/slackwebapi.h"
-#include "support/fakeslack.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>

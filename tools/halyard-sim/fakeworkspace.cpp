@@ -1,4 +1,4 @@
-#include "support/fakeworkspace.h"
+#include "halyard-sim/fakeworkspace.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -31,6 +31,18 @@ std::optional<std::pair<qint64, qint64>> tsKey(const QString& ts)
         return std::nullopt;
     const QString fraction = match.captured(2).leftJustified(9, u'0');
     return std::pair { match.captured(1).toLongLong(), fraction.toLongLong() };
+}
+
+// Orders message timestamps numerically ("9.5" before "10.0").
+bool tsLess(const QString& a, const QString& b)
+{
+    const auto ka = tsKey(a);
+    const auto kb = tsKey(b);
+    if (ka && kb)
+        return *ka < *kb;
+    if (ka != kb)
+        return !ka; // malformed ones first
+    return a < b;
 }
 
 QString encodeCursor(const QString& text)
@@ -81,17 +93,6 @@ QJsonObject channelJson(const FakeWorkspace::Channel& channel)
 QJsonObject slackErrorBody(const QString& code)
 {
     return QJsonObject { { u"ok"_s, false }, { u"error"_s, code } };
-}
-
-bool FakeWorkspace::tsLess(const QString& a, const QString& b)
-{
-    const auto ka = tsKey(a);
-    const auto kb = tsKey(b);
-    if (ka && kb)
-        return *ka < *kb;
-    if (ka != kb)
-        return !ka; // malformed ones first
-    return a < b;
 }
 
 void FakeWorkspace::addChannel(const Channel& channel)
@@ -218,14 +219,6 @@ std::optional<QJsonObject> FakeWorkspace::message(const QString& channel, const 
     if (const StoredMessage* stored = find(channel, ts))
         return toJson(*stored);
     return std::nullopt;
-}
-
-QList<QJsonObject> FakeWorkspace::messages(const QString& channel) const
-{
-    QList<QJsonObject> out;
-    for (const StoredMessage& stored : m_messages.value(channel))
-        out.append(toJson(stored));
-    return out;
 }
 
 QList<FakeWorkspace::Reaction> FakeWorkspace::reactions(

@@ -1,4 +1,4 @@
-#include "support/fakesocketconnection.h"
+#include "halyard-sim/fakesocketconnection.h"
 
 #include <QTimer>
 #include <QtEndian>
@@ -17,11 +17,11 @@ constexpr quint8 kPong = 0xA;
 constexpr quint64 kMaxPayload = 16 * 1024 * 1024;
 constexpr int kCloseHandshakeMs = 1000;
 
-QByteArray closePayload(quint16 code, const QByteArray& reason)
+QByteArray closePayload(quint16 code)
 {
     QByteArray out(2, Qt::Uninitialized);
     qToBigEndian(code, out.data());
-    return out + reason;
+    return out;
 }
 
 } // namespace
@@ -33,10 +33,9 @@ quint16 ReceivedFrame::closeCode() const
     return qFromBigEndian<quint16>(payload.constData());
 }
 
-FakeSocketConnection::FakeSocketConnection(int number, QTcpSocket* socket,
-    const QElapsedTimer& clock, QByteArray leftover, QObject* parent)
+FakeSocketConnection::FakeSocketConnection(
+    QTcpSocket* socket, const QElapsedTimer& clock, QByteArray leftover, QObject* parent)
     : QObject(parent)
-    , m_number(number)
     , m_socket(socket)
     , m_clock(clock)
     , m_buffer(std::move(leftover))
@@ -75,23 +74,6 @@ void FakeSocketConnection::sendBinary(const QByteArray& bytes)
     writeFrame(kBinary, bytes);
 }
 
-void FakeSocketConnection::sendPing(const QByteArray& payload)
-{
-    writeFrame(kPing, payload.left(125));
-}
-
-void FakeSocketConnection::close(quint16 code, const QByteArray& reason)
-{
-    if (m_closeSent || !isOpen())
-        return;
-    writeFrame(kClose, closePayload(code, reason.left(123)));
-    m_closeSent = true;
-    QTimer::singleShot(kCloseHandshakeMs, this, [this] {
-        if (m_socket)
-            m_socket->abort();
-    });
-}
-
 void FakeSocketConnection::drop()
 {
     if (m_socket)
@@ -124,8 +106,15 @@ void FakeSocketConnection::writeFrame(quint8 opcode, const QByteArray& payload)
 
 void FakeSocketConnection::failProtocol(quint16 code)
 {
-    close(code);
     m_buffer.clear();
+    if (m_closeSent || !isOpen())
+        return;
+    writeFrame(kClose, closePayload(code));
+    m_closeSent = true;
+    QTimer::singleShot(kCloseHandshakeMs, this, [this] {
+        if (m_socket)
+            m_socket->abort();
+    });
 }
 
 void FakeSocketConnection::readFrames()
@@ -176,7 +165,7 @@ bool FakeSocketConnection::takeFrame()
     m_buffer.remove(0, pos + 4 + qsizetype(length));
 
     const auto record = [this](ReceivedFrame::Kind kind, QByteArray bytes) {
-        emit frameReceived(ReceivedFrame { m_number, kind, std::move(bytes), m_clock.elapsed() });
+        emit frameReceived(ReceivedFrame { kind, std::move(bytes), m_clock.elapsed() });
     };
     const bool control = opcode & 0x8;
     if (control && (!fin || length > 125)) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "support/fakesocketconnection.h"
-#include "support/fakeworkspace.h"
-#include "support/recordedrequest.h"
+#include "halyard-sim/fakesocketconnection.h"
+#include "halyard-sim/fakeworkspace.h"
+#include "halyard-sim/recordedrequest.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -17,10 +17,13 @@
 #include <chrono>
 #include <optional>
 
-class QTcpServer;
+class QSslCertificate;
+class QSslKey;
 class QTcpSocket;
 
 namespace halyard::test {
+
+class LoopbackServer;
 
 // What the fake server does with one Web API call instead of (or before) answering it from
 // the workspace.
@@ -54,7 +57,7 @@ struct FakeReply {
 };
 
 // An in-process imitation of Slack for tests and the simulator: the Web API under /api/ and
-// Socket Mode on /link/, both over plain HTTP/1.1 on one loopback port.
+// Socket Mode on /link/, both over HTTP/1.1 on one loopback port, plain or TLS.
 //
 // Web API calls are answered from workspace() unless a script says otherwise; every request is
 // recorded as it crossed the wire. A Socket Mode client connects to the URL that
@@ -70,7 +73,10 @@ public:
     // Listens on 127.0.0.1; port 0 picks a free one.
     bool listen(quint16 port = 0);
     quint16 port() const;
-    // "http://127.0.0.1:<port>/api/", the Web API base URL to hand to the client.
+    // Connections accepted from now on are TLS with this certificate: the Web API is then
+    // reached over https and Socket Mode over wss, as Slack is.
+    void serveTls(const QSslCertificate& certificate, const QSslKey& key);
+    // "http://127.0.0.1:<port>/api/" (https with TLS), the Web API base URL for the client.
     QUrl apiUrl() const;
     // Milliseconds since the server was created, the clock of every recorded time.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
@@ -78,9 +84,8 @@ public:
     FakeWorkspace& workspace() { return m_workspace; }
     const FakeWorkspace& workspace() const { return m_workspace; }
 
-    // The next `times` calls of the Web API method ("*" for any method without a script of its
-    // own) get `reply`; a negative count keeps it until clearScripts(). Scripts of one method
-    // run in the order given.
+    // The next `times` calls of the Web API method get `reply`; a negative count keeps it until
+    // clearScripts(). Scripts of one method run in the order given.
     void script(const QString& apiMethod, FakeReply reply, int times = 1);
     void clearScripts();
 
@@ -88,9 +93,6 @@ public:
     QList<RecordedRequest> requests(const QString& apiMethod) const;
     // Forgets the recorded requests and frames.
     void clearRecords();
-
-    // When on, a successful reactions.add also pushes the reaction_added event, as Slack does.
-    void setEchoReactions(bool echo) { m_echoReactions = echo; }
 
     // Socket Mode.
     // A one-time Socket Mode URL, as apps.connections.open returns it.
@@ -102,7 +104,7 @@ public:
     // Answers later upgrade requests with this HTTP status instead of accepting them; 0 accepts.
     void rejectSocketConnections(int httpStatus) { m_rejectSocketStatus = httpStatus; }
     bool isSocketConnected() const;
-    // Socket Mode connections accepted so far; frames carry their number (from 1).
+    // Socket Mode connections accepted so far.
     int socketConnectionCount() const { return m_socketCount; }
 
     // Each send goes to the newest open connection and returns false (or an empty ID) without
@@ -120,9 +122,8 @@ public:
     // Stores the reaction and pushes reaction_added; returns the envelope ID.
     QString addReaction(
         const QString& channel, const QString& ts, const QString& name, const QString& user);
-    // Ends the newest connection: without a close frame, or with the closing handshake.
+    // Ends the newest connection without a close frame.
     void dropSocket();
-    void closeSocket(quint16 code = 1000);
 
     const QList<ReceivedFrame>& frames() const { return m_frames; }
     // The envelope IDs of the acknowledgement frames received, in order.
@@ -130,9 +131,6 @@ public:
 
 signals:
     void requestReceived(const halyard::test::RecordedRequest& request);
-    void socketConnected(int connection);
-    void socketDisconnected(int connection);
-    void frameReceived(const halyard::test::ReceivedFrame& frame);
 
 private:
     struct Script {
@@ -149,7 +147,7 @@ private:
     std::optional<FakeReply> takeScript(const QString& apiMethod);
     FakeSocketConnection* newestConnection() const;
 
-    QTcpServer* m_server = nullptr;
+    LoopbackServer* m_server = nullptr;
     QElapsedTimer m_clock;
     FakeWorkspace m_workspace;
     QHash<QString, QList<Script>> m_scripts;
@@ -162,7 +160,6 @@ private:
     int m_rejectSocketStatus = 0;
     int m_eventCount = 0;
     bool m_answerPings = true;
-    bool m_echoReactions = false;
     bool m_helloOnConnect = false;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/recordedrequest.h"
+#include "halyard-sim/recordedrequest.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,8 +25,6 @@ using ParseResult = std::variant<Incomplete, Malformed, RecordedRequest>;
 // Reads one request from the front of `buffer`, removing its bytes when complete. The request
 // has no receivedAtMs yet.
 ParseResult takeRequest(QByteArray& buffer);
-
-QByteArray reasonPhrase(int status);
 
 // A complete response that closes the connection afterwards, so the client never reuses it.
 QByteArray response(int status, const QByteArray& body, const QByteArray& contentType,

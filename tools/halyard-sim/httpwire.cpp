@@ -1,10 +1,48 @@
-#include "support/httpwire.h"
+#include "halyard-sim/httpwire.h"
 
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard::test::http {
+
+namespace {
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 101:
+        return "Switching Protocols";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 404:
+        return "Not Found";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 429:
+        return "Too Many Requests";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+} // namespace
 
 ParseResult takeRequest(QByteArray& buffer)
 {
@@ -57,40 +95,6 @@ ParseResult takeRequest(QByteArray& buffer)
     if (request.path.startsWith(u"/api/"))
         request.apiMethod = request.path.mid(5);
     return request;
-}
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 101:
-        return "Switching Protocols";
-    case 200:
-        return "OK";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 404:
-        return "Not Found";
-    case 411:
-        return "Length Required";
-    case 413:
-        return "Payload Too Large";
-    case 429:
-        return "Too Many Requests";
-    case 431:
-        return "Request Header Fields Too Large";
-    case 500:
-        return "Internal Server Error";
-    case 501:
-        return "Not Implemented";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
 }
 
 QByteArray response(int status, const QByteArray& body, const QByteArray& contentType,

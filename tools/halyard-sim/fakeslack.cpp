@@ -1,11 +1,14 @@
-#include "support/fakeslack.h"
+#include "halyard-sim/fakeslack.h"
 
-#include "support/httpwire.h"
+#include "halyard-sim/httpwire.h"
+#include "halyard-sim/loopbackserver.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QTcpServer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
@@ -85,7 +88,7 @@ FakeReply FakeReply::withHeader(QByteArray name, QByteArray value) const
 
 FakeSlack::FakeSlack(QObject* parent)
     : QObject(parent)
-    , m_server(new QTcpServer(this))
+    , m_server(new LoopbackServer(this))
 {
     m_clock.start();
     connect(m_server, &QTcpServer::newConnection, this, &FakeSlack::acceptConnections);
@@ -108,9 +111,20 @@ quint16 FakeSlack::port() const
     return m_server->serverPort();
 }
 
+void FakeSlack::serveTls(const QSslCertificate& certificate, const QSslKey& key)
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(key);
+    // A server asks nothing of its clients; Slack does not either.
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_server->setTls(tls);
+}
+
 QUrl FakeSlack::apiUrl() const
 {
-    return QUrl(u"http://127.0.0.1:"_s + QString::number(port()) + u"/api/");
+    const QString scheme = m_server->isTls() ? u"https"_s : u"http"_s;
+    return QUrl(scheme + u"://127.0.0.1:" + QString::number(port()) + u"/api/");
 }
 
 void FakeSlack::script(const QString& apiMethod, FakeReply reply, int times)
@@ -127,17 +141,14 @@ void FakeSlack::clearScripts()
 
 std::optional<FakeReply> FakeSlack::takeScript(const QString& apiMethod)
 {
-    for (const QString& key : { apiMethod, u"*"_s }) {
-        auto it = m_scripts.find(key);
-        if (it == m_scripts.end() || it->isEmpty())
-            continue;
-        Script& first = it->first();
-        FakeReply reply = first.reply;
-        if (first.remaining > 0 && --first.remaining == 0)
-            it->removeFirst();
-        return reply;
-    }
-    return std::nullopt;
+    auto it = m_scripts.find(apiMethod);
+    if (it == m_scripts.end() || it->isEmpty())
+        return std::nullopt;
+    Script& first = it->first();
+    FakeReply reply = first.reply;
+    if (first.remaining > 0 && --first.remaining == 0)
+        it->removeFirst();
+    return reply;
 }
 
 QList<RecordedRequest> FakeSlack::requests(const QString& apiMethod) const
@@ -243,22 +254,6 @@ void FakeSlack::serve(QTcpSocket* socket, const RecordedRequest& request)
             answer = QJsonObject { { u"ok"_s, true }, { u"url"_s, socketUrl().toString() } };
     } else {
         answer = m_workspace.handle(request.apiMethod, request.params(), request.token());
-        if (m_echoReactions && request.apiMethod == u"reactions.add"
-            && answer.value(u"ok").toBool()) {
-            const auto channel = request.param(u"channel"_s).value_or(QString());
-            const auto ts = request.param(u"timestamp"_s).value_or(QString());
-            const auto name = request.param(u"name"_s).value_or(QString());
-            // Stored already; only the event goes out.
-            sendEvent(QJsonObject {
-                { u"type"_s, u"reaction_added"_s },
-                { u"user"_s, m_workspace.botUserId },
-                { u"reaction"_s, name },
-                { u"item"_s,
-                    QJsonObject {
-                        { u"type"_s, u"message"_s }, { u"channel"_s, channel }, { u"ts"_s, ts } } },
-                { u"event_ts"_s, ts },
-            });
-        }
     }
     socket->write(http::response(200, compact(answer), "application/json; charset=utf-8"));
     socket->disconnectFromHost();
@@ -268,7 +263,8 @@ QUrl FakeSlack::socketUrl()
 {
     const QString ticket = QUuid::createUuid().toString(QUuid::WithoutBraces);
     m_tickets.insert(ticket);
-    QUrl url(u"ws://127.0.0.1:"_s + QString::number(port()) + u"/link/");
+    const QString scheme = m_server->isTls() ? u"wss"_s : u"ws"_s;
+    QUrl url(scheme + u"://127.0.0.1:" + QString::number(port()) + u"/link/");
     url.setQuery(QUrlQuery { { u"ticket"_s, ticket }, { u"app_id"_s, m_workspace.appId } });
     return url;
 }
@@ -301,22 +297,15 @@ void FakeSlack::upgrade(QTcpSocket* socket, const RecordedRequest& request)
     // The connection takes the socket over, with whatever arrived after the request.
     disconnect(socket, nullptr, this, nullptr);
     QByteArray leftover = m_buffers.take(socket);
-    const int number = ++m_socketCount;
-    auto* connection = new FakeSocketConnection(number, socket, m_clock, std::move(leftover), this);
+    ++m_socketCount;
+    auto* connection = new FakeSocketConnection(socket, m_clock, std::move(leftover), this);
     connection->setAnswerPings(m_answerPings);
-    connect(
-        connection, &FakeSocketConnection::frameReceived, this, [this](const ReceivedFrame& frame) {
-            m_frames.append(frame);
-            emit frameReceived(frame);
-        });
-    connect(connection, &FakeSocketConnection::disconnected, this, [this, connection, number] {
-        connection->deleteLater();
-        emit socketDisconnected(number);
-    });
+    connect(connection, &FakeSocketConnection::frameReceived, this,
+        [this](const ReceivedFrame& frame) { m_frames.append(frame); });
+    connect(connection, &FakeSocketConnection::disconnected, connection, &QObject::deleteLater);
     m_connections.append(connection);
     if (m_helloOnConnect)
         sendHello();
-    emit socketConnected(number);
 }
 
 void FakeSlack::setAnswerPings(bool answer)
@@ -444,12 +433,6 @@ void FakeSlack::dropSocket()
 {
     if (FakeSocketConnection* connection = newestConnection())
         connection->drop();
-}
-
-void FakeSlack::closeSocket(quint16 code)
-{
-    if (FakeSocketConnection* connection = newestConnection())
-        connection->close(code);
 }
 
 QStringList FakeSlack::acknowledgedEnvelopeIds() const

@@ -32,7 +32,4 @@ struct RecordedRequest {
     std::optional<QString> token() const;
 };
 
-// Decodes application/x-www-form-urlencoded text into name-value pairs, in order.
-QList<std::pair<QString, QString>> decodeForm(QByteArrayView text);
-
 } // namespace halyard::test

@@ -13,7 +13,6 @@ namespace halyard::test {
 struct ReceivedFrame {
     enum class Kind { text, binary, ping, pong, close };
 
-    int connection = 0; // 1 for the first Socket Mode connection of the server, and so on
     Kind kind = Kind::text;
     QByteArray payload; // a close frame's payload starts with its two-byte code
     qint64 receivedAtMs = 0; // on the server's monotonic clock
@@ -29,20 +28,16 @@ class FakeSocketConnection : public QObject {
     Q_OBJECT
 public:
     // Takes over the socket; `leftover` holds bytes that arrived after the upgrade request.
-    FakeSocketConnection(int number, QTcpSocket* socket, const QElapsedTimer& clock,
-        QByteArray leftover, QObject* parent = nullptr);
+    FakeSocketConnection(
+        QTcpSocket* socket, const QElapsedTimer& clock, QByteArray leftover, QObject* parent);
     ~FakeSocketConnection() override;
 
-    int number() const { return m_number; }
     bool isOpen() const;
 
     void setAnswerPings(bool answer) { m_answerPings = answer; }
 
     void sendText(const QByteArray& utf8);
     void sendBinary(const QByteArray& bytes);
-    void sendPing(const QByteArray& payload = {});
-    // Starts the closing handshake; the TCP connection ends when the client answers.
-    void close(quint16 code = 1000, const QByteArray& reason = {});
     // Ends the TCP connection at once, without a close frame.
     void drop();
 
@@ -54,9 +49,10 @@ private:
     void readFrames();
     bool takeFrame();
     void writeFrame(quint8 opcode, const QByteArray& payload);
+    // Answers a broken frame with a close frame of this code; the TCP connection ends when the
+    // client answers, or a second later.
     void failProtocol(quint16 code);
 
-    int m_number;
     QPointer<QTcpSocket> m_socket;
     QElapsedTimer m_clock;
     QByteArray m_buffer;

@@ -1,9 +1,12 @@
-#include "support/recordedrequest.h"
+#include "halyard-sim/recordedrequest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard::test {
 
+namespace {
+
+// application/x-www-form-urlencoded text as name-value pairs, in order.
 QList<std::pair<QString, QString>> decodeForm(QByteArrayView text)
 {
     QList<std::pair<QString, QString>> out;
@@ -22,6 +25,8 @@ QList<std::pair<QString, QString>> decodeForm(QByteArrayView text)
     }
     return out;
 }
+
+} // namespace
 
 std::optional<QByteArray> RecordedRequest::header(QByteArrayView name) const
 {

@@ -63,8 +63,6 @@ public:
     std::optional<Channel> channel(const QString& id) const;
     // A stored message with its reactions, as conversations.history lists it.
     std::optional<QJsonObject> message(const QString& channel, const QString& ts) const;
-    // The channel's messages, oldest first.
-    QList<QJsonObject> messages(const QString& channel) const;
     QList<Reaction> reactions(const QString& channel, const QString& ts) const;
 
     // The JSON answer to one Web API call (apps.connections.open excepted, which the server
@@ -76,9 +74,6 @@ public:
     // app-level token, every other method the bot token.
     std::optional<QString> tokenError(
         const QString& apiMethod, const std::optional<QString>& token) const;
-
-    // Orders message timestamps numerically ("9.5" before "10.0").
-    static bool tsLess(const QString& a, const QString& b);
 
 private:
     struct StoredMessage {
