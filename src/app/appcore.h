@@ -26,7 +26,7 @@ class AppCore : public QObject {
 public:
     // Builds the stores, the directory, the banners and the queue, and hands the aging policy
     // from the settings to the queue.
-    // `keychainService` names the credential-store service (tests use their own).
+    // `keychainService` names the credential-store service.
     explicit AppCore(const QString& keychainService, QObject* parent = nullptr);
     ~AppCore() override;
 

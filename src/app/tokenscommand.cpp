@@ -20,7 +20,7 @@ namespace halyard {
 
 namespace {
 
-// Lets tests work on a credential-store service of their own instead of the user's tokens.
+// A credential-store service other than the user's own (hidden; for isolated runs).
 const QString kServiceOption = u"keychain-service"_s;
 
 // Turns terminal echo off while tokens are typed, so they never show on screen.
@@ -61,7 +61,7 @@ std::optional<QString> readToken(
     return line.trimmed();
 }
 
-// Advice only: a token Slack would reject is still stored, as the settings window does.
+// Advice only: a token that looks wrong is still stored; Slack has the last word.
 void warnAbout(const QString& token, TokenField field, QTextStream& err)
 {
     if (const auto message = tokenValidationMessage(token, field))

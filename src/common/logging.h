@@ -15,7 +15,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcSettings)
 namespace halyard {
 
 // Whether arguments marked private (message text, names) are shown in clear. Read once from
-// HALYARD_LOG_PRIVATE=1; tests may override it.
+// HALYARD_LOG_PRIVATE=1; setPrivateLoggingEnabled() overrides it.
 bool privateLoggingEnabled();
 void setPrivateLoggingEnabled(bool enabled);
 

@@ -4,7 +4,7 @@
 
 namespace halyard {
 
-// The rules every editor of one aging threshold applies (the settings window's sliders). Each
+// The rules every editor of one aging threshold applies (a slider per threshold, say). Each
 // takes the new value in minutes, may be fractional, and returns the whole policy with that
 // threshold moved and the other two kept. They keep every stage at least a minute long as far as
 // the other two thresholds allow.

@@ -17,7 +17,7 @@ namespace halyard {
 // Every call is a coroutine that resumes when the store has answered. A job that ends without
 // an answer (destroyed first, or the application quit while it waited) is an `unfinished`
 // error, never a value. Parameters are taken by value because they outlive the caller's frame.
-// The operations are virtual so that tests can inject failures.
+// The operations are virtual so that another store (one in memory, say) can stand in.
 class KeychainService {
 public:
     static constexpr QStringView kDefaultService = u"com.corvane.Halyard";

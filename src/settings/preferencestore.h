@@ -13,12 +13,12 @@ namespace halyard {
 // The user's preferences: booleans, strings and byte data under string keys, each kept as its
 // own type so that a reader asking for a boolean never gets the string "true". The whole set
 // lives in one JSON file that is read once at construction and replaced atomically after every
-// change, by a writer thread so that the event loop never waits for the disk (a settings window
-// writes at every keystroke). Values of a type this store does not write (a number added by
+// change, by a writer thread so that the event loop never waits for the disk (an editor may
+// write at every keystroke). Values of a type this store does not write (a number added by
 // hand, say) are kept as they are and read as absent.
 //
-// One instance per folder should exist in a process; the settings, the panel position and the
-// update reminder share it, otherwise the last writer would drop the others' keys.
+// One instance per folder should exist in a process, shared by every user of the preferences;
+// otherwise the last writer would drop the others' keys.
 class PreferenceStore {
 public:
     // $XDG_CONFIG_HOME/Halyard (by default ~/.config/Halyard).

@@ -6,7 +6,7 @@
 
 namespace halyard {
 
-// The two token fields of the settings window and the tokens command.
+// The two tokens the tokens command reads.
 enum class TokenField { bot, app };
 
 // What to tell the user about the text pasted into a token field: nothing for empty input or a

@@ -26,7 +26,7 @@ class SlackDirectory;
 class SlackWebAPI;
 class SystemEvents;
 
-// The waits and limits of the connection lifecycle; tests shrink them.
+// The waits and limits of the connection lifecycle, with their real values as defaults.
 struct SlackServiceTimings {
     std::chrono::milliseconds reconnectDelay { 2000 };
     std::chrono::milliseconds warningReconnectDelay { 100 };

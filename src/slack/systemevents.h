@@ -5,8 +5,8 @@
 namespace halyard {
 
 // What the Slack service hears from the system: network reachability and sleep and wake. This
-// base class reports nothing by itself, so tests emit the signals on it directly;
-// DesktopSystemEvents watches the real system.
+// base class reports nothing by itself (always reachable, never asleep); DesktopSystemEvents
+// watches the real system.
 class SystemEvents : public QObject {
     Q_OBJECT
 public:

@@ -8,10 +8,9 @@
 
 namespace halyard {
 
-// The names shown for Slack's channel, user and bot IDs: next to each alert in the panel and in
-// banner titles. Starts empty at each launch and is never saved; during a run names are only
-// added or replaced, never removed. Observers hear of a change only when a name really changed.
-// Main thread only.
+// The names shown for Slack's channel, user and bot IDs, in banner titles among others. Starts
+// empty at each launch and is never saved; during a run names are only added or replaced, never
+// removed. Observers hear of a change only when a name really changed. Main thread only.
 class SlackDirectory : public QObject {
     Q_OBJECT
 public:

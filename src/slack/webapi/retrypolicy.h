@@ -12,8 +12,8 @@ namespace halyard {
 // How a Web API call retries: after failed attempt n (from 1) of maxAttempts, a transient error
 // waits baseDelay * 2^(n-1) plus a jitter of up to half the base delay, then tries again.
 // With the one-second default that is 1.0-1.5 s, 2.0-2.5 s and 4.0-4.5 s. A rate limit (HTTP
-// 429) with a Retry-After waits at least that long, but never more than retryAfterCap. Tests
-// shrink the base delay and the length of a Retry-After second.
+// 429) with a Retry-After waits at least that long, but never more than retryAfterCap. The base
+// delay and the length of a Retry-After second are parameters so that short runs can shrink them.
 struct RetryPolicy {
     int maxAttempts = 4;
     std::chrono::milliseconds baseDelay { 1000 };

@@ -65,7 +65,7 @@ public:
     };
 
     // The base URL of Slack's Web API, "https://slack.com/api/", unless HALYARD_SLACK_API_URL
-    // holds an http or https URL (tests and the simulator point it at a local server).
+    // holds an http or https URL (the simulator points it at a local server).
     static QUrl defaultBaseUrl();
 
     // A transfer time-out ends a request that has received nothing for that long.
