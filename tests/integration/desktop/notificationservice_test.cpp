@@ -113,8 +113,9 @@ TEST_F(NotificationServiceTest, AMissingServerIsLoggedOnceUntilABannerGetsThroug
     EXPECT_EQ(settledLines(u"Failed to post notification: "_s, 1),
         QStringList { u"Failed to post notification: Do not disturb"_s });
     for (const auto& line : log.lines()) {
-        if (line.category == u"com.corvane.Halyard.app"_s)
+        if (line.category == u"com.corvane.Halyard.app"_s) {
             EXPECT_EQ(line.type, QtCriticalMsg);
+        }
     }
 }
 

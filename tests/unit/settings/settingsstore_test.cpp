@@ -229,7 +229,8 @@ TEST_F(SettingsStoreTest, CachedTokensNeedBothItemsAndAnAnsweredRead)
         { { bot }, app, false },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored.join(u' ') + u" unreadable: "_s + c.unreadable);
+        SCOPED_TRACE(
+            QString(c.stored.join(u' ') + u" unreadable: "_s + c.unreadable).toStdString());
         m_keychain.items.clear();
         for (const QString& account : c.stored)
             m_keychain.items.insert(account, account == bot ? tokens.botToken : tokens.appToken);
