@@ -8,11 +8,6 @@ namespace halyard::test {
 
 namespace {
 std::atomic<LogCapture*> g_active { nullptr };
-
-QString fullCategory(const QString& shortCategory)
-{
-    return QStringLiteral("com.corvane.Halyard.") + shortCategory;
-}
 } // namespace
 
 LogCapture::LogCapture()
@@ -49,24 +44,18 @@ QList<LogCapture::Line> LogCapture::lines() const
 
 QStringList LogCapture::messages(const QString& shortCategory) const
 {
-    const QString category = fullCategory(shortCategory);
-    QStringList out;
-    QMutexLocker lock(&m_mutex);
-    for (const Line& line : m_lines) {
-        if (line.category == category)
-            out.append(line.message);
-    }
-    return out;
+    return messagesStartingWith(shortCategory, QString());
 }
 
 QStringList LogCapture::messagesStartingWith(
     const QString& shortCategory, const QString& prefix) const
 {
+    const QString category = QStringLiteral("com.corvane.Halyard.") + shortCategory;
     QStringList out;
-    const QStringList all = messages(shortCategory);
-    for (const QString& message : all) {
-        if (message.startsWith(prefix))
-            out.append(message);
+    QMutexLocker lock(&m_mutex);
+    for (const Line& line : m_lines) {
+        if (line.category == category && line.message.startsWith(prefix))
+            out.append(line.message);
     }
     return out;
 }

@@ -1,17 +1,16 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusContext>
-#include <QList>
+#include <QDBusError>
 #include <QObject>
-#include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
 namespace halyard::test {
 
-// A desktop notification server that records what it is asked to show. Register it on a
-// connection with registerOn(); it answers Notify with a new ID each time, or with an error
-// reply when told to refuse.
+// A desktop notification server that records what it is asked to show. Notify answers with a
+// new ID each time, or with an error reply while `refusal` is set.
 class FakeNotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -28,26 +27,39 @@ public:
         uint returnedId = 0;
     };
 
-    explicit FakeNotificationServer(QStringList capabilities = { QStringLiteral("body") });
+    explicit FakeNotificationServer(QStringList capabilities = { QStringLiteral("body") })
+        : m_capabilities(std::move(capabilities))
+    {
+    }
 
     // Owns org.freedesktop.Notifications on the connection's bus.
-    bool registerOn(QDBusConnection connection);
+    bool registerOn(QDBusConnection connection)
+    {
+        return connection.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                   QDBusConnection::ExportAllSlots)
+            && connection.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
 
-    // Answer Notify with this error message (name org.freedesktop.DBus.Error.Failed).
-    void refuseWith(const QString& message) { m_refusal = message; }
-
-    const QList<Notification>& notifications() const { return m_notifications; }
+    QString refusal;
+    QList<Notification> notifications;
 
 public slots:
     QStringList GetCapabilities() const { return m_capabilities; }
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
         const QString& summary, const QString& body, const QStringList& actions,
-        const QVariantMap& hints, int expireTimeout);
+        const QVariantMap& hints, int expireTimeout)
+    {
+        if (!refusal.isEmpty()) {
+            sendErrorReply(QDBusError::Failed, refusal);
+            return 0;
+        }
+        notifications.append({ appName, replacesId, appIcon, summary, body, actions, hints,
+            expireTimeout, m_nextId });
+        return m_nextId++;
+    }
 
 private:
     QStringList m_capabilities;
-    QString m_refusal;
-    QList<Notification> m_notifications;
     uint m_nextId = 1;
 };
 

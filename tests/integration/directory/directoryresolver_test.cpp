@@ -14,10 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
 #include <optional>
-#include <ostream>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -126,11 +123,23 @@ TEST_F(DirectoryResolverTest, FailedLookupsAreForgottenAndTheNextMessageTriesAga
     EXPECT_EQ(directory.channelName(u"C1"_s), u"alerts"_s);
 }
 
+// Failures end silently and keep the names; a success names the listed channels, keeps the rest
+// and notifies once.
 TEST_F(DirectoryResolverTest, RefreshNamesListedChannelsAndKeepsTheRest)
 {
     directory.setChannelName(u"C1"_s, u"old-name"_s);
     directory.setChannelName(u"C9"_s, u"archived"_s);
+    const QHash<QString, QString> before = directory.channelNames();
     QSignalSpy changed(&directory, &SlackDirectory::channelNamesChanged);
+    for (const FakeReply& failure : { FakeReply::slackError(u"invalid_auth"_s),
+             FakeReply::http(404), FakeReply::json({ { u"ok"_s, true }, { u"channels"_s, 5 } }) }) {
+        slack.script(u"users.conversations"_s, failure, -1);
+        refresh();
+        slack.clearScripts();
+    }
+    EXPECT_EQ(requestCount(u"users.conversations"_s), 3);
+    EXPECT_EQ(directory.channelNames(), before);
+    EXPECT_TRUE(log.lines().isEmpty());
 
     refresh();
     EXPECT_EQ(directory.channelNames(),
@@ -139,49 +148,24 @@ TEST_F(DirectoryResolverTest, RefreshNamesListedChannelsAndKeepsTheRest)
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(DirectoryResolverTest, RefreshFailuresEndSilentlyKeepingNames)
-{
-    directory.setChannelName(u"C1"_s, u"old-name"_s);
-    const FakeReply failures[] = {
-        FakeReply::slackError(u"invalid_auth"_s),
-        FakeReply::http(404),
-        FakeReply::json({ { u"ok"_s, true }, { u"channels"_s, 5 } }),
-    };
-    for (const FakeReply& failure : failures) {
-        slack.script(u"users.conversations"_s, failure, -1);
-        refresh();
-        slack.clearScripts();
-    }
-    EXPECT_EQ(requestCount(u"users.conversations"_s), 3);
-    EXPECT_EQ(directory.channelNames(), (QHash<QString, QString> { { u"C1"_s, u"old-name"_s } }));
-    EXPECT_TRUE(log.lines().isEmpty());
-}
-
-TEST_F(DirectoryResolverTest, UserNamesFallBackFromTheDisplayNameToTheId)
+// A user's display name, else the real name, else the ID; bot IDs go to bots.info, and a bot
+// without a name leaves the fallback to the reader.
+TEST_F(DirectoryResolverTest, NameRulesForUsersAndBots)
 {
     slack.workspace().addUser(u"U1"_s, u"ada"_s, u"Ada Lovelace"_s, QString());
     slack.workspace().addUser(QJsonObject { { u"id"_s, u"U2"_s } });
-    resolver->resolveUserName(u"U1"_s, token());
-    resolver->resolveUserName(u"U2"_s, token());
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(directory.userName(u"U1"_s), u"Ada Lovelace"_s);
-    EXPECT_EQ(directory.userName(u"U2"_s), u"U2"_s);
-}
-
-TEST_F(DirectoryResolverTest, BotIdsAreLookedUpWithBotsInfo)
-{
     slack.workspace().addBot({ u"B1"_s, u"deploybot"_s, u"A1"_s });
     slack.workspace().addBot({ u"B2"_s, QString(), u"A2"_s });
-    resolver->resolveUserName(u"B1"_s, token());
-    resolver->resolveUserName(u"B2"_s, token());
+    for (const QString& id : { u"U1"_s, u"U2"_s, u"B1"_s, u"B2"_s })
+        resolver->resolveUserName(id, token());
     ASSERT_TRUE(settle());
-    EXPECT_EQ(requestCount(u"users.info"_s), 0);
+    EXPECT_EQ(directory.userNames(),
+        (QHash<QString, QString> {
+            { u"U1"_s, u"Ada Lovelace"_s }, { u"U2"_s, u"U2"_s }, { u"B1"_s, u"deploybot"_s } }));
+    EXPECT_EQ(requestCount(u"users.info"_s), 2);
     const auto requests = slack.requests(u"bots.info"_s);
     ASSERT_EQ(requests.size(), 2);
     EXPECT_EQ(requests[0].param(u"bot"_s), u"B1"_s);
-    EXPECT_EQ(directory.userName(u"B1"_s), u"deploybot"_s);
-    // A bot without a name leaves the fallback to the reader.
-    EXPECT_EQ(directory.userName(u"B2"_s), std::nullopt);
 }
 
 TEST_F(DirectoryResolverTest, NameCarriedByAMessageWinsAndSavesTheLookup)

@@ -19,9 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <ostream>
-
 namespace halyard::test {
 
 using namespace Qt::Literals::StringLiterals;

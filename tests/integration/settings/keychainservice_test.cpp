@@ -82,7 +82,8 @@ protected:
 };
 
 // One item per account, replaced by a second write, removed idempotently; values come back
-// exactly: nothing, non-ASCII text, surrounding whitespace, a byte-order mark.
+// exactly: nothing, non-ASCII text, surrounding whitespace, a byte-order mark. Bytes that are
+// not text are an error, never a value.
 TEST_F(KeychainServiceTest, OneItemPerAccountWithItsValueExactly)
 {
     const QString account = use(u"slack.botToken"_s);
@@ -98,15 +99,12 @@ TEST_F(KeychainServiceTest, OneItemPerAccountWithItsValueExactly)
     EXPECT_EQ(get(account).value(), std::nullopt);
     EXPECT_EQ(itemCount(account), 0);
     EXPECT_TRUE(remove(account).has_value());
-}
 
-TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
-{
-    // Planted the way another program could: raw bytes through QtKeychain's binary form.
-    const QString account = use(u"binary"_s);
+    // Bytes that are not UTF-8, planted the way another program could: raw bytes through
+    // QtKeychain's binary form.
     QKeychain::WritePasswordJob job(m_service);
     job.setAutoDelete(false);
-    job.setKey(account);
+    job.setKey(use(u"binary"_s));
     job.setBinaryData(QByteArray("\xff\xfe\x00x", 4));
     QEventLoop loop;
     QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
@@ -114,7 +112,7 @@ TEST_F(KeychainServiceTest, BytesThatAreNotUtf8AreUnexpectedData)
     loop.exec();
     ASSERT_EQ(job.error(), QKeychain::NoError);
 
-    const auto value = get(account);
+    const auto value = get(u"binary"_s);
     ASSERT_FALSE(value.has_value());
     EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
     EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {

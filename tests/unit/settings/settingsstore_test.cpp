@@ -19,10 +19,11 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard {
 namespace {
 
-// A token-shaped value made up at run time, so no whole token appears in the test's text.
-QString madeUpToken(const QString& prefix)
+// Token-shaped values made up at run time, so no whole token appears in the test's text.
+SlackTokens madeUpTokens()
 {
-    return prefix + QUuid::createUuid().toString(QUuid::Id128);
+    const QString id = QUuid::createUuid().toString(QUuid::Id128);
+    return { u"xoxb-"_s + id, u"xapp-"_s + id };
 }
 
 // Every preference in one line, so that a table can state what construction made of a value.
@@ -99,6 +100,12 @@ TEST_F(SettingsStoreTest, EmptyStoresGiveTheDefaultsAndWriteNothing)
     EXPECT_FALSE(store->teamName() || store->teamId() || store->botUserName());
     EXPECT_FALSE(QFileInfo::exists(folder()));
     EXPECT_TRUE(m_log.lines().isEmpty());
+
+    // An assignment writes even when it changes nothing.
+    store->setBotsOnly(true);
+    store->setTriggerPrefix(u"halyard:"_s);
+    EXPECT_EQ(reread().boolValue(u"filter.botsOnly"_s), true);
+    EXPECT_EQ(reread().stringValue(u"filter.triggerPrefix"_s), u"halyard:"_s);
 }
 
 TEST_F(SettingsStoreTest, StoredValuesAreTakenOnlyWhenTheyPassTheirReadRule)
@@ -106,73 +113,52 @@ TEST_F(SettingsStoreTest, StoredValuesAreTakenOnlyWhenTheyPassTheirReadRule)
     const auto data = [](const QByteArray& bytes) -> QByteArray {
         return "{\"base64\": \"" + bytes.toBase64() + "\"}";
     };
+    // Without a field the stored value is refused and every preference keeps its default.
     struct Case {
         const char* key;
         QByteArray storedJson;
-        QString expected; // describe() after construction
+        int field = -1;
+        QString value = {};
     };
     const Case cases[] = {
-        { "filter.botsOnly", "false", u"0|halyard:|1|300/900/1800|1|white_check_mark|1|1"_s },
-        { "filter.botsOnly", "\"false\"", kDefaults },
-        { "filter.botsOnly", "0", kDefaults },
-        { "filter.triggerPrefix", "\"\"", u"1||1|300/900/1800|1|white_check_mark|1|1"_s },
-        { "filter.triggerPrefix", "\" !page \"",
-            u"1| !page |1|300/900/1800|1|white_check_mark|1|1"_s },
-        { "filter.triggerPrefix", "true", kDefaults },
-        { "behavior.snapToMenuBar", "false",
-            u"1|halyard:|0|300/900/1800|1|white_check_mark|1|1"_s },
-        { "behavior.snapToMenuBar", "\"no\"", kDefaults },
-        { "aging.policy", data(R"({"freshUntil":600,"agingUntil":1200,"staleUntil":2400})"),
-            u"1|halyard:|1|600/1200/2400|1|white_check_mark|1|1"_s },
+        { "filter.botsOnly", "false", 0, u"0"_s },
+        { "filter.botsOnly", "\"false\"" },
+        { "filter.triggerPrefix", "\"\"", 1, u""_s },
+        { "filter.triggerPrefix", "\" !page \"", 1, u" !page "_s },
+        { "filter.triggerPrefix", "true" },
+        { "behavior.snapToMenuBar", "false", 2, u"0"_s },
+        { "behavior.snapToMenuBar", "\"no\"" },
+        { "aging.policy", data(R"({"freshUntil":600,"agingUntil":1200,"staleUntil":2400})"), 3,
+            u"600/1200/2400"_s },
         // The JSON as a string instead of data; data that is not a whole policy; not JSON.
-        { "aging.policy", R"("{\"freshUntil\":60,\"agingUntil\":120,\"staleUntil\":180}")",
-            kDefaults },
-        { "aging.policy", data(R"({"freshUntil":600,"agingUntil":1200})"), kDefaults },
-        { "aging.policy", data("not json"), kDefaults },
-        { "ackback.enabled", "false", u"1|halyard:|1|300/900/1800|0|white_check_mark|1|1"_s },
-        { "ackback.enabled", "null", kDefaults },
-        { "ackback.emoji", "\"\"", kDefaults },
-        { "ackback.emoji", "\"eyes\"", u"1|halyard:|1|300/900/1800|1|eyes|1|1"_s },
-        { "ackback.emoji", data("eyes"), kDefaults },
-        { "notifications.enabled", "false", u"1|halyard:|1|300/900/1800|1|white_check_mark|0|1"_s },
-        { "notifications.enabled", "[false]", kDefaults },
-        { "teamack.enabled", "false", u"1|halyard:|1|300/900/1800|1|white_check_mark|1|0"_s },
-        { "teamack.enabled", "\"false\"", kDefaults },
+        { "aging.policy", R"("{\"freshUntil\":60,\"agingUntil\":120,\"staleUntil\":180}")" },
+        { "aging.policy", data(R"({"freshUntil":600,"agingUntil":1200})") },
+        { "aging.policy", data("not json") },
+        { "ackback.enabled", "false", 4, u"0"_s },
+        { "ackback.enabled", "null" },
+        { "ackback.emoji", "\"\"" },
+        { "ackback.emoji", "\"eyes\"", 5, u"eyes"_s },
+        { "ackback.emoji", data("eyes") },
+        { "notifications.enabled", "false", 6, u"0"_s },
+        { "notifications.enabled", "[false]" },
+        { "teamack.enabled", "false", 7, u"0"_s },
+        { "teamack.enabled", "\"false\"" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " = " + c.storedJson.toStdString());
+        QStringList fields = kDefaults.split(u'|');
+        if (c.field >= 0)
+            fields[c.field] = c.value;
+        const QString expected = fields.join(u'|');
         const QByteArray file = "{\"" + QByteArray(c.key) + "\": " + c.storedJson + "}";
         writePreferences(file);
         const auto store = makeStore();
-        EXPECT_EQ(describe(*store), c.expected);
+        EXPECT_EQ(describe(*store), expected);
         // A value that passed went through its setter, which wrote it back under its key;
         // otherwise nothing was written and the stored value stays as it was.
-        EXPECT_EQ(fileBytes() == file, c.expected == kDefaults);
-        EXPECT_EQ(describeAfterRestart(), c.expected);
+        EXPECT_EQ(fileBytes() == file, c.field < 0);
+        EXPECT_EQ(describeAfterRestart(), expected);
     }
-}
-
-TEST_F(SettingsStoreTest, EveryAssignmentWritesButOnlyChangesNotify)
-{
-    const auto store = makeStore();
-    int botsOnlyChanges = 0;
-    int prefixChanges = 0;
-    QObject::connect(store.get(), &SettingsStore::botsOnlyChanged, [&] { ++botsOnlyChanges; });
-    QObject::connect(store.get(), &SettingsStore::triggerPrefixChanged, [&] { ++prefixChanges; });
-
-    store->setBotsOnly(true);
-    store->setTriggerPrefix(u"halyard:"_s);
-    EXPECT_EQ(reread().boolValue(u"filter.botsOnly"_s), true);
-    EXPECT_EQ(reread().stringValue(u"filter.triggerPrefix"_s), u"halyard:"_s);
-    EXPECT_EQ(botsOnlyChanges + prefixChanges, 0);
-
-    store->setBotsOnly(false);
-    store->setBotsOnly(false);
-    store->setTriggerPrefix(u"  "_s);
-    EXPECT_EQ(reread().boolValue(u"filter.botsOnly"_s), false);
-    EXPECT_EQ(reread().stringValue(u"filter.triggerPrefix"_s), u"  "_s);
-    EXPECT_EQ(botsOnlyChanges, 1);
-    EXPECT_EQ(prefixChanges, 1);
 }
 
 TEST_F(SettingsStoreTest, AgingPolicyAssignmentLogsStoresAndForwards)
@@ -227,43 +213,43 @@ TEST_F(SettingsStoreTest, AgingPolicyAssignmentLogsStoresAndForwards)
 // tokens as they were.
 TEST_F(SettingsStoreTest, CachedTokensNeedBothItemsAndAnAnsweredRead)
 {
-    const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
+    const SlackTokens tokens = madeUpTokens();
+    const QString bot = u"slack.botToken"_s;
+    const QString app = u"slack.appToken"_s;
     struct Case {
-        const char* name;
         QStringList stored;
         QString unreadable;
         bool present;
-        bool readFails;
     };
     const Case cases[] = {
-        { "both", { u"slack.botToken"_s, u"slack.appToken"_s }, {}, true, false },
-        { "bot only", { u"slack.botToken"_s }, {}, false, false },
-        { "app only", { u"slack.appToken"_s }, {}, false, false },
-        { "unreadable bot", { u"slack.botToken"_s, u"slack.appToken"_s }, u"slack.botToken"_s,
-            false, true },
-        { "unreadable app", { u"slack.botToken"_s }, u"slack.appToken"_s, false, true },
+        { { bot, app }, {}, true },
+        { { bot }, {}, false },
+        { { app }, {}, false },
+        { { bot, app }, bot, false },
+        { { bot }, app, false },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(
+            QString(c.stored.join(u' ') + u" unreadable: "_s + c.unreadable).toStdString());
         m_keychain.items.clear();
         for (const QString& account : c.stored)
-            m_keychain.items.insert(
-                account, account == u"slack.botToken"_s ? tokens.botToken : tokens.appToken);
+            m_keychain.items.insert(account, account == bot ? tokens.botToken : tokens.appToken);
         m_keychain.failingReads = { c.unreadable };
         const auto store = makeStore();
         EXPECT_EQ(store->cachedTokens(), std::nullopt) << "construction reads no tokens";
         const auto loaded = QCoro::waitFor(store->loadTokens());
-        EXPECT_EQ(loaded.has_value(), !c.readFails);
+        EXPECT_EQ(loaded.has_value(), c.unreadable.isEmpty());
         EXPECT_EQ(store->cachedTokens().has_value(), c.present);
         EXPECT_EQ(store->cachedTokens() == tokens, c.present);
     }
     expectNotLogged(tokens);
 }
 
-TEST_F(SettingsStoreTest, SavedTokensAreCachedOnlyWhenBothWritesSucceed)
+// The cache follows the keychain only when every call of a save or a clear succeeded.
+TEST_F(SettingsStoreTest, SavingAndClearingTokensChangeTheCacheOnlyOnSuccess)
 {
-    const SlackTokens old { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
-    const SlackTokens fresh { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
+    const SlackTokens old = madeUpTokens();
+    const SlackTokens fresh = madeUpTokens();
     m_keychain.items
         = { { u"slack.botToken"_s, old.botToken }, { u"slack.appToken"_s, old.appToken } };
     const auto store = makeStore();
@@ -285,46 +271,26 @@ TEST_F(SettingsStoreTest, SavedTokensAreCachedOnlyWhenBothWritesSucceed)
     ASSERT_TRUE(QCoro::waitFor(store->saveTokens(fresh.botToken, fresh.appToken)));
     EXPECT_TRUE(store->cachedTokens() == fresh);
     EXPECT_EQ(notified, 1);
-    expectNotLogged(fresh);
-}
 
-TEST_F(SettingsStoreTest, ClearingTokensForgetsTheWorkspace)
-{
-    const auto store = makeStore();
+    // A failing first deletion ends the clearing and changes nothing in memory.
     store->setTeamName(u"Acme"_s);
     store->setTeamId(u"T123"_s);
     store->setBotUserName(u"halyard-bot"_s);
-
-    // Nothing stored: both deletions succeed and the workspace facts go.
-    ASSERT_TRUE(QCoro::waitFor(store->clearTokens()));
-    EXPECT_FALSE(
-        store->cachedTokens() || store->teamName() || store->teamId() || store->botUserName());
-
-    // A failing first deletion ends the operation and changes nothing in memory.
-    ASSERT_TRUE(
-        QCoro::waitFor(store->saveTokens(madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s))));
-    store->setTeamName(u"Acme"_s);
     m_keychain.failingDeletes = { u"slack.botToken"_s };
     m_keychain.calls.clear();
     EXPECT_FALSE(QCoro::waitFor(store->clearTokens()).has_value());
     EXPECT_EQ(m_keychain.calls, QStringList { u"remove slack.botToken"_s });
-    EXPECT_TRUE(store->cachedTokens().has_value());
+    EXPECT_TRUE(store->cachedTokens() == fresh);
     EXPECT_EQ(store->teamName(), u"Acme"_s);
-}
 
-// Equal means the same case and, for an error, the same message.
-TEST_F(SettingsStoreTest, ConnectionStateNotifiesOnRealChangesOnly)
-{
-    const auto store = makeStore();
-    QList<ConnectionState> seen;
-    QObject::connect(store.get(), &SettingsStore::connectionStateChanged,
-        [&](const ConnectionState& s) { seen.append(s); });
-    const auto timedOut = ConnectionState::error(u"timed out"_s);
-    const auto rejected = ConnectionState::error(u"invalid_auth"_s);
-    for (const auto& state : { ConnectionState::disconnected(), ConnectionState::connecting(),
-             ConnectionState::connecting(), timedOut, timedOut, rejected })
-        store->setConnectionState(state);
-    EXPECT_EQ(seen, (QList<ConnectionState> { ConnectionState::connecting(), timedOut, rejected }));
+    // Once both deletions succeed the workspace facts go too.
+    m_keychain.failingDeletes.clear();
+    ASSERT_TRUE(QCoro::waitFor(store->clearTokens()));
+    EXPECT_TRUE(m_keychain.items.isEmpty());
+    EXPECT_FALSE(
+        store->cachedTokens() || store->teamName() || store->teamId() || store->botUserName());
+    expectNotLogged(old);
+    expectNotLogged(fresh);
 }
 
 } // namespace
