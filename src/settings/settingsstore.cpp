@@ -2,6 +2,7 @@
 
 #include "common/logging.h"
 #include "settings/agingclamping.h"
+#include "settings/preferencekeys.h"
 #include "settings/preferencestore.h"
 
 #include <QJsonDocument>
@@ -16,21 +17,19 @@ namespace halyard {
 
 namespace {
 
-// The persisted preferences, in the order construction reads them. Types, defaults and read
-// rules: botsOnly, snapToMenuBar and the three *.enabled flags are booleans (default true, taken
-// only when a boolean is stored); triggerPrefix is a string (default "halyard:", any string
-// taken, even an empty one); ackBackEmoji is a string (default "white_check_mark", taken only
-// when non-empty); agingPolicy is JSON data (default 300/900/1800 s, taken when it decodes).
-namespace key {
-const QString botsOnly = u"filter.botsOnly"_s;
-const QString triggerPrefix = u"filter.triggerPrefix"_s;
-const QString snapToMenuBar = u"behavior.snapToMenuBar"_s;
-const QString agingPolicy = u"aging.policy"_s;
-const QString ackBackEnabled = u"ackback.enabled"_s;
-const QString ackBackEmoji = u"ackback.emoji"_s;
-const QString notificationsEnabled = u"notifications.enabled"_s;
-const QString teamSharedAckEnabled = u"teamack.enabled"_s;
-} // namespace key
+// A stored value that passes the key's read rule, or nothing.
+std::optional<bool> read(const PreferenceStore& store, const preference::BoolKey& key)
+{
+    return store.boolValue(key.key.toString());
+}
+
+std::optional<QString> read(const PreferenceStore& store, const preference::StringKey& key)
+{
+    auto value = store.stringValue(key.key.toString());
+    if (value && value->isEmpty() && !key.emptyTaken)
+        return std::nullopt;
+    return value;
+}
 
 template <typename T> bool assign(T& member, const T& value)
 {
@@ -87,23 +86,23 @@ SettingsStore::SettingsStore(KeychainService& keychain, PreferenceStore& default
 
 void SettingsStore::readPreferences()
 {
-    if (const auto value = m_defaults.boolValue(key::botsOnly))
+    if (const auto value = read(m_defaults, preference::botsOnly))
         setBotsOnly(*value);
-    if (const auto value = m_defaults.stringValue(key::triggerPrefix))
+    if (const auto value = read(m_defaults, preference::triggerPrefix))
         setTriggerPrefix(*value);
-    if (const auto value = m_defaults.boolValue(key::snapToMenuBar))
+    if (const auto value = read(m_defaults, preference::snapToMenuBar))
         setSnapToMenuBar(*value);
-    if (const auto data = m_defaults.dataValue(key::agingPolicy)) {
+    if (const auto data = m_defaults.dataValue(preference::agingPolicy.key.toString())) {
         if (const auto policy = decodeAgingPolicy(*data))
             setAgingPolicy(*policy);
     }
-    if (const auto value = m_defaults.boolValue(key::ackBackEnabled))
+    if (const auto value = read(m_defaults, preference::ackBackEnabled))
         setAckBackEnabled(*value);
-    if (const auto value = m_defaults.stringValue(key::ackBackEmoji); value && !value->isEmpty())
+    if (const auto value = read(m_defaults, preference::ackBackEmoji))
         setAckBackEmoji(*value);
-    if (const auto value = m_defaults.boolValue(key::notificationsEnabled))
+    if (const auto value = read(m_defaults, preference::notificationsEnabled))
         setNotificationsEnabled(*value);
-    if (const auto value = m_defaults.boolValue(key::teamSharedAckEnabled))
+    if (const auto value = read(m_defaults, preference::teamSharedAckEnabled))
         setTeamSharedAckEnabled(*value);
 }
 
@@ -139,21 +138,21 @@ void SettingsStore::setBotUserName(const std::optional<QString>& name)
 
 void SettingsStore::setBotsOnly(bool value)
 {
-    m_defaults.setBool(key::botsOnly, value);
+    m_defaults.setBool(preference::botsOnly.key.toString(), value);
     if (assign(m_botsOnly, value))
         emit botsOnlyChanged(value);
 }
 
 void SettingsStore::setTriggerPrefix(const QString& value)
 {
-    m_defaults.setString(key::triggerPrefix, value);
+    m_defaults.setString(preference::triggerPrefix.key.toString(), value);
     if (assign(m_triggerPrefix, value))
         emit triggerPrefixChanged(value);
 }
 
 void SettingsStore::setSnapToMenuBar(bool value)
 {
-    m_defaults.setBool(key::snapToMenuBar, value);
+    m_defaults.setBool(preference::snapToMenuBar.key.toString(), value);
     if (assign(m_snapToMenuBar, value))
         emit snapToMenuBarChanged(value);
 }
@@ -162,7 +161,7 @@ void SettingsStore::setAgingPolicy(const AgingPolicy& policy)
 {
     const bool changed = assign(m_agingPolicy, policy);
     if (const auto data = encodeAgingPolicy(policy))
-        m_defaults.setData(key::agingPolicy, *data);
+        m_defaults.setData(preference::agingPolicy.key.toString(), *data);
 
     const long fresh = wholeMinutes(policy.freshUntil);
     const long aging = wholeMinutes(policy.agingUntil);
@@ -181,28 +180,28 @@ void SettingsStore::setAgingPolicy(const AgingPolicy& policy)
 
 void SettingsStore::setAckBackEnabled(bool value)
 {
-    m_defaults.setBool(key::ackBackEnabled, value);
+    m_defaults.setBool(preference::ackBackEnabled.key.toString(), value);
     if (assign(m_ackBackEnabled, value))
         emit ackBackEnabledChanged(value);
 }
 
 void SettingsStore::setAckBackEmoji(const QString& value)
 {
-    m_defaults.setString(key::ackBackEmoji, value);
+    m_defaults.setString(preference::ackBackEmoji.key.toString(), value);
     if (assign(m_ackBackEmoji, value))
         emit ackBackEmojiChanged(value);
 }
 
 void SettingsStore::setNotificationsEnabled(bool value)
 {
-    m_defaults.setBool(key::notificationsEnabled, value);
+    m_defaults.setBool(preference::notificationsEnabled.key.toString(), value);
     if (assign(m_notificationsEnabled, value))
         emit notificationsEnabledChanged(value);
 }
 
 void SettingsStore::setTeamSharedAckEnabled(bool value)
 {
-    m_defaults.setBool(key::teamSharedAckEnabled, value);
+    m_defaults.setBool(preference::teamSharedAckEnabled.key.toString(), value);
     if (assign(m_teamSharedAckEnabled, value))
         emit teamSharedAckEnabledChanged(value);
 }

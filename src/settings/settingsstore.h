@@ -3,6 +3,7 @@
 #include "queue/agingpolicy.h"
 #include "settings/connectionstate.h"
 #include "settings/keychainservice.h"
+#include "settings/preferencekeys.h"
 #include "settings/slacktokens.h"
 
 #include <QObject>
@@ -133,14 +134,14 @@ private:
     std::optional<QString> m_teamName;
     std::optional<QString> m_teamId;
     std::optional<QString> m_botUserName;
-    bool m_botsOnly = true;
-    QString m_triggerPrefix = QStringLiteral("halyard:");
-    bool m_snapToMenuBar = true;
+    bool m_botsOnly = preference::botsOnly.defaultValue;
+    QString m_triggerPrefix = preference::triggerPrefix.defaultValue.toString();
+    bool m_snapToMenuBar = preference::snapToMenuBar.defaultValue;
     AgingPolicy m_agingPolicy;
-    bool m_ackBackEnabled = true;
-    QString m_ackBackEmoji = QStringLiteral("white_check_mark");
-    bool m_notificationsEnabled = true;
-    bool m_teamSharedAckEnabled = true;
+    bool m_ackBackEnabled = preference::ackBackEnabled.defaultValue;
+    QString m_ackBackEmoji = preference::ackBackEmoji.defaultValue.toString();
+    bool m_notificationsEnabled = preference::notificationsEnabled.defaultValue;
+    bool m_teamSharedAckEnabled = preference::teamSharedAckEnabled.defaultValue;
 };
 
 } // namespace halyard

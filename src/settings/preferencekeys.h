@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QStringView>
+
+namespace halyard::preference {
+
+// A preference stored as a boolean; a stored value of any other type is ignored.
+struct BoolKey {
+    QStringView key;
+    bool defaultValue;
+};
+
+// A preference stored as a string; with `emptyTaken` false an empty stored string is ignored.
+struct StringKey {
+    QStringView key;
+    QStringView defaultValue;
+    bool emptyTaken;
+};
+
+// A preference stored as byte data (JSON), taken when it decodes; its default lives with the
+// type it decodes to.
+struct DataKey {
+    QStringView key;
+};
+
+// Every persisted preference with its stored type, default and read rule, in the order start-up
+// reads them.
+inline constexpr BoolKey botsOnly { u"filter.botsOnly", true };
+inline constexpr StringKey triggerPrefix { u"filter.triggerPrefix", u"halyard:", true };
+inline constexpr BoolKey snapToMenuBar { u"behavior.snapToMenuBar", true };
+inline constexpr DataKey agingPolicy { u"aging.policy" }; // AgingPolicy's 300 / 900 / 1800 s
+inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
+inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };
+inline constexpr BoolKey notificationsEnabled { u"notifications.enabled", true };
+inline constexpr BoolKey teamSharedAckEnabled { u"teamack.enabled", true };
+
+} // namespace halyard::preference
