@@ -5,21 +5,6 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
-namespace halyard {
-
-void PrintTo(const SlackText::Text& segment, std::ostream* out)
-{
-    *out << "Text(\"" << qUtf8Printable(segment.text) << "\")";
-}
-
-void PrintTo(const SlackText::Link& segment, std::ostream* out)
-{
-    *out << "Link(\"" << qUtf8Printable(segment.label) << "\", "
-         << qUtf8Printable(segment.url.toString()) << ')';
-}
-
-} // namespace halyard
-
 namespace {
 
 using Segments = QList<SlackText::Segment>;
