@@ -42,17 +42,6 @@ Decoded<Outer> decodeOuter(const QByteArray& bytes)
 
 } // namespace
 
-TEST(JsonReader, AbsentAndNullAreBothAbsentAndUnknownKeysAreIgnored)
-{
-    auto a = decodeOuter(R"({"id":"x","extra":[1,2]})");
-    ASSERT_TRUE(a.has_value());
-    EXPECT_FALSE(a->note.has_value());
-    auto b = decodeOuter(R"({"id":"x","note":null,"count":null,"items":null})");
-    ASSERT_TRUE(b.has_value());
-    EXPECT_FALSE(b->note.has_value());
-    EXPECT_FALSE(b->items.has_value());
-}
-
 TEST(JsonReader, FailuresNameTheKeyPath)
 {
     struct Case {
@@ -82,16 +71,17 @@ TEST(JsonReader, FailuresNameTheKeyPath)
     EXPECT_TRUE(truncated.error().description().startsWith(u"invalid JSON"_s));
 }
 
-TEST(JsonReader, IntegersKeepTheirValue)
+TEST(JsonReader, NullIsAbsentUnknownKeysAreIgnoredAndIntegersKeepTheirValue)
 {
-    for (const auto& [json, expected] : { std::pair { R"({"id":"x","count":0})", qint64(0) },
-             std::pair { R"({"id":"x","count":1})", qint64(1) },
-             std::pair { R"({"id":"x","count":-42})", qint64(-42) },
-             std::pair { R"({"id":"x","count":1700000000123})", qint64(1700000000123) } }) {
-        auto result = decodeOuter(json);
-        ASSERT_TRUE(result.has_value()) << json;
-        EXPECT_EQ(result->count, expected);
-    }
+    auto a = decodeOuter(R"({"id":"x","extra":[1,2],"count":1700000000123})");
+    ASSERT_TRUE(a.has_value());
+    EXPECT_FALSE(a->note.has_value());
+    EXPECT_EQ(a->count, 1700000000123);
+    auto b = decodeOuter(R"({"id":"x","note":null,"count":null,"items":null})");
+    ASSERT_TRUE(b.has_value());
+    EXPECT_FALSE(b->note || b->count || b->items);
+    for (const qint64 n : { 0, 1, -42 })
+        EXPECT_EQ(decodeOuter(R"({"id":"","count":)" + QByteArray::number(n) + '}')->count, n);
 }
 
 TEST(Logging, PrivateArgumentsAreRedactedUnlessEnabled)
