@@ -128,15 +128,16 @@ TEST_F(SocketModeClientTest, HelloAndDisconnectAreReportedButNeverAcknowledged)
     m_fake.sendDisconnect(u"refresh_requested"_s);
     m_fake.sendDisconnect(std::nullopt);
     m_fake.sendEnvelope(QJsonObject { { u"type"_s, u"slash_commands"_s } });
-    m_fake.sendEvent(botMessage(u"last"_s, u"4.0"_s));
+    const QString last = m_fake.sendEvent(botMessage(u"last"_s, u"4.0"_s));
     ASSERT_TRUE(waitForEvents(5));
     EXPECT_EQ(seen.events.size(), 5);
     EXPECT_TRUE(std::holds_alternative<SocketModeClient::HelloReceived>(seen.events[0]));
     EXPECT_EQ(
         std::get<SocketModeClient::Disconnect>(seen.events[2]).reason, u"refresh_requested"_s);
     EXPECT_FALSE(std::get<SocketModeClient::Disconnect>(seen.events[3]).reason.has_value());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return textFrames(m_fake) == 1; }, 5000));
-    EXPECT_EQ(m_fake.acknowledgedEnvelopeIds().size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_fake.acknowledgedEnvelopeIds() == QStringList { last }; }, 5000));
+    EXPECT_EQ(textFrames(m_fake), 1);
     const QStringList lines = m_log.messages(u"socket"_s);
     for (const QString& line :
         { u"Slack hello received (-1 connections)"_s, u"Slack hello received (3 connections)"_s,
