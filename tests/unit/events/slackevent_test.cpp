@@ -130,11 +130,10 @@ TEST(SlackEventDisplayText, PieceSourcesAndTheirPrecedence)
         { R"({"blocks":[{"type":"rich_text","elements":[{"type":"rich_text_quote","elements":[
             {"type":"link","url":"https://u","elements":[{"type":"text","text":"styled"}]}]}]}]})",
             u"styled"_s },
-        // Section and header text come before rich text.
-        { R"({"blocks":[{"type":"rich_text","elements":[{"type":"rich_text_section",
-            "elements":[{"type":"text","text":"R"}]}]},{"type":"header","text":{"text":"Alert"}},
+        // Header and section text are read; a divider adds nothing.
+        { R"({"blocks":[{"type":"header","text":{"text":"Alert"}},
             {"type":"section","text":{"text":"*CPU* high"}},{"type":"divider"}]})",
-            u"Alert\n*CPU* high\nR"_s },
+            u"Alert\n*CPU* high"_s },
         { R"({"attachments":[{"fallback":"F1"},{"fallback":""},{"fallback":"F2"}]})", u"F1\nF2"_s },
         { R"({"blocks":[{"type":"section","text":{"text":"S"}}],"attachments":[{"fallback":"F"}]})",
             u"S"_s },

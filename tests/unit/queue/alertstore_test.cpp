@@ -281,15 +281,16 @@ TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelI
             { u"C1"_s, u"105.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
     EXPECT_EQ(store.acknowledgedIds(), (QSet<QString> { u"C1:105.0"_s, u"C1:103.0"_s }));
     EXPECT_EQ(store.beginBackfill(),
-        (QMap<QString, QString> { { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s } }));
+        (QMap<QString, QString> {
+            { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
     store.enqueue(makeAlert(u"C1"_s, u"105.0"_s, 5));
     store.enqueue(makeAlert(u"C1"_s, u"103.0"_s, 3));
     store.enqueue(makeAlert(u"C1"_s, u"104.0"_s, 40));
     EXPECT_EQ(ids(store), (QStringList { u"C2:7.0"_s, u"C1:100.0"_s, u"C1:104.0"_s }));
     EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Not queued again (acknowledged): C1:105.0"_s));
 
-    store.finishBackfill(u"C1"_s);
-    store.finishBackfill(u"C2"_s);
+    for (const QString& channel : { u"C1"_s, u"C2"_s, u"C3"_s })
+        store.finishBackfill(channel);
     EXPECT_TRUE(store.backfillFromByChannel().isEmpty());
     EXPECT_TRUE(store.acknowledgedIds().isEmpty()) << "no catch-up reads below the mark";
     store.flushPendingSaves();
