@@ -3,8 +3,6 @@
 #include "slack/events/messageevent.h"
 #include "slack/events/reactionevent.h"
 
-#include <QJsonDocument>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,93 +17,74 @@ SlackEventDTO event(const QByteArray& text)
     return decoded.value_or(SlackEventDTO {});
 }
 
-} // namespace
-
-TEST(MessageEventFromEvent, WhichPayloadsBecomeMessages)
+// A message event with the given members after its type.
+SlackEventDTO message(const char* members)
 {
-    struct Case {
-        const char* name;
-        const char* json;
-        std::optional<QString> fallbackChannel;
-        bool yields;
-    } cases[] = {
-        { "plain message", R"({"type":"message","channel":"C1","ts":"1.2","text":"t"})", {}, true },
-        { "other type", R"({"type":"app_mention","channel":"C1","ts":"1.2","text":"t"})", {},
-            false },
-        { "no channel, no fallback", R"({"type":"message","ts":"1.2","text":"t"})", {}, false },
-        { "no channel, fallback", R"({"type":"message","ts":"1.2","text":"t"})", u"C9"_s, true },
-        { "empty channel is present", R"({"type":"message","channel":"","ts":"1.2","text":"t"})",
-            {}, true },
-        { "no ts", R"({"type":"message","channel":"C1","text":"t"})", {}, false },
-        { "empty ts is present", R"({"type":"message","channel":"C1","ts":"","text":"t"})", {},
-            true },
-        { "no text anywhere", R"({"type":"message","channel":"C1","ts":"1.2","text":""})", {},
-            false },
-        { "message_changed",
-            R"({"type":"message","subtype":"message_changed","channel":"C1","ts":"1","text":"t"})",
-            {}, false },
-        { "channel_join",
-            R"({"type":"message","subtype":"channel_join","channel":"C1","ts":"1","text":"t"})", {},
-            false },
-        { "unknown subtype is a plain message",
-            R"({"type":"message","subtype":"thread_broadcast","channel":"C1","ts":"1","text":"t"})",
-            {}, true },
-        { "subtype case matters",
-            R"({"type":"message","subtype":"Channel_Join","channel":"C1","ts":"1","text":"t"})", {},
-            true },
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(MessageEvent::fromEvent(event(c.json), c.fallbackChannel).has_value(), c.yields)
-            << c.name;
-    }
-    EXPECT_EQ(ignoredMessageSubtypes().size(), 21);
-    EXPECT_FALSE(ignoredMessageSubtypes().contains(u"bot_message"_s));
+    return event(R"({"type":"message",)" + QByteArray(members) + '}');
 }
 
-TEST(MessageEventFromEvent, ChannelPrefersThePayloadOverTheFallback)
+// A reaction_added event whose item holds the given members.
+SlackEventDTO reaction(const char* members, const char* item)
 {
-    auto message = MessageEvent::fromEvent(
-        event(R"({"type":"message","channel":"C1","ts":"1.2","text":"t"})"), u"C9"_s);
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->channelId, u"C1"_s);
+    return event(
+        R"({"type":"reaction_added",)" + QByteArray(members) + R"(,"item":{)" + item + "}}");
+}
+
+} // namespace
+
+TEST(MessageEventFromEvent, WhichPayloadsBecomeMessagesAndTheirChannel)
+{
+    struct Case {
+        const char* json;
+        std::optional<QString> fallback;
+        std::optional<QString> channel; // absent: no message
+    } cases[] = {
+        { R"("channel":"C1","ts":"1","text":"t")", {}, u"C1"_s },
+        { R"("channel":"C1","ts":"1","text":"t")", u"C9"_s, u"C1"_s },
+        { R"("ts":"1","text":"t")", {}, {} },
+        { R"("ts":"1","text":"t")", u"C9"_s, u"C9"_s },
+        { R"("channel":"","ts":"1","text":"t")", {}, u""_s },
+        { R"("channel":"C1","text":"t")", {}, {} },
+        { R"("channel":"C1","ts":"","text":"t")", {}, u"C1"_s },
+        { R"("channel":"C1","ts":"1","text":"")", {}, {} },
+        { R"("subtype":"message_changed","channel":"C1","ts":"1","text":"t")", {}, {} },
+        { R"("subtype":"channel_join","channel":"C1","ts":"1","text":"t")", {}, {} },
+        { R"("subtype":"thread_broadcast","channel":"C1","ts":"1","text":"t")", {}, u"C1"_s },
+        { R"("subtype":"Channel_Join","channel":"C1","ts":"1","text":"t")", {}, u"C1"_s },
+    };
+    for (const Case& c : cases) {
+        const auto got = MessageEvent::fromEvent(message(c.json), c.fallback);
+        EXPECT_EQ(got ? std::optional(got->channelId) : std::nullopt, c.channel) << c.json;
+    }
+    EXPECT_FALSE(MessageEvent::fromEvent(
+        event(R"({"type":"app_mention","channel":"C1","ts":"1","text":"t"})")));
+    EXPECT_EQ(ignoredMessageSubtypes().size(), 21);
+    EXPECT_FALSE(ignoredMessageSubtypes().contains(u"bot_message"_s));
 }
 
 TEST(MessageEventFromEvent, PosterIdentity)
 {
     struct Case {
-        const char* name;
         const char* json;
-        MessageEvent expected;
+        std::optional<QString> userId;
+        std::optional<QString> name;
+        bool isBot;
     } cases[] = {
-        { "person", R"({"type":"message","channel":"C","ts":"1","text":"t","user":"U1"})",
-            { u"C"_s, u"U1"_s, u"t"_s, u"1"_s, {}, false } },
-        { "bot_message without bot_id",
-            R"({"type":"message","subtype":"bot_message","channel":"C","ts":"1","text":"t"})",
-            { u"C"_s, {}, u"t"_s, u"1"_s, {}, true } },
-        { "bot_id stands in for the user",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","bot_id":"B1"})",
-            { u"C"_s, u"B1"_s, u"t"_s, u"1"_s, {}, true } },
-        { "user wins over bot_id",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","user":"U1","bot_id":"B1"})",
-            { u"C"_s, u"U1"_s, u"t"_s, u"1"_s, {}, true } },
-        { "nameless bot_profile still marks a bot",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","bot_profile":{}})",
-            { u"C"_s, {}, u"t"_s, u"1"_s, {}, true } },
-        { "empty username falls back to the profile name",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","username":"",
-                "bot_profile":{"name":"Grafana"}})",
-            { u"C"_s, {}, u"t"_s, u"1"_s, u"Grafana"_s, true } },
-        { "username wins over the profile name",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","username":"deploy",
-                "bot_profile":{"name":"Grafana"}})",
-            { u"C"_s, {}, u"t"_s, u"1"_s, u"deploy"_s, true } },
-        { "empty names give none",
-            R"({"type":"message","channel":"C","ts":"1","text":"t","username":"",
-                "bot_profile":{"name":""}})",
-            { u"C"_s, {}, u"t"_s, u"1"_s, {}, true } },
+        { R"("user":"U1")", u"U1"_s, {}, false },
+        { R"("subtype":"bot_message")", {}, {}, true },
+        { R"("bot_id":"B1")", u"B1"_s, {}, true },
+        { R"("user":"U1","bot_id":"B1")", u"U1"_s, {}, true },
+        { R"("bot_profile":{})", {}, {}, true },
+        { R"("username":"","bot_profile":{"name":"Grafana"})", {}, u"Grafana"_s, true },
+        { R"("username":"deploy","bot_profile":{"name":"Grafana"})", {}, u"deploy"_s, true },
+        { R"("username":"","bot_profile":{"name":""})", {}, {}, true },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MessageEvent::fromEvent(event(c.json)), c.expected) << c.name;
+    for (const Case& c : cases) {
+        const QByteArray json = R"("channel":"C","ts":"1","text":"t",)" + QByteArray(c.json);
+        EXPECT_EQ(MessageEvent::fromEvent(message(json.constData())),
+            (MessageEvent { u"C"_s, c.userId, u"t"_s, u"1"_s, c.name, c.isBot }))
+            << c.json;
+    }
 }
 
 TEST(MessageEventTimestamp, WholeSecondsOfTheFirstPieceOrTheEpoch)
@@ -130,58 +109,45 @@ TEST(MessageEventTimestamp, WholeSecondsOfTheFirstPieceOrTheEpoch)
 
 TEST(ReactionEventFromEvent, OnlyReactionsAddedToMessages)
 {
-    const char* complete = R"({"type":"reaction_added","user":"U1","reaction":"white_check_mark",
-        "item":{"type":"message","channel":"C1","ts":"1.2"},"item_user":"U2"})";
-    EXPECT_EQ(ReactionEvent::fromEvent(event(complete)),
-        (ReactionEvent { u"U1"_s, u"white_check_mark"_s, u"C1"_s, u"1.2"_s }));
+    const char* item = R"("type":"message","channel":"C1","ts":"1.2")";
+    EXPECT_EQ(ReactionEvent::fromEvent(reaction(R"("user":"U1","reaction":"eyes")", item)),
+        (ReactionEvent { u"U1"_s, u"eyes"_s, u"C1"_s, u"1.2"_s }));
+    EXPECT_EQ(
+        ReactionEvent::fromEvent(reaction(R"("user":"U1","reaction":"")", item))->reaction, u""_s);
 
-    const char* rejected[] = {
-        R"({"type":"reaction_removed","user":"U1","reaction":"x",
-            "item":{"type":"message","channel":"C1","ts":"1.2"}})",
-        R"({"type":"reaction_added","reaction":"x","item":{"type":"message","channel":"C1",
-            "ts":"1.2"}})",
-        R"({"type":"reaction_added","user":"U1","item":{"type":"message","channel":"C1",
-            "ts":"1.2"}})",
-        R"({"type":"reaction_added","user":"U1","reaction":"x"})",
-        R"({"type":"reaction_added","user":"U1","reaction":"x","item":{"type":"file",
-            "channel":"C1","ts":"1.2"}})",
-        R"({"type":"reaction_added","user":"U1","reaction":"x","item":{"channel":"C1",
-            "ts":"1.2"}})",
-        R"({"type":"reaction_added","user":"U1","reaction":"x","item":{"type":"message",
-            "ts":"1.2"}})",
-        R"({"type":"reaction_added","user":"U1","reaction":"x","item":{"type":"message",
-            "channel":"C1"}})",
+    const std::pair<const char*, const char*> rejected[] = {
+        { R"("reaction":"x")", item },
+        { R"("user":"U1")", item },
+        { R"("user":"U1","reaction":"x")", R"("type":"file","channel":"C1","ts":"1")" },
+        { R"("user":"U1","reaction":"x")", R"("channel":"C1","ts":"1")" },
+        { R"("user":"U1","reaction":"x")", R"("type":"message","ts":"1")" },
+        { R"("user":"U1","reaction":"x")", R"("type":"message","channel":"C1")" },
     };
-    for (const char* json : rejected)
-        EXPECT_EQ(ReactionEvent::fromEvent(event(json)), std::nullopt) << json;
-
-    auto unnamed = ReactionEvent::fromEvent(event(R"({"type":"reaction_added","user":"U1",
-        "reaction":"","item":{"type":"message","channel":"C1","ts":"1.2"}})"));
-    ASSERT_TRUE(unnamed);
-    EXPECT_EQ(unnamed->reaction, u""_s);
+    for (const auto& [members, itemMembers] : rejected)
+        EXPECT_EQ(ReactionEvent::fromEvent(reaction(members, itemMembers)), std::nullopt)
+            << members << itemMembers;
+    EXPECT_FALSE(ReactionEvent::fromEvent(event(R"({"type":"reaction_removed","user":"U1",
+        "reaction":"x","item":{"type":"message","channel":"C1","ts":"1.2"}})")));
+    EXPECT_FALSE(ReactionEvent::fromEvent(event(R"({"type":"reaction_added","user":"U1",
+        "reaction":"x"})")));
 }
 
 TEST(ClassifyEvent, DispatchesMessagesThenReactionsAndLogsWhatItDropped)
 {
     test::LogCapture log;
-
-    auto message = classifyEvent(
-        event(R"({"type":"message","channel":"C1","ts":"1.2","text":"t","bot_id":"B1"})"));
-    ASSERT_TRUE(message && std::holds_alternative<MessageEvent>(*message));
-    auto person = classifyEvent(
-        event(R"({"type":"message","channel":"C2","ts":"3.4","text":"t","user":"U1"})"));
+    const auto bot = classifyEvent(message(R"("channel":"C1","ts":"1.2","text":"t","bot_id":"B")"));
+    ASSERT_TRUE(bot && std::holds_alternative<MessageEvent>(*bot));
+    const auto person
+        = classifyEvent(message(R"("channel":"C2","ts":"3.4","text":"t","user":"U")"));
     ASSERT_TRUE(person && std::holds_alternative<MessageEvent>(*person));
-
-    auto reaction = classifyEvent(event(R"({"type":"reaction_added","user":"U1",
-        "reaction":"eyes","item":{"type":"message","channel":"C1","ts":"1.2"}})"));
-    ASSERT_TRUE(reaction && std::holds_alternative<ReactionEvent>(*reaction));
-
+    const auto added = classifyEvent(reaction(
+        R"("user":"U1","reaction":"eyes")", R"("type":"message","channel":"C1","ts":"1.2")"));
+    ASSERT_TRUE(added && std::holds_alternative<ReactionEvent>(*added));
     // A history message has no channel; live events get no fallback, so it is dropped.
-    EXPECT_FALSE(classifyEvent(event(R"({"type":"message","ts":"1.2","text":"t"})")));
-    EXPECT_FALSE(classifyEvent(event(R"({"type":"reaction_added","user":"U1","reaction":"eyes",
-        "item":{"type":"file","file":"F1"}})")));
-    EXPECT_FALSE(classifyEvent(event(
-        R"({"type":"message","subtype":"channel_join","channel":"C1","ts":"1","text":"t"})")));
+    EXPECT_FALSE(classifyEvent(message(R"("ts":"1.2","text":"t")")));
+    EXPECT_FALSE(classifyEvent(reaction(R"("user":"U1","reaction":"eyes")", R"("type":"file")")));
+    EXPECT_FALSE(
+        classifyEvent(message(R"("subtype":"channel_join","channel":"C1","ts":"1","text":"t")")));
 
     EXPECT_EQ(log.messages(u"socket"_s),
         (QStringList {

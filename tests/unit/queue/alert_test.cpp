@@ -8,31 +8,32 @@ using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
 namespace {
-json::Decoded<Alert> decode(const char* text)
+json::Decoded<Alert> decode(const QByteArray& members)
 {
-    return Alert::fromJson(QJsonDocument::fromJson(QByteArray(text)).object());
+    const QByteArray text = R"({"id":"a","channelId":"C","text":"t",)" + members + '}';
+    return Alert::fromJson(QJsonDocument::fromJson(text).object());
 }
 } // namespace
 
 TEST(AlertJson, OptionalsMayBeMissingOrNullAndAreLeftOutWhenAbsent)
 {
-    for (const char* text : {
-             R"({"id":"C1:1.2","channelId":"C1","ts":"1.2","text":"t","receivedAt":5})",
-             R"({"id":"C1:1.2","channelId":"C1","ts":"1.2","text":"t","receivedAt":5,
-                 "userId":null,"permalink":null,"unknown":{"x":1}})",
-         }) {
-        auto alert = decode(text);
-        ASSERT_TRUE(alert.has_value()) << text;
+    for (const char* members : { R"("ts":"1","receivedAt":5)",
+             R"("ts":"1","receivedAt":5,"userId":null,"permalink":null,"unknown":{"x":1})" }) {
+        auto alert = decode(members);
+        ASSERT_TRUE(alert.has_value()) << members;
         EXPECT_FALSE(alert->userId.has_value());
         EXPECT_FALSE(alert->permalink.has_value());
-        const QJsonObject written = alert->toJson();
-        EXPECT_FALSE(written.contains(u"userId"_s));
-        EXPECT_FALSE(written.contains(u"permalink"_s));
-        EXPECT_EQ(written.keys().size(), 5);
+        EXPECT_EQ(alert->toJson().keys(),
+            (QStringList { u"channelId"_s, u"id"_s, u"receivedAt"_s, u"text"_s, u"ts"_s }));
     }
+    for (const char* members : { R"("ts":"1","receivedAt":"5")", R"("receivedAt":5)",
+             R"("ts":1,"receivedAt":5)", R"("ts":"1","receivedAt":5,"userId":7)",
+             R"("ts":"1","receivedAt":5,"permalink":"ht tp://")",
+             R"("ts":"1","receivedAt":5,"permalink":"")" })
+        EXPECT_FALSE(decode(members).has_value()) << members;
 }
 
-TEST(AlertJson, FractionalReceivedAtRoundTripsExactly)
+TEST(AlertJson, EveryMemberRoundTripsExactly)
 {
     Alert alert { u"C1:1700000000.000100"_s, u"C1"_s, u"1700000000.000100"_s, u"U1"_s,
         u"Disk \"full\" — ünïcode"_s, 721692800.123456789, QUrl(u"https://x.slack.com/a?b=c"_s) };
@@ -41,35 +42,8 @@ TEST(AlertJson, FractionalReceivedAtRoundTripsExactly)
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, alert);
     EXPECT_EQ(back->receivedAt, 721692800.123456789);
-}
-
-TEST(AlertJson, WrongTypesAndMissingKeysFailTheRecord)
-{
-    for (const char* text :
-        {
-            R"({"id":"a","channelId":"C","ts":"1","text":"t","receivedAt":"5"})",
-            R"({"id":"a","channelId":"C","text":"t","receivedAt":5})",
-            R"({"id":"a","channelId":"C","ts":1,"text":"t","receivedAt":5})",
-            R"({"id":"a","channelId":"C","ts":"1","text":"t","receivedAt":5,"userId":7})",
-            R"({"id":"a","channelId":"C","ts":"1","text":"t","receivedAt":5,"permalink":"ht tp://"})",
-            R"({"id":"a","channelId":"C","ts":"1","text":"t","receivedAt":5,"permalink":""})",
-        }) {
-        EXPECT_FALSE(decode(text).has_value()) << text;
-    }
-}
-
-TEST(AlertIdentity, SameIdDifferentTextIsUnequalValue)
-{
-    Alert a { Alert::makeId(u"C1"_s, u"1.5"_s), u"C1"_s, u"1.5"_s, {}, u"one"_s, 1, {} };
-    Alert b = a;
-    b.text = u"two"_s;
-    EXPECT_EQ(a.id, u"C1:1.5"_s);
-    EXPECT_EQ(a.id, b.id);
-    EXPECT_NE(a, b);
-    EXPECT_NE(qHash(a), qHash(b));
-    Alert c = a;
-    c.userId = QString();
-    EXPECT_NE(a, c) << "absent and empty userId are different values";
+    alert.userId = QString();
+    EXPECT_EQ(Alert::fromJson(alert.toJson())->userId, QString()) << "empty is not absent";
 }
 
 TEST(SlackTimestamps, OrderAsNumbersWithoutRounding)

@@ -102,18 +102,14 @@ TEST(SocketModeEnvelopeDecoding, BrokenBytesAreErrorsNotCrashes)
 TEST(SocketModeEnvelopeDecoding, JsonDetailsAsSlackWritesThem)
 {
     // Slack's own shape: "type" last, escapes, non-ASCII text, numbers and nesting.
-    const QByteArray ordinary = R"({"envelope_id":"e-9","payload":{"team_id":"T1","event":{
-        "type":"message","subtype":"bot_message","channel":"C1","ts":"1.2","bot_id":"B1",
-        "text":"Disk \"full\"\n\u00e9 \ud83d\udd25 ✓ \/ \t","bot_profile":{"name":"CI",
-        "icons":{"a":[1,-2.5,true,false,null,{}]}},"reactions":[{"name":"eyes","count":-3}],
-        "attachments":[{"fields":[{"title":"Host","value":"db1","short":true}]}],
-        "event_time":1700000000}},"retry_attempt":0,"type":"events_api"})";
+    const QByteArray ordinary = R"({"envelope_id":"e","payload":{"event":{"type":"message",
+        "text":"D \"f\"\n\u00e9 \ud83d\udd25 ✓ \/","icons":{"a":[1,-2.5,true,null,{}]},
+        "reactions":[{"count":-3}]}},"retry_attempt":0,"type":"events_api"})";
     const auto decoded = Envelope::decode(ordinary);
     ASSERT_TRUE(decoded.has_value()) << qPrintable(decoded.error().description());
     const auto& event = std::get<Envelope::EventsApi>(decoded->value).event;
-    EXPECT_EQ(event.text, u"Disk \"full\"\né 🔥 ✓ / \t"_s);
+    EXPECT_EQ(event.text, u"D \"f\"\né 🔥 ✓ /"_s);
     EXPECT_EQ(event.reactions->at(0).count, -3);
-    EXPECT_EQ(event.attachments->at(0).fields->at(0).value, u"db1"_s);
 
     struct Case {
         QByteArray frame;
@@ -142,17 +138,14 @@ TEST(SocketModeEnvelopeDecoding, JsonDetailsAsSlackWritesThem)
     }
 }
 
-TEST(SocketModeEnvelopeAcknowledgement, IsTheOneMemberObject)
+TEST(SocketModeEnvelopeAcknowledgement, IsTheOneMemberObjectThatGivesTheIdBack)
 {
-    EXPECT_EQ(Envelope::encodeAcknowledgement(u"7ab3c1e2-4f5d-4a6b-9c8d-0e1f2a3b4c5d"_s),
-        u"{\"envelope_id\":\"7ab3c1e2-4f5d-4a6b-9c8d-0e1f2a3b4c5d\"}"_s);
-
-    // Whatever the ID holds, the frame is valid JSON that gives the same ID back.
+    EXPECT_EQ(
+        Envelope::encodeAcknowledgement(u"7ab3-4f5d"_s), u"{\"envelope_id\":\"7ab3-4f5d\"}"_s);
     for (const QString& id : { u""_s, u"a\"b\\c"_s, u"line\nbreak\t"_s, u"ünï—✓"_s }) {
         const QString frame = Envelope::encodeAcknowledgement(id);
         const QJsonObject object = QJsonDocument::fromJson(frame.toUtf8()).object();
-        EXPECT_EQ(object.keys(), QStringList { u"envelope_id"_s }) << qPrintable(frame);
-        EXPECT_EQ(object.value(u"envelope_id"_s).toString(), id);
-        EXPECT_FALSE(frame.contains(u' ') && !id.contains(u' '));
+        EXPECT_EQ(object, (QJsonObject { { u"envelope_id"_s, id } })) << qPrintable(frame);
+        EXPECT_FALSE(frame.contains(u' ')) << qPrintable(frame);
     }
 }

@@ -5,21 +5,6 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
-namespace halyard {
-
-void PrintTo(const SlackText::Text& segment, std::ostream* out)
-{
-    *out << "Text(\"" << qUtf8Printable(segment.text) << "\")";
-}
-
-void PrintTo(const SlackText::Link& segment, std::ostream* out)
-{
-    *out << "Link(\"" << qUtf8Printable(segment.label) << "\", "
-         << qUtf8Printable(segment.url.toString()) << ')';
-}
-
-} // namespace halyard
-
 namespace {
 
 using Segments = QList<SlackText::Segment>;
@@ -62,7 +47,7 @@ TEST(SlackTextSegments, LinksMentionsAndPlainText)
         { u"x <> y"_s, { text(u"x  y"_s) } },
         { u"<>"_s, {} },
         { u""_s, {} },
-        // The first "<" pairs with the first ">": the inner part's target is not a link.
+        // The first "<" pairs with the first ">": what lies between is not a link.
         { u"1 < 2 <https://a.example|A> 3 > 2"_s, { text(u"1 A 3 > 2"_s) } },
         { u"&lt;b&gt; *bold* `code`"_s, { text(u"&lt;b&gt; *bold* `code`"_s) } },
         { u"<https://a.example|A><https://b.example|B>"_s,

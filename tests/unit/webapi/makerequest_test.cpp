@@ -8,46 +8,31 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard {
 namespace {
 
-TEST(MakeRequestTest, PathQueryAndMethodDecideUrlAndBody)
+TEST(MakeRequestTest, TheMethodIsOnePathComponentOfTheBaseAndAPostSendsItsQueryAsAForm)
 {
-    struct Case {
-        QString pathAndQuery;
-        QByteArray method;
-        QByteArray url;
-        std::optional<QByteArray> body;
-        QByteArray contentType;
+    const std::pair<QString, QByteArray> gets[] = {
+        { u"users.info?user=U1"_s, "http://h/api/users.info?user=U1" },
+        { u"bots.info?"_s, "http://h/api/bots.info" },
+        { u"a??b=1"_s, "http://h/api/a??b=1" },
     };
-    const QByteArray json = "application/json; charset=utf-8";
-    const QByteArray form = "application/x-www-form-urlencoded; charset=utf-8";
-    const Case cases[] = {
-        { u"auth.test"_s, "POST", "https://slack.com/api/auth.test", std::nullopt, json },
-        { u"users.info?user=U1"_s, "GET", "https://slack.com/api/users.info?user=U1", std::nullopt,
-            json },
-        { u"reactions.add?channel=C1&name=x"_s, "POST", "https://slack.com/api/reactions.add",
-            "channel=C1&name=x", form },
-        { u"bots.info?"_s, "GET", "https://slack.com/api/bots.info", std::nullopt, json },
-        { u"a??b=1"_s, "GET", "https://slack.com/api/a??b=1", std::nullopt, json },
-    };
-    const SlackWebAPI api(nullptr, QUrl(u"https://slack.com/api/"_s));
-    for (const Case& c : cases) {
-        const auto request = api.makeRequest(c.pathAndQuery, u"xoxb-1"_s, c.method);
-        EXPECT_EQ(request.request.url().toEncoded(), c.url) << qPrintable(c.pathAndQuery);
-        EXPECT_EQ(request.body, c.body) << qPrintable(c.pathAndQuery);
-        EXPECT_EQ(request.method, c.method);
-        EXPECT_EQ(request.request.rawHeader("Content-Type"), c.contentType);
-        EXPECT_EQ(request.request.rawHeader("Authorization"), "Bearer xoxb-1");
-        EXPECT_EQ(request.request.transferTimeout(), 60000);
-    }
-}
-
-TEST(MakeRequestTest, TheMethodBecomesOnePathComponentOfTheBase)
-{
-    for (const char* base : { "http://127.0.0.1:8080/api/", "http://127.0.0.1:8080/api" }) {
+    for (const char* base : { "http://h/api/", "http://h/api" }) {
         const SlackWebAPI api(nullptr, QUrl(QString::fromLatin1(base)), std::chrono::seconds(3));
-        const auto request = api.makeRequest(u"auth.test"_s, u"t"_s, "POST");
-        EXPECT_EQ(request.request.url().toEncoded(), "http://127.0.0.1:8080/api/auth.test") << base;
-        EXPECT_EQ(request.request.transferTimeout(), 3000);
+        for (const auto& [pathAndQuery, url] : gets) {
+            const auto request = api.makeRequest(pathAndQuery, u"t"_s, "GET");
+            EXPECT_EQ(request.request.url().toEncoded(), url) << base;
+            EXPECT_EQ(request.body, std::nullopt);
+            EXPECT_EQ(request.request.transferTimeout(), 3000);
+        }
     }
+    const auto post = SlackWebAPI(nullptr, QUrl(u"https://slack.com/api/"_s))
+                          .makeRequest(u"reactions.add?channel=C1&name=x"_s, u"xoxb-1"_s, "POST");
+    EXPECT_EQ(post.request.url().toEncoded(), "https://slack.com/api/reactions.add");
+    EXPECT_EQ(post.body, "channel=C1&name=x");
+    EXPECT_EQ(post.method, "POST");
+    EXPECT_EQ(
+        post.request.rawHeader("Content-Type"), "application/x-www-form-urlencoded; charset=utf-8");
+    EXPECT_EQ(post.request.rawHeader("Authorization"), "Bearer xoxb-1");
+    EXPECT_EQ(post.request.transferTimeout(), 60000);
 }
 
 TEST(MakeRequestTest, QueryValuesAreEncodedSoTheyCannotAddParameters)

@@ -10,69 +10,95 @@ namespace {
 
 const SlackError kBusy = SlackError::httpError(503, u"busy"_s);
 
-TEST(RetryPolicyTest, WaitsDoubleWithUpToHalfASecondOfJitter)
+SlackError limited(std::chrono::seconds after)
 {
-    struct Case {
-        int attempt;
-        double unitRandom;
-        std::optional<std::chrono::milliseconds> delay;
-    };
-    const Case cases[] = {
-        { 1, 0.0, 1000ms }, { 1, 1.0, 1500ms }, { 2, 0.0, 2000ms }, { 2, 0.5, 2250ms },
-        { 3, 0.0, 4000ms }, { 3, 1.0, 4500ms },
-        { 4, 0.0, std::nullopt }, // the fourth attempt was the last
-        { 5, 0.0, std::nullopt }, { 0, 0.0, std::nullopt },
-        { 1, 7.0, 1500ms }, // a draw out of range is clamped
-    };
-    const RetryPolicy policy;
-    for (const Case& c : cases)
-        EXPECT_EQ(policy.delayAfter(c.attempt, kBusy, c.unitRandom), c.delay) << c.attempt;
+    return SlackError::httpError(429, u"slow down"_s, after);
 }
 
-TEST(RetryPolicyTest, FinalErrorsAreNotWaitedFor)
+TEST(RetryPolicyTest, WaitsDoubleWithJitterAndHonourRetryAfterUpToTheCap)
 {
-    const RetryPolicy policy;
-    for (const SlackError& error : { SlackError::httpError(404, u"not found"_s),
-             SlackError::httpError(0, u"no http response"_s), SlackError::decodingFailed(u"x"_s),
-             SlackError::cancelled(),
-             SlackError::transport(QNetworkReply::SslHandshakeFailedError, u"x"_s) })
-        EXPECT_EQ(policy.delayAfter(1, error, 0.0), std::nullopt)
-            << qPrintable(error.description());
-}
-
-TEST(RetryPolicyTest, TheBaseDelayAndAttemptCountScaleThePolicy)
-{
-    const RetryPolicy fast { 2, 10ms };
-    EXPECT_EQ(fast.delayAfter(1, kBusy, 1.0), 15ms);
-    EXPECT_EQ(fast.delayAfter(2, kBusy, 0.0), std::nullopt);
-}
-
-TEST(RetryPolicyTest, ARateLimitWaitsAtLeastItsRetryAfterUpToTheCap)
-{
-    const auto limited = [](std::chrono::seconds after) {
-        return SlackError::httpError(429, u"slow down"_s, after);
-    };
     struct Case {
         RetryPolicy policy;
         int attempt;
         SlackError error;
+        double unitRandom;
         std::optional<std::chrono::milliseconds> delay;
     };
     const RetryPolicy scaled { 4, 1ms, 10ms, 100ms };
     const Case cases[] = {
-        { {}, 1, limited(3s), 3000ms },
-        { {}, 3, limited(1s), 4000ms }, // the usual wait is longer already
-        { {}, 1, limited(0s), 1000ms },
-        { {}, 1, limited(90s), 60000ms },
-        { {}, 1, SlackError::httpError(429, u"slow down"_s), 1000ms },
-        { {}, 1, SlackError::httpError(503, u"busy"_s, 3s), 1000ms }, // only rate limits
-        { {}, 4, limited(3s), std::nullopt },
-        { scaled, 1, limited(7s), 70ms },
-        { scaled, 1, limited(30s), 100ms },
+        { {}, 1, kBusy, 0.0, 1000ms },
+        { {}, 1, kBusy, 1.0, 1500ms },
+        { {}, 2, kBusy, 0.0, 2000ms },
+        { {}, 2, kBusy, 0.5, 2250ms },
+        { {}, 3, kBusy, 0.0, 4000ms },
+        { {}, 3, kBusy, 1.0, 4500ms },
+        { {}, 4, kBusy, 0.0, std::nullopt }, // the fourth attempt was the last
+        { {}, 5, kBusy, 0.0, std::nullopt },
+        { {}, 0, kBusy, 0.0, std::nullopt },
+        { {}, 1, kBusy, 7.0, 1500ms }, // a draw out of range is clamped
+        { { 2, 10ms }, 1, kBusy, 1.0, 15ms },
+        { { 2, 10ms }, 2, kBusy, 0.0, std::nullopt },
+        { {}, 1, limited(3s), 0.0, 3000ms },
+        { {}, 3, limited(1s), 0.0, 4000ms }, // the usual wait is longer already
+        { {}, 1, limited(0s), 0.0, 1000ms },
+        { {}, 1, limited(90s), 0.0, 60000ms },
+        { {}, 1, SlackError::httpError(429, u"x"_s), 0.0, 1000ms },
+        { {}, 1, SlackError::httpError(503, u"x"_s, 3s), 0.0, 1000ms }, // only rate limits
+        { {}, 4, limited(3s), 0.0, std::nullopt },
+        { scaled, 1, limited(7s), 0.0, 70ms },
+        { scaled, 1, limited(30s), 0.0, 100ms },
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.policy.delayAfter(c.attempt, c.error, 0.0), c.delay)
+        EXPECT_EQ(c.policy.delayAfter(c.attempt, c.error, c.unitRandom), c.delay)
             << c.attempt << ' ' << qPrintable(c.error.description());
+    }
+    for (int i = 0; i < 200; ++i) {
+        const auto delay = RetryPolicy {}.delayAfter(2, kBusy);
+        ASSERT_TRUE(delay);
+        EXPECT_GE(*delay, 2000ms);
+        EXPECT_LE(*delay, 2500ms);
+    }
+}
+
+TEST(RetryPolicyTest, OnlyRateLimitsServerErrorsAndPassingNetworkFailuresAreRetried)
+{
+    const RetryPolicy policy;
+    for (const qint64 status : { 429, 500, 599 })
+        EXPECT_TRUE(policy.delayAfter(1, SlackError::httpError(status), 0.0)) << status;
+    for (const SlackError& error : { SlackError::httpError(0, u"no http response"_s),
+             SlackError::httpError(428), SlackError::httpError(430), SlackError::httpError(499),
+             SlackError::httpError(600), SlackError::decodingFailed(u"x"_s),
+             SlackError::cancelled(), SlackError::authFailed(u"x"_s),
+             SlackError::socketModeFailed(u"x"_s), SlackError::missingTokens() })
+        EXPECT_EQ(policy.delayAfter(1, error, 0.0), std::nullopt)
+            << qPrintable(error.description());
+
+    using K = SlackError::TransportKind;
+    struct Case {
+        QNetworkReply::NetworkError code;
+        bool timedOut;
+        K kind;
+    };
+    const Case cases[] = {
+        { QNetworkReply::RemoteHostClosedError, false, K::connectionLost },
+        { QNetworkReply::NetworkSessionFailedError, false, K::notConnected },
+        { QNetworkReply::TemporaryNetworkFailureError, false, K::notConnected },
+        { QNetworkReply::TimeoutError, false, K::timedOut },
+        { QNetworkReply::OperationCanceledError, true, K::timedOut },
+        { QNetworkReply::OperationCanceledError, false, K::other },
+        { QNetworkReply::HostNotFoundError, false, K::hostNotFound },
+        { QNetworkReply::ConnectionRefusedError, false, K::cannotConnect },
+        { QNetworkReply::ServiceUnavailableError, false, K::resourceUnavailable },
+        { QNetworkReply::UnknownNetworkError, false, K::resourceUnavailable },
+        { QNetworkReply::SslHandshakeFailedError, false, K::other },
+        { QNetworkReply::ProxyConnectionRefusedError, false, K::other },
+        { QNetworkReply::TooManyRedirectsError, false, K::other },
+    };
+    for (const Case& c : cases) {
+        const SlackError error = SlackError::transport(c.code, u"text"_s, c.timedOut);
+        EXPECT_EQ(error.transportKind(), c.kind) << int(c.code);
+        EXPECT_EQ(policy.delayAfter(1, error, 0.0).has_value(), c.kind != K::other) << int(c.code);
+        EXPECT_EQ(error.networkError(), c.code);
     }
 }
 
@@ -96,17 +122,6 @@ TEST(RetryPolicyTest, OnlyDeltaSecondsAreReadFromRetryAfter)
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseRetryAfter(c.header), c.seconds) << c.header.toByteArray().constData();
-}
-
-TEST(RetryPolicyTest, DrawnJitterStaysInRange)
-{
-    const RetryPolicy policy;
-    for (int i = 0; i < 200; ++i) {
-        const auto delay = policy.delayAfter(2, kBusy);
-        ASSERT_TRUE(delay);
-        EXPECT_GE(*delay, 2000ms);
-        EXPECT_LE(*delay, 2500ms);
-    }
 }
 
 } // namespace
