@@ -114,6 +114,18 @@ bool AlertStore::rememberAcknowledged(const QString& channelId, const QString& t
     if (m_acknowledged.contains(id))
         return false;
     m_acknowledged.insert(id);
+    // Ack reactions on messages the filter never took (people's messages, say) are newer than
+    // any mark and stay until an alert moves the mark past them; a bound keeps a quiet channel
+    // from collecting them without end. The oldest go first: a catch-up reaches them last.
+    if (m_acknowledged.size() > kMaxAcknowledgedIds) {
+        const auto tsOf
+            = [](const QString& id) { return QStringView(id).sliced(id.lastIndexOf(u':') + 1); };
+        const auto oldest
+            = std::ranges::min_element(m_acknowledged, [&](const QString& a, const QString& b) {
+                  return compareSlackTimestamps(tsOf(a), tsOf(b)) < 0;
+              });
+        m_acknowledged.erase(oldest);
+    }
     return true;
 }
 

@@ -62,6 +62,8 @@ public:
     // How often a change waiting for a busy writer looks again; a burst of changes meanwhile
     // goes to the writer as one state.
     static constexpr int kHandOverRetryMs = 5;
+    // Acknowledged ids remembered at most.
+    static constexpr qsizetype kMaxAcknowledgedIds = 5000;
 
 signals:
     void alertsChanged();

@@ -295,6 +295,12 @@ TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelI
     EXPECT_TRUE(store.acknowledgedIds().isEmpty()) << "no catch-up reads below the mark";
     store.flushPendingSaves();
     EXPECT_EQ(persistence().load()->acknowledgedIds, QSet<QString> {});
+
+    // Reactions on messages the filter never took stay above the mark; the oldest give way.
+    for (int i = 1; i <= AlertStore::kMaxAcknowledgedIds + 1; ++i)
+        store.removeBySource(u"C1"_s, QString::number(200 + i) + u".0"_s);
+    EXPECT_EQ(store.acknowledgedIds().size(), AlertStore::kMaxAcknowledgedIds);
+    EXPECT_FALSE(store.acknowledgedIds().contains(u"C1:201.0"_s));
 }
 
 TEST_F(AlertStoreTest, StagesFollowThePolicyAndItsChanges)
