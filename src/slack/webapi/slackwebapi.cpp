@@ -67,6 +67,17 @@ std::optional<QString> utf8Text(const QByteArray& bytes)
     return text;
 }
 
+// A query from key, value, key, value, … Built here rather than from a brace list inside a
+// coroutine, which g++ 12 fails to compile.
+template <typename... Strings> QUrlQuery queryOf(const Strings&... items)
+{
+    const QString list[] = { items... };
+    QUrlQuery query;
+    for (std::size_t i = 0; i + 1 < sizeof...(items); i += 2)
+        query.addQueryItem(list[i], list[i + 1]);
+    return query;
+}
+
 bool isBelowHttp(QNetworkReply::NetworkError error)
 {
     // Qt numbers network-layer errors 1-99 and proxy errors 101-199; content, protocol and
@@ -152,65 +163,52 @@ SlackWebAPI::SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl,
 {
 }
 
-QString SlackWebAPI::encodeQueryValue(const QString& value)
+QByteArray SlackWebAPI::encodeQuery(const QUrlQuery& query)
 {
-    // Kept as they are: what a query allows besides the unreserved characters, minus the
-    // delimiters of parameters ("&", "="), "+" (a space in form data) and "#".
-    static const QByteArray kKept = QByteArrayLiteral("!$'()*,;:@/?");
-    return QString::fromLatin1(QUrl::toPercentEncoding(value, kKept));
+    // QUrlQuery encodes the delimiters of parameters in values but keeps "+", which a form body
+    // reads as a space: an emoji named "+1" would arrive as " 1". Any "+" left in the encoded
+    // text comes from a value, so it is encoded here.
+    return query.toString(QUrl::FullyEncoded).toLatin1().replace('+', "%2B");
 }
 
-SlackWebAPI::Request SlackWebAPI::makeRequest(
-    const QString& pathAndQuery, const QString& token, const QByteArray& method) const
+SlackWebAPI::Request SlackWebAPI::makeRequest(const QString& apiMethod, const QUrlQuery& query,
+    const QString& token, const QByteArray& method) const
 {
-    return buildRequest(Config { m_baseUrl, m_transferTimeout }, pathAndQuery, token, method);
+    return buildRequest(Config { m_baseUrl, m_transferTimeout }, apiMethod, query, token, method);
 }
 
-SlackWebAPI::Request SlackWebAPI::buildRequest(const Config& config, const QString& pathAndQuery,
-    const QString& token, const QByteArray& method)
+SlackWebAPI::Request SlackWebAPI::buildRequest(const Config& config, const QString& apiMethod,
+    const QUrlQuery& query, const QString& token, const QByteArray& method)
 {
-    const QStringList pieces = pathAndQuery.split(u'?', Qt::SkipEmptyParts);
-    const QString path = pieces.isEmpty() ? pathAndQuery : pieces.first();
-    std::optional<QString> query;
-    if (const qsizetype mark = pathAndQuery.indexOf(u'?'); mark >= 0) {
-        const QString before = pathAndQuery.left(mark);
-        const QString after = pathAndQuery.mid(mark + 1);
-        if (!before.isEmpty() && !after.isEmpty())
-            query = after;
-    }
-
-    QUrl endpoint = config.baseUrl;
-    QString endpointPath = endpoint.path();
-    if (!endpointPath.endsWith(u'/'))
-        endpointPath += u'/';
-    endpoint.setPath(endpointPath + path);
+    QUrl url = config.baseUrl;
+    QString path = url.path();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    url.setPath(path + apiMethod);
 
     Request out;
     out.method = method;
-    if (method == "POST" && query) {
-        out.request.setUrl(endpoint);
-        out.body = query->toUtf8();
+    if (method == "POST" && !query.isEmpty()) {
+        out.body = encodeQuery(query);
         out.request.setRawHeader(
             "Content-Type", "application/x-www-form-urlencoded; charset=utf-8");
     } else {
-        QUrl url = endpoint;
-        if (query) {
-            const QUrl withQuery(
-                endpoint.toString(QUrl::FullyEncoded) + u'?' + *query, QUrl::StrictMode);
-            if (withQuery.isValid())
-                url = withQuery;
-        }
-        out.request.setUrl(url);
+        if (!query.isEmpty())
+            url.setQuery(QString::fromLatin1(encodeQuery(query)), QUrl::StrictMode);
         out.request.setRawHeader("Content-Type", "application/json; charset=utf-8");
     }
+    out.request.setUrl(url);
     out.request.setTransferTimeout(int(config.transferTimeout.count()));
     out.request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
     return out;
 }
 
-QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(
-    QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel) const
+QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(QString apiMethod,
+    QUrlQuery query, QString token, QByteArray method, CancellationToken cancel) const
 {
+    // Log lines name the call with its query, as it goes on the wire.
+    const QString label
+        = query.isEmpty() ? apiMethod : apiMethod + u'?' + QString::fromLatin1(encodeQuery(query));
     // Copied before the first suspension: nothing below touches the client again.
     const QPointer<QNetworkAccessManager> network = m_network;
     const Config config { m_baseUrl, m_transferTimeout };
@@ -228,15 +226,15 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(
         if (cancel.isCancelled())
             co_return std::unexpected(SlackError::cancelled());
         auto result = co_await performAttempt(
-            network, buildRequest(config, pathAndQuery, token, method), cancel);
+            network, buildRequest(config, apiMethod, query, token, method), cancel);
         if (result)
             co_return result;
         const auto delay = retry.delayAfter(attempt, result.error());
         if (!delay)
             co_return result;
-        qCCritical(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)",
-            qUtf8Printable(pathAndQuery), double(delay->count()) / 1000.0, attempt,
-            retry.maxAttempts, qUtf8Printable(result.error().description()));
+        qCCritical(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)", qUtf8Printable(label),
+            double(delay->count()) / 1000.0, attempt, retry.maxAttempts,
+            qUtf8Printable(result.error().description()));
         if (!co_await sleepFor(*delay, cancel))
             co_return std::unexpected(SlackError::cancelled());
     }
@@ -245,14 +243,15 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(
 QCoro::Task<SlackResult<SlackWebAPI::AuthTestResponse>> SlackWebAPI::authTest(
     QString botToken, CancellationToken cancel) const
 {
-    return send<AuthTestResponse>(u"auth.test"_s, std::move(botToken), "POST", std::move(cancel));
+    return send<AuthTestResponse>(
+        u"auth.test"_s, {}, std::move(botToken), "POST", std::move(cancel));
 }
 
 QCoro::Task<SlackResult<QUrl>> SlackWebAPI::connectionsOpen(
     QString appToken, CancellationToken cancel) const
 {
     const auto response = co_await send<ConnectionsOpenResponse>(
-        u"apps.connections.open"_s, std::move(appToken), "POST", std::move(cancel));
+        u"apps.connections.open"_s, {}, std::move(appToken), "POST", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
     if (response->ok && response->url) {
@@ -267,8 +266,8 @@ QCoro::Task<SlackResult<QUrl>> SlackWebAPI::connectionsOpen(
 QCoro::Task<SlackResult<QList<SlackWebAPI::Channel>>> SlackWebAPI::usersConversations(
     QString botToken, CancellationToken cancel) const
 {
-    const auto response = co_await send<UsersConversationsResponse>(
-        u"users.conversations?types=public_channel,private_channel&limit=1000"_s,
+    const auto response = co_await send<UsersConversationsResponse>(u"users.conversations"_s,
+        queryOf(u"types"_s, u"public_channel,private_channel"_s, u"limit"_s, u"1000"_s),
         std::move(botToken), "GET", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
@@ -280,9 +279,8 @@ QCoro::Task<SlackResult<QList<SlackWebAPI::Channel>>> SlackWebAPI::usersConversa
 QCoro::Task<SlackResult<std::optional<SlackWebAPI::Channel>>> SlackWebAPI::conversationsInfo(
     QString botToken, QString channelId, CancellationToken cancel) const
 {
-    const auto response = co_await send<ConversationsInfoResponse>(
-        u"conversations.info?channel="_s + encodeQueryValue(channelId), std::move(botToken), "GET",
-        std::move(cancel));
+    const auto response = co_await send<ConversationsInfoResponse>(u"conversations.info"_s,
+        queryOf(u"channel"_s, channelId), std::move(botToken), "GET", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
     co_return response->ok ? response->channel : std::nullopt;
@@ -291,9 +289,8 @@ QCoro::Task<SlackResult<std::optional<SlackWebAPI::Channel>>> SlackWebAPI::conve
 QCoro::Task<SlackResult<std::optional<SlackWebAPI::SlackUser>>> SlackWebAPI::usersInfo(
     QString botToken, QString userId, CancellationToken cancel) const
 {
-    const auto response
-        = co_await send<UsersInfoResponse>(u"users.info?user="_s + encodeQueryValue(userId),
-            std::move(botToken), "GET", std::move(cancel));
+    const auto response = co_await send<UsersInfoResponse>(
+        u"users.info"_s, queryOf(u"user"_s, userId), std::move(botToken), "GET", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
     co_return response->ok ? response->user : std::nullopt;
@@ -302,9 +299,8 @@ QCoro::Task<SlackResult<std::optional<SlackWebAPI::SlackUser>>> SlackWebAPI::use
 QCoro::Task<SlackResult<std::optional<SlackWebAPI::BotsInfoResponse::Bot>>> SlackWebAPI::botsInfo(
     QString botToken, QString botId, CancellationToken cancel) const
 {
-    const auto response
-        = co_await send<BotsInfoResponse>(u"bots.info?bot="_s + encodeQueryValue(botId),
-            std::move(botToken), "GET", std::move(cancel));
+    const auto response = co_await send<BotsInfoResponse>(
+        u"bots.info"_s, queryOf(u"bot"_s, botId), std::move(botToken), "GET", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
     co_return response->ok ? response->bot : std::nullopt;
@@ -314,12 +310,12 @@ QCoro::Task<SlackResult<SlackWebAPI::ConversationsHistoryResponse>>
 SlackWebAPI::conversationsHistory(QString botToken, QString channelId, QString oldest,
     std::optional<QString> cursor, CancellationToken cancel) const
 {
-    QString pathAndQuery = u"conversations.history?channel="_s + encodeQueryValue(channelId)
-        + u"&limit=" + QString::number(kHistoryPageLimit) + u"&oldest=" + encodeQueryValue(oldest);
+    QUrlQuery query = queryOf(u"channel"_s, channelId, u"limit"_s,
+        QString::number(kHistoryPageLimit), u"oldest"_s, oldest);
     if (cursor)
-        pathAndQuery += u"&cursor="_s + encodeQueryValue(*cursor);
-    auto response = co_await send<ConversationsHistoryResponse>(
-        std::move(pathAndQuery), std::move(botToken), "GET", std::move(cancel));
+        query.addQueryItem(u"cursor"_s, *cursor);
+    auto response = co_await send<ConversationsHistoryResponse>(u"conversations.history"_s,
+        std::move(query), std::move(botToken), "GET", std::move(cancel));
     if (response && !response->ok)
         co_return std::unexpected(SlackError::httpError(0, response->error));
     co_return response;
@@ -328,8 +324,8 @@ SlackWebAPI::conversationsHistory(QString botToken, QString channelId, QString o
 QCoro::Task<SlackResult<SlackWebAPI::ReactionsGetResponse>> SlackWebAPI::reactionsGet(
     QString botToken, QString channelId, QString ts, CancellationToken cancel) const
 {
-    auto response = co_await send<ReactionsGetResponse>(u"reactions.get?channel="_s
-            + encodeQueryValue(channelId) + u"&timestamp=" + encodeQueryValue(ts) + u"&full=true",
+    auto response = co_await send<ReactionsGetResponse>(u"reactions.get"_s,
+        queryOf(u"channel"_s, channelId, u"timestamp"_s, ts, u"full"_s, u"true"_s),
         std::move(botToken), "GET", std::move(cancel));
     if (response && !response->ok)
         co_return std::unexpected(SlackError::httpError(0, response->error));
@@ -339,10 +335,9 @@ QCoro::Task<SlackResult<SlackWebAPI::ReactionsGetResponse>> SlackWebAPI::reactio
 QCoro::Task<SlackResult<void>> SlackWebAPI::reactionsAdd(
     QString botToken, QString channelId, QString emoji, QString ts, CancellationToken cancel) const
 {
-    const auto response = co_await send<ReactionsAddResponse>(u"reactions.add?channel="_s
-            + encodeQueryValue(channelId) + u"&name=" + encodeQueryValue(emoji) + u"&timestamp="
-            + encodeQueryValue(ts),
-        std::move(botToken), "POST", std::move(cancel));
+    const auto response = co_await send<ReactionsAddResponse>(u"reactions.add"_s,
+        queryOf(u"channel"_s, channelId, u"name"_s, emoji, u"timestamp"_s, ts), std::move(botToken),
+        "POST", std::move(cancel));
     if (!response)
         co_return std::unexpected(response.error());
     if (!response->ok && response->error != u"already_reacted")

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <chrono>
 #include <optional>
@@ -75,20 +76,19 @@ public:
 
     const QUrl& baseUrl() const { return m_baseUrl; }
 
-    // Builds one request from a Web API path with an optional query ("users.info?user=U1"),
-    // the token and the HTTP method. A POST sends its query as a form body; a GET keeps it
-    // in the URL.
-    Request makeRequest(
-        const QString& pathAndQuery, const QString& token, const QByteArray& method) const;
+    // Builds one request for a Web API method ("users.info") with its query, the token and the
+    // HTTP method. A POST sends its query as a form body; a GET keeps it in the URL.
+    Request makeRequest(const QString& apiMethod, const QUrlQuery& query, const QString& token,
+        const QByteArray& method) const;
 
     // Sends one Web API request under the retry policy and decodes the body as T (a response
     // record with a static decode()). Slack's "ok" flag is not examined here.
     template <typename T>
-    QCoro::Task<SlackResult<T>> send(
-        QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel = {}) const
+    QCoro::Task<SlackResult<T>> send(QString apiMethod, QUrlQuery query, QString token,
+        QByteArray method, CancellationToken cancel = {}) const
     {
-        const auto body = co_await sendForBody(
-            std::move(pathAndQuery), std::move(token), std::move(method), std::move(cancel));
+        const auto body = co_await sendForBody(std::move(apiMethod), std::move(query),
+            std::move(token), std::move(method), std::move(cancel));
         if (!body)
             co_return std::unexpected(body.error());
         auto decoded = decodeBody<T>(body->bytes);
@@ -125,10 +125,9 @@ public:
     QCoro::Task<SlackResult<void>> reactionsAdd(QString botToken, QString channelId, QString emoji,
         QString ts, CancellationToken cancel = {}) const;
 
-    // Percent-encodes a value for a query or form body: everything but RFC 3986 unreserved
-    // characters and the query characters that cannot end or start a parameter, so no value can
-    // add a parameter of its own ("&", "=", "+", "#", "%" and spaces are encoded).
-    static QString encodeQueryValue(const QString& value);
+    // The query as it goes on the wire, in the URL or as a form body: percent-encoded so that no
+    // value can add a parameter of its own ("&", "=", "+", "#", "%" and spaces are encoded).
+    static QByteArray encodeQuery(const QUrlQuery& query);
 
 private:
     struct Config {
@@ -136,8 +135,8 @@ private:
         std::chrono::milliseconds transferTimeout;
     };
 
-    static Request buildRequest(const Config& config, const QString& pathAndQuery,
-        const QString& token, const QByteArray& method);
+    static Request buildRequest(const Config& config, const QString& apiMethod,
+        const QUrlQuery& query, const QString& token, const QByteArray& method);
 
     // Records that carry events read the bytes with the event decoder; the others read a
     // QJsonObject.
@@ -154,8 +153,8 @@ private:
     }
 
     // A 2xx reply's body, after the retries of the policy.
-    QCoro::Task<SlackResult<webapi::ReplyBody>> sendForBody(
-        QString pathAndQuery, QString token, QByteArray method, CancellationToken cancel) const;
+    QCoro::Task<SlackResult<webapi::ReplyBody>> sendForBody(QString apiMethod, QUrlQuery query,
+        QString token, QByteArray method, CancellationToken cancel) const;
 
     QPointer<QNetworkAccessManager> m_network;
     QUrl m_baseUrl;

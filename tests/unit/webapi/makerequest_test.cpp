@@ -10,22 +10,24 @@ namespace {
 
 TEST(MakeRequestTest, TheMethodIsOnePathComponentOfTheBaseAndAPostSendsItsQueryAsAForm)
 {
-    const std::pair<QString, QByteArray> gets[] = {
-        { u"users.info?user=U1"_s, "http://h/api/users.info?user=U1" },
-        { u"bots.info?"_s, "http://h/api/bots.info" },
-        { u"a??b=1"_s, "http://h/api/a??b=1" },
+    const std::tuple<QString, QUrlQuery, QByteArray> gets[] = {
+        { u"users.info"_s, QUrlQuery { { u"user"_s, u"U1"_s } },
+            "http://h/api/users.info?user=U1" },
+        { u"bots.info"_s, QUrlQuery(), "http://h/api/bots.info" },
     };
     for (const char* base : { "http://h/api/", "http://h/api" }) {
         const SlackWebAPI api(nullptr, QUrl(QString::fromLatin1(base)), std::chrono::seconds(3));
-        for (const auto& [pathAndQuery, url] : gets) {
-            const auto request = api.makeRequest(pathAndQuery, u"t"_s, "GET");
+        for (const auto& [apiMethod, query, url] : gets) {
+            const auto request = api.makeRequest(apiMethod, query, u"t"_s, "GET");
             EXPECT_EQ(request.request.url().toEncoded(), url) << base;
             EXPECT_EQ(request.body, std::nullopt);
             EXPECT_EQ(request.request.transferTimeout(), 3000);
         }
     }
     const auto post = SlackWebAPI(nullptr, QUrl(u"https://slack.com/api/"_s))
-                          .makeRequest(u"reactions.add?channel=C1&name=x"_s, u"xoxb-1"_s, "POST");
+                          .makeRequest(u"reactions.add"_s,
+                              QUrlQuery { { u"channel"_s, u"C1"_s }, { u"name"_s, u"x"_s } },
+                              u"xoxb-1"_s, "POST");
     EXPECT_EQ(post.request.url().toEncoded(), "https://slack.com/api/reactions.add");
     EXPECT_EQ(post.body, "channel=C1&name=x");
     EXPECT_EQ(post.method, "POST");
@@ -55,7 +57,9 @@ TEST(MakeRequestTest, QueryValuesAreEncodedSoTheyCannotAddParameters)
         { u""_s, u""_s },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SlackWebAPI::encodeQueryValue(c.value), c.encoded) << qPrintable(c.value);
+        EXPECT_EQ(SlackWebAPI::encodeQuery(QUrlQuery { { u"v"_s, c.value } }),
+            (u"v="_s + c.encoded).toLatin1())
+            << qPrintable(c.value);
 }
 
 TEST(MakeRequestTest, TheEnvironmentMayPointTheClientElsewhere)
