@@ -40,6 +40,13 @@ public:
     void postBanner(const QString&, const QString&) override { }
 };
 
+// Reports nothing by itself; the tests emit its signals. Counts whether the service started it.
+class TestSystemEvents : public SystemEvents {
+public:
+    void start() override { ++starts; }
+    int starts = 0;
+};
+
 // The Slack service against the fake server, with every wait shrunk.
 class SlackServiceTest : public ::testing::Test {
 protected:
@@ -91,7 +98,7 @@ protected:
     AlertStore m_alerts;
     SlackDirectory m_directory;
     NoBanners m_banners;
-    SystemEvents m_systemEvents;
+    TestSystemEvents m_systemEvents;
     QNetworkAccessManager m_network;
     std::unique_ptr<SlackWebAPI> m_webApi;
     std::unique_ptr<SlackService> m_service;
@@ -104,6 +111,7 @@ protected:
 TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
 {
     build();
+    EXPECT_EQ(m_systemEvents.starts, 1) << "without it no wake or network change is heard";
     m_fake.script(u"users.conversations"_s, FakeReply::hang(), -1);
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }, 1000))
