@@ -177,6 +177,7 @@ TEST_F(SettingsStoreTest, AgingPolicyAssignmentLogsStoresAndForwards)
         { { 60, 120, 180 }, u"Aging policy → fresh=1m aging=2m stale=3m"_s, QtInfoMsg },
         { { 359.9, 900, 1800 }, u"Aging policy → fresh=5m aging=15m stale=30m"_s, QtInfoMsg },
         { { 300, 900, 959 }, invalid.arg(5).arg(15).arg(15), QtCriticalMsg },
+        { { 300, 330, 1800 }, invalid.arg(5).arg(5).arg(30), QtCriticalMsg },
         { { -90, 900, 1800 }, invalid.arg(-1).arg(15).arg(30), QtCriticalMsg },
         // Never overdue: JSON cannot hold it, so it is not stored, but it is logged and used.
         { { 300, 900, inf },
