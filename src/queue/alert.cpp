@@ -1,7 +1,6 @@
 #include "queue/alert.h"
 
 #include <QDateTime>
-#include <QHashFunctions>
 
 #include <algorithm>
 #include <optional>
@@ -108,20 +107,6 @@ json::Decoded<Alert> Alert::fromJson(const QJsonValue& value, const QString& pat
         }
         return alert;
     });
-}
-
-size_t qHash(const Alert& alert, size_t seed) noexcept
-{
-    QtPrivate::QHashCombine combine;
-    seed = combine(seed, alert.id);
-    seed = combine(seed, alert.channelId);
-    seed = combine(seed, alert.ts);
-    seed = combine(seed, alert.userId.value_or(QString()));
-    seed = combine(seed, alert.userId.has_value());
-    seed = combine(seed, alert.text);
-    seed = combine(seed, alert.receivedAt);
-    seed = combine(seed, alert.permalink.value_or(QUrl()));
-    return combine(seed, alert.permalink.has_value());
 }
 
 } // namespace halyard

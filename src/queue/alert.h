@@ -44,8 +44,6 @@ struct Alert {
 // positive like QString::compare.
 int compareSlackTimestamps(QStringView a, QStringView b);
 
-size_t qHash(const Alert& alert, size_t seed = 0) noexcept;
-
 } // namespace halyard
 
 Q_DECLARE_METATYPE(halyard::Alert)

@@ -48,13 +48,6 @@ Decoded<Channel> Channel::decode(const QJsonValue& value, const QString& path)
     });
 }
 
-size_t qHash(const Channel& channel, size_t seed) noexcept
-{
-    // A missing flag hashes apart from both values, as it compares apart.
-    const int flag = channel.is_private ? int(*channel.is_private) : 2;
-    return qHashMulti(seed, channel.id, channel.name, flag);
-}
-
 Decoded<UsersConversationsResponse> UsersConversationsResponse::decode(
     const QJsonValue& value, const QString& path)
 {

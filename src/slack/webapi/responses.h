@@ -4,7 +4,6 @@
 #include "slack/events/slackevent.h"
 
 #include <QByteArrayView>
-#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -48,8 +47,6 @@ struct Channel {
     static json::Decoded<Channel> decode(const QJsonValue& value, const QString& path = {});
     friend bool operator==(const Channel&, const Channel&) = default;
 };
-
-size_t qHash(const Channel& channel, size_t seed = 0) noexcept;
 
 struct UsersConversationsResponse {
     bool ok = false;
