@@ -10,10 +10,6 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -23,90 +19,6 @@ QString AlertPersistence::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Halyard"_s;
 }
 
-// One thread per queue file that writes the newest state handed to it.
-class AlertPersistence::Writer {
-public:
-    explicit Writer(std::shared_ptr<FileState> file)
-        : m_file(std::move(file))
-        , m_thread([this] { run(); })
-    {
-    }
-
-    ~Writer()
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-
-    void submit(State state)
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            m_pending = std::move(state);
-        }
-        m_wake.notify_all();
-    }
-
-    void flush()
-    {
-        std::unique_lock lock(m_mutex);
-        m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
-    }
-
-    bool busy()
-    {
-        std::unique_lock lock(m_mutex);
-        return m_pending || m_writing;
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
-            if (!m_pending)
-                return; // stopping with nothing left to write
-            State state = std::move(*m_pending);
-            m_pending.reset();
-            m_writing = true;
-            lock.unlock();
-            reportOutcome(write(*m_file, state));
-            lock.lock();
-            m_writing = false;
-            m_idle.notify_all();
-        }
-    }
-
-    // One line when saving starts to fail and one when it works again, however many saves
-    // fail in between.
-    void reportOutcome(const std::expected<void, QString>& outcome)
-    {
-        if (!outcome && !m_failing) {
-            qCCritical(lcAlerts,
-                "Could not save the queue file %s: %s; will try again at the next change",
-                qUtf8Printable(m_file->filePath), qUtf8Printable(outcome.error()));
-        } else if (outcome && m_failing) {
-            qCInfo(lcAlerts, "Queue file saved again");
-        }
-        m_failing = !outcome;
-    }
-
-    std::shared_ptr<FileState> m_file;
-    bool m_failing = false;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::optional<State> m_pending;
-    bool m_writing = false;
-    bool m_stopping = false;
-    std::thread m_thread;
-};
-
 AlertPersistence::AlertPersistence(QString filePath)
     : m_file(std::make_shared<FileState>(FileState { std::move(filePath), std::nullopt }))
 {
@@ -114,8 +26,22 @@ AlertPersistence::AlertPersistence(QString filePath)
 
 void AlertPersistence::saveInBackground(const State& state)
 {
-    if (!m_writer)
-        m_writer = std::make_shared<Writer>(m_file);
+    if (!m_writer) {
+        // One line when saving starts to fail and one when it works again, however many saves
+        // fail in between. Only the writer thread touches `failing`.
+        m_writer = std::make_shared<LatestWinsWriter<State>>(
+            [file = m_file, failing = false](const State& next) mutable {
+                const auto outcome = write(*file, next);
+                if (!outcome && !failing) {
+                    qCCritical(lcAlerts,
+                        "Could not save the queue file %s: %s; will try again at the next change",
+                        qUtf8Printable(file->filePath), qUtf8Printable(outcome.error()));
+                } else if (outcome && failing) {
+                    qCInfo(lcAlerts, "Queue file saved again");
+                }
+                failing = !outcome;
+            });
+    }
     m_writer->submit(state);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/latestwinswriter.h"
 #include "queue/alert.h"
 
 #include <QList>
@@ -62,7 +63,6 @@ public:
     static json::Decoded<State> decode(const QByteArray& bytes);
 
 private:
-    class Writer;
     struct FileState {
         QString filePath;
         std::optional<QString> loadFailure;
@@ -74,7 +74,7 @@ private:
 
     // Shared with the writer thread, which is the only one that touches it once it runs.
     std::shared_ptr<FileState> m_file;
-    std::shared_ptr<Writer> m_writer;
+    std::shared_ptr<LatestWinsWriter<State>> m_writer;
 };
 
 } // namespace halyard

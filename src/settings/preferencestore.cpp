@@ -11,10 +11,6 @@
 #include <QJsonParseError>
 #include <QStandardPaths>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -28,86 +24,6 @@ QString PreferenceStore::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Halyard"_s;
 }
-
-// One thread per store that writes the newest values handed to it.
-class PreferenceStore::Writer {
-public:
-    Writer(QString folder, QString filePath)
-        : m_folder(std::move(folder))
-        , m_filePath(std::move(filePath))
-        , m_thread([this] { run(); })
-    {
-    }
-
-    ~Writer()
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-
-    void submit(QJsonObject values)
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            m_pending = std::move(values);
-        }
-        m_wake.notify_all();
-    }
-
-    void flush()
-    {
-        std::unique_lock lock(m_mutex);
-        m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
-            if (!m_pending)
-                return; // stopping with nothing left to write
-            const QJsonObject values = std::move(*m_pending);
-            m_pending.reset();
-            m_writing = true;
-            lock.unlock();
-            write(values);
-            lock.lock();
-            m_writing = false;
-            m_idle.notify_all();
-        }
-    }
-
-    void write(const QJsonObject& values)
-    {
-        auto written = makePrivateFolder(m_folder);
-        if (written)
-            written = writePrivateFile(
-                m_filePath, QJsonDocument(values).toJson(QJsonDocument::Indented));
-        // A full disk fails every write until space is freed: one line per run of failures.
-        if (!written && !m_failing) {
-            qCCritical(lcSettings, "Could not save preferences to %s: %s",
-                qUtf8Printable(m_filePath), qUtf8Printable(written.error()));
-        }
-        m_failing = !written;
-    }
-
-    const QString m_folder;
-    const QString m_filePath;
-    bool m_failing = false; // writer thread only
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::optional<QJsonObject> m_pending;
-    bool m_writing = false;
-    bool m_stopping = false;
-    std::thread m_thread;
-};
 
 PreferenceStore::PreferenceStore(const QString& folder)
     : m_folder(QFileInfo(folder).absoluteFilePath())
@@ -226,8 +142,23 @@ void PreferenceStore::save()
 {
     if (m_readOnly)
         return;
-    if (!m_writer)
-        m_writer = std::make_unique<Writer>(m_folder, m_filePath);
+    if (!m_writer) {
+        m_writer = std::make_unique<LatestWinsWriter<QJsonObject>>(
+            [folder = m_folder, filePath = m_filePath, failing = false](
+                const QJsonObject& values) mutable {
+                auto written = makePrivateFolder(folder);
+                if (written)
+                    written = writePrivateFile(
+                        filePath, QJsonDocument(values).toJson(QJsonDocument::Indented));
+                // A full disk fails every write until space is freed: one line per run of
+                // failures. Only the writer thread touches `failing`.
+                if (!written && !failing) {
+                    qCCritical(lcSettings, "Could not save preferences to %s: %s",
+                        qUtf8Printable(filePath), qUtf8Printable(written.error()));
+                }
+                failing = !written;
+            });
+    }
     m_writer->submit(m_values);
 }
 

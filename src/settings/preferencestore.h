@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/latestwinswriter.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
@@ -54,8 +56,6 @@ public:
     void flush();
 
 private:
-    class Writer;
-
     void load();
     std::expected<void, QString> keepDamagedFileAside(const QString& reason);
     void save();
@@ -67,7 +67,7 @@ private:
     // copy, so this run keeps its changes in memory.
     bool m_readOnly = false;
     // Started by the first change.
-    std::unique_ptr<Writer> m_writer;
+    std::unique_ptr<LatestWinsWriter<QJsonObject>> m_writer;
 };
 
 } // namespace halyard
