@@ -42,14 +42,7 @@ public:
             if (!m_state->items.empty() || m_state->finished)
                 wake(*m_state);
         }
-        std::optional<T> await_resume()
-        {
-            if (m_state->items.empty())
-                return std::nullopt;
-            std::optional<T> item(std::move(m_state->items.front()));
-            m_state->items.pop_front();
-            return item;
-        }
+        std::optional<T> await_resume() { return takeFront(*m_state); }
 
     private:
         State* m_state;
@@ -79,14 +72,7 @@ public:
     }
 
     // The next buffered item without waiting, for a producer that is being torn down.
-    std::optional<T> tryTake()
-    {
-        if (m_state->items.empty())
-            return std::nullopt;
-        std::optional<T> item(std::move(m_state->items.front()));
-        m_state->items.pop_front();
-        return item;
-    }
+    std::optional<T> tryTake() { return takeFront(*m_state); }
 
     bool isFinished() const { return m_state->finished; }
     std::size_t buffered() const { return m_state->items.size(); }
@@ -94,6 +80,15 @@ public:
     Awaiter next() const { return Awaiter(m_state.get()); }
 
 private:
+    static std::optional<T> takeFront(State& state)
+    {
+        if (state.items.empty())
+            return std::nullopt;
+        std::optional<T> item(std::move(state.items.front()));
+        state.items.pop_front();
+        return item;
+    }
+
     static void wake(State& state)
     {
         auto handle = std::exchange(state.waiter, {});

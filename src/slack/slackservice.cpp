@@ -5,9 +5,9 @@
 #include "settings/connectionstate.h"
 #include "settings/settingsstore.h"
 #include "slack/directory/directoryresolver.h"
+#include "slack/directory/slackdirectory.h"
 #include "slack/intake/messageintake.h"
 #include "slack/intake/reactionposter.h"
-#include "slack/directory/slackdirectory.h"
 #include "slack/systemevents.h"
 #include "slack/webapi/slackwebapi.h"
 
@@ -19,6 +19,15 @@ namespace {
 long long asLong(qint64 value)
 {
     return static_cast<long long>(value);
+}
+
+// Stops the task held in `task`, if any, and forgets it.
+void cancelTask(std::optional<CancellationSource>& task)
+{
+    if (task) {
+        task->cancel();
+        task.reset();
+    }
 }
 } // namespace
 
@@ -85,14 +94,10 @@ QCoro::Task<> SlackService::connect()
 {
     QPointer<SlackService> self(this);
     stopSocketClient();
-    if (m_eventLoopTask) {
-        m_eventLoopTask->cancel();
-        m_eventLoopTask.reset();
-    }
+    cancelTask(m_eventLoopTask);
     endConnectionRuns();
     // Supersede a connect that is still waiting on the network.
-    if (m_connectTask)
-        m_connectTask->cancel();
+    cancelTask(m_connectTask);
     m_connectTask.emplace();
     const CancellationToken cancel = m_connectTask->token();
     const quint64 generation = ++m_connectGeneration;
@@ -156,36 +161,30 @@ QCoro::Task<> SlackService::connect()
 void SlackService::disconnect()
 {
     stopSocketClient();
-    for (auto* task : { &m_reconnectTask, &m_eventLoopTask, &m_periodicRetryTask, &m_connectTask,
-             &m_connectionRuns }) {
-        if (*task) {
-            (*task)->cancel();
-            task->reset();
-        }
-    }
-    m_backfillPoints.reset();
+    for (auto* task : { &m_reconnectTask, &m_eventLoopTask, &m_periodicRetryTask, &m_connectTask })
+        cancelTask(*task);
+    endConnectionRuns();
     setState(ConnectionState::disconnected());
 }
 
 void SlackService::endConnectionRuns()
 {
-    if (m_connectionRuns) {
-        m_connectionRuns->cancel();
-        m_connectionRuns.reset();
-    }
+    cancelTask(m_connectionRuns);
     m_backfillPoints.reset();
+}
+
+void SlackService::resetRetryState()
+{
+    m_consecutiveFailures = 0;
+    m_givenUp = false;
+    cancelTask(m_periodicRetryTask);
 }
 
 void SlackService::connectionEstablished()
 {
     // Only a socket that said hello is a working connection: one that never opens (a proxy
     // that refuses the upgrade) keeps counting towards giving up.
-    m_consecutiveFailures = 0;
-    m_givenUp = false;
-    if (m_periodicRetryTask) {
-        m_periodicRetryTask->cancel();
-        m_periodicRetryTask.reset();
-    }
+    resetRetryState();
     if (!m_backfillPoints || !m_connectionTokens)
         return;
     const QMap<QString, QString> points = *std::exchange(m_backfillPoints, std::nullopt);
@@ -231,8 +230,7 @@ void SlackService::handleFailure(const QString& message)
 
 void SlackService::scheduleReconnect(std::chrono::milliseconds delay)
 {
-    if (m_reconnectTask)
-        m_reconnectTask->cancel();
+    cancelTask(m_reconnectTask);
     m_reconnectTask.emplace();
     runReconnect(QPointer(this), delay, m_reconnectTask->token());
 }
@@ -250,8 +248,7 @@ QCoro::Task<> SlackService::runReconnect(
 
 void SlackService::startPeriodicRetry()
 {
-    if (m_periodicRetryTask)
-        m_periodicRetryTask->cancel();
+    cancelTask(m_periodicRetryTask);
     m_periodicRetryTask.emplace();
     runPeriodicRetry(QPointer(this), m_timings.givenUpRetryDelay, m_periodicRetryTask->token());
 }
@@ -268,9 +265,7 @@ QCoro::Task<> SlackService::runPeriodicRetry(
 void SlackService::periodicRetryFired()
 {
     qCInfo(lcSlack, "Periodic retry from given-up state — resetting failures and reconnecting");
-    m_periodicRetryTask.reset();
-    m_consecutiveFailures = 0;
-    m_givenUp = false;
+    resetRetryState();
     startConnect(QPointer(this));
 }
 
@@ -320,12 +315,7 @@ void SlackService::handlePathUpdate(bool satisfied)
     if (wasSatisfied || !satisfied || !m_settingsStore->cachedTokens())
         return;
     qCInfo(lcSlack, "Network recovered (NWPathMonitor) — resetting retry state and reconnecting");
-    m_consecutiveFailures = 0;
-    m_givenUp = false;
-    if (m_periodicRetryTask) {
-        m_periodicRetryTask->cancel();
-        m_periodicRetryTask.reset();
-    }
+    resetRetryState();
     startConnect(QPointer(this));
 }
 

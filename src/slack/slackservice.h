@@ -76,6 +76,8 @@ private:
     // Handles what the client still buffers (Slack has acknowledged it), then stops it.
     void stopSocketClient();
     void endConnectionRuns();
+    // Failures back to 0, not given up, no periodic retry pending.
+    void resetRetryState();
     void connectionEstablished();
     static QCoro::Task<> refreshChannelNames(QPointer<SlackService> self, QString botToken);
     void setState(const class ConnectionState& state);
