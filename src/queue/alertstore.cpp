@@ -8,6 +8,16 @@
 
 namespace halyard {
 
+namespace {
+
+// The ts of an alert id ("<channelId>:<ts>"); a ts never holds a ":".
+QStringView tsOfId(const QString& id)
+{
+    return QStringView(id).sliced(id.lastIndexOf(u':') + 1);
+}
+
+} // namespace
+
 AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* parent)
     : QObject(parent)
     , m_persistence(std::move(persistence))
@@ -34,11 +44,8 @@ void AlertStore::flushPendingSaves()
 {
     if (!m_persistence)
         return;
-    if (m_dirty) {
-        m_dirty = false;
-        m_persistence->saveInBackground(
-            { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });
-    }
+    if (m_dirty)
+        submitState();
     m_persistence->flush();
 }
 
@@ -118,11 +125,9 @@ bool AlertStore::rememberAcknowledged(const QString& channelId, const QString& t
     // any mark and stay until an alert moves the mark past them; a bound keeps a quiet channel
     // from collecting them without end. The oldest go first: a catch-up reaches them last.
     if (m_acknowledged.size() > kMaxAcknowledgedIds) {
-        const auto tsOf
-            = [](const QString& id) { return QStringView(id).sliced(id.lastIndexOf(u':') + 1); };
         const auto oldest
-            = std::ranges::min_element(m_acknowledged, [&](const QString& a, const QString& b) {
-                  return compareSlackTimestamps(tsOf(a), tsOf(b)) < 0;
+            = std::ranges::min_element(m_acknowledged, [](const QString& a, const QString& b) {
+                  return compareSlackTimestamps(tsOfId(a), tsOfId(b)) < 0;
               });
         m_acknowledged.erase(oldest);
     }
@@ -175,8 +180,7 @@ void AlertStore::finishBackfill(const QString& channelId)
     const QString mark = m_highWaterByChannel.value(channelId);
     const QString prefix = channelId + u':';
     m_acknowledged.removeIf([&](const QString& id) {
-        return id.startsWith(prefix)
-            && compareSlackTimestamps(QStringView(id).sliced(prefix.size()), mark) <= 0;
+        return id.startsWith(prefix) && compareSlackTimestamps(tsOfId(id), mark) <= 0;
     });
     save();
 }
@@ -215,6 +219,11 @@ void AlertStore::handOver()
         QTimer::singleShot(kHandOverRetryMs, this, &AlertStore::handOver);
         return;
     }
+    submitState();
+}
+
+void AlertStore::submitState()
+{
     m_dirty = false;
     m_persistence->saveInBackground(
         { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });

@@ -76,6 +76,8 @@ private:
     qsizetype removeById(const QString& id);
     void save();
     void handOver();
+    // Hands the complete current state to the writer.
+    void submitState();
 
     QList<Alert> m_alerts;
     QSet<QString> m_ids;
