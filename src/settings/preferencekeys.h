@@ -33,5 +33,7 @@ inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
 inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };
 inline constexpr BoolKey notificationsEnabled { u"notifications.enabled", true };
 inline constexpr BoolKey teamSharedAckEnabled { u"teamack.enabled", true };
+// Written by the panel; read by the panel alone.
+inline constexpr DataKey panelPosition { u"panel.position.v1" };
 
 } // namespace halyard::preference
