@@ -2,15 +2,21 @@
 
 #include "common/logging.h"
 
+#include <QCoreApplication>
 #include <QDBusError>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
-DesktopSystemEvents::DesktopSystemEvents(QDBusConnection systemBus, QObject* parent)
+DesktopSystemEvents::DesktopSystemEvents(
+    QDBusConnection systemBus, QDBusConnection sessionBus, QObject* parent)
     : SystemEvents(parent)
     , m_systemBus(std::move(systemBus))
+    , m_sessionBus(std::move(sessionBus))
 {
 }
 
@@ -21,6 +27,7 @@ void DesktopSystemEvents::start()
     m_started = true;
     watchNetwork();
     watchSleep();
+    watchScreenLock();
 }
 
 bool DesktopSystemEvents::isSatisfied(QNetworkInformation::Reachability reachability)
@@ -76,6 +83,72 @@ void DesktopSystemEvents::watchSleep()
         qCInfo(lcApp, "Cannot watch for sleep and wake: %s",
             qUtf8Printable(m_systemBus.lastError().message()));
     }
+}
+
+void DesktopSystemEvents::watchScreenLock()
+{
+    if (m_sessionBus.isConnected()) {
+        // Desktops differ in which of the two they offer; either one is enough.
+        m_sessionBus.connect(u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
+            u"org.freedesktop.ScreenSaver"_s, u"ActiveChanged"_s, this,
+            SLOT(handleScreenSaverActive(bool)));
+        m_sessionBus.connect(u"org.gnome.ScreenSaver"_s, u"/org/gnome/ScreenSaver"_s,
+            u"org.gnome.ScreenSaver"_s, u"ActiveChanged"_s, this,
+            SLOT(handleScreenSaverActive(bool)));
+    }
+    if (!m_systemBus.isConnected())
+        return;
+    // The session's LockedHint is the one lock state every desktop on logind keeps; its object
+    // path is looked up without waiting.
+    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.login1"_s,
+        u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s, u"GetSessionByPID"_s);
+    call << static_cast<uint>(QCoreApplication::applicationPid());
+    auto* watcher = new QDBusPendingCallWatcher(m_systemBus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QDBusObjectPath> reply = *w;
+        if (reply.isError()) {
+            qCInfo(lcApp,
+                "No login session found (%s); the screen lock is heard only from a "
+                "screen saver",
+                qUtf8Printable(reply.error().message()));
+            return;
+        }
+        watchSessionLockedHint(reply.value().path());
+    });
+}
+
+void DesktopSystemEvents::watchSessionLockedHint(const QString& sessionPath)
+{
+    m_systemBus.connect(u"org.freedesktop.login1"_s, sessionPath,
+        u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
+        SLOT(handleSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+}
+
+void DesktopSystemEvents::handleSessionPropertiesChanged(
+    const QString& interface, const QVariantMap& changed, const QStringList&)
+{
+    if (interface != u"org.freedesktop.login1.Session")
+        return;
+    const auto hint = changed.constFind(u"LockedHint"_s);
+    if (hint != changed.constEnd())
+        setLocked(hint->toBool());
+}
+
+void DesktopSystemEvents::handleScreenSaverActive(bool active)
+{
+    setLocked(active);
+}
+
+void DesktopSystemEvents::setLocked(bool locked)
+{
+    if (locked == m_locked)
+        return;
+    m_locked = locked;
+    if (locked)
+        emit screenLocked();
+    else
+        emit screenUnlocked();
 }
 
 void DesktopSystemEvents::handlePrepareForSleep(bool sleeping)

@@ -4,9 +4,9 @@
 
 namespace halyard {
 
-// What the Slack service hears from the system: network reachability and sleep and wake. This
-// base class reports nothing by itself (always reachable, never asleep); DesktopSystemEvents
-// watches the real system.
+// What the program hears from the system: network reachability, sleep and wake, and the screen
+// lock. This base class reports nothing by itself (always reachable, never asleep, never
+// locked); DesktopSystemEvents watches the real system.
 class SystemEvents : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +22,9 @@ signals:
     void networkStatusChanged(bool satisfied);
     void willSleep();
     void didWake();
+    // The session's screen was locked or unlocked; each is reported once per change.
+    void screenLocked();
+    void screenUnlocked();
 };
 
 } // namespace halyard

@@ -37,6 +37,7 @@ std::optional<ScreenInfo> screenForDisplayID(
 struct SavedPosition {
     QPointF topLeft;
     std::optional<QString> displayID;
+    friend bool operator==(const SavedPosition&, const SavedPosition&) = default;
 };
 
 // Where the panel starts: the saved corner on its screen, clamped; without one, 8 px in from the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 
 #include <ostream>
@@ -9,4 +11,14 @@
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << qUtf8Printable(text) << '"';
+}
+
+inline std::ostream& operator<<(std::ostream& out, const QPointF& point)
+{
+    return out << '(' << point.x() << ", " << point.y() << ')';
+}
+
+inline std::ostream& operator<<(std::ostream& out, const QRectF& rect)
+{
+    return out << rect.topLeft() << ' ' << rect.width() << 'x' << rect.height();
 }

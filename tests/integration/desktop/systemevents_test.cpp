@@ -32,10 +32,14 @@ protected:
             GTEST_SKIP() << "no private message bus: " << qPrintable(bus.error());
         login1 = bus.connect();
         ASSERT_TRUE(login1.registerService(u"org.freedesktop.login1"_s));
+        ASSERT_TRUE(login1.registerService(u"org.freedesktop.ScreenSaver"_s));
         QDBusConnection client = bus.connect();
-        events = std::make_unique<DesktopSystemEvents>(client);
+        events = std::make_unique<DesktopSystemEvents>(client, client);
         QObject::connect(events.get(), &SystemEvents::willSleep, [this] { seen += u"sleep "_s; });
         QObject::connect(events.get(), &SystemEvents::didWake, [this] { seen += u"wake "_s; });
+        QObject::connect(events.get(), &SystemEvents::screenLocked, [this] { seen += u"lock "_s; });
+        QObject::connect(
+            events.get(), &SystemEvents::screenUnlocked, [this] { seen += u"unlock "_s; });
         events->start();
         // A round trip on the same connection: the bus has taken the subscription before any
         // signal below is sent.
@@ -52,7 +56,7 @@ protected:
 };
 
 // Only logind itself is heard: an impostor's signal on the same interface is ignored.
-TEST_F(SleepWakeTest, PrepareForSleepFromLogindBecomesWillSleepAndDidWake)
+TEST_F(SleepWakeTest, LogindAndTheScreenSaverBecomeSleepWakeLockAndUnlock)
 {
     QDBusConnection impostor = bus.connect();
     ASSERT_TRUE(impostor.send(prepareForSleep(true)));
@@ -60,10 +64,16 @@ TEST_F(SleepWakeTest, PrepareForSleepFromLogindBecomesWillSleepAndDidWake)
     ASSERT_TRUE(impostor.interface()->isServiceRegistered(u"org.freedesktop.login1"_s));
     ASSERT_TRUE(login1.send(prepareForSleep(true)));
     ASSERT_TRUE(login1.send(prepareForSleep(false)));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return seen == u"sleep wake "_s; }, 5000))
-        << qPrintable(seen);
+    // A lock reported twice is one lock.
+    for (const bool active : { true, true, false }) {
+        QDBusMessage signal = QDBusMessage::createSignal(u"/org/freedesktop/ScreenSaver"_s,
+            u"org.freedesktop.ScreenSaver"_s, u"ActiveChanged"_s);
+        ASSERT_TRUE(login1.send(signal << active));
+    }
+    const QString expected = u"sleep wake lock unlock "_s;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen == expected; }, 5000)) << qPrintable(seen);
     QTest::qWait(20);
-    EXPECT_EQ(seen, u"sleep wake "_s);
+    EXPECT_EQ(seen, expected);
     EXPECT_FALSE(log.contains(u"app"_s, u"No system bus; sleep and wake will go unnoticed"_s));
 }
 
