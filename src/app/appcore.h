@@ -38,6 +38,13 @@ public:
     AlertStore& alertStore() const { return *m_alertStore; }
     SettingsStore& settingsStore() const { return *m_settingsStore; }
     SlackDirectory& directory() const { return *m_directory; }
+    PreferenceStore& preferences() const { return *m_preferences; }
+    // What the service hears from the system; created with the service.
+    SystemEvents& systemEvents()
+    {
+        slackService();
+        return *m_systemEvents;
+    }
     // Created on first use, then kept.
     SlackService& slackService();
 

@@ -1,22 +1,55 @@
 #include "app/commandline.h"
 
+#include "app/desktop.h"
 #include "app/headless.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
+#include "ui/displayplatform.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
+namespace {
+
+// Whether the arguments ask for the desktop program. Decided before the parser runs, because
+// the desktop needs its application object (and its display) from the start.
+bool wantsDesktop(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        if (arg == "--headless" || arg == "tokens" || arg == "-h" || arg == "--help"
+            || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int runCommandLine(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const bool desktop = wantsDesktop(argc, argv);
+    QString platformNote;
+    std::unique_ptr<QCoreApplication> app;
+    if (desktop) {
+        const auto platform = chooseDisplayPlatform();
+        if (!platform) {
+            QTextStream(stderr) << platform.error() << Qt::endl;
+            return 1;
+        }
+        platformNote = *platform;
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(u"Halyard"_s);
     QCoreApplication::setApplicationVersion(
         QString::fromLatin1(kVersion) + u" (build "_s + QString::fromLatin1(kBuildNumber) + u')');
@@ -33,13 +66,15 @@ int runCommandLine(int argc, char* argv[])
         u"Run the core without windows: take alerts in and acknowledge them in Slack."_s);
     parser.addOption(headless);
     addTokensCommandOptions(parser);
-    parser.process(app);
+    parser.process(*app);
     if (parser.positionalArguments().value(0) == u"tokens")
         return runTokensCommand(parser);
     if (!parser.positionalArguments().isEmpty())
         parser.showHelp(2);
-    // Until the desktop panel exists, the program runs its core without windows either way.
-    return runHeadless(parser.value(u"keychain-service"_s));
+    const QString keychainService = parser.value(u"keychain-service"_s);
+    if (parser.isSet(headless))
+        return runHeadless(keychainService);
+    return runDesktop(keychainService, platformNote);
 }
 
 } // namespace halyard

@@ -40,7 +40,7 @@ bool installTerminationHandlers()
 
 } // namespace
 
-int runHeadless(const QString& keychainService)
+int runProgram(const QString& keychainService, const FrontEnd& frontEnd)
 {
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
     // the event loop runs, and start-up itself never waits outside that loop.
@@ -63,6 +63,7 @@ int runHeadless(const QString& keychainService)
     }
 
     AppCore core(keychainService);
+    const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
     core.launch();
     return QCoreApplication::exec();
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ui/panellayout.h"
+#include "ui/panelpositionstore.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace halyard {
+
+struct Alert;
+class AlertStore;
+class FloatingPanel;
+class FloatingPanelController;
+class PreferenceStore;
+class SettingsStore;
+class SlackDirectory;
+class SystemEvents;
+
+// The floating panel with its content, wired to the stores, the screens and the system's sleep
+// and lock events. Shown collapsed as soon as it is built.
+class DesktopPanel : public QObject {
+    Q_OBJECT
+public:
+    struct Stores {
+        AlertStore& alerts;
+        SettingsStore& settings;
+        SlackDirectory& directory;
+        PreferenceStore& preferences;
+    };
+
+    DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
+        std::function<void(const Alert&)> acknowledge, QObject* parent = nullptr);
+    ~DesktopPanel() override;
+
+    FloatingPanel& window() const { return *m_window; }
+    FloatingPanelController& controller() const { return *m_controller; }
+
+signals:
+    // The settings button or the context menu's "Settings…".
+    void settingsRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watchScreens();
+    void handleFocusWindow(QWindow* window);
+
+    PanelLayout m_layout;
+    PanelPositionStore m_positions;
+    std::unique_ptr<FloatingPanel> m_window;
+    std::unique_ptr<FloatingPanelController> m_controller;
+};
+
+} // namespace halyard

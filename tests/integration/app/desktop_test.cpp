@@ -1,0 +1,205 @@
+// The desktop program on a real X server (Xvfb) against the fake Slack: its window is read and
+// driven from outside with the X tools, the way a window manager and a user see it.
+#include "halyard-sim/fakeslack.h"
+#include "settings/keychainservice.h"
+#include "settings/slacktokens.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace halyard;
+using halyard::test::FakeSlack;
+
+namespace {
+
+class DesktopProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : { "Xvfb", "xprop", "xdotool", "xwininfo" }) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed";
+        }
+        // Xvfb picks a free display and writes its number once it accepts clients.
+        m_xvfb.start(u"Xvfb"_s,
+            { u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x800x24"_s, u"-nolisten"_s,
+                u"tcp"_s });
+        ASSERT_TRUE(m_xvfb.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000));
+        m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
+
+        ASSERT_TRUE(m_fake.listen());
+        m_fake.setHelloOnConnect(true);
+        m_fake.workspace().addChannel({ u"C1"_s, u"alerts"_s });
+        const auto stored = QCoro::waitFor(storeSlackTokens(
+            &m_keychain, SlackTokens { m_fake.workspace().botToken, m_fake.workspace().appToken }));
+        ASSERT_TRUE(stored.has_value()) << stored.error().description().toStdString();
+    }
+
+    void TearDown() override
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished();
+        }
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished();
+        (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
+    }
+
+    void start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, m_display);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
+        env.insert(u"HALYARD_SLACK_API_URL"_s, m_fake.apiUrl().toString());
+        env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
+        env.insert(u"QT_FORCE_STDERR_LOGGING"_s, u"1"_s);
+        env.insert(u"QT_MESSAGE_PATTERN"_s, u"%{category}: %{message}"_s);
+        m_program.setProcessEnvironment(env);
+        QObject::connect(&m_program, &QProcess::readyReadStandardError, &m_program,
+            [this] { m_log += QString::fromUtf8(m_program.readAllStandardError()); });
+        m_program.start(
+            QStringLiteral(HALYARD_BINARY), { u"--keychain-service"_s, m_keychain.service() });
+        ASSERT_TRUE(m_program.waitForStarted());
+    }
+
+    // Runs an X tool on the test's display and returns what it printed.
+    QString x(const QString& tool, const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, m_display);
+        process.setProcessEnvironment(env);
+        process.start(tool, arguments);
+        process.waitForFinished(10000);
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    // The panel's geometry as xwininfo reports it: x, y, width, height.
+    QRect panelGeometry() const
+    {
+        const QString info = x(u"xwininfo"_s, { u"-id"_s, m_window });
+        const auto field = [&info](const QString& name) {
+            const qsizetype at = info.indexOf(name);
+            return at < 0 ? -1 : info.mid(at + name.size()).section(u'\n', 0, 0).trimmed().toInt();
+        };
+        return { field(u"Absolute upper-left X:"_s), field(u"Absolute upper-left Y:"_s),
+            field(u"Width:"_s), field(u"Height:"_s) };
+    }
+
+    QStringList queuedIds() const
+    {
+        QFile file(m_home.filePath(u"data/Halyard/queue.json"_s));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList ids;
+        const QJsonObject queue = QJsonDocument::fromJson(file.readAll()).object();
+        for (const QJsonValue& alert : queue.value(u"alerts"_s).toArray())
+            ids.append(alert.toObject().value(u"id"_s).toString());
+        return ids;
+    }
+
+    // The stored panel position record, decoded.
+    QJsonObject savedPosition() const
+    {
+        QFile file(m_home.filePath(u"config/Halyard/preferences.json"_s));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QJsonObject stored = QJsonDocument::fromJson(file.readAll())
+                                       .object()
+                                       .value(u"panel.position.v1"_s)
+                                       .toObject();
+        if (stored.isEmpty())
+            return {};
+        const QByteArray data = QByteArray::fromBase64(stored.begin()->toString().toLatin1());
+        return QJsonDocument::fromJson(data).object();
+    }
+
+    QProcess m_xvfb;
+    QString m_display;
+    QTemporaryDir m_home;
+    FakeSlack m_fake;
+    KeychainService m_keychain { u"com.corvane.Halyard.test-"_s
+        + QUuid::createUuid().toString(QUuid::Id128) };
+    QProcess m_program;
+    QString m_window;
+    QString m_log;
+};
+
+TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
+{
+    start();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            m_window
+                = x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard$"_s })
+                      .section(u'\n', 0, 0);
+            return !m_window.isEmpty();
+        },
+        10000))
+        << m_log.toStdString();
+    EXPECT_TRUE(x(u"xwininfo"_s, { u"-id"_s, m_window }).contains(u"Map State: IsViewable"_s));
+    const QString state = x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_STATE"_s });
+    for (const QString& atom : { u"_NET_WM_STATE_ABOVE"_s, u"_NET_WM_STATE_STICKY"_s,
+             u"_NET_WM_STATE_SKIP_TASKBAR"_s, u"_NET_WM_STATE_SKIP_PAGER"_s })
+        EXPECT_TRUE(state.contains(atom)) << state.toStdString();
+    EXPECT_EQ(x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_DESKTOP"_s }),
+        u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
+    const QRect collapsed = panelGeometry();
+    EXPECT_EQ(collapsed.topLeft(), QPoint(8, 0)) << m_log.toStdString();
+    EXPECT_EQ(collapsed.width(), 320);
+
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
+        << m_log.toStdString();
+    const QString ts = m_fake.postMessage(u"C1"_s,
+        { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full on db-1"_s },
+            { u"ts"_s, u"1700000000.000100"_s } });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().size() == 1; }, 10000));
+    // The row opens the panel below the bar.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return panelGeometry().height() > collapsed.height(); }, 5000));
+
+    // "Ack" sits at the right end of the first row, which starts below the bar.
+    const QRect expanded = panelGeometry();
+    const QPoint ack = expanded.topLeft() + QPoint(expanded.width() - 32, collapsed.height() + 20);
+    x(u"xdotool"_s,
+        { u"mousemove"_s, QString::number(ack.x()), QString::number(ack.y()), u"click"_s, u"1"_s });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
+        << m_log.toStdString();
+
+    // A drag on the bar's empty middle moves the panel, and the move is stored.
+    const QPoint grab = panelGeometry().topLeft() + QPoint(200, collapsed.height() / 2);
+    x(u"xdotool"_s,
+        { u"mousemove"_s, QString::number(grab.x()), QString::number(grab.y()), u"mousedown"_s,
+            u"1"_s, u"mousemove"_s, QString::number(grab.x() + 150),
+            QString::number(grab.y() + 200), u"mouseup"_s, u"1"_s });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return savedPosition().value(u"topLeftX"_s).toDouble() == 158; }, 5000))
+        << QJsonDocument(savedPosition()).toJson().toStdString();
+    EXPECT_EQ(savedPosition().value(u"topLeftY"_s).toDouble(), 200);
+    EXPECT_EQ(panelGeometry().topLeft(), QPoint(158, 200));
+
+    ::kill(pid_t(m_program.processId()), SIGTERM);
+    ASSERT_TRUE(m_program.waitForFinished(10000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
+}
+
+} // namespace
