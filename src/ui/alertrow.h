@@ -1,0 +1,68 @@
+#pragma once
+
+#include "queue/agingpolicy.h"
+#include "queue/alert.h"
+
+#include <QUrl>
+#include <QWidget>
+
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+
+namespace halyard {
+
+class AlertText;
+class ElidedLabel;
+class SlackDirectory;
+class StatusDot;
+
+// "just now", "4 min ago", "2 h ago", "3 d ago": the age of an alert at the panel's resolution.
+QString relativeAge(double seconds);
+
+// One queued alert. The stage dot and the text form one click area that opens the message; the
+// Ack button lies outside it. The queue computes the stage; the header follows the directory's
+// names as they arrive.
+class AlertRow : public QWidget {
+    Q_OBJECT
+public:
+    // The directory must outlive the row.
+    AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent = nullptr);
+
+    const Alert& alert() const { return m_alert; }
+    // For an alert with the same id whose content changed.
+    void setAlert(const Alert& alert);
+    AgeStage stage() const { return m_stage; }
+    // The header's age is measured to `now`.
+    void setAge(ReferenceTime now, AgeStage stage);
+    bool isHovered() const { return m_hovered; }
+
+signals:
+    void acknowledgeRequested(const halyard::Alert& alert);
+    void openRequested(const halyard::Alert& alert);
+    void linkActivated(const QUrl& url);
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void updateNames();
+    void updateAge();
+
+    const SlackDirectory& m_directory;
+    Alert m_alert;
+    AgeStage m_stage = AgeStage::fresh;
+    ReferenceTime m_now = 0;
+    bool m_hovered = false;
+    QAbstractButton* m_openArea;
+    StatusDot* m_dot;
+    ElidedLabel* m_channel;
+    ElidedLabel* m_author;
+    QLabel* m_age;
+    AlertText* m_text;
+    QPushButton* m_ack;
+};
+
+} // namespace halyard

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "queue/agingpolicy.h"
+#include "settings/connectionstate.h"
+
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+namespace halyard {
+
+class StatusDot;
+
+// The line that is always visible: connection dot, wordmark, status, alert count, the chevron
+// that shows or hides the queue, and the settings button. It shows what it is given; the root
+// view decides.
+class CollapsedBarView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CollapsedBarView(QWidget* parent = nullptr);
+
+    void setConnectionState(const ConnectionState& state);
+    void setQueueSummary(QueueHealth health, qsizetype alertCount);
+    void setExpanded(bool expanded);
+
+    // The dot's tooltip: "Connected to Slack", "Connection error: <message>", …
+    static QString statusDescription(const ConnectionState& state);
+
+signals:
+    void expandToggleRequested();
+    void settingsRequested();
+
+private:
+    void updateStatus();
+
+    ConnectionState m_state;
+    QueueHealth m_health = QueueHealth::allClear;
+    qsizetype m_alertCount = 0;
+    StatusDot* m_dot;
+    QLabel* m_wordmark;
+    QLabel* m_status;
+    QLabel* m_count;
+    QToolButton* m_chevron;
+    QToolButton* m_settings;
+};
+
+} // namespace halyard

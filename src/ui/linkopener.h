@@ -1,0 +1,42 @@
+#pragma once
+
+#include "queue/alert.h"
+
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace halyard {
+
+// Opens what the panel links to: an alert in the Slack desktop application (or, when the desktop
+// has no handler for slack: links, the web client), and the links inside message text. Both
+// system operations are constructor parameters so tests can record instead of opening.
+class LinkOpener {
+public:
+    using Open = std::function<void(const QUrl&)>;
+    using HandlerProbe = std::function<bool()>;
+
+    // QDesktopServices::openUrl.
+    static void openWithDesktop(const QUrl& url);
+    // Whether xdg-mime names a default handler for x-scheme-handler/slack.
+    static bool desktopHandlesSlackLinks();
+
+    explicit LinkOpener(
+        Open open = &LinkOpener::openWithDesktop, HandlerProbe probe = &desktopHandlesSlackLinks);
+
+    // Without a team ID there is no link to build, and nothing is opened.
+    void openAlert(const std::optional<QString>& teamId, const Alert& alert);
+    // Only web and mail links: message text comes from other people.
+    void openMessageLink(const QUrl& url);
+
+private:
+    bool hasSlackHandler();
+
+    Open m_open;
+    HandlerProbe m_probe;
+    // Asked once: the probe runs a process.
+    std::optional<bool> m_hasSlackHandler;
+};
+
+} // namespace halyard

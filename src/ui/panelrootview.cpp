@@ -1,0 +1,136 @@
+#include "ui/panelrootview.h"
+
+#include "queue/alertstore.h"
+#include "settings/settingsstore.h"
+#include "ui/collapsedbarview.h"
+#include "ui/panellayout.h"
+#include "ui/panelstyle.h"
+#include "ui/queueview.h"
+
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace halyard {
+
+PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
+    const SlackDirectory& directory, const PanelLayout& layout, AcknowledgeAction acknowledge,
+    LinkOpener opener, Clock clock, QWidget* parent)
+    : QWidget(parent)
+    , m_alerts(alerts)
+    , m_settings(settings)
+    , m_layout(layout)
+    , m_acknowledge(std::move(acknowledge))
+    , m_opener(std::move(opener))
+    , m_clock(std::move(clock))
+    , m_now(m_clock())
+    , m_alertCount(alerts.alerts().size())
+    , m_bar(new CollapsedBarView(this))
+    , m_divider(panelstyle::makeDivider(this))
+    // Created before this view subscribes to the store, so its rows are current by the time
+    // onAlertsChanged() measures them.
+    , m_queue(new QueueView(alerts, directory, m_now, this))
+{
+    setFixedWidth(panelstyle::kPanelWidth);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_bar);
+    column->addWidget(m_divider);
+    column->addWidget(m_queue);
+
+    connect(m_bar, &CollapsedBarView::settingsRequested, this, &PanelRootView::settingsRequested);
+    connect(m_bar, &CollapsedBarView::expandToggleRequested, this,
+        [this] { setExpanded(!m_expanded); });
+    connect(m_queue, &QueueView::acknowledgeRequested, this,
+        [this](const Alert& alert) { m_acknowledge(alert); });
+    connect(m_queue, &QueueView::openRequested, this,
+        [this](const Alert& alert) { m_opener.openAlert(m_settings.teamId(), alert); });
+    connect(m_queue, &QueueView::linkActivated, this,
+        [this](const QUrl& url) { m_opener.openMessageLink(url); });
+    connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);
+
+    connect(&alerts, &AlertStore::alertsChanged, this, &PanelRootView::onAlertsChanged);
+    connect(&alerts, &AlertStore::agingPolicyChanged, this, &PanelRootView::refreshSummary);
+    connect(&settings, &SettingsStore::connectionStateChanged, m_bar,
+        &CollapsedBarView::setConnectionState);
+    connect(&layout, &PanelLayout::maxQueueHeightChanged, this, &PanelRootView::relayout);
+
+    m_tick.setInterval(kTickIntervalMs);
+    connect(&m_tick, &QTimer::timeout, this, &PanelRootView::tick);
+    m_tick.start();
+
+    m_bar->setConnectionState(settings.connectionState());
+    refreshSummary();
+    relayout();
+}
+
+PanelRootView::~PanelRootView() = default;
+
+bool PanelRootView::hasContent() const
+{
+    // An offered update will count here too, once the queue can show one.
+    return !m_alerts.alerts().isEmpty();
+}
+
+void PanelRootView::tick()
+{
+    m_now = m_clock();
+    m_queue->setNow(m_now);
+    refreshSummary();
+}
+
+void PanelRootView::showEvent(QShowEvent* event)
+{
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        setExpanded(hasContent());
+    }
+    QWidget::showEvent(event);
+}
+
+void PanelRootView::onAlertsChanged()
+{
+    refreshSummary();
+    const qsizetype count = m_alerts.alerts().size();
+    if (count == m_alertCount)
+        return;
+    m_alertCount = count;
+    // Any change of the count opens a panel the user collapsed, so a new alert or the rest of
+    // a partly acknowledged queue is seen; the last Ack closes it.
+    setExpanded(hasContent());
+}
+
+void PanelRootView::setExpanded(bool expanded)
+{
+    m_expanded = expanded;
+    m_bar->setExpanded(expanded);
+    relayout();
+}
+
+void PanelRootView::refreshSummary()
+{
+    m_bar->setQueueSummary(queueHealthFromStages(m_alerts.stages(m_now)), m_alerts.alerts().size());
+}
+
+void PanelRootView::relayout()
+{
+    const bool showQueue = m_expanded && hasContent();
+    // Visibility first: a hidden widget's new height does not reach the layout.
+    m_divider->setVisible(showQueue);
+    m_queue->setVisible(showQueue);
+    if (showQueue) {
+        const int cap = int(std::floor(m_layout.maxQueueHeight()));
+        m_queue->setFixedHeight(std::min(m_queue->contentHeight(panelstyle::kPanelWidth), cap));
+    }
+    layout()->invalidate();
+    const QSize size = sizeHint();
+    if (size == m_preferredSize)
+        return;
+    m_preferredSize = size;
+    emit preferredSizeChanged(size);
+}
+
+} // namespace halyard

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "queue/alert.h"
+#include "ui/linkopener.h"
+
+#include <QSize>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace halyard {
+
+class AlertStore;
+class CollapsedBarView;
+class PanelLayout;
+class QueueView;
+class SettingsStore;
+class SlackDirectory;
+
+// The panel's content: the collapsed bar and, while expanded and there is something to show, a
+// divider and the queue, capped at the layout's maximum queue height. It owns the expanded flag
+// and the time every age is measured to, refreshed by a 5-second tick. It changes nothing
+// itself: Ack goes to the acknowledge action, opening goes to the link opener.
+//
+// Paints no background of its own; the window supplies it. The window resizes to sizeHint()
+// whenever preferredSizeChanged() fires, and answers settingsRequested().
+class PanelRootView : public QWidget {
+    Q_OBJECT
+public:
+    using AcknowledgeAction = std::function<void(const Alert&)>;
+    using Clock = std::function<ReferenceTime()>;
+
+    static constexpr int kTickIntervalMs = 5000;
+
+    // Every store must outlive the view.
+    PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
+        const SlackDirectory& directory, const PanelLayout& layout, AcknowledgeAction acknowledge,
+        LinkOpener opener = LinkOpener(), Clock clock = &currentReferenceTime,
+        QWidget* parent = nullptr);
+    ~PanelRootView() override;
+
+    bool isExpanded() const { return m_expanded; }
+    ReferenceTime now() const { return m_now; }
+    // Whether there is anything to show below the bar.
+    bool hasContent() const;
+
+public slots:
+    // Reads the clock and re-ages everything; the timer calls it every kTickIntervalMs.
+    void tick();
+
+signals:
+    void settingsRequested();
+    void preferredSizeChanged(const QSize& size);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void onAlertsChanged();
+    void setExpanded(bool expanded);
+    void refreshSummary();
+    void relayout();
+
+    const AlertStore& m_alerts;
+    const SettingsStore& m_settings;
+    const PanelLayout& m_layout;
+    AcknowledgeAction m_acknowledge;
+    LinkOpener m_opener;
+    Clock m_clock;
+    ReferenceTime m_now;
+    bool m_expanded = false;
+    bool m_shownOnce = false;
+    qsizetype m_alertCount;
+    QSize m_preferredSize;
+    QTimer m_tick;
+    CollapsedBarView* m_bar;
+    QWidget* m_divider;
+    QueueView* m_queue;
+};
+
+} // namespace halyard

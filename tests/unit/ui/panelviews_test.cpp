@@ -1,0 +1,319 @@
+#include "common/fakekeychain.h"
+#include "queue/alertstore.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/slackdirectory.h"
+#include "ui/alertrow.h"
+#include "ui/alerttext.h"
+#include "ui/deeplink.h"
+#include "ui/elidedlabel.h"
+#include "ui/panellayout.h"
+#include "ui/panelrootview.h"
+#include "ui/queueview.h"
+#include "ui/statusdot.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+namespace {
+
+constexpr ReferenceTime kStart = 800'000'000;
+
+// Every store the panel reads, a recording link opener and a hand-driven clock.
+struct Panel {
+    test::FakeKeychain keychain;
+    QTemporaryDir folder;
+    PreferenceStore preferences { folder.path() };
+    SettingsStore settings { keychain, preferences };
+    AlertStore alerts;
+    SlackDirectory directory;
+    PanelLayout layout;
+    ReferenceTime clock = kStart;
+    bool slackHandler = true;
+    QList<QUrl> opened;
+    PanelRootView view { alerts, settings, directory, layout,
+        [this](const Alert& alert) { alerts.acknowledge(alert); },
+        LinkOpener(
+            [this](const QUrl& url) { opened.append(url); }, [this] { return slackHandler; }),
+        [this] { return clock; } };
+
+    Alert add(const QString& ts, double ageSeconds, std::optional<QString> userId = {},
+        const QString& text = u"Disk almost full on db-1"_s, const QString& channel = u"C1"_s)
+    {
+        const Alert alert { Alert::makeId(channel, ts), channel, ts, userId, text,
+            clock - ageSeconds, std::nullopt };
+        alerts.enqueue(alert);
+        return alert;
+    }
+
+    template <typename T> T* find(const QString& name) const
+    {
+        T* widget = view.findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << qUtf8Printable(name);
+        return widget;
+    }
+    QString status() const { return find<QLabel>(u"statusLabel"_s)->text(); }
+    bool shows(const QString& name) const { return !find<QWidget>(name)->isHidden(); }
+    QList<AlertRow*> rows() const { return view.findChild<QueueView*>()->rows(); }
+    bool queueShown() const { return !view.findChild<QueueView*>()->isHidden(); }
+    void toggle() const { find<QAbstractButton>(u"chevronButton"_s)->click(); }
+};
+
+TEST(CollapsedBar, ShowsConnectionHealthAndCount)
+{
+    struct Case {
+        ConnectionState state;
+        QList<double> ages;
+        QString status;
+        QString tooltip;
+        QString count; // empty: neither count nor chevron
+    };
+    const Case cases[] = {
+        { ConnectionState::disconnected(), {}, u"Not connected"_s,
+            u"Not connected — open Settings"_s, {} },
+        { ConnectionState::connecting(), {}, u"Connecting…"_s, u"Connecting to Slack…"_s, {} },
+        { ConnectionState::error(u"invalid_auth"_s), { 10 }, u"Connection error"_s,
+            u"Connection error: invalid_auth"_s, u"(1)"_s },
+        { ConnectionState::connected(), {}, u"🟢"_s, u"Connected to Slack"_s, {} },
+        { ConnectionState::connected(), { 10, 20, 400 }, u"🟡"_s, u"Connected to Slack"_s,
+            u"(3)"_s },
+        { ConnectionState::connected(), { 10, 400, 1000, 2000 }, u"🔴"_s, u"Connected to Slack"_s,
+            u"(4)"_s },
+    };
+    for (const Case& c : cases) {
+        Panel p;
+        p.settings.setConnectionState(c.state);
+        for (int i = 0; i < c.ages.size(); ++i)
+            p.add(u"100.%1"_s.arg(i), c.ages[i]);
+        SCOPED_TRACE(qUtf8Printable(c.tooltip));
+        EXPECT_EQ(p.status(), c.status);
+        EXPECT_EQ(p.find<StatusDot>(u"connectionDot"_s)->toolTip(), c.tooltip);
+        EXPECT_EQ(p.shows(u"countLabel"_s), !c.count.isEmpty());
+        EXPECT_EQ(p.shows(u"chevronButton"_s), !c.count.isEmpty());
+        if (!c.count.isEmpty()) {
+            EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), c.count);
+        }
+    }
+}
+
+TEST(PanelRoot, EveryChangeOfTheCountReExpandsAndTheLastAckCollapses)
+{
+    Panel p;
+    QSignalSpy sizes(&p.view, &PanelRootView::preferredSizeChanged);
+    p.view.show();
+    EXPECT_FALSE(p.view.isExpanded());
+    const int collapsedHeight = p.view.sizeHint().height();
+
+    const Alert first = p.add(u"100.1"_s, 10);
+    EXPECT_TRUE(p.view.isExpanded());
+    EXPECT_TRUE(p.queueShown());
+    EXPECT_GT(p.view.sizeHint().height(), collapsedHeight);
+    EXPECT_EQ(sizes.last().at(0).toSize(), p.view.sizeHint());
+
+    p.toggle();
+    EXPECT_FALSE(p.queueShown());
+    EXPECT_EQ(sizes.last().at(0).toSize().height(), collapsedHeight);
+    p.add(u"100.2"_s, 5);
+    EXPECT_TRUE(p.view.isExpanded());
+
+    p.toggle();
+    AlertRow* second = p.rows().at(1);
+    p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
+    EXPECT_FALSE(p.alerts.contains(first.id));
+    EXPECT_TRUE(p.view.isExpanded());
+    // The remaining alert keeps its row (and with it the hover state).
+    EXPECT_EQ(p.rows(), QList<AlertRow*> { second });
+
+    p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
+    EXPECT_FALSE(p.view.isExpanded());
+    EXPECT_FALSE(p.shows(u"chevronButton"_s));
+    EXPECT_EQ(sizes.last().at(0).toSize().height(), collapsedHeight);
+
+    // The first showing expands over what is already queued.
+    Panel queued;
+    queued.add(u"100.1"_s, 10);
+    queued.view.show();
+    EXPECT_TRUE(queued.view.isExpanded());
+}
+
+TEST(PanelRoot, QueueHeightFollowsTheLayoutCap)
+{
+    Panel p;
+    for (int i = 0; i < 6; ++i)
+        p.add(u"100.%1"_s.arg(i), 10);
+    p.view.show();
+    const int barAndDivider = p.view.sizeHint().height() - p.view.findChild<QueueView*>()->height();
+    const int content = p.view.findChild<QueueView*>()->contentHeight(320);
+    ASSERT_GT(content, 200);
+
+    QSignalSpy sizes(&p.view, &PanelRootView::preferredSizeChanged);
+    p.layout.setMaxQueueHeight(120);
+    EXPECT_EQ(sizes.last().at(0).toSize().height(), barAndDivider + 120);
+    p.layout.setMaxQueueHeight(2000);
+    EXPECT_EQ(sizes.last().at(0).toSize().height(), barAndDivider + content);
+}
+
+TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
+{
+    struct Case {
+        QString channel;
+        std::optional<QString> userId;
+        QString expectedChannel;
+        QString expectedAuthor; // empty: hidden
+    };
+    const Case cases[] = {
+        { u"C1"_s, u"U1"_s, u"#ops"_s, u"· Dana"_s },
+        { u"C1"_s, u"U2"_s, u"#ops"_s, {} },
+        { u"C1"_s, std::nullopt, u"#ops"_s, {} },
+        { u"C9"_s, u"U1"_s, u"#C9"_s, u"· Dana"_s },
+    };
+    for (const Case& c : cases) {
+        Panel p;
+        p.directory.setChannelName(u"C1"_s, u"ops"_s);
+        p.directory.setUserName(u"U1"_s, u"Dana"_s);
+        p.add(u"100.1"_s, 125, c.userId, u"Backup failed"_s, c.channel);
+        AlertRow* row = p.rows().at(0);
+        EXPECT_EQ(row->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), c.expectedChannel);
+        auto* author = row->findChild<ElidedLabel*>(u"alertAuthor"_s);
+        EXPECT_EQ(author->isHidden(), c.expectedAuthor.isEmpty());
+        if (!c.expectedAuthor.isEmpty()) {
+            EXPECT_EQ(author->text(), c.expectedAuthor);
+        }
+        EXPECT_EQ(row->findChild<QLabel*>(u"alertAge"_s)->text(), u"2 min ago"_s);
+    }
+
+    // A name that arrives later shows up in the rows already there.
+    Panel p;
+    p.add(u"100.1"_s, 5, u"U7"_s);
+    p.directory.setUserName(u"U7"_s, u"Sam"_s);
+    p.directory.setChannelName(u"C1"_s, u"alerts"_s);
+    EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertAuthor"_s)->text(), u"· Sam"_s);
+    EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), u"#alerts"_s);
+}
+
+TEST(AlertRowClick, OpensTheMessageOnlyOnceTheTeamIsKnown)
+{
+    struct Case {
+        std::optional<QString> teamId;
+        bool slackHandler;
+        QString expected; // empty: nothing opened
+    };
+    const Case cases[] = {
+        { std::nullopt, true, {} },
+        { u""_s, true, {} },
+        { u"T1"_s, true, u"slack://channel?team=T1&id=C1&message=1712.000100"_s },
+        { u"T1"_s, false, u"https://app.slack.com/client/T1/C1"_s },
+    };
+    for (const Case& c : cases) {
+        Panel p;
+        p.slackHandler = c.slackHandler;
+        p.settings.setTeamId(c.teamId);
+        p.add(u"1712.000100"_s, 10, std::nullopt, u"see <https://example.com/runbook|runbook>"_s);
+        p.view.show();
+        // Through a child of the click area, the way the pointer reaches it.
+        QTest::mouseClick(p.rows().at(0)->findChild<QWidget*>(u"alertChannel"_s), Qt::LeftButton);
+        QStringList opened;
+        for (const QUrl& url : std::as_const(p.opened))
+            opened.append(url.toString(QUrl::FullyEncoded));
+        EXPECT_EQ(opened, c.expected.isEmpty() ? QStringList() : QStringList { c.expected });
+
+        // A link in the text opens the link alone.
+        p.opened.clear();
+        auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
+        QPoint onLink;
+        for (int x = 0; x < text->width() && onLink.isNull(); ++x) {
+            if (!text->anchorAt(QPointF(x, 6)).isEmpty())
+                onLink = QPoint(x + 2, 6);
+        }
+        ASSERT_FALSE(onLink.isNull());
+        QTest::mouseClick(text, Qt::LeftButton, {}, onLink);
+        EXPECT_EQ(p.opened, QList<QUrl> { QUrl(u"https://example.com/runbook"_s) });
+    }
+}
+
+TEST(Links, DeepLinkEncodesValuesAndMessageLinksStayOnTheWebOrMail)
+{
+    const Alert odd { {}, u"C 1&x"_s, u"1.2+3=4#"_s, std::nullopt, {}, 0, std::nullopt };
+    EXPECT_EQ(deepLink(u"T/1"_s, odd)->toString(QUrl::FullyEncoded),
+        u"slack://channel?team=T%2F1&id=C%201%26x&message=1.2%2B3%3D4%23"_s);
+    EXPECT_EQ(browserLink(u"T/1"_s, odd).toString(QUrl::FullyEncoded),
+        u"https://app.slack.com/client/T%2F1/C%201%26x"_s);
+
+    QList<QUrl> opened;
+    LinkOpener opener([&](const QUrl& url) { opened.append(url); }, [] { return true; });
+    for (const QString& link :
+        { u"https://a.example/x"_s, u"HTTP://a.example"_s, u"mailto:ops@example.com"_s,
+            u"javascript:alert(1)"_s, u"file:///etc/passwd"_s, u"slack://channel?team=T1"_s })
+        opener.openMessageLink(QUrl(link));
+    EXPECT_EQ(opened.size(), 3);
+}
+
+TEST(AlertRowStage, Alert299SecondsOldTurnsAgingAtTheFirstTickAfter300)
+{
+    Panel p;
+    p.settings.setConnectionState(ConnectionState::connected());
+    p.add(u"100.1"_s, 299);
+    AlertRow* row = p.rows().at(0);
+    auto* dot = row->findChild<StatusDot*>(u"stageDot"_s);
+    EXPECT_EQ(row->stage(), AgeStage::fresh);
+    EXPECT_EQ(dot->color(), QColor(Qt::white));
+
+    p.clock += 4; // 303 s: past the threshold, but the panel's time moves on ticks
+    EXPECT_EQ(row->stage(), AgeStage::fresh);
+    p.view.tick();
+    EXPECT_EQ(row->stage(), AgeStage::aging);
+    EXPECT_NE(dot->color(), QColor(Qt::white));
+    EXPECT_EQ(row->findChild<QLabel*>(u"alertAge"_s)->text(), u"5 min ago"_s);
+    EXPECT_EQ(p.status(), u"🔴"_s);
+}
+
+// Renders the panel; with HALYARD_UI_SNAPSHOTS set to a folder, saves it there for a look.
+TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
+{
+    Panel p;
+    p.settings.setConnectionState(ConnectionState::connected());
+    p.settings.setTeamId(u"T1"_s);
+    p.directory.setChannelName(u"C1"_s, u"ops-alerts"_s);
+    p.directory.setChannelName(u"C2"_s, u"a-very-long-channel-name-for-production-incidents"_s);
+    p.directory.setUserName(u"U1"_s, u"Dana Whitfield"_s);
+    const QString snapshots = qEnvironmentVariable("HALYARD_UI_SNAPSHOTS");
+    const auto save = [&](const QString& name) {
+        const QPixmap pixmap = p.view.grab();
+        EXPECT_FALSE(pixmap.isNull());
+        if (!snapshots.isEmpty())
+            pixmap.save(snapshots + u"/views-"_s + name + u".png"_s);
+    };
+    p.view.show();
+    save(u"collapsed-empty"_s);
+
+    p.add(u"100.1"_s, 2400, u"U1"_s,
+        u"Replication lag on db-2 is 45 s :warning: see <https://grafana.example.com/d/db|the "
+        "dashboard> and page the on-call if it keeps rising for more than ten minutes; the "
+        "previous incident needed a failover, a restart of the pooler and a cache flush."_s);
+    p.add(u"100.2"_s, 1000, std::nullopt, u"Certificate for api.example.com expires in 6 days"_s,
+        u"C2"_s);
+    p.add(u"100.3"_s, 400, u"U9"_s, u"Deploy 2024.5 finished :rocket: :white_check_mark:"_s);
+    p.add(u"100.4"_s, 30, u"U1"_s, u"Build <https://ci.example.com/b/42|#42> failed"_s);
+    p.view.adjustSize();
+    save(u"expanded"_s);
+
+    auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
+    const int lineSpacing = QFontMetrics(text->font()).lineSpacing();
+    EXPECT_LE(text->height(), AlertText::kMaxLines * lineSpacing + 4);
+    EXPECT_GE(text->height(), AlertText::kMaxLines * lineSpacing - 4);
+
+    p.toggle();
+    p.view.adjustSize();
+    save(u"collapsed"_s);
+}
+
+} // namespace
+} // namespace halyard
