@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QWindow;
+
 namespace halyard {
 
 struct Alert;

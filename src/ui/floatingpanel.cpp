@@ -49,13 +49,15 @@ bool compositorRuns(xcb_connection_t* connection)
 
 } // namespace
 
-FloatingPanel::FloatingPanel(QWidget* content, QWidget* parent)
+FloatingPanel::FloatingPanel(QWidget* content, std::optional<bool> rounded, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_content(content)
 {
     setWindowTitle(u"Halyard"_s);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    if (xcb_connection_t* connection = x11Connection())
+    if (rounded)
+        m_composited = *rounded;
+    else if (xcb_connection_t* connection = x11Connection())
         m_composited = compositorRuns(connection);
     // Only before the native window exists does this give it an alpha channel.
     setAttribute(Qt::WA_TranslucentBackground, m_composited);

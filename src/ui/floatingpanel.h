@@ -15,7 +15,10 @@ class FloatingPanel : public QWidget, public PanelWindow {
 public:
     static constexpr int kWidth = 320;
 
-    explicit FloatingPanel(QWidget* content, QWidget* parent = nullptr);
+    // `rounded` chooses the translucent rounded frame; by default it is used when a compositor
+    // runs.
+    explicit FloatingPanel(
+        QWidget* content, std::optional<bool> rounded = std::nullopt, QWidget* parent = nullptr);
 
     // Move, resize and screen events go to the controller from here on.
     void setController(FloatingPanelController* controller) { m_controller = controller; }

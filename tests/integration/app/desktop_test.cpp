@@ -203,3 +203,22 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DesktopProgramWithoutDisplayTest, SaysSoInOneLineAndSuggestsHeadless)
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s })
+        env.remove(name);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(HALYARD_BINARY), {});
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 1);
+    const QByteArray error = program.readAllStandardError();
+    EXPECT_EQ(error.count('\n'), 1) << error.constData();
+    EXPECT_TRUE(error.contains("halyard --headless")) << error.constData();
+}
+
+} // namespace

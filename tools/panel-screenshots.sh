@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Saves PNG screenshots of the panel (collapsed; expanded with alerts of every stage, links and
+# emoji) into docs/, or into the folder given.
+# Usage: tools/panel-screenshots.sh [folder] [build dir, default build/default]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+folder="${1:-docs}"
+build="${2:-build/default}"
+cmake --build "$build" --target halyard-panel-screenshots >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/tools/panel-screenshots/halyard-panel-screenshots" "$folder"

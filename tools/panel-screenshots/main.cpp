@@ -1,0 +1,92 @@
+// Renders the floating panel, collapsed and expanded with alerts of every stage, links and
+// emoji, and saves each as a PNG in the folder given as the only argument.
+#include "queue/alertstore.h"
+#include "settings/keychainservice.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/slackdirectory.h"
+#include "ui/floatingpanel.h"
+#include "ui/panellayout.h"
+#include "ui/panelrootview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace halyard;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 2) {
+        QTextStream(stderr) << "usage: halyard-panel-screenshots <folder>" << Qt::endl;
+        return 2;
+    }
+    const QDir out(args.at(1));
+    QDir().mkpath(out.path());
+
+    // Throw-away stores: nothing here touches the user's preferences, queue or tokens.
+    const QTemporaryDir scratch;
+    KeychainService keychain(u"com.corvane.Halyard.screenshots"_s);
+    PreferenceStore preferences(scratch.path());
+    SettingsStore settings(keychain, preferences);
+    AlertStore alerts;
+    SlackDirectory directory;
+    PanelLayout layout;
+    settings.setConnectionState(ConnectionState::connected());
+    directory.setChannelName(u"C1"_s, u"ops-alerts"_s);
+    directory.setChannelName(u"C2"_s, u"deploys"_s);
+    directory.setUserName(u"U1"_s, u"Dana Whitfield"_s);
+    directory.setUserName(u"B1"_s, u"alertmanager"_s);
+
+    const ReferenceTime now = currentReferenceTime();
+    auto* view = new PanelRootView(
+        alerts, settings, directory, layout, [](const Alert&) {},
+        LinkOpener([](const QUrl&) {}, [] { return false; }), [now] { return now; });
+    FloatingPanel panel(view, true);
+
+    const auto save = [&](const QString& name) {
+        // Layout changes are posted; let them settle first.
+        QApplication::processEvents();
+        panel.adjustSize();
+        const QString path = out.filePath(name);
+        if (!panel.grab().save(path)) {
+            QTextStream(stderr) << "Could not write " << path << Qt::endl;
+            return false;
+        }
+        QTextStream(stdout) << path << Qt::endl;
+        return true;
+    };
+
+    panel.show();
+    if (!save(u"panel-collapsed.png"_s))
+        return 1;
+    const struct {
+        const char16_t* ts;
+        double age;
+        const char16_t* channel;
+        const char16_t* user;
+        const char16_t* text;
+    } samples[] = {
+        { u"1700000000.000100", 2400, u"C1", u"B1",
+            u"Replication lag on db-2 is 45 s :warning: see <https://grafana.example.com/d/db|the "
+            u"dashboard> and page the on-call if it keeps rising." },
+        { u"1700000000.000200", 1000, u"C1", u"B1",
+            u"Certificate for api.example.com expires in 6 days :lock:" },
+        { u"1700000000.000300", 400, u"C2", u"U1", u"Deploy 2024.5 finished :rocket:" },
+        { u"1700000000.000400", 30, u"C2", u"B1",
+            u"Build <https://ci.example.com/b/42|#42> failed on main :x:" },
+    };
+    for (const auto& s : samples) {
+        const QString channel = QString::fromUtf16(s.channel);
+        const QString ts = QString::fromUtf16(s.ts);
+        alerts.enqueue({ Alert::makeId(channel, ts), channel, ts, QString::fromUtf16(s.user),
+            QString::fromUtf16(s.text), now - s.age, std::nullopt });
+    }
+    return save(u"panel-expanded.png"_s) ? 0 : 1;
+}
