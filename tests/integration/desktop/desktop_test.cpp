@@ -156,6 +156,12 @@ TEST_F(SleepWakeTest, PrepareForSleepFromLogindBecomesWillSleepAndDidWake)
     QTest::qWait(20);
     EXPECT_EQ(seen, u"sleep wake "_s);
     EXPECT_FALSE(log.contains(u"app"_s, u"No system bus; sleep and wake will go unnoticed"_s));
+    // Only an unusable network is unsatisfied; the backend's "unknown" holds no reconnect back.
+    using R = QNetworkInformation::Reachability;
+    EXPECT_TRUE(DesktopSystemEvents::isSatisfied(R::Online)
+        && DesktopSystemEvents::isSatisfied(R::Unknown));
+    EXPECT_FALSE(DesktopSystemEvents::isSatisfied(R::Disconnected)
+        || DesktopSystemEvents::isSatisfied(R::Site));
 }
 
 } // namespace

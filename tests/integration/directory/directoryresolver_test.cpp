@@ -1,5 +1,4 @@
-// Name lookups against the fake Slack: one request per unknown ID however many messages mention
-// it, silent failures that the next message retries, and the name rules for users and bots.
+// Name lookups against the fake Slack.
 #include "common/logcapture.h"
 #include "halyard-sim/fakeslack.h"
 #include "slack/directory/directoryresolver.h"

@@ -1,6 +1,5 @@
-// The intake wired as the service wires it: live messages and reactions (filter, alert, banner,
-// acknowledgement and ack-back posts), and catching up after a connect (backfill from the
-// high-water marks and reaction reconciliation).
+// The intake wired as the service wires it: live messages and reactions, ack-back posts, and
+// catching up after a connect (backfill from the marks and reaction reconciliation).
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
 #include "halyard-sim/fakeslack.h"
@@ -112,10 +111,13 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     EXPECT_TRUE(slack.requests(u"bots.info"_s).isEmpty());
 
     // Once the channel is named, banners say so; long bodies keep their first 140 characters.
+    // A poster without a name is looked up.
     intake->handleLiveMessage(
-        botMessage(u"1700000200.000100"_s, u":rotating_light:"_s.repeated(150)), tokens());
+        { u"C1"_s, u"B2"_s, u":rotating_light:"_s.repeated(150), u"1700000200.000100"_s, {}, true },
+        tokens());
     ASSERT_EQ(banners.posted.size(), 2);
     EXPECT_EQ(banners.posted.last(), std::pair(u"#ops"_s, u"\U0001F6A8"_s.repeated(140)));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return slack.requests(u"bots.info"_s).size() == 1; }));
 
     // A person's message without the trigger prefix is dropped, and says so.
     intake->handleLiveMessage(

@@ -156,7 +156,10 @@ TEST_F(SocketModeClientTest, UndecodableFrameEndsTheReceivePathWithOneErrorAndNo
 // A server that drops the connection is a receive failure; stop() is none.
 TEST_F(SocketModeClientTest, StopEndsTheStreamAfterBufferedEventsAndReportsNothing)
 {
-    auto client = startClient(30s, 10s, false);
+    // Pings go out every 50 ms; answered, they report nothing.
+    auto client = startClient(50ms, 10s, false);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_log.count(u"socket"_s, u"Heartbeat PONG received"_s) >= 2; }, 5000));
     m_fake.sendEvent(botMessage(u"a"_s, u"1.1"_s));
     m_fake.sendEvent(botMessage(u"b"_s, u"1.2"_s));
     ASSERT_TRUE(QTest::qWaitFor([&] { return client->events().buffered() == 2; }, 5000));

@@ -1,6 +1,5 @@
-// The Web API client against a fake Slack on loopback: what each call puts on the wire, what it
-// returns for Slack's answers (records, "ok": false per method, HTTP failures and bodies that
-// are not what they should be), and the retry policy as seen on the wire and in the log.
+// The Web API client against a fake Slack: what each call puts on the wire, what it returns for
+// Slack's answers, and the retry policy as seen on the wire and in the log.
 #include "common/logcapture.h"
 #include "halyard-sim/fakeslack.h"
 #include "slack/webapi/slackwebapi.h"

@@ -106,7 +106,6 @@ TEST_F(AlertStoreTest, AnyBadRecordFailsTheWholeLoad)
              QByteArray(R"({"alerts":[{"id":"C:1","channelId":"C","text":"t","receivedAt":1}],)"
                         R"("highWaterByChannel":{}})"),
              QByteArray(R"({"alerts":[],"highWaterByChannel":{"C":1}})"),
-             QByteArray(R"({"alerts":{},"highWaterByChannel":{}})"),
              QByteArray("\xff\xfe\x00garbage", 10),
              QByteArray(),
          }) {
