@@ -42,11 +42,6 @@ QList<LogCapture::Line> LogCapture::lines() const
     return m_lines;
 }
 
-QStringList LogCapture::messages(const QString& shortCategory) const
-{
-    return messagesStartingWith(shortCategory, QString());
-}
-
 QStringList LogCapture::messagesStartingWith(
     const QString& shortCategory, const QString& prefix) const
 {
@@ -58,16 +53,6 @@ QStringList LogCapture::messagesStartingWith(
             out.append(line.message);
     }
     return out;
-}
-
-bool LogCapture::contains(const QString& shortCategory, const QString& message) const
-{
-    return count(shortCategory, message) > 0;
-}
-
-int LogCapture::count(const QString& shortCategory, const QString& message) const
-{
-    return int(messages(shortCategory).count(message));
 }
 
 void LogCapture::clear()

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QtMessageHandler>
 
-#include <optional>
-
 namespace halyard::test {
 
 // Collects the program's log lines while it lives, so tests can assert the literal text.
@@ -25,12 +23,20 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     QList<Line> lines() const;
-    // Messages of one category (the short name: "alerts", "slack", ...).
-    QStringList messages(const QString& shortCategory) const;
-    // All messages of the short category that start with the prefix.
+    // All messages of the short category ("alerts", "slack", ...) that start with the prefix.
     QStringList messagesStartingWith(const QString& shortCategory, const QString& prefix) const;
-    bool contains(const QString& shortCategory, const QString& message) const;
-    int count(const QString& shortCategory, const QString& message) const;
+    QStringList messages(const QString& shortCategory) const
+    {
+        return messagesStartingWith(shortCategory, QString());
+    }
+    int count(const QString& shortCategory, const QString& message) const
+    {
+        return int(messages(shortCategory).count(message));
+    }
+    bool contains(const QString& shortCategory, const QString& message) const
+    {
+        return count(shortCategory, message) > 0;
+    }
     void clear();
 
 private:

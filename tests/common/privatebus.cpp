@@ -26,21 +26,13 @@ PrivateBus::PrivateBus()
         m_error = file.errorString();
         return;
     }
-    file.write(
-        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig>\n"
-        "  <type>session</type>\n"
-        "  <listen>unix:dir="
-        + m_dir.path().toUtf8()
-        + "</listen>\n"
-          "  <auth>EXTERNAL</auth>\n"
-          "  <policy context=\"default\">\n"
-          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-          "    <allow eavesdrop=\"true\"/>\n"
-          "    <allow own=\"*\"/>\n"
-          "  </policy>\n"
-          "</busconfig>\n");
+    file.write(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:dir=)"
+        + m_dir.path().toUtf8() + R"(</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/>
+<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>
+)");
     file.close();
 
     m_daemon.start(daemon,

@@ -8,9 +8,8 @@
 
 namespace halyard::test {
 
-// A message bus of the test's own (a dbus-daemon child process), standing in for the session
-// or the system bus. Tests own well-known names on it without meeting other tests running at
-// the same time, the desktop, or services the real buses would start on demand.
+// A message bus of the test's own (a dbus-daemon child), standing in for the session or system
+// bus: tests own names on it without meeting other tests, the desktop or on-demand services.
 class PrivateBus {
 public:
     PrivateBus();

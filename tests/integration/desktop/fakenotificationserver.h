@@ -18,13 +18,9 @@ public:
     struct Notification {
         QString appName;
         uint replacesId = 0;
-        QString appIcon;
-        QString summary;
-        QString body;
-        QStringList actions;
+        QString summary, body;
         QVariantMap hints;
         int expireTimeout = 0;
-        uint returnedId = 0;
     };
 
     explicit FakeNotificationServer(QStringList capabilities = { QStringLiteral("body") })
@@ -45,22 +41,19 @@ public:
 
 public slots:
     QStringList GetCapabilities() const { return m_capabilities; }
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-        const QString& summary, const QString& body, const QStringList& actions,
-        const QVariantMap& hints, int expireTimeout)
+    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+        const QString& body, const QStringList&, const QVariantMap& hints, int expireTimeout)
     {
         if (!refusal.isEmpty()) {
             sendErrorReply(QDBusError::Failed, refusal);
             return 0;
         }
-        notifications.append({ appName, replacesId, appIcon, summary, body, actions, hints,
-            expireTimeout, m_nextId });
-        return m_nextId++;
+        notifications.append({ appName, replacesId, summary, body, hints, expireTimeout });
+        return uint(notifications.size());
     }
 
 private:
     QStringList m_capabilities;
-    uint m_nextId = 1;
 };
 
 } // namespace halyard::test

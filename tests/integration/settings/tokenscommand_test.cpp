@@ -1,10 +1,12 @@
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 
+#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <qt6keychain/keychain.h>
 
 #include <gtest/gtest.h>
 
@@ -15,16 +17,15 @@ namespace {
 
 struct Outcome {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
-// Drives "halyard tokens …" as a separate process against a Secret Service name of the test's
-// own, then checks what this process reads back from the same store.
+// Drives "halyard tokens …" as a separate process against the session's real Secret Service
+// (scripts/test.sh provides a private, unlocked GNOME Keyring) under a service name of the
+// test's own, then checks what this process reads back from the same store.
 class TokensCommandTest : public ::testing::Test {
 protected:
     void TearDown() override { (void)QCoro::waitFor(deleteSlackTokens(&m_keychain)); }
-
     Outcome run(const QStringList& words, const QByteArray& input = {},
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
     {
@@ -43,7 +44,6 @@ protected:
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) };
     }
-
     std::optional<SlackTokens> storedTokens()
     {
         const auto tokens = QCoro::waitFor(loadSlackTokens(&m_keychain));
@@ -57,7 +57,6 @@ protected:
         static const QRegularExpression token(u"x(ox.|app)-[0-9a-f]{32}"_s);
         return text.replace(token, u"<token>"_s).toStdString();
     }
-
     static QString madeUpToken(const QString& prefix)
     {
         return prefix + QUuid::createUuid().toString(QUuid::Id128);
@@ -71,17 +70,16 @@ protected:
             EXPECT_FALSE(outcome.err.contains(token));
         }
     }
-
     KeychainService m_keychain { u"com.corvane.Halyard.test-"_s
         + QUuid::createUuid().toString(QUuid::Id128) };
 };
 
+// Trimmed tokens are stored for the next process; swapped ones too, with a warning for each.
 TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
 {
     const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
-    const Outcome outcome = run({ u"set"_s },
+    Outcome outcome = run({ u"set"_s },
         "  " + tokens.botToken.toUtf8() + " \r\n\t" + tokens.appToken.toUtf8() + "\n");
-
     EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
     EXPECT_EQ(outcome.out,
         u"Stored bot token "_s + tokens.botToken.left(9) + u"… and app-level token "_s
@@ -89,14 +87,8 @@ TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
     EXPECT_EQ(outcome.err, QString());
     expectNoToken(outcome, tokens);
     EXPECT_TRUE(storedTokens() == tokens);
-}
-
-TEST_F(TokensCommandTest, SwappedTokensAreStoredWithWarnings)
-{
-    const SlackTokens swapped { madeUpToken(u"xapp-"_s), madeUpToken(u"xoxb-"_s) };
-    const Outcome outcome
-        = run({ u"set"_s }, (swapped.botToken + u'\n' + swapped.appToken).toUtf8());
-
+    const SlackTokens swapped { tokens.appToken, tokens.botToken };
+    outcome = run({ u"set"_s }, (swapped.botToken + u'\n' + swapped.appToken).toUtf8());
     EXPECT_EQ(outcome.exitCode, 0);
     const QStringList warnings = outcome.err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(warnings.size(), 2) << redacted(outcome.err);
@@ -111,13 +103,9 @@ TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
     const SlackTokens kept { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
     ASSERT_TRUE(QCoro::waitFor(storeSlackTokens(&m_keychain, kept)).has_value());
     const QString other = madeUpToken(u"xoxb-"_s);
-    const QByteArray inputs[] = {
-        QByteArray(),
-        other.toUtf8(),
-        other.toUtf8() + "\n   \n",
-        "\n" + other.toUtf8() + "\n",
-    };
-    for (const QByteArray& input : inputs) {
+    const QByteArray line = other.toUtf8();
+    for (const QByteArray& input :
+        { QByteArray(), QByteArray(line + "\n   \n"), QByteArray("\n" + line + "\n") }) {
         SCOPED_TRACE(input.size());
         const Outcome outcome = run({ u"set"_s }, input);
         EXPECT_EQ(outcome.exitCode, 1);
@@ -147,7 +135,6 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + nowhere.filePath(u"bus"_s));
     const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
     const QByteArray input = (tokens.botToken + u'\n' + tokens.appToken + u'\n').toUtf8();
-
     const Outcome outcomes[] = {
         run({ u"set"_s }, input, environment),
         run({ u"clear"_s }, {}, environment),
@@ -160,6 +147,43 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
         EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
         expectNoToken(outcome, tokens);
     }
+}
+
+// One item per account, replaced by a second write, removed idempotently; values come back
+// exactly: nothing, non-ASCII text, surrounding whitespace, a byte-order mark. Bytes that are
+// not text are an error, never a value.
+TEST_F(TokensCommandTest, KeychainValuesComeBackExactly)
+{
+    const QString account = kBotTokenAccount.toString();
+    const auto get = [&] { return QCoro::waitFor(m_keychain.get(account)); };
+    const auto first = get();
+    ASSERT_TRUE(first.has_value()) << "needs an unlocked Secret Service (scripts/test.sh): "
+                                   << qPrintable(first.error().description());
+    EXPECT_EQ(*first, std::nullopt);
+    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
+    for (const QString& value : { QString(), u"ключ ✓ 🚀"_s, u"  padded\n"_s, u"\uFEFFmarked"_s }) {
+        ASSERT_TRUE(QCoro::waitFor(m_keychain.set(value, account)));
+        EXPECT_EQ(get().value(), std::optional(value)) << qPrintable(value);
+    }
+    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
+    EXPECT_EQ(get().value(), std::nullopt) << "a second write left no older item behind";
+    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
+
+    // Bytes that are not UTF-8, planted the way another program could: raw bytes through
+    // QtKeychain's binary form.
+    QKeychain::WritePasswordJob job(m_keychain.service());
+    job.setAutoDelete(false);
+    job.setKey(account);
+    job.setBinaryData(QByteArray("\xff\xfe\x00x", 4));
+    QEventLoop loop;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    ASSERT_EQ(job.error(), QKeychain::NoError);
+    const auto value = get();
+    ASSERT_FALSE(value.has_value());
+    EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
+    EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);
 }
 
 } // namespace

@@ -11,14 +11,7 @@ namespace {
 
 TEST(MessageFilter, KeepsBotsAndPrefixedMessagesOnly)
 {
-    struct Case {
-        bool botsOnly;
-        QString prefix;
-        QString text;
-        bool isBot;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
+    const std::tuple<bool, QString, QString, bool, std::optional<QString>> cases[] = {
         { true, {}, u"disk full"_s, false, std::nullopt },
         { true, {}, u"disk full"_s, true, u"disk full"_s },
         { false, {}, u"  hello "_s, false, u"  hello "_s },
@@ -32,40 +25,33 @@ TEST(MessageFilter, KeepsBotsAndPrefixedMessagesOnly)
         { true, u"\U0001F469\u200D\U0001F692"_s, u"\U0001F469\u200D\U0001F692 smoke"_s, false,
             u"smoke"_s },
     };
-    for (const Case& c : cases) {
-        const MessageEvent message { u"C1"_s, u"U1"_s, c.text, u"1700000000.000100"_s, {},
-            c.isBot };
-        const auto accepted = acceptMessage(message, c.botsOnly, c.prefix);
-        ASSERT_EQ(accepted.has_value(), c.expected.has_value()) << qPrintable(c.text);
+    for (const auto& [botsOnly, prefix, text, isBot, expected] : cases) {
+        const MessageEvent message { u"C1"_s, u"U1"_s, text, u"1700000000.000100"_s, {}, isBot };
+        const auto accepted = acceptMessage(message, botsOnly, prefix);
+        ASSERT_EQ(accepted.has_value(), expected.has_value()) << qPrintable(text);
         if (!accepted)
             continue;
-        MessageEvent expected = message;
-        expected.text = *c.expected;
-        EXPECT_EQ(*accepted, expected) << qPrintable(c.text);
+        MessageEvent want = message;
+        want.text = *expected;
+        EXPECT_EQ(*accepted, want) << qPrintable(text);
     }
 }
 
 TEST(MessageFilter, AckReactionNeedsTheEmojiWithAPositiveCount)
 {
-    struct Case {
-        std::optional<QString> name;
-        std::optional<qint64> count;
-        QString emoji;
-        bool expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::optional<QString>, std::optional<qint64>, QString, bool> cases[] = {
         { u"white_check_mark"_s, 1, u"::white_check_mark:"_s, true },
         { u"white_check_mark"_s, 0, u"white_check_mark"_s, false },
         { u"white_check_mark"_s, std::nullopt, u"white_check_mark"_s, false },
         { u"eyes"_s, 3, u"white_check_mark"_s, false },
         { std::nullopt, 1, u":"_s, false },
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, count, emoji, expected] : cases) {
         SlackEventDTO message;
-        EXPECT_FALSE(hasAckReaction(message, c.emoji));
+        EXPECT_FALSE(hasAckReaction(message, emoji));
         message.reactions
-            = QList<SlackEventDTO::ReactionSummary> { { u"eyes"_s, 1 }, { c.name, c.count } };
-        EXPECT_EQ(hasAckReaction(message, c.emoji), c.expected) << qPrintable(c.emoji);
+            = QList<SlackEventDTO::ReactionSummary> { { u"eyes"_s, 1 }, { name, count } };
+        EXPECT_EQ(hasAckReaction(message, emoji), expected) << qPrintable(emoji);
     }
 }
 

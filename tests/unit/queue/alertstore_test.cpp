@@ -11,26 +11,26 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
 namespace {
 
+using Marks = QMap<QString, QString>;
 constexpr QFileDevice::Permissions kOwnerGroupOther { 0x7077 };
 
-Alert makeAlert(const QString& channel, const QString& ts, ReferenceTime receivedAt = 1,
-    const QString& text = u"text"_s)
+Alert alert(
+    QStringView channel, QStringView ts, ReferenceTime receivedAt = 1, QStringView text = u"text")
 {
-    return Alert { Alert::makeId(channel, ts), channel, ts, {}, text, receivedAt, {} };
+    return Alert { Alert::makeId(channel.toString(), ts.toString()), channel.toString(),
+        ts.toString(), {}, text.toString(), receivedAt, {} };
 }
 
 QStringList ids(const AlertStore& store)
 {
     QStringList out;
-    for (const Alert& alert : store.alerts())
-        out.append(alert.id);
+    for (const Alert& queued : store.alerts())
+        out.append(queued.id);
     return out;
 }
 
@@ -50,7 +50,7 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QByteArray readFile(const QString& path) const
+    static QByteArray readFile(const QString& path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -59,7 +59,12 @@ protected:
     {
         return QDir(folder()).entryList({ u"queue.json.corrupt-*"_s }, QDir::Files);
     }
-
+    // Whether the last change wrote the queue file (which the call removes).
+    bool wroteFile(AlertStore& store)
+    {
+        store.flushPendingSaves();
+        return QFile::remove(queueFile());
+    }
     QTemporaryDir m_dir;
     test::LogCapture m_log;
 };
@@ -74,14 +79,12 @@ TEST_F(AlertStoreTest, PrivateFolderAndCompactPrivateFileThatKeepsMarksWhenEmpty
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(QFile::exists(queueFile()));
     EXPECT_EQ(p.load(), AlertPersistence::State {});
-
     ASSERT_TRUE(p.save({ .highWaterByChannel = { { u"C1"_s, u"1.0"_s } } }).has_value());
     EXPECT_EQ(readFile(queueFile()), R"({"alerts":[],"highWaterByChannel":{"C1":"1.0"}})");
     EXPECT_EQ(QFileInfo(queueFile()).permissions() & kOwnerGroupOther,
         QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-    const AlertPersistence::State state { { makeAlert(u"C1"_s, u"1.0"_s) },
-        { { u"C1"_s, u"2.0"_s } }, { { u"C1"_s, u"0.5"_s } }, { u"C1:1.5"_s } };
+    const AlertPersistence::State state { { alert(u"C1", u"1.0") }, { { u"C1"_s, u"2.0"_s } },
+        { { u"C1"_s, u"0.5"_s } }, { u"C1:1.5"_s } };
     ASSERT_TRUE(p.save(state).has_value());
     EXPECT_EQ(persistence().load(), state);
     EXPECT_FALSE(readFile(queueFile()).contains('\n'));
@@ -103,7 +106,6 @@ TEST_F(AlertStoreTest, AnyBadRecordFailsTheWholeLoad)
              QByteArray(R"({"alerts":[{"id":"C:1","channelId":"C","text":"t","receivedAt":1}],)"
                         R"("highWaterByChannel":{}})"),
              QByteArray(R"({"alerts":[],"highWaterByChannel":{"C":1}})"),
-             QByteArray(R"({"alerts":{},"highWaterByChannel":{}})"),
              QByteArray("\xff\xfe\x00garbage", 10),
              QByteArray(),
          }) {
@@ -119,13 +121,11 @@ TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
     persistence();
     const QByteArray damaged = R"({"alerts":[{"id":"C:1","channelId":"C","ts":"1","text":)";
     writeQueueFile(damaged);
-
     AlertStore store(persistence());
     EXPECT_TRUE(store.alerts().isEmpty());
     EXPECT_TRUE(keptFiles().isEmpty()) << "nothing moves until something is saved";
     EXPECT_TRUE(m_log.lines().isEmpty());
-
-    store.enqueue(makeAlert(u"C1"_s, u"5.0"_s));
+    store.enqueue(alert(u"C1", u"5.0"));
     store.flushPendingSaves();
     const QStringList kept = keptFiles();
     ASSERT_EQ(kept.size(), 1);
@@ -137,8 +137,7 @@ TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
     const QStringList errors = m_log.messagesStartingWith(u"alerts"_s, u"Queue file could"_s);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().endsWith(kept.first()));
-
-    store.enqueue(makeAlert(u"C1"_s, u"6.0"_s));
+    store.enqueue(alert(u"C1", u"6.0"));
     store.flushPendingSaves();
     EXPECT_EQ(keptFiles().size(), 1);
     EXPECT_EQ(persistence().load()->alerts.size(), 2);
@@ -148,17 +147,16 @@ TEST_F(AlertStoreTest, FailedSavesLogOncePerRunAndTheNextSaveWritesEverything)
 {
     AlertStore store(persistence());
     ASSERT_TRUE(QDir().mkpath(queueFile())); // a folder where the file belongs
-    store.enqueue(makeAlert(u"C1"_s, u"1.0"_s));
-    store.flushPendingSaves();
-    store.enqueue(makeAlert(u"C1"_s, u"2.0"_s));
-    store.flushPendingSaves();
+    for (const auto ts : { u"1.0", u"2.0" }) {
+        store.enqueue(alert(u"C1", ts));
+        store.flushPendingSaves();
+    }
     EXPECT_EQ(store.alerts().size(), 2);
     EXPECT_TRUE(QFileInfo(queueFile()).isDir());
     EXPECT_EQ(
         m_log.messagesStartingWith(u"alerts"_s, u"Could not save the queue file "_s).size(), 1);
-
     ASSERT_TRUE(QDir(queueFile()).removeRecursively());
-    store.enqueue(makeAlert(u"C1"_s, u"3.0"_s));
+    store.enqueue(alert(u"C1", u"3.0"));
     store.flushPendingSaves();
     EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Queue file saved again"_s));
     auto state = persistence().load();
@@ -170,13 +168,12 @@ TEST_F(AlertStoreTest, FailedSavesLogOncePerRunAndTheNextSaveWritesEverything)
 TEST_F(AlertStoreTest, FullDiskKeepsTheLastCompleteFile)
 {
     auto p = persistence();
-    const AlertPersistence::State small { .alerts = { makeAlert(u"C1"_s, u"1.0"_s) } };
+    const AlertPersistence::State small { .alerts = { alert(u"C1", u"1.0") } };
     ASSERT_TRUE(p.save(small).has_value());
     const QByteArray before = readFile(queueFile());
-
     AlertPersistence::State big = small;
     for (int i = 2; i < 200; ++i)
-        big.alerts.append(makeAlert(u"C1"_s, QString::number(i)));
+        big.alerts.append(alert(u"C1", QString::number(i)));
     {
         test::FileSizeLimit limit(qMax<rlim_t>(before.size() * 2, 1024));
         EXPECT_FALSE(p.save(big).has_value());
@@ -186,89 +183,84 @@ TEST_F(AlertStoreTest, FullDiskKeepsTheLastCompleteFile)
     EXPECT_EQ(persistence().load(), big);
 }
 
-TEST_F(AlertStoreTest, DuplicateKeepsOneAlertLogsAndWritesOnce)
+// A duplicate keeps the first alert and writes nothing; an Ack writes even for an alert that is
+// gone, a reaction on a message that was never queued does not.
+TEST_F(AlertStoreTest, OnlyChangesAreAnnouncedAndWritten)
 {
     AlertStore store(persistence());
     QSignalSpy changed(&store, &AlertStore::alertsChanged);
-    store.enqueue(makeAlert(u"C1"_s, u"100.000001"_s));
-    store.flushPendingSaves();
-    ASSERT_TRUE(QFile::remove(queueFile()));
-    store.enqueue(makeAlert(u"C1"_s, u"100.000001"_s, 1, u"other text"_s));
-    store.flushPendingSaves();
-
+    store.enqueue(alert(u"C1", u"100.000001"));
+    EXPECT_TRUE(wroteFile(store));
+    store.enqueue(alert(u"C1", u"100.000001", 1, u"other text"));
+    EXPECT_FALSE(wroteFile(store)) << "a duplicate must not rewrite the file";
     EXPECT_EQ(ids(store), QStringList { u"C1:100.000001"_s });
     EXPECT_EQ(store.alerts().first().text, u"text"_s);
-    EXPECT_FALSE(QFile::exists(queueFile())) << "a duplicate must not rewrite the file";
     EXPECT_EQ(changed.count(), 1);
+    store.enqueue(alert(u"C1", u"100.000002"));
+    store.acknowledge(alert(u"C9", u"9.0"));
+    EXPECT_TRUE(wroteFile(store));
+    store.acknowledge(alert(u"C9", u"9.0"));
+    EXPECT_TRUE(wroteFile(store));
+    store.removeBySource(u"C9"_s, u"9.0"_s);
+    EXPECT_FALSE(wroteFile(store));
+    EXPECT_EQ(changed.count(), 2) << "nothing changed, so nothing is announced";
+    store.removeBySource(u"C1"_s, u"100.000001"_s);
+    EXPECT_TRUE(wroteFile(store));
+    EXPECT_EQ(changed.count(), 3);
     EXPECT_EQ(m_log.messages(u"alerts"_s),
         (QStringList { u"Enqueued: C1:100.000001 queueDepth=1"_s,
-            u"Dedup hit (already enqueued): C1:100.000001"_s }));
+            u"Dedup hit (already enqueued): C1:100.000001"_s,
+            u"Enqueued: C1:100.000002 queueDepth=2"_s,
+            u"removeBySource no-op (not in queue): C9:9.0"_s,
+            u"Removed by source reaction: C1:100.000001 queueDepth=1"_s }));
 }
 
-TEST_F(AlertStoreTest, OrderAndMarksRiseInStringOrderAndSurviveRemoval)
+TEST_F(AlertStoreTest, OrderAndMarksRiseInStringOrderAndNothingTouchesTheDiskWithoutPersistence)
 {
-    AlertStore store;
-    QSignalSpy marksChanged(&store, &AlertStore::highWaterByChannelChanged);
-    store.enqueue(makeAlert(u"C1"_s, u"99.5"_s, 100));
-    store.enqueue(makeAlert(u"C1"_s, u"100.1"_s, 200)); // "1" sorts before "9"
-    store.enqueue(makeAlert(u"C1"_s, u"99.4"_s, 50)); // older: added, mark kept
-    store.enqueue(makeAlert(u"C2"_s, u"5.0"_s, 100));
-    store.enqueue(makeAlert(u"C2"_s, u"5.0"_s, 100)); // same ts: duplicate, mark unchanged
-    store.enqueue(makeAlert(u"C2"_s, u"6.0"_s, 100));
-    // Same-second alerts keep their arrival order between older and newer ones.
-    EXPECT_EQ(ids(store),
-        (QStringList { u"C1:99.4"_s, u"C1:99.5"_s, u"C2:5.0"_s, u"C2:6.0"_s, u"C1:100.1"_s }));
-    EXPECT_EQ(store.highWaterByChannel().value(u"C1"_s), u"99.5"_s);
-    EXPECT_EQ(store.highWaterByChannel().value(u"C2"_s), u"6.0"_s);
-    EXPECT_EQ(marksChanged.count(), 3);
-
-    store.acknowledge(makeAlert(u"C2"_s, u"6.0"_s));
-    store.removeBySource(u"C2"_s, u"5.0"_s);
-    EXPECT_EQ(store.highWaterByChannel().value(u"C2"_s), u"6.0"_s);
-}
-
-TEST_F(AlertStoreTest, AcknowledgeSavesEvenWhenAbsentButRemoveBySourceNoOpDoesNot)
-{
-    AlertStore store(persistence());
-    store.enqueue(makeAlert(u"C1"_s, u"1.0"_s));
-    store.enqueue(makeAlert(u"C1"_s, u"2.0"_s));
-    QSignalSpy changed(&store, &AlertStore::alertsChanged);
-
-    store.flushPendingSaves();
-    ASSERT_TRUE(QFile::remove(queueFile()));
-    store.acknowledge(makeAlert(u"C9"_s, u"9.0"_s));
-    store.flushPendingSaves();
-    EXPECT_TRUE(QFile::exists(queueFile()));
-    EXPECT_EQ(changed.count(), 0) << "nothing changed, so nothing is announced";
-
-    ASSERT_TRUE(QFile::remove(queueFile()));
-    store.removeBySource(u"C9"_s, u"9.0"_s);
-    store.flushPendingSaves();
-    EXPECT_FALSE(QFile::exists(queueFile()));
-    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"removeBySource no-op (not in queue): C9:9.0"_s));
-
-    store.removeBySource(u"C1"_s, u"1.0"_s);
-    store.flushPendingSaves();
-    EXPECT_TRUE(QFile::exists(queueFile()));
-    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Removed by source reaction: C1:1.0 queueDepth=1"_s));
-    EXPECT_EQ(changed.count(), 1);
+    qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
+    {
+        AlertStore store;
+        QSignalSpy marksChanged(&store, &AlertStore::highWaterByChannelChanged);
+        store.enqueue(alert(u"C1", u"99.5", 100));
+        store.enqueue(alert(u"C1", u"100.1", 200)); // "1" sorts before "9"
+        store.enqueue(alert(u"C1", u"99.4", 50)); // older: added, mark kept
+        store.enqueue(alert(u"C2", u"5.0", 100));
+        store.enqueue(alert(u"C2", u"5.0", 100)); // same ts: duplicate, mark unchanged
+        store.enqueue(alert(u"C2", u"6.0", 100));
+        // Same-second alerts keep their arrival order between older and newer ones.
+        EXPECT_EQ(ids(store),
+            (QStringList { u"C1:99.4"_s, u"C1:99.5"_s, u"C2:5.0"_s, u"C2:6.0"_s, u"C1:100.1"_s }));
+        EXPECT_EQ(
+            store.highWaterByChannel(), (Marks { { u"C1"_s, u"99.5"_s }, { u"C2"_s, u"6.0"_s } }));
+        EXPECT_EQ(marksChanged.count(), 3);
+        store.acknowledge(alert(u"C2", u"6.0"));
+        store.removeBySource(u"C2"_s, u"5.0"_s);
+        EXPECT_EQ(store.highWaterByChannel().value(u"C2"_s), u"6.0"_s);
+        // Ages 450, 400 and 300 s; each threshold belongs to the later stage.
+        QSignalSpy policyChanged(&store, &AlertStore::agingPolicyChanged);
+        store.setAgingPolicy(AgingPolicy {});
+        store.setAgingPolicy(AgingPolicy { 400, 1100, 2000 });
+        EXPECT_EQ(policyChanged.count(), 1);
+        EXPECT_EQ(store.stages(500), (QList { AgeStage::aging, AgeStage::aging, AgeStage::fresh }));
+    }
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
 TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelIsRead)
 {
+    const Marks points { { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } };
     {
         AlertStore store(persistence());
-        store.enqueue(makeAlert(u"C1"_s, u"100.0"_s, 20));
-        store.enqueue(makeAlert(u"C2"_s, u"7.0"_s, 10));
-        store.enqueue(makeAlert(u"C3"_s, u"3.0"_s, 30));
-        store.acknowledge(makeAlert(u"C3"_s, u"3.0"_s));
-        EXPECT_EQ(store.beginBackfill(),
-            (QMap<QString, QString> {
-                { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
+        store.enqueue(alert(u"C1", u"100.0", 20));
+        store.enqueue(alert(u"C2", u"7.0", 10));
+        store.enqueue(alert(u"C3", u"3.0", 30));
+        store.acknowledge(alert(u"C3", u"3.0"));
+        EXPECT_EQ(store.beginBackfill(), points);
         store.finishBackfill(u"C3"_s);
         // Live traffic while the catch-up reads: marks move, the points do not.
-        store.enqueue(makeAlert(u"C1"_s, u"105.0"_s, 5));
-        store.acknowledge(makeAlert(u"C1"_s, u"105.0"_s, 5));
+        store.enqueue(alert(u"C1", u"105.0", 5));
+        store.acknowledge(alert(u"C1", u"105.0", 5));
         store.removeBySource(u"C1"_s, u"103.0"_s); // ack reaction before the message is queued
         store.removeBySource(u"C1"_s, u"99.0"_s); // older than any catch-up reads
         store.removeBySource(u"C9"_s, u"1.0"_s); // a channel no catch-up reads
@@ -277,19 +269,15 @@ TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelI
     AlertStore store(persistence());
     EXPECT_EQ(ids(store), (QStringList { u"C2:7.0"_s, u"C1:100.0"_s }));
     EXPECT_EQ(store.highWaterByChannel(),
-        (QMap<QString, QString> {
-            { u"C1"_s, u"105.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
+        (Marks { { u"C1"_s, u"105.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
     EXPECT_EQ(store.acknowledgedIds(), (QSet<QString> { u"C1:105.0"_s, u"C1:103.0"_s }));
-    EXPECT_EQ(store.beginBackfill(),
-        (QMap<QString, QString> {
-            { u"C1"_s, u"100.0"_s }, { u"C2"_s, u"7.0"_s }, { u"C3"_s, u"3.0"_s } }));
-    store.enqueue(makeAlert(u"C1"_s, u"105.0"_s, 5));
-    store.enqueue(makeAlert(u"C1"_s, u"103.0"_s, 3));
-    store.enqueue(makeAlert(u"C1"_s, u"104.0"_s, 40));
+    EXPECT_EQ(store.beginBackfill(), points);
+    store.enqueue(alert(u"C1", u"105.0", 5));
+    store.enqueue(alert(u"C1", u"103.0", 3));
+    store.enqueue(alert(u"C1", u"104.0", 40));
     EXPECT_EQ(ids(store), (QStringList { u"C2:7.0"_s, u"C1:100.0"_s, u"C1:104.0"_s }));
     EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Not queued again (acknowledged): C1:105.0"_s));
-
-    for (const QString& channel : { u"C1"_s, u"C2"_s, u"C3"_s })
+    for (const QString& channel : points.keys())
         store.finishBackfill(channel);
     EXPECT_TRUE(store.backfillFromByChannel().isEmpty());
     EXPECT_TRUE(store.acknowledgedIds().isEmpty()) << "no catch-up reads below the mark";
@@ -301,35 +289,4 @@ TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelI
         store.removeBySource(u"C1"_s, QString::number(200 + i) + u".0"_s);
     EXPECT_EQ(store.acknowledgedIds().size(), AlertStore::kMaxAcknowledgedIds);
     EXPECT_FALSE(store.acknowledgedIds().contains(u"C1:201.0"_s));
-}
-
-TEST_F(AlertStoreTest, StagesFollowThePolicyAndItsChanges)
-{
-    AlertStore store;
-    EXPECT_TRUE(store.stages(1000).isEmpty());
-    store.enqueue(makeAlert(u"C"_s, u"a"_s, 0));
-    store.enqueue(makeAlert(u"C"_s, u"b"_s, 700));
-    EXPECT_EQ(store.stages(1000), (QList { AgeStage::stale, AgeStage::aging }));
-
-    QSignalSpy policyChanged(&store, &AlertStore::agingPolicyChanged);
-    store.setAgingPolicy(AgingPolicy {});
-    EXPECT_EQ(policyChanged.count(), 0);
-    store.setAgingPolicy(AgingPolicy { 400, 1100, 2000 });
-    EXPECT_EQ(policyChanged.count(), 1);
-    EXPECT_EQ(store.stages(1000), (QList { AgeStage::aging, AgeStage::fresh }));
-}
-
-TEST_F(AlertStoreTest, WithoutPersistenceNothingTouchesTheDisk)
-{
-    qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
-    {
-        AlertStore store;
-        store.enqueue(makeAlert(u"C1"_s, u"1.0"_s));
-        store.acknowledge(makeAlert(u"C1"_s, u"1.0"_s));
-        store.enqueue(makeAlert(u"C1"_s, u"2.0"_s));
-        store.removeBySource(u"C1"_s, u"2.0"_s);
-        EXPECT_TRUE(store.alerts().isEmpty());
-    }
-    qunsetenv("XDG_DATA_HOME");
-    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }

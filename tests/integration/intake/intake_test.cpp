@@ -1,11 +1,175 @@
-// Catching up after a connect: backfill from the high-water marks and reaction reconciliation.
-#include "intakefixture.h"
+// The intake wired as the service wires it: live messages and reactions, ack-back posts, and
+// catching up after a connect (backfill from the marks and reaction reconciliation).
+#include "common/fakekeychain.h"
+#include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
+#include "queue/alertstore.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/directoryresolver.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/intake/bannerposter.h"
+#include "slack/intake/messageintake.h"
+#include "slack/intake/reactionposter.h"
+#include "slack/webapi/slackwebapi.h"
 
+#include <QCoroTask>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 namespace halyard::test {
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
 namespace {
+
+class RecordingBanners : public BannerPoster {
+public:
+    void postBanner(const QString& title, const QString& body) override
+    {
+        posted.append({ title, body });
+    }
+    QList<std::pair<QString, QString>> posted;
+};
+
+// The intake wired as the service wires it, against a fake Slack with channel C1 "ops".
+class IntakeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(slack.listen());
+        slack.workspace().addChannel({ u"C1"_s, u"ops"_s });
+        api = std::make_unique<SlackWebAPI>(&network, slack.apiUrl(),
+            std::chrono::milliseconds(5000), RetryPolicy { 2, std::chrono::milliseconds(4) });
+        resolver = std::make_unique<DirectoryResolver>(&directory, api.get());
+        intake = std::make_unique<MessageIntake>(
+            &store, &settings, &directory, resolver.get(), &banners, api.get());
+    }
+
+    void TearDown() override
+    {
+        // Lookups still in flight must end before the network goes away.
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            return resolver->inflightChannelLookups().isEmpty()
+                && resolver->inflightUserLookups().isEmpty();
+        }));
+    }
+
+    SlackTokens tokens() const
+    {
+        return { slack.workspace().botToken, slack.workspace().appToken };
+    }
+    // A bot message in the channel, as Slack stores it; its ts.
+    QString addBotMessage(const QString& channel, const QString& ts)
+    {
+        return slack.workspace().addMessage(
+            channel, { { u"ts"_s, ts }, { u"text"_s, u"m"_s }, { u"bot_id"_s, u"B1"_s } });
+    }
+    static MessageEvent botMessage(const QString& ts, const QString& text)
+    {
+        return { u"C1"_s, u"B1"_s, text, ts, u"Monitor"_s, true };
+    }
+
+    LogCapture log;
+    FakeSlack slack;
+    QNetworkAccessManager network;
+    std::unique_ptr<SlackWebAPI> api;
+    QTemporaryDir profile;
+    FakeKeychain keychain;
+    PreferenceStore preferences { profile.path() };
+    SettingsStore settings { keychain, preferences };
+    AlertStore store;
+    SlackDirectory directory;
+    RecordingBanners banners;
+    std::unique_ptr<DirectoryResolver> resolver;
+    std::unique_ptr<MessageIntake> intake;
+};
+
+using Banners = QList<std::pair<QString, QString>>;
+
+TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
+{
+    const MessageEvent message = botMessage(u"1700000123.000400"_s, u"Disk :fire: on db1"_s);
+    intake->handleLiveMessage(message, tokens());
+    intake->handleLiveMessage(message, tokens());
+    ASSERT_EQ(store.alerts().size(), 1);
+    EXPECT_EQ(store.alerts().first(),
+        (Alert { u"C1:1700000123.000400"_s, u"C1"_s, u"1700000123.000400"_s, u"B1"_s,
+            u"Disk :fire: on db1"_s, 1700000123.0 - kUnixToReferenceOffset, std::nullopt }));
+    EXPECT_EQ(store.highWaterByChannel().value(u"C1"_s), u"1700000123.000400"_s);
+    EXPECT_EQ(banners.posted, (Banners { { u"New alert"_s, u"Disk \U0001F525 on db1"_s } }));
+    // The poster's name came with the message; the channel is looked up once.
+    EXPECT_EQ(directory.userName(u"B1"_s), u"Monitor"_s);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return directory.channelName(u"C1"_s).has_value(); }));
+    EXPECT_EQ(slack.requests(u"conversations.info"_s).size(), 1);
+    EXPECT_TRUE(slack.requests(u"bots.info"_s).isEmpty());
+
+    // Once the channel is named, banners say so; long bodies keep their first 140 characters.
+    // A poster without a name is looked up.
+    intake->handleLiveMessage(
+        { u"C1"_s, u"B2"_s, u":rotating_light:"_s.repeated(150), u"1700000200.000100"_s, {}, true },
+        tokens());
+    ASSERT_EQ(banners.posted.size(), 2);
+    EXPECT_EQ(banners.posted.last(), std::pair(u"#ops"_s, u"\U0001F6A8"_s.repeated(140)));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return slack.requests(u"bots.info"_s).size() == 1; }));
+
+    // A person's message without the trigger prefix is dropped, and says so.
+    intake->handleLiveMessage(
+        { u"C1"_s, u"U7"_s, u"disk"_s, u"1700000300.000100"_s, {}, false }, tokens());
+    EXPECT_EQ(store.alerts().size(), 2);
+    EXPECT_EQ(log.messages(u"filter"_s),
+        QStringList { u"Dropped by filter: channel=C1 ts=1700000300.000100 isBot=false"_s });
+}
+
+TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
+{
+    intake->handleLiveMessage(botMessage(u"1700000400.000100"_s, u"a"_s), tokens());
+    intake->handleLiveMessage(botMessage(u"1700000401.000100"_s, u"b"_s), tokens());
+    intake->handleReaction({ u"U2"_s, u"eyes"_s, u"C1"_s, u"1700000400.000100"_s });
+    EXPECT_EQ(store.alerts().size(), 2);
+    EXPECT_TRUE(log.contains(u"alerts"_s, u"Reaction ignored — not the ack emoji: eyes"_s));
+    intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000400.000100"_s });
+    ASSERT_EQ(store.alerts().size(), 1);
+    EXPECT_EQ(store.alerts().first().ts, u"1700000401.000100"_s);
+}
+
+// Ack-back posts: spaced between their starts, one in flight, failures logged and dropped.
+TEST_F(IntakeTest, QuickAcknowledgementsPostOneAtATimeAnIntervalApart)
+{
+    ReactionPoster poster(api.get(), 300ms);
+    const QString ts = addBotMessage(u"C1"_s, u"1700000001.000100"_s);
+    const QString ts2 = addBotMessage(u"C1"_s, u"1700000002.000100"_s);
+    // The first answer outlasts the interval: the next post waits for it. Spacing is measured
+    // between starts, so the first post is not held back at all.
+    slack.script(u"reactions.add"_s, FakeReply::serve().after(400ms));
+    slack.script(u"reactions.add"_s, FakeReply::serve().after(150ms));
+    const qint64 enqueuedAt = slack.elapsedMs();
+    for (const auto& [channel, when] :
+        { std::pair { u"C1"_s, ts }, { u"C1"_s, ts2 }, { u"C9"_s, ts } })
+        poster.enqueueReaction(
+            { slack.workspace().botToken, channel, when, u"white_check_mark"_s });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !poster.isProcessing(); }, 5000));
+    QList<qint64> times;
+    for (const auto& request : slack.requests(u"reactions.add"_s))
+        times.append(request.receivedAtMs);
+    ASSERT_EQ(times.size(), 3);
+    EXPECT_GE(times[1] - times[0], 400);
+    EXPECT_GE(times[2] - times[1], 290);
+    EXPECT_LT(times[0] - enqueuedAt, times[2] - times[1]);
+    EXPECT_EQ(log.messages(u"alerts"_s),
+        (QStringList {
+            u"Reaction posted: channel=C1 ts=1700000001.000100 emoji=white_check_mark [queueRemaining=2]"_s,
+            u"Reaction posted: channel=C1 ts=1700000002.000100 emoji=white_check_mark [queueRemaining=1]"_s,
+            u"reactions.add failed: HTTP 0: channel_not_found (channel=C9 ts=1700000001.000100 "
+            "emoji=white_check_mark) — possible causes: missing reactions:write scope; bot not a "
+            "member of the channel; source message deleted or unreachable"_s }));
+}
 
 const QString kMark = u"1700000000.000100"_s;
 
@@ -50,9 +214,7 @@ TEST_F(BackfillTest, FollowsTheCursorAndTakesMessagesInOldestFirst)
     }
     slack.workspace().addReaction(u"C1"_s, tsAt(6), u"white_check_mark"_s, u"U2"_s);
     slack.workspace().addReaction(u"C1"_s, tsAt(7), u"eyes"_s, u"U2"_s);
-
     runBackfill();
-
     const auto requests = slack.requests(u"conversations.history"_s);
     ASSERT_EQ(requests.size(), 3);
     EXPECT_EQ(requests[0].query, "channel=C1&limit=100&oldest=1700000000.000100");
@@ -82,9 +244,7 @@ TEST_F(BackfillTest, OrdersByTsAndKeepsTheMarkOfAChannelThatFailedHalfway)
         FakeReply::json({ { u"ok"_s, true }, { u"messages"_s, page }, { u"has_more"_s, false } }));
     slack.script(u"conversations.history"_s, FakeReply::serve());
     slack.script(u"conversations.history"_s, FakeReply::slackError(u"internal_error"_s));
-
     runBackfill();
-
     EXPECT_EQ(enqueuedIds(),
         (QStringList {
             u"C1:"_s + tsAt(50, 100), u"C1:"_s + tsAt(50, 200), u"C1:"_s + tsAt(50, 300) }));
@@ -106,7 +266,6 @@ TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)
     EXPECT_TRUE(log.contains(u"slack"_s,
         u"Backfill read 2 page(s) of channel C1 and stopped at the page limit; its older "
         "messages were skipped"_s));
-
     slack.script(u"conversations.history"_s, FakeReply::serve().after(std::chrono::seconds(2)));
     CancellationSource cancel;
     QTimer::singleShot(50, [cancel]() mutable { cancel.cancel(); });
@@ -139,7 +298,6 @@ TEST_F(BackfillTest, LiveTrafficNeverMovesACatchUpPastWhatItMissed)
         (QStringList { u"C1:"_s + tsAt(10), u"C2:"_s + tsAt(11), u"C2:"_s + tsAt(1),
             u"C2:"_s + tsAt(2), u"C2:"_s + tsAt(3) }));
     EXPECT_EQ(store.backfillFromByChannel(), (QMap<QString, QString> { { u"C1"_s, kMark } }));
-
     store.enqueue({ u"C1:"_s + tsAt(12), u"C1"_s, tsAt(12), {}, u"live"_s, 0, {} });
     runBackfill(); // the next connect
     EXPECT_EQ(enqueuedIds(),
@@ -183,9 +341,7 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     intake->setRateLimitWait(std::chrono::milliseconds(10));
     intake->setReconcileRetryDelay(std::chrono::milliseconds(50));
     log.clear();
-
     QCoro::waitFor(intake->reconcileReactions(tokens(), {}));
-
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, tsAt(2));
     EXPECT_EQ(slack.requests(u"reactions.get"_s).size(), 6);

@@ -1,0 +1,343 @@
+// The Web API client against a fake Slack: what each call puts on the wire, what it returns for
+// Slack's answers, and the retry policy as seen on the wire and in the log.
+#include "common/logcapture.h"
+#include "halyard-sim/fakeslack.h"
+#include "slack/webapi/slackwebapi.h"
+
+#include <QCoroTask>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace halyard::test {
+namespace {
+
+// A fake Slack on loopback and a client pointed at it, with retry waits shrunk to a few
+// milliseconds so that whole retry sequences take no time.
+class WebApiTest : public ::testing::Test {
+protected:
+    static constexpr RetryPolicy kFastRetry { 4, std::chrono::milliseconds(4) };
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(slack.listen());
+        // A proxy from the environment must not stand between the client and loopback.
+        network.setProxy(QNetworkProxy::NoProxy);
+    }
+
+    SlackWebAPI client(RetryPolicy retry = kFastRetry,
+        std::chrono::milliseconds transferTimeout = std::chrono::milliseconds(5000))
+    {
+        return SlackWebAPI(&network, slack.apiUrl(), transferTimeout, retry);
+    }
+
+    QString botToken() const { return slack.workspace().botToken; }
+    QString appToken() const { return slack.workspace().appToken; }
+
+    // Runs a call to its end; the fake server answers from the same event loop.
+    template <typename T> static T run(QCoro::Task<T> task)
+    {
+        return QCoro::waitFor(std::move(task));
+    }
+
+    FakeSlack slack;
+    QNetworkAccessManager network;
+    LogCapture log;
+};
+
+TEST_F(WebApiTest, EachCallSendsItsMethodTargetBodyAndToken)
+{
+    slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
+    const QString ts = slack.workspace().addMessage(u"C1"_s, { { u"text"_s, u"x"_s } });
+    const QByteArray t = ts.toLatin1();
+    const QString bot = botToken();
+    const auto api = client();
+    struct Case {
+        std::function<void()> call;
+        QByteArray method;
+        QByteArray target;
+        QByteArray body; // a form when not empty
+        QString token;
+    };
+    const Case cases[] = {
+        { [&] { (void)run(api.authTest(bot)); }, "POST", "/api/auth.test", {}, bot },
+        { [&] { (void)run(api.connectionsOpen(appToken())); }, "POST", "/api/apps.connections.open",
+            {}, appToken() },
+        { [&] { (void)run(api.usersConversations(bot)); }, "GET",
+            "/api/users.conversations?types=public_channel,private_channel&limit=1000", {}, bot },
+        { [&] { (void)run(api.conversationsHistory(bot, u"C1"_s, u"1699999999.000200"_s)); }, "GET",
+            "/api/conversations.history?channel=C1&limit=100&oldest=1699999999.000200", {}, bot },
+        // The cursor is sent only when given, and "+" travels encoded.
+        { [&] { (void)run(api.conversationsHistory(bot, u"C1"_s, u"0"_s, u"eHk6+/="_s)); }, "GET",
+            "/api/conversations.history?channel=C1&limit=100&oldest=0&cursor=eHk6%2B/%3D", {},
+            bot },
+        { [&] { (void)run(api.reactionsGet(bot, u"C1"_s, ts)); }, "GET",
+            "/api/reactions.get?channel=C1&timestamp=" + t + "&full=true", {}, bot },
+        // A form body decodes "+" as a space, so a plus sign must travel encoded.
+        { [&] { (void)run(api.reactionsAdd(bot, u"C1"_s, u"+1"_s, ts)); }, "POST",
+            "/api/reactions.add", "channel=C1&name=%2B1&timestamp=" + t, bot },
+        { [&] { (void)run(api.reactionsAdd(bot, u"C1"_s, u"thumbs up ü"_s, ts)); }, "POST",
+            "/api/reactions.add", "channel=C1&name=thumbs%20up%20%C3%BC&timestamp=" + t, bot },
+        // Damaged identifiers cannot add parameters.
+        { [&] {
+             (void)run(api.reactionsAdd(bot, u"C1&channel=C2"_s, u"a&name=b"_s, u"1&name=x"_s));
+         },
+            "POST", "/api/reactions.add",
+            "channel=C1%26channel%3DC2&name=a%26name%3Db&timestamp=1%26name%3Dx", bot },
+    };
+    for (const Case& c : cases) {
+        slack.clearRecords();
+        c.call();
+        const auto recorded = slack.requests();
+        ASSERT_EQ(recorded.size(), 1) << c.target.constData();
+        const RecordedRequest& request = recorded.first();
+        EXPECT_EQ(request.method, c.method) << c.target.constData();
+        EXPECT_EQ(request.target, c.target);
+        EXPECT_EQ(request.body, c.body) << c.target.constData();
+        EXPECT_EQ(request.header("Content-Type"),
+            c.body.isEmpty() ? "application/json; charset=utf-8"
+                             : "application/x-www-form-urlencoded; charset=utf-8");
+        EXPECT_EQ(
+            request.header("Content-Length").value_or("0"), QByteArray::number(c.body.size()));
+        EXPECT_EQ(request.header("Authorization"), "Bearer " + c.token.toLatin1());
+    }
+    // What arrives is what was typed.
+    EXPECT_EQ(slack.requests().first().param(u"name"_s), u"a&name=b"_s);
+    EXPECT_EQ(slack.requests().first().params().size(), 3);
+    EXPECT_EQ(slack.workspace().reactions(u"C1"_s, ts).value(0).name, u"+1"_s);
+}
+
+TEST_F(WebApiTest, ATokenThatWouldSplitTheHeaderIsNeverSent)
+{
+    const auto api = client();
+    for (const QString& token : { u"xoxb-a\r\nX-Evil: 1"_s, u"xoxb-a\n"_s, u"xoxb-\u0000"_s }) {
+        const auto result = run(api.authTest(token));
+        ASSERT_FALSE(result);
+        EXPECT_EQ(result.error().description(),
+            u"Authentication failed: the token contains a line break or another control character"_s);
+    }
+    EXPECT_TRUE(slack.requests().isEmpty());
+}
+
+template <typename T> std::optional<SlackError> errorOf(const SlackResult<T>& result)
+{
+    return result ? std::nullopt : std::optional(result.error());
+}
+
+class ResultsTest : public WebApiTest {
+protected:
+    void SetUp() override
+    {
+        WebApiTest::SetUp();
+        slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
+        slack.workspace().addChannel({ u"G1"_s, u"ops"_s, true });
+        slack.workspace().addChannel({ u"C9"_s, u"elsewhere"_s, false, false });
+    }
+};
+
+// Decoding of each record is proven where the record is used; here, what only the client decides.
+TEST_F(ResultsTest, RecordsComeBackDecoded)
+{
+    const QString ts = slack.workspace().addMessage(u"C1"_s, { { u"text"_s, u"x"_s } });
+    const auto api = client();
+    const auto refused = run(api.authTest(u"xoxb-wrong"_s));
+    ASSERT_TRUE(refused) << "the record is returned whatever its ok";
+    EXPECT_EQ(refused->error, u"invalid_auth"_s);
+    EXPECT_EQ(run(api.usersConversations(botToken())),
+        (QList<SlackWebAPI::Channel> {
+            { u"C1"_s, u"alerts"_s, false }, { u"G1"_s, u"ops"_s, true } }));
+    // Lookups answer absent when Slack says no.
+    EXPECT_EQ(run(api.conversationsInfo(botToken(), u"C404"_s)).value(), std::nullopt);
+    EXPECT_EQ(run(api.usersInfo(botToken(), u"U404"_s)).value(), std::nullopt);
+    EXPECT_EQ(run(api.botsInfo(botToken(), u"B404"_s)).value(), std::nullopt);
+    // Reacting twice counts as success.
+    EXPECT_TRUE(run(api.reactionsAdd(botToken(), u"C1"_s, u"eyes"_s, ts)));
+    EXPECT_TRUE(run(api.reactionsAdd(botToken(), u"C1"_s, u"eyes"_s, ts)));
+    EXPECT_EQ(slack.workspace().reactions(u"C1"_s, ts).value(0).users, QStringList { u"U0BOT"_s });
+    slack.script(u"users.conversations"_s, FakeReply::json({ { u"ok"_s, true } }));
+    EXPECT_EQ(run(api.usersConversations(botToken())), QList<SlackWebAPI::Channel> {});
+    const auto url = run(api.connectionsOpen(appToken()));
+    ASSERT_TRUE(url) << qPrintable(url.error().description());
+    EXPECT_EQ(url->scheme(), u"ws"_s);
+    EXPECT_EQ(url->port(), slack.port());
+}
+
+TEST_F(ResultsTest, FailuresCarrySlacksErrorAndAreNotRetried)
+{
+    const auto api = client();
+    const QHash<QString, std::function<std::optional<SlackError>()>> calls {
+        { u"users.conversations"_s,
+            [&] { return errorOf(run(api.usersConversations(botToken()))); } },
+        { u"conversations.history"_s,
+            [&] { return errorOf(run(api.conversationsHistory(botToken(), u"C1"_s, u"0"_s))); } },
+        { u"reactions.get"_s,
+            [&] { return errorOf(run(api.reactionsGet(botToken(), u"C1"_s, u"1"_s))); } },
+        { u"reactions.add"_s,
+            [&] { return errorOf(run(api.reactionsAdd(botToken(), u"C1"_s, u"ok"_s, u"1"_s))); } },
+        { u"apps.connections.open"_s,
+            [&] { return errorOf(run(api.connectionsOpen(appToken()))); } },
+        { u"auth.test"_s, [&] { return errorOf(run(api.authTest(botToken()))); } },
+    };
+    const QString noUrl = u"Socket Mode failed: no url in response"_s;
+    // The description is a prefix when it ends with "…"; its start names the kind.
+    const std::tuple<QString, FakeReply, QString> cases[] = {
+        // "ok": false fails as HTTP status 0 with Slack's error.
+        { u"users.conversations"_s, FakeReply::json({ { u"ok"_s, false } }), u"HTTP 0"_s },
+        { u"conversations.history"_s, FakeReply::slackError(u"not_in_channel"_s),
+            u"HTTP 0: not_in_channel"_s },
+        { u"reactions.get"_s, FakeReply::slackError(u"message_not_found"_s),
+            u"HTTP 0: message_not_found"_s },
+        { u"reactions.add"_s, FakeReply::slackError(u"invalid_name"_s), u"HTTP 0: invalid_name"_s },
+        { u"apps.connections.open"_s, FakeReply::slackError(u"invalid_auth"_s),
+            u"Socket Mode failed: invalid_auth"_s },
+        { u"apps.connections.open"_s, FakeReply::json({ { u"ok"_s, true } }), noUrl },
+        { u"apps.connections.open"_s,
+            FakeReply::json({ { u"ok"_s, true }, { u"url"_s, u"ws://[::1"_s } }), noUrl },
+        // One undecodable message fails the whole page.
+        { u"conversations.history"_s,
+            FakeReply::json({ { u"ok"_s, true },
+                { u"messages"_s,
+                    QJsonArray { QJsonObject { { u"type"_s, u"message"_s } },
+                        QJsonObject { { u"text"_s, u"no type"_s } } } } }),
+            u"Decoding failed: messages[1].type: missing required value"_s },
+        { u"auth.test"_s, FakeReply::http(404, "not found"), u"HTTP 404: not found"_s },
+        { u"auth.test"_s, FakeReply::http(403, QByteArray("\xff\xfe", 2)), u"HTTP 403"_s },
+        { u"auth.test"_s, FakeReply::http(200, "<html>maintenance</html>", "text/html"),
+            u"Decoding failed: …"_s },
+        { u"auth.test"_s, FakeReply::http(200, "[1,2]"),
+            u"Decoding failed: expected a JSON object"_s },
+        { u"auth.test"_s, FakeReply::json({ { u"ok"_s, u"true"_s } }),
+            u"Decoding failed: ok: expected a boolean"_s },
+    };
+    for (const auto& [method, reply, description] : cases) {
+        slack.clearRecords();
+        slack.script(method, reply);
+        const auto error = calls[method]();
+        ASSERT_TRUE(error) << qPrintable(description);
+        EXPECT_EQ(error->kind(),
+            description.startsWith(u"HTTP"_s)    ? SlackError::Kind::httpError
+                : description.startsWith(u"S"_s) ? SlackError::Kind::socketModeFailed
+                                                 : SlackError::Kind::decodingFailed)
+            << qPrintable(description);
+        if (description.endsWith(u'…'))
+            EXPECT_TRUE(error->description().startsWith(description.chopped(1)))
+                << qPrintable(error->description());
+        else
+            EXPECT_EQ(error->description(), description);
+        EXPECT_EQ(slack.requests().size(), 1) << qPrintable(description);
+    }
+    // The bot token is the wrong kind for opening a socket.
+    EXPECT_EQ(errorOf(run(api.connectionsOpen(botToken()))).value().description(),
+        u"Socket Mode failed: not_allowed_token_type"_s);
+}
+
+using RetryTest = WebApiTest;
+
+TEST_F(RetryTest, EachRetryIsLoggedAndTheFourthTimeoutIsTheError)
+{
+    slack.script(u"auth.test"_s, FakeReply::http(503, "busy"));
+    ASSERT_TRUE(run(client().authTest(botToken())));
+    EXPECT_EQ(slack.requests(u"auth.test"_s).size(), 2);
+    EXPECT_EQ(log.messages(u"slack"_s),
+        QStringList { u"Retrying auth.test after 0.0s (attempt 1/4: HTTP 503: busy)"_s });
+    log.clear();
+    slack.script(u"conversations.history"_s, FakeReply::hang(), -1);
+    const auto result
+        = run(client(kFastRetry, 150ms).conversationsHistory(botToken(), u"C1"_s, u"1.5"_s));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().transportKind(), SlackError::TransportKind::timedOut);
+    EXPECT_EQ(slack.requests(u"conversations.history"_s).size(), 4);
+    QStringList expected;
+    for (const char* n : { "1", "2", "3" })
+        expected << u"Retrying conversations.history?channel=C1&limit=100&oldest=1.5 after 0.0s "
+                    u"(attempt %1/4: The request timed out)"_s.arg(QLatin1StringView(n));
+    EXPECT_EQ(log.messages(u"slack"_s), expected);
+}
+
+TEST_F(RetryTest, ARateLimitWaitsForItsRetryAfter)
+{
+    // One Retry-After second lasts 100 ms here, and no wait more than 200 ms: 30 s become 0.2 s.
+    const auto api = client(RetryPolicy { 2, 1ms, 100ms, 200ms });
+    slack.script(
+        u"auth.test"_s, FakeReply::http(429, "slow down").withHeader("Retry-After", "30"), 2);
+    const auto result = run(api.authTest(botToken()));
+    ASSERT_FALSE(result);
+    EXPECT_TRUE(result.error().isRateLimited());
+    EXPECT_EQ(result.error().retryAfter(), 30s);
+    const auto requests = slack.requests(u"auth.test"_s);
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_GE(requests[1].receivedAtMs - requests[0].receivedAtMs, 200);
+    EXPECT_EQ(log.messages(u"slack"_s),
+        QStringList { u"Retrying auth.test after 0.2s (attempt 1/2: HTTP 429: slow down)"_s });
+}
+
+TEST_F(RetryTest, DroppedAndRefusedConnectionsAreRetried)
+{
+    slack.script(u"users.info"_s, FakeReply::drop(), -1);
+    const auto user = run(client().usersInfo(botToken(), u"U1"_s));
+    ASSERT_FALSE(user);
+    // Qt itself sends a request again once when a fresh connection closes unanswered.
+    EXPECT_GE(slack.requests(u"users.info"_s).size(), 4);
+    EXPECT_EQ(user.error().networkError(), QNetworkReply::RemoteHostClosedError);
+    EXPECT_EQ(user.error().transportKind(), SlackError::TransportKind::connectionLost);
+    EXPECT_EQ(
+        log.messagesStartingWith(u"slack"_s, u"Retrying users.info?user=U1 after"_s).size(), 3);
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const SlackWebAPI api(&network, QUrl(u"http://127.0.0.1:%1/api/"_s.arg(port)), 5s, kFastRetry);
+    const auto result = run(api.authTest(botToken()));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().networkError(), QNetworkReply::ConnectionRefusedError);
+    EXPECT_EQ(result.error().transportKind(), SlackError::TransportKind::cannotConnect);
+    EXPECT_EQ(log.messagesStartingWith(u"slack"_s, u"Retrying auth.test after"_s).size(), 3);
+}
+
+TEST_F(RetryTest, CancellingEndsTheCallInTheWaitInFlightOrBeforeItStarts)
+{
+    // In the retry wait: a 10 s wait that ran out would send a second request.
+    slack.script(u"auth.test"_s, FakeReply::http(503, "busy"), -1);
+    CancellationSource waiting;
+    auto connection = QObject::connect(&slack, &FakeSlack::requestReceived, &slack,
+        [&waiting] { QTimer::singleShot(100ms, [waiting]() mutable { waiting.cancel(); }); });
+    auto result = run(client(RetryPolicy { 4, 10s }).authTest(botToken(), waiting.token()));
+    QObject::disconnect(connection);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind(), SlackError::Kind::cancelled);
+    EXPECT_EQ(slack.requests(u"auth.test"_s).size(), 1);
+    EXPECT_EQ(log.messagesStartingWith(u"slack"_s, u"Retrying auth.test after 1"_s).size(), 1);
+
+    // In flight: a request that ran into its timeout would be retried and logged.
+    slack.clearRecords();
+    slack.clearScripts();
+    log.clear();
+    slack.script(u"auth.test"_s, FakeReply::hang());
+    CancellationSource inFlight;
+    QObject::connect(
+        &slack, &FakeSlack::requestReceived, &slack, [&inFlight] { inFlight.cancel(); });
+    result = run(client(RetryPolicy { 4, 10s }, 30s).authTest(botToken(), inFlight.token()));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind(), SlackError::Kind::cancelled);
+    EXPECT_EQ(slack.requests(u"auth.test"_s).size(), 1);
+    EXPECT_TRUE(log.messages(u"slack"_s).isEmpty());
+    slack.clearRecords();
+    const auto before
+        = run(client().reactionsAdd(botToken(), u"C1"_s, u"ok"_s, u"1.0"_s, inFlight.token()));
+    ASSERT_FALSE(before);
+    EXPECT_EQ(before.error().kind(), SlackError::Kind::cancelled);
+    EXPECT_TRUE(slack.requests().isEmpty());
+}
+
+} // namespace
+} // namespace halyard::test
