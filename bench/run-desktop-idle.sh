@@ -8,7 +8,8 @@ build="${1:-build/default}"
 seconds="${2:-60}"
 cmake --build "$build" --target halyard >/dev/null
 scratch="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
 mkdir -m 0700 "$scratch/runtime" && mkdir -p "$scratch/data/Halyard"
 export HOME="$scratch" XDG_RUNTIME_DIR="$scratch/runtime"
 export XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config"
