@@ -64,7 +64,8 @@ protected:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DISPLAY"_s, m_display);
-        env.remove(u"WAYLAND_DISPLAY"_s);
+        // A Wayland session with XWayland: the panel must still run on X.
+        env.insert(u"WAYLAND_DISPLAY"_s, u"wayland-halyard-test"_s);
         env.remove(u"QT_QPA_PLATFORM"_s);
         env.insert(u"HALYARD_SLACK_API_URL"_s, m_fake.apiUrl().toString());
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
@@ -161,6 +162,9 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
         EXPECT_TRUE(state.contains(atom)) << state.toStdString();
     EXPECT_EQ(x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_DESKTOP"_s }),
         u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return m_log.contains(u"app: Running through XWayland"_s); }, 5000))
+        << m_log.toStdString();
     const QRect collapsed = panelGeometry();
     EXPECT_EQ(collapsed.topLeft(), QPoint(8, 0)) << m_log.toStdString();
     EXPECT_EQ(collapsed.width(), 320);
