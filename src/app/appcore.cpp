@@ -69,6 +69,7 @@ QCoro::Task<> AppCore::launch()
         service.connect();
     } else {
         qCInfo(lcApp, "No tokens stored — waiting for user setup");
+        emit self->setupNeeded();
     }
 }
 

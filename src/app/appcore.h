@@ -36,6 +36,8 @@ public:
     QCoro::Task<> launch();
 
     AlertStore& alertStore() const { return *m_alertStore; }
+    KeychainService& keychain() const { return *m_keychain; }
+    QNetworkAccessManager& network() { return m_network; }
     SettingsStore& settingsStore() const { return *m_settingsStore; }
     SlackDirectory& directory() const { return *m_directory; }
     PreferenceStore& preferences() const { return *m_preferences; }
@@ -47,6 +49,10 @@ public:
     }
     // Created on first use, then kept.
     SlackService& slackService();
+
+signals:
+    // launch() found no tokens: the user has to set the program up.
+    void setupNeeded();
 
 private:
     std::unique_ptr<KeychainService> m_keychain;

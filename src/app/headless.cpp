@@ -40,7 +40,8 @@ bool installTerminationHandlers()
 
 } // namespace
 
-int runProgram(const QString& keychainService, const FrontEnd& frontEnd)
+int runProgram(
+    const QString& keychainService, const FrontEnd& frontEnd, const ReachRunningCopy& reachRunningCopy)
 {
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
     // the event loop runs, and start-up itself never waits outside that loop.
@@ -59,7 +60,7 @@ int runProgram(const QString& keychainService, const FrontEnd& frontEnd)
     const auto lock = lockDataFolder(AlertPersistence::defaultFolder());
     if (!lock) {
         QTextStream(stderr) << lock.error() << Qt::endl;
-        return 1;
+        return reachRunningCopy && reachRunningCopy() ? 0 : 1;
     }
 
     AppCore core(keychainService);

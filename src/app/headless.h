@@ -14,10 +14,14 @@ class AppCore;
 // the core.
 using FrontEnd = std::function<std::unique_ptr<QObject>(AppCore&)>;
 
+// Asked when another copy holds the data folder; true when that copy took over the request.
+using ReachRunningCopy = std::function<bool()>;
+
 // Runs the core, with the front end when one is given, until SIGINT, SIGTERM or a quit from the
-// front end; returns the exit status. Exits with 1 at once when another copy holds the data
-// folder.
-int runProgram(const QString& keychainService, const FrontEnd& frontEnd = {});
+// front end; returns the exit status. When another copy holds the data folder it says so and
+// exits at once: with 0 when `reachRunningCopy` handed the request over, else with 1.
+int runProgram(const QString& keychainService, const FrontEnd& frontEnd = {},
+    const ReachRunningCopy& reachRunningCopy = {});
 
 // The core without windows.
 inline int runHeadless(const QString& keychainService)
