@@ -87,7 +87,7 @@ SettingsAgingTab::Row SettingsAgingTab::addRow(QVBoxLayout* layout, const QStrin
     panelstyle::setTone(row.value, panelstyle::Tone::secondary);
     row.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for the widest value, so the slider does not shift while it moves.
-    row.value->setMinimumWidth(row.value->fontMetrics().horizontalAdvance(u"0000 min"_s));
+    row.value->setMinimumWidth(row.value->fontMetrics().horizontalAdvance(u"000 min"_s));
     row.slider = new QSlider(Qt::Horizontal, this);
     row.slider->setObjectName(name + u"Slider"_s);
     row.slider->setRange(1, kSliderMaxMinutes);

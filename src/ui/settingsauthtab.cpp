@@ -226,7 +226,7 @@ void SettingsAuthTab::updateButtons()
     // Spaces count as filled: saving them is the user's call, and the warnings said so.
     const bool hasBot = !m_bot.edit->text().isEmpty();
     m_saveButton->setEnabled(hasBot && !m_app.edit->text().isEmpty());
-    m_testButton->setEnabled(hasBot && !m_testing && m_slack.testToken);
+    m_testButton->setEnabled(hasBot && !m_testing);
     m_testButton->setText(m_testing ? u"Testing…"_s : u"Test Token"_s);
     m_clearButton->setEnabled(m_settings.cachedTokens().has_value());
 }
@@ -259,6 +259,8 @@ void SettingsAuthTab::save()
 
 void SettingsAuthTab::test()
 {
+    if (!m_slack.testToken)
+        return;
     m_testing = true;
     updateButtons();
     runTest(m_bot.edit->text());

@@ -100,8 +100,10 @@ void SettingsWindow::showTab(Tab tab)
 QPixmap SettingsWindow::grabTab(Tab tab)
 {
     selectTab(tab);
-    // Layout requests are posted; let them settle before painting.
-    QApplication::processEvents();
+    // Layout requests are posted, and a nested layout that changes size posts one to its
+    // parent: let them settle before painting.
+    for (int round = 0; round < 3; ++round)
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return grab();
 }
 
