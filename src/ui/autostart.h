@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <expected>
+
+namespace halyard {
+
+// The desktop entry that makes the session start the program at login (XDG autostart). Whether
+// it is on is whether the file exists, so a change made by hand or by the desktop's own startup
+// settings shows up the next time it is read.
+class Autostart {
+public:
+    static constexpr QStringView kFileName = u"com.corvane.Halyard.desktop";
+
+    // $XDG_CONFIG_HOME/autostart (by default ~/.config/autostart).
+    static QString defaultFolder();
+    // The entry that starts `executable`, quoted as the desktop entry format wants when needed.
+    static QByteArray desktopEntry(const QString& executable);
+
+    explicit Autostart(
+        QString folder = defaultFolder(), QString executable = QStringLiteral("halyard"));
+
+    QString filePath() const;
+    bool isEnabled() const;
+    // Writes or removes the entry; the error is a sentence naming the file and the reason.
+    std::expected<void, QString> setEnabled(bool enabled) const;
+
+private:
+    QString m_folder;
+    QString m_executable;
+};
+
+} // namespace halyard

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+namespace halyard {
+
+// The About tab: wordmark, version, the update check and where to get help.
+class SettingsAboutTab : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QStringView kSupportAddress = u"support@corvane.com";
+
+    // `versionText` without the leading "v".
+    explicit SettingsAboutTab(const QString& versionText, QWidget* parent = nullptr);
+
+signals:
+    void checkForUpdatesRequested();
+};
+
+} // namespace halyard

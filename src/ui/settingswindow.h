@@ -1,0 +1,106 @@
+#pragma once
+
+#include "slack/webapi/responses.h"
+#include "slack/webapi/slackerror.h"
+#include "ui/autostart.h"
+
+#include <QColor>
+#include <QCoroTask>
+#include <QPixmap>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+class QIcon;
+class QLabel;
+class QNetworkAccessManager;
+class QTabWidget;
+
+namespace halyard {
+
+class SettingsStore;
+
+// What the settings window asks of the Slack connection. The program passes the Slack service's
+// calls; tests pass fakes.
+struct SlackControls {
+    using TokenTester
+        = std::function<QCoro::Task<SlackResult<webapi::AuthTestResponse>>(QString botToken)>;
+
+    std::function<void()> disconnect {};
+    // Starts a connection; the window does not wait for it.
+    std::function<void()> connect {};
+    // auth.test with a bot token that is neither saved nor used for the connection.
+    TokenTester testToken {};
+
+    // auth.test through a SlackWebAPI built for each call on the shared session, which must
+    // outlive every call.
+    static TokenTester webApiTokenTester(QNetworkAccessManager* network, QUrl baseUrl);
+};
+
+// Facts about the installed program that the window shows or writes.
+struct ProgramInfo {
+    QString shortVersion {};
+    QString buildNumber {};
+    QString autostartFolder = Autostart::defaultFolder();
+    // What the login entry starts.
+    QString executable = QStringLiteral("halyard");
+};
+
+// The version as the About tab shows it after "v": "?" without a version, and the build number
+// in parentheses when there is one that says something the version does not.
+QString versionText(const QString& shortVersion, const QString& buildNumber);
+
+// The settings window: Slack tokens and connection, preferences, aging thresholds, version.
+// Every change goes to the settings store at once; there is no Apply. Closing only hides it,
+// since the program lives on in its panel.
+class SettingsWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum class Tab { authentication, general, aging, about };
+    static constexpr int kWidth = 560;
+    static constexpr int kHeight = 420;
+
+    // The store must outlive the window; the controls may be called after it is gone, while a
+    // save or test it started still runs.
+    SettingsWindow(SettingsStore& settings, SlackControls slack, ProgramInfo program,
+        QWidget* parent = nullptr);
+
+    Tab currentTab() const;
+    void selectTab(Tab tab);
+    // Selects the tab and brings the window to the front.
+    void showTab(Tab tab);
+    // The window with the tab selected, as on screen, for documentation pictures.
+    QPixmap grabTab(Tab tab);
+
+signals:
+    void checkForUpdatesRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QTabWidget* m_tabs;
+};
+
+// The pieces the tabs share, so every tab reads alike.
+namespace settingsform {
+
+inline constexpr int kMargin = 20;
+
+// Orange, for advice the user may ignore.
+QColor warningColor();
+// A theme icon, or its symbolic variant in themes that have only those.
+QIcon themeIcon(const QString& name);
+// Small secondary text, wrapped; words in backticks show in code style.
+QLabel* helpLabel(const QString& text, QWidget* parent);
+// A field's or a block's heading: medium weight.
+QLabel* headingLabel(const QString& text, QWidget* parent);
+// An upper-case section title in the secondary colour.
+QLabel* sectionLabel(const QString& text, QWidget* parent);
+// The widget inside a frameless vertical scroll area, for content taller than the window.
+QWidget* scrollable(QWidget* content, QWidget* parent);
+
+} // namespace settingsform
+
+} // namespace halyard
