@@ -116,8 +116,8 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
 // Asks the copy that holds the bus name to show its settings window.
 bool showSettingsOfRunningCopy()
 {
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        kBusName, kObjectPath, kBusName, u"ShowSettings"_s);
+    const QDBusMessage call
+        = QDBusMessage::createMethodCall(kBusName, kObjectPath, kBusName, u"ShowSettings"_s);
     const QDBusMessage reply
         = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;

@@ -40,8 +40,8 @@ bool installTerminationHandlers()
 
 } // namespace
 
-int runProgram(
-    const QString& keychainService, const FrontEnd& frontEnd, const ReachRunningCopy& reachRunningCopy)
+int runProgram(const QString& keychainService, const FrontEnd& frontEnd,
+    const ReachRunningCopy& reachRunningCopy)
 {
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
     // the event loop runs, and start-up itself never waits outside that loop.
@@ -53,7 +53,9 @@ int runProgram(
     QObject::connect(&notifier, &QSocketNotifier::activated, qApp, [] {
         char byte = 0;
         while (::read(g_signalPipe[0], &byte, 1) > 0) { }
-        QCoreApplication::quit();
+        // Not quit(): with windows, that first asks each to close, and the settings window
+        // only hides.
+        QCoreApplication::exit(0);
     });
 
     // Before anything reads or writes the data folder.

@@ -43,7 +43,10 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     connect(content, &PanelRootView::settingsRequested, this, &DesktopPanel::settingsRequested);
     connect(
         m_window.get(), &FloatingPanel::settingsRequested, this, &DesktopPanel::settingsRequested);
-    connect(m_window.get(), &FloatingPanel::quitRequested, qApp, &QCoreApplication::quit,
+    // exit() rather than quit(), which would ask every window to close first and stop at the
+    // settings window, which only hides.
+    connect(
+        m_window.get(), &FloatingPanel::quitRequested, qApp, [] { QCoreApplication::exit(0); },
         Qt::QueuedConnection);
     m_controller->follow(systemEvents);
     watchScreens();

@@ -1,5 +1,6 @@
 // Renders the floating panel, collapsed and expanded with alerts of every stage, links and
-// emoji, and saves each as a PNG in the folder given as the only argument.
+// emoji, and each tab of the settings window, and saves each as a PNG in the folder given as
+// the only argument.
 #include "queue/alertstore.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
@@ -8,6 +9,7 @@
 #include "ui/floatingpanel.h"
 #include "ui/panellayout.h"
 #include "ui/panelrootview.h"
+#include "ui/settingswindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -88,5 +90,31 @@ int main(int argc, char* argv[])
         alerts.enqueue({ Alert::makeId(channel, ts), channel, ts, QString::fromUtf16(s.user),
             QString::fromUtf16(s.text), now - s.age, std::nullopt });
     }
-    return save(u"panel-expanded.png"_s) ? 0 : 1;
+    if (!save(u"panel-expanded.png"_s))
+        return 1;
+
+    ProgramInfo program;
+    program.shortVersion = u"0.1.0"_s;
+    program.autostartFolder = scratch.filePath(u"autostart"_s);
+    SettingsWindow window(settings, SlackControls {}, program);
+    settings.setTeamName(u"Acme Ops"_s);
+    settings.setBotUserName(u"halyard"_s);
+    const struct {
+        SettingsWindow::Tab tab;
+        const char16_t* file;
+    } tabs[] = {
+        { SettingsWindow::Tab::authentication, u"settings-authentication.png" },
+        { SettingsWindow::Tab::general, u"settings-general.png" },
+        { SettingsWindow::Tab::aging, u"settings-aging.png" },
+        { SettingsWindow::Tab::about, u"settings-about.png" },
+    };
+    for (const auto& t : tabs) {
+        const QString path = out.filePath(QString::fromUtf16(t.file));
+        if (!window.grabTab(t.tab).save(path)) {
+            QTextStream(stderr) << "Could not write " << path << Qt::endl;
+            return 1;
+        }
+        QTextStream(stdout) << path << Qt::endl;
+    }
+    return 0;
 }

@@ -60,7 +60,7 @@ protected:
         (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
     }
 
-    void start()
+    QProcessEnvironment programEnvironment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DISPLAY"_s, m_display);
@@ -72,11 +72,20 @@ protected:
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
         env.insert(u"QT_FORCE_STDERR_LOGGING"_s, u"1"_s);
         env.insert(u"QT_MESSAGE_PATTERN"_s, u"%{category}: %{message}"_s);
-        m_program.setProcessEnvironment(env);
+        return env;
+    }
+
+    QStringList programArguments() const
+    {
+        return { u"--keychain-service"_s, m_keychain.service() };
+    }
+
+    void start()
+    {
+        m_program.setProcessEnvironment(programEnvironment());
         QObject::connect(&m_program, &QProcess::readyReadStandardError, &m_program,
             [this] { m_log += QString::fromUtf8(m_program.readAllStandardError()); });
-        m_program.start(
-            QStringLiteral(HALYARD_BINARY), { u"--keychain-service"_s, m_keychain.service() });
+        m_program.start(QStringLiteral(HALYARD_BINARY), programArguments());
         ASSERT_TRUE(m_program.waitForStarted());
     }
 
@@ -92,16 +101,38 @@ protected:
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     }
 
-    // The panel's geometry as xwininfo reports it: x, y, width, height.
-    QRect panelGeometry() const
+    // The first visible window with this title, once there is one.
+    QString waitForWindow(const QString& title)
     {
-        const QString info = x(u"xwininfo"_s, { u"-id"_s, m_window });
+        QString id;
+        (void)QTest::qWaitFor(
+            [&] {
+                id = x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, title })
+                         .section(u'\n', 0, 0);
+                return !id.isEmpty();
+            },
+            10000);
+        return id;
+    }
+
+    // A window's geometry as xwininfo reports it: x, y, width, height.
+    QRect geometry(const QString& window) const
+    {
+        const QString info = x(u"xwininfo"_s, { u"-id"_s, window });
         const auto field = [&info](const QString& name) {
             const qsizetype at = info.indexOf(name);
             return at < 0 ? -1 : info.mid(at + name.size()).section(u'\n', 0, 0).trimmed().toInt();
         };
         return { field(u"Absolute upper-left X:"_s), field(u"Absolute upper-left Y:"_s),
             field(u"Width:"_s), field(u"Height:"_s) };
+    }
+    QRect panelGeometry() const { return geometry(m_window); }
+
+    void click(QPoint at) const
+    {
+        x(u"xdotool"_s,
+            { u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                u"1"_s });
     }
 
     QStringList queuedIds() const
@@ -183,10 +214,15 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
     // "Ack" sits at the right end of the first row, which starts below the bar.
     const QRect expanded = panelGeometry();
     const QPoint ack = expanded.topLeft() + QPoint(expanded.width() - 32, collapsed.height() + 20);
-    x(u"xdotool"_s,
-        { u"mousemove"_s, QString::number(ack.x()), QString::number(ack.y()), u"click"_s, u"1"_s });
+    click(ack);
     ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
         << m_log.toStdString();
+
+    // The gear at the bar's right end opens the settings window beside the panel, 8 px away.
+    click(panelGeometry().topLeft() + QPoint(320 - 14, collapsed.height() / 2));
+    const QString settings = waitForWindow(u"^Halyard Settings$"_s);
+    ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
+    EXPECT_EQ(geometry(settings).topLeft(), QPoint(8 + 320 + 8, 0));
 
     // A drag on the bar's empty middle moves the panel, and the move is stored.
     const QPoint grab = panelGeometry().topLeft() + QPoint(200, collapsed.height() / 2);
@@ -201,9 +237,46 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
     EXPECT_EQ(panelGeometry().topLeft(), QPoint(158, 200));
 
     ::kill(pid_t(m_program.processId()), SIGTERM);
-    ASSERT_TRUE(m_program.waitForFinished(10000));
+    ASSERT_TRUE(m_program.waitForFinished(10000))
+        << m_log.toStdString() << m_program.readAllStandardError().toStdString();
     EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
+}
+
+// With no tokens the settings window opens by itself; the tokens typed into it connect the
+// program, and a second launch only brings the window up.
+TEST_F(DesktopProgramTest, FirstRunOpensSettingsWhereSavedTokensConnect)
+{
+    ASSERT_TRUE(QCoro::waitFor(deleteSlackTokens(&m_keychain)).has_value());
+    start();
+    const QString settings = waitForWindow(u"^Halyard Settings$"_s);
+    ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(programEnvironment());
+    second.start(QStringLiteral(HALYARD_BINARY), programArguments());
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("Halyard is already running"));
+
+    const QPoint origin = geometry(settings).topLeft();
+    click(origin + QPoint(280, 104));
+    x(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"1"_s, m_fake.workspace().botToken });
+    click(origin + QPoint(280, 175));
+    x(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"1"_s, m_fake.workspace().appToken });
+    x(u"xdotool"_s, { u"key"_s, u"Return"_s });
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
+        << m_log.toStdString();
+
+    // "Quit Halyard", the last entry of the panel's menu, ends the program cleanly.
+    const QPoint middle = geometry(waitForWindow(u"^Halyard$"_s)).topLeft() + QPoint(200, 14);
+    x(u"xdotool"_s,
+        { u"mousemove"_s, QString::number(middle.x()), QString::number(middle.y()), u"click"_s,
+            u"3"_s, u"sleep"_s, u"0.3"_s, u"key"_s, u"Up"_s, u"Return"_s });
+    ASSERT_TRUE(m_program.waitForFinished(10000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_program.exitCode(), 0);
 }
 
 } // namespace
