@@ -72,9 +72,8 @@ QString failureLine(const QString& what, const KeychainError& error)
 {
     // Without a reachable Secret Service every write fails with a bare status; say what is
     // missing, since that is the usual cause on a desktop without a keyring.
-    return u"halyard: could not "_s + what + u": "_s + error.description()
-        + u" — the tokens are kept by a Secret Service (org.freedesktop.secrets, such as GNOME "
-          u"Keyring or KWallet) that must be running and unlocked in this D-Bus session"_s;
+    return u"halyard: could not "_s + what + u": "_s + error.description() + u" — "_s
+        + KeychainError::serviceHint();
 }
 
 QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTextStream* outStream,

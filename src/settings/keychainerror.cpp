@@ -26,6 +26,13 @@ KeychainError KeychainError::unfinished()
     return KeychainError(Kind::unfinished, 0, {});
 }
 
+QString KeychainError::serviceHint()
+{
+    return QStringLiteral("the tokens are kept by a Secret Service (org.freedesktop.secrets, such "
+                          "as GNOME Keyring or KWallet) that must be running and unlocked in this "
+                          "D-Bus session");
+}
+
 QString KeychainError::description() const
 {
     switch (m_kind) {

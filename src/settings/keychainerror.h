@@ -23,6 +23,9 @@ public:
     // "Keychain error: <status>", "Keychain returned unexpected data" or "Keychain request did
     // not finish".
     QString description() const;
+    // What the user can do about it: the usual cause on a desktop is a Secret Service that is
+    // missing or locked, and the bare status does not say so.
+    static QString serviceHint();
 
     friend bool operator==(const KeychainError& a, const KeychainError& b)
     {

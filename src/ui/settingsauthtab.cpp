@@ -1,5 +1,6 @@
 #include "ui/settingsauthtab.h"
 
+#include "settings/keychainerror.h"
 #include "settings/settingsstore.h"
 #include "ui/panelstyle.h"
 #include "ui/statusdot.h"
@@ -278,7 +279,8 @@ QCoro::Task<> SettingsAuthTab::runSave(QString botToken, QString appToken)
     if (!self)
         co_return;
     if (!saved) {
-        setResult(u"Save failed: "_s + saved.error().description());
+        setResult(u"Save failed: "_s + saved.error().description() + u" — "_s
+            + KeychainError::serviceHint());
         co_return;
     }
     if (m_slack.disconnect)
@@ -308,7 +310,8 @@ QCoro::Task<> SettingsAuthTab::runClear()
     if (!self)
         co_return;
     if (!cleared) {
-        setResult(u"Clear failed: "_s + cleared.error().description());
+        setResult(u"Clear failed: "_s + cleared.error().description() + u" — "_s
+            + KeychainError::serviceHint());
         co_return;
     }
     if (m_slack.disconnect)

@@ -150,7 +150,8 @@ TEST_F(SettingsWindowTest, FailedSaveLeavesTheConnectionAlone)
     type(u"botTokenField"_s, u"xoxb-1"_s);
     type(u"appTokenField"_s, u"xapp-1"_s);
     click(u"saveButton"_s);
-    EXPECT_TRUE(resultBecomes(u"Save failed: Keychain error: -25308"_s));
+    EXPECT_TRUE(
+        resultBecomes(u"Save failed: Keychain error: -25308 — "_s + KeychainError::serviceHint()));
     EXPECT_EQ(connects + disconnects, 0);
     EXPECT_FALSE(enabled(u"clearButton"_s));
 }
