@@ -22,5 +22,5 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 dbus-run-session -- bash -c '
     eval "$(printf halyard | gnome-keyring-daemon --unlock --components=secrets)"
     export GNOME_KEYRING_CONTROL
-    ctest --preset "$0" -j 2
+    ctest --preset "$0" -j 2 --output-on-failure
 ' "$preset"

@@ -1,5 +1,7 @@
 #include "ui/displayplatform.h"
 
+#include <QThread>
+
 #include <xcb/xcb.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -10,10 +12,19 @@ namespace {
 
 bool xServerReachable()
 {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reachable;
+    // A server that is still starting (an X session restoring itself) may refuse the first
+    // connection; a few tries cost nothing when it answers at once.
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(200);
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        const bool reachable = xcb_connection_has_error(connection) == 0;
+        xcb_disconnect(connection);
+        if (reachable)
+            return true;
+    }
+    return false;
 }
 
 } // namespace

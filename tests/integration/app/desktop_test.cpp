@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iostream>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
@@ -33,13 +34,22 @@ protected:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 GTEST_SKIP() << tool << " is not installed";
         }
-        // Xvfb picks a free display and writes its number once it accepts clients.
-        m_xvfb.start(u"Xvfb"_s,
-            { u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x800x24"_s, u"-nolisten"_s,
-                u"tcp"_s });
-        ASSERT_TRUE(m_xvfb.waitForStarted());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000));
-        m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
+        // Xvfb picks a free display and writes its number once it accepts clients. Another
+        // X server starting at the same moment can take the number from under it, so a server
+        // that does not answer is replaced.
+        for (int attempt = 0; attempt < 3 && m_display.isEmpty(); ++attempt) {
+            m_xvfb.close();
+            m_xvfb.start(u"Xvfb"_s,
+                { u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x800x24"_s, u"-nolisten"_s,
+                    u"tcp"_s });
+            ASSERT_TRUE(m_xvfb.waitForStarted());
+            if (!QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000))
+                continue;
+            m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
+            if (x(u"xdotool"_s, { u"getdisplaygeometry"_s }).isEmpty())
+                m_display.clear();
+        }
+        ASSERT_FALSE(m_display.isEmpty()) << m_xvfb.readAllStandardError().toStdString();
 
         ASSERT_TRUE(m_fake.listen());
         m_fake.setHelloOnConnect(true);
@@ -54,6 +64,10 @@ protected:
         if (m_program.state() != QProcess::NotRunning) {
             m_program.kill();
             m_program.waitForFinished();
+        }
+        if (HasFailure()) {
+            std::cerr << "Xvfb " << qPrintable(m_display) << " state " << m_xvfb.state() << ": "
+                      << m_xvfb.readAllStandardError().toStdString() << std::endl;
         }
         m_xvfb.terminate();
         m_xvfb.waitForFinished();
