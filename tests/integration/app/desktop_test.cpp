@@ -191,15 +191,8 @@ protected:
 TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
 {
     start();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            m_window
-                = x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard$"_s })
-                      .section(u'\n', 0, 0);
-            return !m_window.isEmpty();
-        },
-        10000))
-        << m_log.toStdString();
+    m_window = waitForWindow(u"^Halyard$"_s);
+    ASSERT_FALSE(m_window.isEmpty()) << m_log.toStdString();
     EXPECT_TRUE(x(u"xwininfo"_s, { u"-id"_s, m_window }).contains(u"Map State: IsViewable"_s));
     const QString state = x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_STATE"_s });
     for (const QString& atom : { u"_NET_WM_STATE_ABOVE"_s, u"_NET_WM_STATE_STICKY"_s,
