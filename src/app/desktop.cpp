@@ -4,11 +4,15 @@
 #include "app/headless.h"
 #include "app/version.h"
 #include "common/logging.h"
+#include "desktop/updatechecker.h"
+#include "desktop/updatereminderbridge.h"
+#include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
 #include "ui/desktoppanel.h"
 #include "ui/floatingpanelcontroller.h"
 #include "ui/settingswindow.h"
+#include "ui/updatedialog.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -39,17 +43,24 @@ signals:
     void showSettingsRequested();
 };
 
-// The panel, the settings window (made when first asked for) and the bus name that lets a
-// second launch bring that window up.
+// The panel, the settings window (made when first asked for), the update reminders and the bus
+// name that lets a second launch bring the settings window up.
 class DesktopFrontEnd : public QObject {
 public:
     explicit DesktopFrontEnd(AppCore& core)
         : m_core(core)
+        , m_updates(core.preferences())
+        , m_updateBridge(m_updates)
+        , m_updateChecker(core.network(), core.preferences(),
+              QUrl(QString::fromUtf8(kUpdateFeedUrl)), QString::fromLatin1(kVersion))
     {
+        m_updateBridge.follow(m_updateChecker);
         const DesktopPanel::Stores stores { core.alertStore(), core.settingsStore(),
-            core.directory(), core.preferences() };
-        m_panel = std::make_unique<DesktopPanel>(stores, core.systemEvents(),
-            [&core](const Alert& alert) { core.slackService().acknowledge(alert); });
+            core.directory(), core.preferences(), m_updates };
+        m_panel = std::make_unique<DesktopPanel>(
+            stores, core.systemEvents(),
+            [&core](const Alert& alert) { core.slackService().acknowledge(alert); },
+            [this] { showUpdateDialog(); });
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
         connect(&core, &AppCore::setupNeeded, this,
@@ -57,10 +68,12 @@ public:
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
             [this] { showSettings(std::nullopt); });
         publishOnBus();
+        m_updateChecker.start();
     }
 
     ~DesktopFrontEnd() override
     {
+        delete m_updateDialog;
         if (m_published)
             QDBusConnection::sessionBus().unregisterService(kBusName);
     }
@@ -91,7 +104,51 @@ private:
 
     std::unique_ptr<SettingsWindow> makeSettingsWindow();
 
+    // The user asked for the update (the row or "Check for Updates…"): the dialog comes to the
+    // front at once and shows the check's outcome when it arrives.
+    void showUpdateDialog()
+    {
+        if (!m_settings) {
+            // The panel takes the first window it sees for the settings window; the settings
+            // window is made and placed first (as if opened and closed) so the dialog is not
+            // taken for it.
+            m_settings = makeSettingsWindow();
+            m_panel->controller().windowActivated(m_settings.get());
+            m_panel->controller().windowClosing(m_settings.get());
+        }
+        if (!m_updateDialog) {
+            m_updateDialog = new UpdateDialog(QString::fromLatin1(kVersion));
+            connect(m_updateDialog, &QDialog::finished, &m_updateBridge,
+                &UpdateReminderBridge::willFinishUpdateSession);
+            connect(m_updateDialog, &QDialog::finished, m_updateDialog, &QObject::deleteLater);
+        }
+        m_updateDialog->showChecking();
+        m_updateDialog->show();
+        m_updateDialog->raise();
+        m_updateDialog->activateWindow();
+        m_updateBridge.didReceiveUserAttention();
+        showUpdateCheck(m_updateDialog);
+    }
+
+    QCoro::Task<> showUpdateCheck(QPointer<UpdateDialog> dialog)
+    {
+        const UpdateChecker::Result result = co_await m_updateChecker.checkNow();
+        if (!dialog)
+            co_return;
+        if (!result)
+            dialog->showError(result.error());
+        else if (*result)
+            dialog->showUpdate(
+                (*result)->displayVersion, (*result)->downloadPage, (*result)->releaseNotes);
+        else
+            dialog->showNewest();
+    }
+
     AppCore& m_core;
+    UpdateReminderStore m_updates;
+    UpdateReminderBridge m_updateBridge;
+    UpdateChecker m_updateChecker;
+    QPointer<UpdateDialog> m_updateDialog;
     RemoteControl m_remote;
     bool m_published = false;
     std::unique_ptr<DesktopPanel> m_panel;
@@ -110,7 +167,11 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     program.buildNumber = QString::fromLatin1(kBuildNumber);
     // The login entry starts this very program, wherever it is installed.
     program.executable = QCoreApplication::applicationFilePath();
-    return std::make_unique<SettingsWindow>(m_core.settingsStore(), slack, program);
+    program.checksForUpdates = m_updateChecker.isEnabled();
+    auto window = std::make_unique<SettingsWindow>(m_core.settingsStore(), slack, program);
+    connect(window.get(), &SettingsWindow::checkForUpdatesRequested, this,
+        &DesktopFrontEnd::showUpdateDialog);
+    return window;
 }
 
 // Asks the copy that holds the bus name to show its settings window.

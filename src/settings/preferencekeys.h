@@ -33,6 +33,11 @@ inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
 inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };
 inline constexpr BoolKey notificationsEnabled { u"notifications.enabled", true };
 inline constexpr BoolKey teamSharedAckEnabled { u"teamack.enabled", true };
+// The update version the user dismissed for good; never removed once written.
+inline constexpr StringKey updateReminderDismissedVersion { u"updateReminderDismissedVersion", u"",
+    false };
+// When the last scheduled update check ran (ISO 8601, UTC).
+inline constexpr StringKey updatesLastCheck { u"updates.lastCheck", u"", false };
 // Written by the panel; read by the panel alone.
 inline constexpr DataKey panelPosition { u"panel.position.v1" };
 

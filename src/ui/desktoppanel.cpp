@@ -31,12 +31,13 @@ QList<placement::ScreenInfo> currentScreens()
 } // namespace
 
 DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-    std::function<void(const Alert&)> acknowledge, QObject* parent)
+    std::function<void(const Alert&)> acknowledge, std::function<void()> openUpdate,
+    QObject* parent)
     : QObject(parent)
     , m_positions(stores.preferences)
 {
-    auto* content = new PanelRootView(
-        stores.alerts, stores.settings, stores.directory, m_layout, std::move(acknowledge));
+    auto* content = new PanelRootView(stores.alerts, stores.settings, stores.directory,
+        stores.updates, m_layout, std::move(acknowledge), std::move(openUpdate));
     m_window = std::make_unique<FloatingPanel>(content);
     m_controller = std::make_unique<FloatingPanelController>(
         *m_window, m_positions, stores.settings, m_layout, currentScreens);

@@ -20,6 +20,7 @@ class PreferenceStore;
 class SettingsStore;
 class SlackDirectory;
 class SystemEvents;
+class UpdateReminderStore;
 
 // The floating panel with its content, wired to the stores, the screens and the system's sleep
 // and lock events. Shown collapsed as soon as it is built.
@@ -31,10 +32,13 @@ public:
         SettingsStore& settings;
         SlackDirectory& directory;
         PreferenceStore& preferences;
+        UpdateReminderStore& updates;
     };
 
+    // `openUpdate` is the update row's open action.
     DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-        std::function<void(const Alert&)> acknowledge, QObject* parent = nullptr);
+        std::function<void(const Alert&)> acknowledge, std::function<void()> openUpdate,
+        QObject* parent = nullptr);
     ~DesktopPanel() override;
 
     FloatingPanel& window() const { return *m_window; }

@@ -2,6 +2,7 @@
 
 #include "queue/alertstore.h"
 #include "settings/settingsstore.h"
+#include "settings/updatereminderstore.h"
 #include "ui/collapsedbarview.h"
 #include "ui/panellayout.h"
 #include "ui/panelstyle.h"
@@ -14,11 +15,13 @@
 namespace halyard {
 
 PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
-    const SlackDirectory& directory, const PanelLayout& layout, AcknowledgeAction acknowledge,
-    LinkOpener opener, Clock clock, QWidget* parent)
+    const SlackDirectory& directory, UpdateReminderStore& updates, const PanelLayout& layout,
+    AcknowledgeAction acknowledge, OpenUpdateAction openUpdate, LinkOpener opener, Clock clock,
+    QWidget* parent)
     : QWidget(parent)
     , m_alerts(alerts)
     , m_settings(settings)
+    , m_updates(updates)
     , m_layout(layout)
     , m_acknowledge(std::move(acknowledge))
     , m_opener(std::move(opener))
@@ -27,9 +30,9 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     , m_alertCount(alerts.alerts().size())
     , m_bar(new CollapsedBarView(this))
     , m_divider(panelstyle::makeDivider(this))
-    // Created before this view subscribes to the store, so its rows are current by the time
-    // onAlertsChanged() measures them.
-    , m_queue(new QueueView(alerts, directory, m_now, this))
+    // Created before this view subscribes to the stores, so its rows are current by the time
+    // onAlertsChanged() and onUpdateChanged() measure them.
+    , m_queue(new QueueView(alerts, updates, directory, m_now, this))
 {
     setFixedWidth(panelstyle::kPanelWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -51,9 +54,13 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     connect(m_queue, &QueueView::linkActivated, this,
         [this](const QUrl& url) { m_opener.openMessageLink(url); });
     connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);
+    connect(m_queue, &QueueView::openUpdateRequested, this,
+        [openUpdate = std::move(openUpdate)] { openUpdate(); });
 
     connect(&alerts, &AlertStore::alertsChanged, this, &PanelRootView::onAlertsChanged);
     connect(&alerts, &AlertStore::agingPolicyChanged, this, &PanelRootView::refreshSummary);
+    connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
+        &PanelRootView::onUpdateChanged);
     connect(&settings, &SettingsStore::connectionStateChanged, m_bar,
         &CollapsedBarView::setConnectionState);
     connect(&layout, &PanelLayout::maxQueueHeightChanged, this, &PanelRootView::relayout);
@@ -71,8 +78,7 @@ PanelRootView::~PanelRootView() = default;
 
 bool PanelRootView::hasContent() const
 {
-    // An offered update will count here too, once the queue can show one.
-    return !m_alerts.alerts().isEmpty();
+    return !m_alerts.alerts().isEmpty() || m_updates.availableVersion().has_value();
 }
 
 void PanelRootView::tick()
@@ -101,6 +107,17 @@ void PanelRootView::onAlertsChanged()
     // Any change of the count opens a panel the user collapsed, so a new alert or the rest of
     // a partly acknowledged queue is seen; the last Ack closes it.
     setExpanded(hasContent());
+}
+
+void PanelRootView::onUpdateChanged()
+{
+    // A new offer opens the panel; its end closes a panel that has nothing else to show.
+    if (m_updates.availableVersion())
+        setExpanded(true);
+    else if (m_alerts.alerts().isEmpty())
+        setExpanded(false);
+    else
+        relayout();
 }
 
 void PanelRootView::setExpanded(bool expanded)

@@ -17,11 +17,13 @@ class PanelLayout;
 class QueueView;
 class SettingsStore;
 class SlackDirectory;
+class UpdateReminderStore;
 
 // The panel's content: the collapsed bar and, while expanded and there is something to show, a
 // divider and the queue, capped at the layout's maximum queue height. It owns the expanded flag
 // and the time every age is measured to, refreshed by a 5-second tick. It changes nothing
-// itself: Ack goes to the acknowledge action, opening goes to the link opener.
+// itself: Ack goes to the acknowledge action, opening goes to the link opener, the update row
+// goes to the open-update action and the reminder store.
 //
 // Paints no background of its own; the window supplies it. The window resizes to sizeHint()
 // whenever preferredSizeChanged() fires, and answers settingsRequested().
@@ -30,12 +32,14 @@ class PanelRootView : public QWidget {
 public:
     using AcknowledgeAction = std::function<void(const Alert&)>;
     using Clock = std::function<ReferenceTime()>;
+    using OpenUpdateAction = std::function<void()>;
 
     static constexpr int kTickIntervalMs = 5000;
 
     // Every store must outlive the view.
     PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
-        const SlackDirectory& directory, const PanelLayout& layout, AcknowledgeAction acknowledge,
+        const SlackDirectory& directory, UpdateReminderStore& updates, const PanelLayout& layout,
+        AcknowledgeAction acknowledge, OpenUpdateAction openUpdate,
         LinkOpener opener = LinkOpener(), Clock clock = &currentReferenceTime,
         QWidget* parent = nullptr);
     ~PanelRootView() override;
@@ -58,12 +62,14 @@ protected:
 
 private:
     void onAlertsChanged();
+    void onUpdateChanged();
     void setExpanded(bool expanded);
     void refreshSummary();
     void relayout();
 
     const AlertStore& m_alerts;
     const SettingsStore& m_settings;
+    const UpdateReminderStore& m_updates;
     const PanelLayout& m_layout;
     AcknowledgeAction m_acknowledge;
     LinkOpener m_opener;

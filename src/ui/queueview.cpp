@@ -1,17 +1,21 @@
 #include "ui/queueview.h"
 
 #include "queue/alertstore.h"
+#include "settings/updatereminderstore.h"
 #include "ui/alertrow.h"
 #include "ui/panelstyle.h"
+#include "ui/updaterow.h"
 
 #include <QScrollArea>
 #include <QSet>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace halyard {
 
-QueueView::QueueView(
-    const AlertStore& alerts, const SlackDirectory& directory, ReferenceTime now, QWidget* parent)
+QueueView::QueueView(const AlertStore& alerts, UpdateReminderStore& updates,
+    const SlackDirectory& directory, ReferenceTime now, QWidget* parent)
     : QWidget(parent)
     , m_alerts(alerts)
     , m_directory(directory)
@@ -19,10 +23,13 @@ QueueView::QueueView(
     , m_scroll(new QScrollArea(this))
     , m_content(new QWidget)
     , m_column(new QVBoxLayout(m_content))
+    , m_updateRow(new UpdateRow(m_content))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
+    m_column->addWidget(m_updateRow);
     m_column->addStretch(1);
+    m_updateRow->setObjectName(u"updateRow"_s);
 
     // The window paints the panel's background; nothing here may cover it.
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -38,7 +45,20 @@ QueueView::QueueView(
 
     connect(&alerts, &AlertStore::alertsChanged, this, &QueueView::sync);
     connect(&alerts, &AlertStore::agingPolicyChanged, this, [this] { setNow(m_now); });
+    connect(m_updateRow, &UpdateRow::openRequested, this, &QueueView::openUpdateRequested);
+    connect(m_updateRow, &UpdateRow::dismissRequested, &updates, &UpdateReminderStore::dismiss);
+    connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
+        [this, &updates] { syncUpdate(updates.availableVersion()); });
+    syncUpdate(updates.availableVersion());
     sync();
+}
+
+void QueueView::syncUpdate(const std::optional<QString>& version)
+{
+    // Hidden explicitly: only then does the column stop counting the row's height.
+    m_updateRow->setVersion(version.value_or(QString()));
+    m_updateRow->setVisible(version.has_value());
+    emit contentChanged();
 }
 
 void QueueView::setNow(ReferenceTime now)
@@ -115,6 +135,7 @@ void QueueView::sync()
         entry.row->show();
         entry.divider->show();
     }
+    m_column->addWidget(m_updateRow);
     m_column->addStretch(1);
     emit contentChanged();
 }

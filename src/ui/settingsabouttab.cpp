@@ -15,7 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
-SettingsAboutTab::SettingsAboutTab(const QString& versionText, QWidget* parent)
+SettingsAboutTab::SettingsAboutTab(
+    const QString& versionText, bool checksForUpdates, QWidget* parent)
     : QWidget(parent)
 {
     using namespace panelstyle;
@@ -33,9 +34,19 @@ SettingsAboutTab::SettingsAboutTab(const QString& versionText, QWidget* parent)
     setTone(version, Tone::secondary);
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* check = new QPushButton(u"Check for Updates…"_s, this);
-    check->setObjectName(u"checkForUpdatesButton"_s);
-    connect(check, &QPushButton::clicked, this, &SettingsAboutTab::checkForUpdatesRequested);
+    QWidget* check = nullptr;
+    if (checksForUpdates) {
+        auto* button = new QPushButton(u"Check for Updates…"_s, this);
+        connect(button, &QPushButton::clicked, this, &SettingsAboutTab::checkForUpdatesRequested);
+        check = button;
+        check->setObjectName(u"checkForUpdatesButton"_s);
+    } else {
+        auto* note = new QLabel(u"Updates come with your package manager."_s, this);
+        note->setFont(textFont(13));
+        setTone(note, Tone::secondary);
+        check = note;
+        check->setObjectName(u"updatesNote"_s);
+    }
 
     auto* tagline = new QLabel(u"Slack alerts you have to acknowledge."_s, this);
     tagline->setFont(textFont(13));

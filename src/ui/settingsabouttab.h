@@ -10,8 +10,10 @@ class SettingsAboutTab : public QWidget {
 public:
     static constexpr QStringView kSupportAddress = u"support@corvane.com";
 
-    // `versionText` without the leading "v".
-    explicit SettingsAboutTab(const QString& versionText, QWidget* parent = nullptr);
+    // `versionText` without the leading "v". Without `checksForUpdates` a note that updates come
+    // with the package manager replaces the update button.
+    SettingsAboutTab(
+        const QString& versionText, bool checksForUpdates = true, QWidget* parent = nullptr);
 
 signals:
     void checkForUpdatesRequested();

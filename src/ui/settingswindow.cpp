@@ -60,7 +60,8 @@ SettingsWindow::SettingsWindow(
     m_tabs->setObjectName(u"settingsTabs"_s);
     m_tabs->setDocumentMode(true);
 
-    auto* about = new SettingsAboutTab(versionText(program.shortVersion, program.buildNumber));
+    auto* about = new SettingsAboutTab(
+        versionText(program.shortVersion, program.buildNumber), program.checksForUpdates);
     // Insertion order is the Tab order.
     m_tabs->addTab(new SettingsAuthTab(settings, std::move(slack)), themeIcon(u"dialog-password"_s),
         u"Authentication"_s);

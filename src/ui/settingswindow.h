@@ -45,6 +45,9 @@ struct ProgramInfo {
     QString autostartFolder = Autostart::defaultFolder();
     // What the login entry starts.
     QString executable = QStringLiteral("halyard");
+    // Without a build-time update feed the package manager brings updates, and the About tab
+    // says so in place of "Check for Updates…".
+    bool checksForUpdates = true;
 };
 
 // The version as the About tab shows it after "v": "?" without a version, and the build number

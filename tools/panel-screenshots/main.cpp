@@ -5,11 +5,13 @@
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
+#include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
 #include "ui/floatingpanel.h"
 #include "ui/panellayout.h"
 #include "ui/panelrootview.h"
 #include "ui/settingswindow.h"
+#include "ui/updatedialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,6 +41,7 @@ int main(int argc, char* argv[])
     SettingsStore settings(keychain, preferences);
     AlertStore alerts;
     SlackDirectory directory;
+    UpdateReminderStore updates(preferences);
     PanelLayout layout;
     settings.setConnectionState(ConnectionState::connected());
     directory.setChannelName(u"C1"_s, u"ops-alerts"_s);
@@ -48,7 +51,7 @@ int main(int argc, char* argv[])
 
     const ReferenceTime now = currentReferenceTime();
     auto* view = new PanelRootView(
-        alerts, settings, directory, layout, [](const Alert&) {},
+        alerts, settings, directory, updates, layout, [](const Alert&) {}, [] {},
         LinkOpener([](const QUrl&) {}, [] { return false; }), [now] { return now; });
     FloatingPanel panel(view, true);
 
@@ -92,6 +95,23 @@ int main(int argc, char* argv[])
     }
     if (!save(u"panel-expanded.png"_s))
         return 1;
+    // The update reminder at the end of the queue, after the first two alerts are gone.
+    for (int i = 0; i < 2; ++i) {
+        const Alert oldest = alerts.alerts().first();
+        alerts.acknowledge(oldest);
+    }
+    updates.offer(u"0.2.0"_s);
+    if (!save(u"panel-update.png"_s))
+        return 1;
+
+    UpdateDialog dialog(u"0.1.0"_s, [](const QUrl&) {});
+    dialog.showUpdate(
+        u"0.2.0"_s, QUrl(u"https://example.com/download"_s), QUrl(u"https://example.com/notes"_s));
+    dialog.adjustSize();
+    const QString dialogPath = out.filePath(u"update-dialog.png"_s);
+    if (!dialog.grab().save(dialogPath))
+        return 1;
+    QTextStream(stdout) << dialogPath << Qt::endl;
 
     ProgramInfo program;
     program.shortVersion = u"0.1.0"_s;

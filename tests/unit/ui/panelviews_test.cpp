@@ -2,6 +2,7 @@
 #include "queue/alertstore.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
+#include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
 #include "ui/alertrow.h"
 #include "ui/alerttext.h"
@@ -11,9 +12,12 @@
 #include "ui/panelrootview.h"
 #include "ui/queueview.h"
 #include "ui/statusdot.h"
+#include "ui/updatedialog.h"
+#include "ui/updaterow.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,12 +39,14 @@ struct Panel {
     SettingsStore settings { keychain, preferences };
     AlertStore alerts;
     SlackDirectory directory;
+    UpdateReminderStore updates { preferences };
     PanelLayout layout;
     ReferenceTime clock = kStart;
     bool slackHandler = true;
     QList<QUrl> opened;
-    PanelRootView view { alerts, settings, directory, layout,
-        [this](const Alert& alert) { alerts.acknowledge(alert); },
+    int updateOpens = 0;
+    PanelRootView view { alerts, settings, directory, updates, layout,
+        [this](const Alert& alert) { alerts.acknowledge(alert); }, [this] { ++updateOpens; },
         LinkOpener(
             [this](const QUrl& url) { opened.append(url); }, [this] { return slackHandler; }),
         [this] { return clock; } };
@@ -313,6 +319,80 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     p.toggle();
     p.view.adjustSize();
     save(u"collapsed"_s);
+}
+
+TEST(UpdateRow, AnOfferExpandsThePanelAndTheRowEndsTheQueueUntilDismissed)
+{
+    Panel p;
+    p.view.show();
+    UpdateRow* row = p.find<UpdateRow>(u"updateRow"_s);
+    EXPECT_TRUE(row->isHidden());
+
+    // Only the update: the panel opens with no count and no chevron.
+    p.updates.offer(u"2.0"_s);
+    EXPECT_TRUE(p.view.isExpanded());
+    EXPECT_TRUE(p.queueShown());
+    EXPECT_FALSE(row->isHidden());
+    EXPECT_FALSE(p.shows(u"chevronButton"_s));
+    EXPECT_FALSE(p.shows(u"countLabel"_s));
+    EXPECT_EQ(p.find<QLabel>(u"updateText"_s)->text(), u"Update available - Halyard 2.0"_s);
+    EXPECT_EQ(p.find<QWidget>(u"updateOpenArea"_s)->toolTip(), u"View and install the update"_s);
+    EXPECT_EQ(p.find<QWidget>(u"updateAckButton"_s)->toolTip(), u"Dismiss this update reminder"_s);
+
+    // Alerts come before it; opening goes to the action and leaves the reminder to it.
+    p.add(u"100.1"_s, 10);
+    p.view.grab(); // settles the layout
+    EXPECT_GT(row->y(), p.rows().at(0)->y());
+    p.find<QAbstractButton>(u"updateOpenArea"_s)->click();
+    EXPECT_EQ(p.updateOpens, 1);
+    EXPECT_EQ(p.updates.availableVersion(), u"2.0"_s);
+
+    // Ack dismisses for good; the alert keeps the panel open until it goes too.
+    p.find<QAbstractButton>(u"updateAckButton"_s)->click();
+    EXPECT_EQ(p.updates.availableVersion(), std::nullopt);
+    EXPECT_EQ(p.preferences.stringValue(u"updateReminderDismissedVersion"_s), u"2.0"_s);
+    EXPECT_TRUE(row->isHidden());
+    EXPECT_TRUE(p.view.isExpanded());
+    p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
+    EXPECT_FALSE(p.view.isExpanded());
+
+    // A reminder cleared with an empty queue collapses the panel it opened.
+    const int collapsedHeight = p.view.sizeHint().height();
+    p.updates.offer(u"2.1"_s);
+    EXPECT_GT(p.view.sizeHint().height(), collapsedHeight);
+    p.updates.clearReminder();
+    EXPECT_FALSE(p.view.isExpanded());
+    EXPECT_EQ(p.view.sizeHint().height(), collapsedHeight);
+}
+
+TEST(UpdateDialog, ShowsTheNewVersionTheNewestNoteOrTheError)
+{
+    QList<QUrl> opened;
+    UpdateDialog dialog(u"1.9"_s, [&](const QUrl& url) { opened.append(url); });
+    const auto text = [&](const QString& name) { return dialog.findChild<QLabel*>(name)->text(); };
+    const auto shown
+        = [&](const QString& name) { return !dialog.findChild<QWidget*>(name)->isHidden(); };
+    const QUrl download(u"https://example.com/halyard-2.0.tar.gz"_s);
+
+    EXPECT_EQ(text(u"updateTitle"_s), u"Checking for updates…"_s);
+    EXPECT_FALSE(shown(u"downloadButton"_s));
+
+    dialog.showUpdate(u"2.0"_s, download, QUrl(u"https://example.com/notes"_s));
+    EXPECT_EQ(text(u"updateTitle"_s), u"Halyard 2.0 is available"_s);
+    EXPECT_TRUE(shown(u"releaseNotesLink"_s));
+    dialog.findChild<QPushButton*>(u"downloadButton"_s)->click();
+    EXPECT_EQ(opened, QList<QUrl> { download });
+
+    dialog.showUpdate(u"2.0"_s, download, QUrl());
+    EXPECT_FALSE(shown(u"releaseNotesLink"_s));
+
+    dialog.showNewest();
+    EXPECT_EQ(text(u"updateTitle"_s), u"Halyard 1.9 is the newest version."_s);
+    EXPECT_FALSE(shown(u"downloadButton"_s));
+
+    dialog.showError(u"The update feed could not be fetched: Host not found"_s);
+    EXPECT_EQ(text(u"updateMessage"_s), u"The update feed could not be fetched: Host not found"_s);
+    EXPECT_FALSE(shown(u"downloadButton"_s));
 }
 
 } // namespace

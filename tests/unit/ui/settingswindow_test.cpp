@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -310,6 +311,14 @@ TEST_F(SettingsWindowTest, AboutShowsTheVersionAndAsksForUpdates)
     QObject::connect(window.get(), &SettingsWindow::checkForUpdatesRequested, [&] { ++asked; });
     click(u"checkForUpdatesButton"_s);
     EXPECT_EQ(asked, 1);
+
+    // A build without an update feed leaves updates to the package manager.
+    ProgramInfo packaged;
+    packaged.checksForUpdates = false;
+    SettingsWindow other(settings, SlackControls {}, packaged);
+    EXPECT_EQ(other.findChild<QPushButton*>(u"checkForUpdatesButton"_s), nullptr);
+    EXPECT_EQ(other.findChild<QLabel*>(u"updatesNote"_s)->text(),
+        u"Updates come with your package manager."_s);
 }
 
 } // namespace
