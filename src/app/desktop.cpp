@@ -91,8 +91,10 @@ private:
 
     void showSettings(std::optional<SettingsWindow::Tab> tab)
     {
-        if (!m_settings)
+        if (!m_settings) {
             m_settings = makeSettingsWindow();
+            m_panel->controller().setSettingsWindow(m_settings.get());
+        }
         if (tab)
             m_settings->selectTab(*tab);
         if (!m_settings->isVisible())
@@ -108,14 +110,6 @@ private:
     // front at once and shows the check's outcome when it arrives.
     void showUpdateDialog()
     {
-        if (!m_settings) {
-            // The panel takes the first window it sees for the settings window; the settings
-            // window is made and placed first (as if opened and closed) so the dialog is not
-            // taken for it.
-            m_settings = makeSettingsWindow();
-            m_panel->controller().windowActivated(m_settings.get());
-            m_panel->controller().windowClosing(m_settings.get());
-        }
         if (!m_updateDialog) {
             m_updateDialog = new UpdateDialog(QString::fromLatin1(kVersion));
             connect(m_updateDialog, &QDialog::finished, &m_updateBridge,

@@ -188,10 +188,8 @@ void FloatingPanelController::resume(const char* reason)
 
 void FloatingPanelController::windowActivated(QWidget* window)
 {
-    if (!window)
+    if (!window || !m_settingsWindow)
         return;
-    if (!m_settingsWindow)
-        m_settingsWindow = window;
     if (window != m_settingsWindow) {
         // A dialog of the settings window opens over its middle.
         const QRect settings = m_settingsWindow->frameGeometry();

@@ -62,9 +62,12 @@ public:
     void screensChanged();
     void pause(const char* reason);
     void resume(const char* reason);
-    // Settings-window placement: call when any window other than the panel becomes active,
-    // and when the settings window closes. The first such window is taken as the settings
-    // window; others opening while it exists are centred on it.
+    // The window that settings placement applies to; set before it is first shown.
+    void setSettingsWindow(QWidget* window) { m_settingsWindow = window; }
+    // Settings-window placement: call when any window other than the panel becomes active, and
+    // when the settings window closes. The settings window opens beside the panel (or where it
+    // was, while the panel has not moved); other windows opening while it exists are centred on
+    // it.
     void windowActivated(QWidget* window);
     void windowClosing(QWidget* window);
 
