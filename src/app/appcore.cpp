@@ -17,9 +17,14 @@
 namespace halyard {
 
 AppCore::AppCore(const QString& keychainService, QObject* parent)
-    : QObject(parent)
+    : AppCore(std::make_unique<KeychainService>(keychainService), parent)
 {
-    m_keychain = std::make_unique<KeychainService>(keychainService);
+}
+
+AppCore::AppCore(std::unique_ptr<KeychainService> keychain, QObject* parent)
+    : QObject(parent)
+    , m_keychain(std::move(keychain))
+{
     m_preferences = std::make_unique<PreferenceStore>();
     m_settingsStore = std::make_unique<SettingsStore>(*m_keychain, *m_preferences);
     m_directory = std::make_unique<SlackDirectory>();

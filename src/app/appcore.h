@@ -28,6 +28,8 @@ public:
     // from the settings to the queue.
     // `keychainService` names the credential-store service.
     explicit AppCore(const QString& keychainService, QObject* parent = nullptr);
+    // The same with this credential store.
+    explicit AppCore(std::unique_ptr<KeychainService> keychain, QObject* parent = nullptr);
     ~AppCore() override;
 
     // Logs the launch, reads the tokens, creates the Slack service and connects when both tokens

@@ -65,6 +65,10 @@ int runCommandLine(int argc, char* argv[])
     const QCommandLineOption headless(u"headless"_s,
         u"Run the core without windows: take alerts in and acknowledge them in Slack."_s);
     parser.addOption(headless);
+    const QCommandLineOption demo(u"demo"_s,
+        u"Try Halyard against a simulated workspace on this computer, in a throw-away profile; "
+        u"nothing reaches Slack."_s);
+    parser.addOption(demo);
     addTokensCommandOptions(parser);
     parser.process(*app);
     if (parser.positionalArguments().value(0) == u"tokens")
@@ -74,7 +78,9 @@ int runCommandLine(int argc, char* argv[])
     const QString keychainService = parser.value(u"keychain-service"_s);
     if (parser.isSet(headless))
         return runHeadless(keychainService);
-    return runDesktop(keychainService, platformNote);
+    if (parser.isSet(demo))
+        return runDemo(platformNote);
+    return runDesktop(std::make_unique<KeychainService>(keychainService), platformNote);
 }
 
 } // namespace halyard

@@ -47,8 +47,9 @@ signals:
 // name that lets a second launch bring the settings window up.
 class DesktopFrontEnd : public QObject {
 public:
-    explicit DesktopFrontEnd(AppCore& core)
+    DesktopFrontEnd(AppCore& core, bool demo)
         : m_core(core)
+        , m_demo(demo)
         , m_updates(core.preferences())
         , m_updateBridge(m_updates)
         , m_updateChecker(core.network(), core.preferences(),
@@ -67,7 +68,10 @@ public:
             [this] { showSettings(SettingsWindow::Tab::authentication); });
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
             [this] { showSettings(std::nullopt); });
-        publishOnBus();
+        if (demo)
+            m_panel->setDemo(true);
+        else
+            publishOnBus();
         m_updateChecker.start();
     }
 
@@ -139,6 +143,7 @@ private:
     }
 
     AppCore& m_core;
+    bool m_demo;
     UpdateReminderStore m_updates;
     UpdateReminderBridge m_updateBridge;
     UpdateChecker m_updateChecker;
@@ -162,6 +167,7 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     // The login entry starts this very program, wherever it is installed.
     program.executable = QCoreApplication::applicationFilePath();
     program.checksForUpdates = m_updateChecker.isEnabled();
+    program.demo = m_demo;
     auto window = std::make_unique<SettingsWindow>(m_core.settingsStore(), slack, program);
     connect(window.get(), &SettingsWindow::checkForUpdatesRequested, this,
         &DesktopFrontEnd::showUpdateDialog);
@@ -180,18 +186,19 @@ bool showSettingsOfRunningCopy()
 
 } // namespace
 
-int runDesktop(const QString& keychainService, const QString& platformNote)
+int runDesktop(std::unique_ptr<KeychainService> keychain, const QString& platformNote, bool demo)
 {
     if (!platformNote.isEmpty())
         qCInfo(lcApp, "%s", qUtf8Printable(platformNote));
     // The settings window comes and goes; the panel is what keeps the program alive.
     QApplication::setQuitOnLastWindowClosed(false);
     return runProgram(
-        keychainService,
-        [](AppCore& core) -> std::unique_ptr<QObject> {
-            return std::make_unique<DesktopFrontEnd>(core);
+        std::move(keychain),
+        [demo](AppCore& core) -> std::unique_ptr<QObject> {
+            return std::make_unique<DesktopFrontEnd>(core, demo);
         },
-        showSettingsOfRunningCopy);
+        // The demo's data folder is its own: no other copy can hold it.
+        demo ? ReachRunningCopy() : showSettingsOfRunningCopy);
 }
 
 } // namespace halyard

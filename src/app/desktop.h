@@ -1,11 +1,21 @@
 #pragma once
 
+#include "settings/keychainservice.h"
+
 #include <QString>
+
+#include <memory>
 
 namespace halyard {
 
 // The desktop program: the core plus the floating panel. Keeps running with no window open,
 // until SIGINT, SIGTERM or "Quit Halyard". `platformNote` is logged once the logging is set up.
-int runDesktop(const QString& keychainService, const QString& platformNote);
+// A demo says so on the panel and in Settings and leaves the session bus name to a real copy.
+int runDesktop(
+    std::unique_ptr<KeychainService> keychain, const QString& platformNote, bool demo = false);
+
+// The desktop program against a simulated workspace on loopback, in a throw-away profile
+// (data, configuration and tokens) that is removed when it ends.
+int runDemo(const QString& platformNote);
 
 } // namespace halyard

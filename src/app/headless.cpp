@@ -40,7 +40,7 @@ bool installTerminationHandlers()
 
 } // namespace
 
-int runProgram(const QString& keychainService, const FrontEnd& frontEnd,
+int runProgram(std::unique_ptr<KeychainService> keychain, const FrontEnd& frontEnd,
     const ReachRunningCopy& reachRunningCopy)
 {
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
@@ -65,7 +65,7 @@ int runProgram(const QString& keychainService, const FrontEnd& frontEnd,
         return reachRunningCopy && reachRunningCopy() ? 0 : 1;
     }
 
-    AppCore core(keychainService);
+    AppCore core(std::move(keychain));
     const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
     core.launch();
     return QCoreApplication::exec();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/keychainservice.h"
+
 #include <QObject>
 #include <QString>
 
@@ -20,13 +22,13 @@ using ReachRunningCopy = std::function<bool()>;
 // Runs the core, with the front end when one is given, until SIGINT, SIGTERM or a quit from the
 // front end; returns the exit status. When another copy holds the data folder it says so and
 // exits at once: with 0 when `reachRunningCopy` handed the request over, else with 1.
-int runProgram(const QString& keychainService, const FrontEnd& frontEnd = {},
+int runProgram(std::unique_ptr<KeychainService> keychain, const FrontEnd& frontEnd = {},
     const ReachRunningCopy& reachRunningCopy = {});
 
 // The core without windows.
 inline int runHeadless(const QString& keychainService)
 {
-    return runProgram(keychainService);
+    return runProgram(std::make_unique<KeychainService>(keychainService));
 }
 
 } // namespace halyard

@@ -111,6 +111,13 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
     return {};
 }
 
+void CollapsedBarView::setDemo(bool demo)
+{
+    m_demo = demo;
+    m_wordmark->setToolTip(demo ? u"Halyard · demo"_s : QString());
+    updateStatus();
+}
+
 void CollapsedBarView::setConnectionState(const ConnectionState& state)
 {
     m_state = state;
@@ -139,7 +146,8 @@ void CollapsedBarView::updateStatus()
     using namespace panelstyle;
 
     m_dot->setColor(connectionColor(m_state.kind()));
-    m_dot->setToolTip(statusDescription(m_state));
+    m_dot->setToolTip(
+        m_demo ? u"Halyard · demo — "_s + statusDescription(m_state) : statusDescription(m_state));
     m_dot->setAccessibleName(m_dot->toolTip());
 
     QString label;

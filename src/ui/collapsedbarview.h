@@ -20,6 +20,9 @@ class CollapsedBarView : public QWidget {
 public:
     explicit CollapsedBarView(QWidget* parent = nullptr);
 
+    // Marks the bar as the demo's, in the wordmark's and the connection's tooltips.
+    void setDemo(bool demo);
+
     void setConnectionState(const ConnectionState& state);
     void setQueueSummary(QueueHealth health, qsizetype alertCount);
     void setExpanded(bool expanded);
@@ -35,6 +38,7 @@ private:
     void updateStatus();
 
     ConnectionState m_state;
+    bool m_demo = false;
     QueueHealth m_health = QueueHealth::allClear;
     qsizetype m_alertCount = 0;
     StatusDot* m_dot;

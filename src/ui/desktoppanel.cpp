@@ -38,6 +38,7 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
 {
     auto* content = new PanelRootView(stores.alerts, stores.settings, stores.directory,
         stores.updates, m_layout, std::move(acknowledge), std::move(openUpdate));
+    m_content = content;
     m_window = std::make_unique<FloatingPanel>(content);
     m_controller = std::make_unique<FloatingPanelController>(
         *m_window, m_positions, stores.settings, m_layout, currentScreens);
@@ -57,6 +58,11 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     m_window->setController(m_controller.get());
     m_controller->start();
     m_window->showOnTop();
+}
+
+void DesktopPanel::setDemo(bool demo)
+{
+    m_content->setDemo(demo);
 }
 
 DesktopPanel::~DesktopPanel()

@@ -16,6 +16,7 @@ struct Alert;
 class AlertStore;
 class FloatingPanel;
 class FloatingPanelController;
+class PanelRootView;
 class PreferenceStore;
 class SettingsStore;
 class SlackDirectory;
@@ -43,6 +44,8 @@ public:
 
     FloatingPanel& window() const { return *m_window; }
     FloatingPanelController& controller() const { return *m_controller; }
+    // Marks the panel as the demo's.
+    void setDemo(bool demo);
 
 signals:
     // The settings button or the context menu's "Settings…".
@@ -59,6 +62,7 @@ private:
     PanelPositionStore m_positions;
     std::unique_ptr<FloatingPanel> m_window;
     std::unique_ptr<FloatingPanelController> m_controller;
+    PanelRootView* m_content = nullptr;
 };
 
 } // namespace halyard

@@ -76,6 +76,11 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
 
 PanelRootView::~PanelRootView() = default;
 
+void PanelRootView::setDemo(bool demo)
+{
+    m_bar->setDemo(demo);
+}
+
 bool PanelRootView::hasContent() const
 {
     return !m_alerts.alerts().isEmpty() || m_updates.availableVersion().has_value();

@@ -48,6 +48,8 @@ public:
     ReferenceTime now() const { return m_now; }
     // Whether there is anything to show below the bar.
     bool hasContent() const;
+    // Marks the bar as the demo's.
+    void setDemo(bool demo);
 
 public slots:
     // Reads the clock and re-ages everything; the timer calls it every kTickIntervalMs.

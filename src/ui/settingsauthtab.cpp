@@ -63,7 +63,8 @@ QStringList setupSteps()
 
 } // namespace
 
-SettingsAuthTab::SettingsAuthTab(SettingsStore& settings, SlackControls slack, QWidget* parent)
+SettingsAuthTab::SettingsAuthTab(
+    SettingsStore& settings, SlackControls slack, bool demo, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_slack(std::move(slack))
@@ -128,6 +129,13 @@ SettingsAuthTab::SettingsAuthTab(SettingsStore& settings, SlackControls slack, Q
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(14);
     layout->addLayout(connectionRow);
+    if (demo) {
+        QLabel* note = helpLabel(
+            u"Demo mode: a simulated workspace on this computer; nothing here reaches Slack."_s,
+            this);
+        note->setObjectName(u"demoNote"_s);
+        layout->addWidget(note);
+    }
     layout->addWidget(makeTokenField(m_bot, u"Bot User OAuth Token"_s, u"botToken"_s,
         u"OAuth & Permissions → Bot User OAuth Token (xoxb-…)"_s, halyard::TokenField::bot));
     layout->addWidget(makeTokenField(m_app, u"App-Level Token (Socket Mode)"_s, u"appToken"_s,

@@ -23,7 +23,9 @@ class StatusDot;
 class SettingsAuthTab : public QWidget {
     Q_OBJECT
 public:
-    SettingsAuthTab(SettingsStore& settings, SlackControls slack, QWidget* parent = nullptr);
+    // `demo` adds a line saying the workspace is simulated.
+    SettingsAuthTab(
+        SettingsStore& settings, SlackControls slack, bool demo = false, QWidget* parent = nullptr);
 
 protected:
     // Refills the fields from the stored tokens each time the tab appears.

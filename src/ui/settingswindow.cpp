@@ -63,8 +63,8 @@ SettingsWindow::SettingsWindow(
     auto* about = new SettingsAboutTab(
         versionText(program.shortVersion, program.buildNumber), program.checksForUpdates);
     // Insertion order is the Tab order.
-    m_tabs->addTab(new SettingsAuthTab(settings, std::move(slack)), themeIcon(u"dialog-password"_s),
-        u"Authentication"_s);
+    m_tabs->addTab(new SettingsAuthTab(settings, std::move(slack), program.demo),
+        themeIcon(u"dialog-password"_s), u"Authentication"_s);
     m_tabs->addTab(
         new SettingsGeneralTab(
             settings, Autostart(std::move(program.autostartFolder), std::move(program.executable))),

@@ -48,6 +48,8 @@ struct ProgramInfo {
     // Without a build-time update feed the package manager brings updates, and the About tab
     // says so in place of "Check for Updates…".
     bool checksForUpdates = true;
+    // Against a simulated workspace: the Authentication tab says so.
+    bool demo = false;
 };
 
 // The version as the About tab shows it after "v": "?" without a version, and the build number

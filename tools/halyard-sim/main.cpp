@@ -2,6 +2,7 @@
 // demonstrated without a Slack account. Prints the Web API URL on standard output and serves
 // until SIGINT or SIGTERM.
 
+#include "halyard-sim/demoscenario.h"
 #include "halyard-sim/fakeslack.h"
 
 #include <QCommandLineParser>
@@ -16,21 +17,10 @@
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
+using halyard::test::DemoScenario;
 using halyard::test::FakeSlack;
-using halyard::test::FakeWorkspace;
 
 namespace {
-
-void populate(FakeWorkspace& workspace)
-{
-    workspace.teamName = u"Simulated Team"_s;
-    workspace.addChannel({ u"C0ALERTS"_s, u"alerts"_s });
-    workspace.addChannel({ u"C0DEPLOYS"_s, u"deploys"_s });
-    workspace.addChannel({ u"G0ONCALL"_s, u"oncall"_s, true });
-    workspace.addChannel({ u"C0RANDOM"_s, u"random"_s, false, false });
-    workspace.addUser(u"U0ADA"_s, u"ada"_s, u"Ada Lovelace"_s, u"ada"_s);
-    workspace.addBot({ u"B0MONITOR"_s, u"monitor"_s, u"A0MONITOR"_s });
-}
 
 // One bot alert at a time, taking turns over the watched channels, so alerts keep arriving.
 void postAlert(FakeSlack& slack, int n)
@@ -82,7 +72,10 @@ int main(int argc, char* argv[])
         u"port"_s, u"Port to listen on (default: any free one)."_s, u"port"_s, u"0"_s);
     const QCommandLineOption everyOption(u"every"_s,
         u"Seconds between bot alerts; 0 posts none (default: 30)."_s, u"seconds"_s, u"30"_s);
-    parser.addOptions({ portOption, everyOption });
+    const QCommandLineOption scenarioOption(u"scenario"_s,
+        u"Play a lively workspace instead: alerts of several bots every 8 to 15 seconds with "
+        u"the odd burst, some acknowledged by teammates a while later (--every is ignored)."_s);
+    parser.addOptions({ portOption, everyOption, scenarioOption });
     parser.process(app);
 
     QTextStream err(stderr);
@@ -108,7 +101,7 @@ int main(int argc, char* argv[])
     FakeSlack slack;
     // Slack says hello on every new connection; the program waits for it.
     slack.setHelloOnConnect(true);
-    populate(slack.workspace());
+    DemoScenario::populate(slack.workspace());
     if (!slack.listen(quint16(port))) {
         err << "halyard-sim: cannot listen on 127.0.0.1:" << port << Qt::endl;
         return 1;
@@ -117,7 +110,10 @@ int main(int argc, char* argv[])
     QTimer alerts;
     int posted = 0;
     QObject::connect(&alerts, &QTimer::timeout, &slack, [&] { postAlert(slack, posted++); });
-    if (every > 0)
+    DemoScenario scenario(slack);
+    if (parser.isSet(scenarioOption))
+        scenario.start();
+    else if (every > 0)
         alerts.start(every * 1000);
 
     QTextStream(stdout) << slack.apiUrl().toString() << Qt::endl;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -94,12 +95,12 @@ protected:
         return { u"--keychain-service"_s, m_keychain.service() };
     }
 
-    void start()
+    void start(const QStringList& extraArguments = {})
     {
         m_program.setProcessEnvironment(programEnvironment());
         QObject::connect(&m_program, &QProcess::readyReadStandardError, &m_program,
             [this] { m_log += QString::fromUtf8(m_program.readAllStandardError()); });
-        m_program.start(QStringLiteral(HALYARD_BINARY), programArguments());
+        m_program.start(QStringLiteral(HALYARD_BINARY), programArguments() + extraArguments);
         ASSERT_TRUE(m_program.waitForStarted());
     }
 
@@ -149,9 +150,10 @@ protected:
                 u"1"_s });
     }
 
-    QStringList queuedIds() const
+    QStringList queuedIds() const { return queuedIds(m_home.filePath(u"data"_s)); }
+    static QStringList queuedIds(const QString& dataFolder)
     {
-        QFile file(m_home.filePath(u"data/Halyard/queue.json"_s));
+        QFile file(dataFolder + u"/Halyard/queue.json"_s);
         if (!file.open(QIODevice::ReadOnly))
             return {};
         QStringList ids;
@@ -248,6 +250,28 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
         << m_log.toStdString() << m_program.readAllStandardError().toStdString();
     EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
+}
+
+// The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
+// there, the user's folders stay untouched, and the profile is gone once the program ends.
+TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
+{
+    start({ u"--demo"_s });
+    const QString marker = u"app: Demo profile in "_s;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.contains(marker); }, 10000))
+        << m_log.toStdString();
+    const QString profile = m_log.mid(m_log.indexOf(marker) + marker.size()).section(u'\n', 0, 0);
+    ASSERT_TRUE(QFileInfo(profile).isDir()) << profile.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds(profile + u"/data"_s).size() >= 3; }, 15000))
+        << m_log.toStdString();
+    EXPECT_FALSE(QFile::exists(m_home.filePath(u"data/Halyard"_s)));
+    EXPECT_FALSE(QFile::exists(m_home.filePath(u"config/Halyard"_s)));
+    EXPECT_TRUE(m_fake.requests().isEmpty()) << "the test's Slack was reached";
+
+    ::kill(pid_t(m_program.processId()), SIGTERM);
+    ASSERT_TRUE(m_program.waitForFinished(10000)) << m_log.toStdString();
+    EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(profile));
 }
 
 // With no tokens the settings window opens by itself; the tokens typed into it connect the

@@ -1,5 +1,6 @@
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
+#include "halyard-sim/demoscenario.h"
 #include "halyard-sim/fakeslack.h"
 #include "queue/alertstore.h"
 #include "settings/connectionstate.h"
@@ -125,6 +126,31 @@ TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
     m_service->connect();
     ASSERT_EQ(m_alerts.alerts().size(), 1);
     EXPECT_EQ(m_alerts.alerts().first().text, u"disk full"_s);
+}
+
+// Every shape the demo's bots post becomes an alert, and the teammates' acks clear theirs.
+TEST_F(SlackServiceTest, DemoScenarioAlertsArriveAndTeammatesClearSome)
+{
+    test::DemoScenario::populate(m_fake.workspace());
+    build();
+    test::DemoScenario scenario(m_fake,
+        { .firstBurst = 0ms,
+            .minGap = 10ms,
+            .maxGap = 30ms,
+            .minAckDelay = 20ms,
+            .maxAckDelay = 60ms });
+    scenario.start();
+    m_service->connect();
+    ASSERT_TRUE(waitFor([&] { return scenario.postedCount() > 0; }));
+    EXPECT_GE(scenario.postedCount(), 3) << "the first alerts come as a burst";
+    ASSERT_TRUE(waitFor([&] { return scenario.acknowledgedCount() >= 6; }));
+    scenario.stop();
+    QTest::qWait(150);
+    EXPECT_TRUE(waitFor([&] {
+        return m_alerts.alerts().size() == scenario.postedCount() - scenario.acknowledgedCount();
+    })) << m_alerts.alerts().size()
+        << " alerts of " << scenario.postedCount() << " posted, " << scenario.acknowledgedCount()
+        << " acknowledged";
 }
 
 TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSeries)

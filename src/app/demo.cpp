@@ -1,0 +1,51 @@
+#include "app/desktop.h"
+#include "common/logging.h"
+#include "halyard-sim/demoscenario.h"
+#include "halyard-sim/fakeslack.h"
+#include "settings/memorykeychain.h"
+#include "settings/slacktokens.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+using namespace Qt::Literals::StringLiterals;
+using halyard::test::DemoScenario;
+using halyard::test::FakeSlack;
+
+namespace halyard {
+
+int runDemo(const QString& platformNote)
+{
+    // Removed when the run ends, however it ends short of a crash.
+    const QTemporaryDir profile(QDir::tempPath() + u"/halyard-demo-XXXXXX"_s);
+    if (!profile.isValid()) {
+        QTextStream(stderr) << "halyard: cannot create the demo profile: " << profile.errorString()
+                            << Qt::endl;
+        return 1;
+    }
+    // Before anything reads them: the queue, the preferences, the lock and the login entry all
+    // land in the throw-away profile, never in the user's own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(profile.filePath(u"data"_s)));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.filePath(u"config"_s)));
+
+    FakeSlack slack;
+    // Slack says hello on every new connection; the program waits for it.
+    slack.setHelloOnConnect(true);
+    DemoScenario::populate(slack.workspace());
+    if (!slack.listen()) {
+        QTextStream(stderr) << "halyard: cannot serve the demo workspace on 127.0.0.1" << Qt::endl;
+        return 1;
+    }
+    qputenv("HALYARD_SLACK_API_URL", slack.apiUrl().toEncoded());
+    DemoScenario scenario(slack);
+    scenario.start();
+    qCInfo(lcApp, "Demo profile in %s", qUtf8Printable(profile.path()));
+
+    QMap<QString, QString> tokens;
+    tokens.insert(kBotTokenAccount.toString(), slack.workspace().botToken);
+    tokens.insert(kAppTokenAccount.toString(), slack.workspace().appToken);
+    return runDesktop(std::make_unique<MemoryKeychain>(tokens), platformNote, true);
+}
+
+} // namespace halyard
