@@ -47,8 +47,14 @@ protected:
             if (!QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000))
                 continue;
             m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
-            if (x(u"xdotool"_s, { u"getdisplaygeometry"_s }).isEmpty())
-                m_display.clear();
+            // A server that lost its socket to another one still answers through that other
+            // one; only its own complaint tells.
+            const bool lostSocket = m_xvfb.readAllStandardError().contains("failed");
+            if (!lostSocket && !x(u"xdotool"_s, { u"getdisplaygeometry"_s }).isEmpty())
+                continue;
+            m_display.clear();
+            m_xvfb.kill();
+            m_xvfb.waitForFinished();
         }
         ASSERT_FALSE(m_display.isEmpty()) << m_xvfb.readAllStandardError().toStdString();
 
