@@ -4,8 +4,9 @@
 include(GNUInstallDirs)
 
 # Not CMAKE_INSTALL_LIBDIR: systemd looks in lib/systemd/user, never in a multiarch folder.
-set(HALYARD_SYSTEMD_USER_UNIT_DIR "${CMAKE_INSTALL_PREFIX}/lib/systemd/user"
-    CACHE PATH "Where the systemd user unit goes (pkg-config systemd: systemduserunitdir)")
+# Relative to the prefix, so a changed prefix moves it along.
+set(HALYARD_SYSTEMD_USER_UNIT_DIR "lib/systemd/user" CACHE STRING
+    "Where the systemd user unit goes, relative to the prefix or absolute (pkg-config systemd: systemduserunitdir)")
 
 # The metainfo names the release it describes; a version bump without a release entry would
 # ship a package whose software centre page lists an older version.
