@@ -50,7 +50,8 @@ QString testResultText(const SlackResult<webapi::AuthTestResponse>& result)
 QStringList setupSteps()
 {
     return {
-        u"1. https://api.slack.com/apps → Create New App → From scratch"_s,
+        u"1. https://api.slack.com/apps → Create New App → From an app manifest (paste "
+        u"resources/slack-app-manifest.json), or From scratch"_s,
         u"2. Socket Mode → enable, generate xapp- token (connections:write)"_s,
         u"3. OAuth & Permissions → add bot scopes: channels:history, groups:history, "
         u"channels:read, groups:read, users:read, reactions:write, reactions:read → install to "

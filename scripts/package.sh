@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the .deb: a Release build of the halyard program alone, installed under /usr, in
+# build/package. Prints the path of the package. The package preset optimises with -O2, as the
+# tested builds do: GCC 12's -O3 inlining reports uninitialised values that are not, and
+# warnings are errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+cmake --preset package >/dev/null
+# Progress goes to standard error: standard output is the path alone, for scripts.
+cmake --build --preset package >&2
+# A package from an earlier version would otherwise be taken for this one.
+rm -f build/package/halyard_*.deb
+(cd build/package && cpack -G DEB >&2)
+ls "$PWD"/build/package/halyard_*.deb
