@@ -50,7 +50,7 @@ QString relativeAge(double seconds)
 }
 
 AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent)
-    : QWidget(parent)
+    : HoverRow(parent)
     , m_directory(directory)
     , m_alert(alert)
     , m_openArea(new OpenArea(this))
@@ -167,26 +167,6 @@ void AlertRow::updateNames()
 void AlertRow::updateAge()
 {
     m_age->setText(relativeAge(m_now - m_alert.receivedAt));
-}
-
-void AlertRow::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QWidget::enterEvent(event);
-}
-
-void AlertRow::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QWidget::leaveEvent(event);
-}
-
-void AlertRow::paintEvent(QPaintEvent*)
-{
-    if (m_hovered)
-        QPainter(this).fillRect(rect(), panelstyle::toneColor(palette(), panelstyle::Tone::hover));
 }
 
 } // namespace halyard

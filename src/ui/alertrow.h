@@ -2,6 +2,7 @@
 
 #include "queue/agingpolicy.h"
 #include "queue/alert.h"
+#include "ui/hoverrow.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -23,7 +24,7 @@ QString relativeAge(double seconds);
 // One queued alert. The stage dot and the text form one click area that opens the message; the
 // Ack button lies outside it. The queue computes the stage; the header follows the directory's
 // names as they arrive.
-class AlertRow : public QWidget {
+class AlertRow : public HoverRow {
     Q_OBJECT
 public:
     // The directory must outlive the row.
@@ -35,17 +36,11 @@ public:
     AgeStage stage() const { return m_stage; }
     // The header's age is measured to `now`.
     void setAge(ReferenceTime now, AgeStage stage);
-    bool isHovered() const { return m_hovered; }
 
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
     void openRequested(const halyard::Alert& alert);
     void linkActivated(const QUrl& url);
-
-protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void updateNames();
@@ -55,7 +50,6 @@ private:
     Alert m_alert;
     AgeStage m_stage = AgeStage::fresh;
     ReferenceTime m_now = 0;
-    bool m_hovered = false;
     QAbstractButton* m_openArea;
     StatusDot* m_dot;
     ElidedLabel* m_channel;

@@ -64,7 +64,7 @@ protected:
 } // namespace
 
 UpdateRow::UpdateRow(QWidget* parent)
-    : QWidget(parent)
+    : HoverRow(parent)
     , m_openArea(new OpenArea(this))
     , m_text(new QLabel)
     , m_ack(new QPushButton(u"Ack"_s, this))
@@ -108,26 +108,6 @@ void UpdateRow::setVersion(const QString& version)
     m_version = version;
     m_text->setText(u"Update available - Halyard "_s + version);
     m_openArea->setAccessibleName(m_text->text());
-}
-
-void UpdateRow::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QWidget::enterEvent(event);
-}
-
-void UpdateRow::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QWidget::leaveEvent(event);
-}
-
-void UpdateRow::paintEvent(QPaintEvent*)
-{
-    if (m_hovered)
-        QPainter(this).fillRect(rect(), panelstyle::toneColor(palette(), panelstyle::Tone::hover));
 }
 
 } // namespace halyard
