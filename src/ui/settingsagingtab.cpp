@@ -50,12 +50,15 @@ SettingsAgingTab::SettingsAgingTab(SettingsStore& settings, QWidget* parent)
         this));
     layout->addLayout(intro);
 
-    m_fresh = addRow(layout, u"fresh"_s, u"Fresh → Aging"_s,
-        panelstyle::stageColor(AgeStage::aging), &SettingsStore::setFreshMinutes);
-    m_aging = addRow(layout, u"aging"_s, u"Aging → Stale"_s,
-        panelstyle::stageColor(AgeStage::stale), &SettingsStore::setAgingMinutes);
+    m_fresh
+        = addRow(layout, u"fresh"_s, u"Fresh → Aging"_s, panelstyle::stageColor(AgeStage::aging),
+            [this](double minutes) { m_settings.setFreshMinutes(minutes); });
+    m_aging
+        = addRow(layout, u"aging"_s, u"Aging → Stale"_s, panelstyle::stageColor(AgeStage::stale),
+            [this](double minutes) { m_settings.setAgingMinutes(minutes); });
     m_stale = addRow(layout, u"stale"_s, u"Stale → Overdue"_s,
-        panelstyle::stageColor(AgeStage::overdue), &SettingsStore::setStaleMinutes);
+        panelstyle::stageColor(AgeStage::overdue),
+        [this](double minutes) { m_settings.setStaleMinutes(minutes); });
 
     auto* reset = new QPushButton(u"Reset to defaults"_s, this);
     reset->setObjectName(u"resetAgingButton"_s);
@@ -72,7 +75,7 @@ SettingsAgingTab::SettingsAgingTab(SettingsStore& settings, QWidget* parent)
 }
 
 SettingsAgingTab::Row SettingsAgingTab::addRow(QVBoxLayout* layout, const QString& name,
-    const QString& label, const QColor& color, void (SettingsStore::*set)(double))
+    const QString& label, const QColor& color, std::function<void(double)> set)
 {
     auto* marker = new StatusDot(kMarkerDiameter, false, this);
     marker->setColor(color);
@@ -104,8 +107,8 @@ SettingsAgingTab::Row SettingsAgingTab::addRow(QVBoxLayout* layout, const QStrin
 
     // The store clamps; the slider then shows where the threshold ended up, even when that is
     // where it already was and the store says nothing.
-    connect(row.slider, &QSlider::valueChanged, this, [this, set](int minutes) {
-        (m_settings.*set)(minutes);
+    connect(row.slider, &QSlider::valueChanged, this, [this, set = std::move(set)](int minutes) {
+        set(minutes);
         showPolicy();
     });
     return row;

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QSlider;
 class QVBoxLayout;
@@ -26,7 +28,7 @@ private:
     };
 
     Row addRow(QVBoxLayout* layout, const QString& name, const QString& label, const QColor& color,
-        void (SettingsStore::*set)(double));
+        std::function<void(double)> set);
     // Positions and values from the store's policy, without feeding back into it.
     void showPolicy();
 
