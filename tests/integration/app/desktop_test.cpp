@@ -48,6 +48,15 @@ protected:
             ASSERT_TRUE(m_xvfb.waitForStarted());
             if (QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000))
                 m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
+            // Only a server that answers a client is used.
+            if (!m_display.isEmpty()
+                && !QTest::qWaitFor(
+                    [&] { return !x(u"xdotool"_s, { u"getdisplaygeometry"_s }).isEmpty(); },
+                    5000)) {
+                m_display.clear();
+                m_xvfb.kill();
+                m_xvfb.waitForFinished();
+            }
         }
         ASSERT_FALSE(m_display.isEmpty()) << m_xvfb.readAllStandardError().toStdString();
 
