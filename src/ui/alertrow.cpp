@@ -26,16 +26,6 @@ constexpr int kDotDiameter = 8;
 // Centres the dot on the header line.
 constexpr int kDotNudge = 3;
 
-// A button that paints nothing itself: its children are its face. Being a real button gives the
-// click area press-and-release semantics and its accessible role.
-class OpenArea : public QAbstractButton {
-public:
-    using QAbstractButton::QAbstractButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override { }
-};
-
 } // namespace
 
 QString relativeAge(double seconds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QWidget>
 
 namespace halyard {
@@ -19,6 +20,16 @@ protected:
 
 private:
     bool m_hovered = false;
+};
+
+// The click area of a row: a button that paints nothing itself, its children being its face.
+// Being a real button gives it press-and-release semantics and its accessible role.
+class OpenArea : public QAbstractButton {
+public:
+    using QAbstractButton::QAbstractButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override { }
 };
 
 } // namespace halyard

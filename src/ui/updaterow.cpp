@@ -52,15 +52,6 @@ protected:
     }
 };
 
-// Paints nothing itself; being a button gives the area click semantics and its accessible role.
-class OpenArea : public QAbstractButton {
-public:
-    using QAbstractButton::QAbstractButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override { }
-};
-
 } // namespace
 
 UpdateRow::UpdateRow(QWidget* parent)
