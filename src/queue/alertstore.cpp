@@ -88,11 +88,12 @@ void AlertStore::enqueue(const Alert& alert)
     // alerts are the newest and land at the end.
     const auto at
         = std::ranges::upper_bound(m_alerts, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
-    m_alerts.insert(at, alert);
+    const qsizetype row = at - m_alerts.begin();
+    m_alerts.insert(row, alert);
     m_ids.insert(alert.id);
+    recordInserted(alert.id, row);
     qCDebug(lcAlerts, "Enqueued: %s queueDepth=%lld", qUtf8Printable(alert.id),
         static_cast<long long>(m_alerts.size()));
-    emit alertsChanged();
     save();
 }
 
@@ -100,11 +101,52 @@ qsizetype AlertStore::removeById(const QString& id)
 {
     if (!m_ids.remove(id))
         return 0;
-    const qsizetype removed
-        = m_alerts.removeIf([&](const Alert& queued) { return queued.id == id; });
-    if (removed > 0)
-        emit alertsChanged();
-    return removed;
+    // Ids are unique in the queue, so the first match is the only one.
+    const auto found = std::ranges::find(m_alerts, id, &Alert::id);
+    if (found == m_alerts.end())
+        return 0;
+    const qsizetype row = found - m_alerts.begin();
+    m_alerts.removeAt(row);
+    recordRemoved(id, row);
+    return 1;
+}
+
+void AlertStore::recordInserted(const QString& id, qsizetype row)
+{
+    m_pending.firstRow = m_pending.isEmpty() ? row : std::min(m_pending.firstRow, row);
+    m_pending.inserted.insert(id);
+    scheduleAnnouncement();
+}
+
+void AlertStore::recordRemoved(const QString& id, qsizetype row)
+{
+    m_pending.firstRow = m_pending.isEmpty() ? row : std::min(m_pending.firstRow, row);
+    if (!m_pending.inserted.remove(id))
+        m_pending.removed.insert(id);
+    scheduleAnnouncement();
+}
+
+void AlertStore::scheduleAnnouncement()
+{
+    if (m_announceScheduled)
+        return;
+    m_announceScheduled = true;
+    // The first change after a quiet spell is announced when this turn ends; during a burst the
+    // announcements are spaced, so the views do their work a few times, not once per frame.
+    const qint64 since
+        = m_sinceAnnounced.isValid() ? m_sinceAnnounced.elapsed() : kAnnounceSpacingMs;
+    QTimer::singleShot(
+        std::max<qint64>(0, kAnnounceSpacingMs - since), this, &AlertStore::announceChanges);
+}
+
+void AlertStore::announceChanges()
+{
+    m_announceScheduled = false;
+    if (m_pending.isEmpty())
+        return;
+    const AlertChanges changes = std::exchange(m_pending, {});
+    m_sinceAnnounced.start();
+    emit alertsChanged(changes);
 }
 
 bool AlertStore::rememberAcknowledged(const QString& channelId, const QString& ts)

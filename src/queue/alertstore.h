@@ -4,6 +4,7 @@
 #include "queue/alert.h"
 #include "queue/alertpersistence.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -12,6 +13,18 @@
 #include <optional>
 
 namespace halyard {
+
+// What one announcement of the store changed since the one before. Rows before `firstRow` are
+// untouched; after them, the queue as it was minus `removed`, in its order, is the queue as it
+// is now minus `inserted`. An alert both added and removed since the last announcement appears
+// in neither.
+struct AlertChanges {
+    QSet<QString> inserted;
+    QSet<QString> removed;
+    qsizetype firstRow = 0;
+
+    bool isEmpty() const { return inserted.isEmpty() && removed.isEmpty(); }
+};
 
 // The single owner of the alert queue: de-duplicates by id, keeps the queue ordered by posting
 // time, remembers the newest ts seen per channel and where each channel's catching up resumes,
@@ -56,17 +69,25 @@ public:
 
     QList<AgeStage> stages(ReferenceTime now) const;
 
+    // Announces the changes made since the last announcement now rather than when due.
+    void announceChanges();
+
     // Waits until every change so far is in the queue file (saves run on a writer thread).
     void flushPendingSaves();
 
     // How often a change waiting for a busy writer looks again; a burst of changes meanwhile
     // goes to the writer as one state.
     static constexpr int kHandOverRetryMs = 5;
+    // Announcements follow each other at least this far apart.
+    static constexpr qint64 kAnnounceSpacingMs = 100;
     // Acknowledged ids remembered at most.
     static constexpr qsizetype kMaxAcknowledgedIds = 5000;
 
 signals:
-    void alertsChanged();
+    // At the end of the turn of the event loop that made the first change, and then at most
+    // every kAnnounceSpacingMs, so a catch-up page or a burst of frames reaches the views as one
+    // change, not one per alert; `alerts()` already holds the outcome.
+    void alertsChanged(const halyard::AlertChanges& changes);
     void highWaterByChannelChanged();
     void agingPolicyChanged();
 
@@ -74,6 +95,9 @@ private:
     bool advanceHighWaterMark(const QString& channelId, const QString& ts);
     bool rememberAcknowledged(const QString& channelId, const QString& ts);
     qsizetype removeById(const QString& id);
+    void recordInserted(const QString& id, qsizetype row);
+    void recordRemoved(const QString& id, qsizetype row);
+    void scheduleAnnouncement();
     void save();
     void handOver();
     // Hands the complete current state to the writer.
@@ -81,6 +105,9 @@ private:
 
     QList<Alert> m_alerts;
     QSet<QString> m_ids;
+    AlertChanges m_pending;
+    bool m_announceScheduled = false;
+    QElapsedTimer m_sinceAnnounced;
     bool m_dirty = false;
     bool m_handOverScheduled = false;
     QMap<QString, QString> m_highWaterByChannel;
@@ -91,3 +118,5 @@ private:
 };
 
 } // namespace halyard
+
+Q_DECLARE_METATYPE(halyard::AlertChanges)

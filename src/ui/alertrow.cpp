@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextBoundaryFinder>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -26,18 +27,37 @@ constexpr int kDotDiameter = 8;
 // Centres the dot on the header line.
 constexpr int kDotNudge = 3;
 
-} // namespace
-
-QString relativeAge(double seconds)
+// The runs up to `limit` characters and at most AlertText::kMaxLines lines, never splitting a
+// character a reader sees as one (an emoji, a letter and its accent).
+StyledText cutText(StyledText runs, qsizetype limit)
 {
-    if (!(seconds >= 60))
-        return u"just now"_s;
-    if (seconds < 3600)
-        return u"%1 min ago"_s.arg(qint64(seconds / 60));
-    if (seconds < 86400)
-        return u"%1 h ago"_s.arg(qint64(seconds / 3600));
-    return u"%1 d ago"_s.arg(qint64(seconds / 86400));
+    qsizetype left = limit;
+    int breaks = 0;
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        QString& text = runs[i].text;
+        qsizetype cut = -1;
+        for (qsizetype at = 0; at < text.size() && cut < 0; ++at) {
+            if (text.at(at) == u'\n' && ++breaks >= AlertText::kMaxLines)
+                cut = at;
+        }
+        if (cut < 0 && text.size() > left) {
+            QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+            finder.setPosition(left);
+            if (!finder.isAtBoundary())
+                finder.toPreviousBoundary();
+            cut = std::max<qsizetype>(finder.position(), 0);
+        }
+        if (cut >= 0) {
+            text.truncate(cut);
+            runs.resize(text.isEmpty() ? i : i + 1);
+            break;
+        }
+        left -= text.size();
+    }
+    return runs;
 }
+
+} // namespace
 
 AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent)
     : HoverRow(parent)
@@ -117,10 +137,9 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     connect(&directory, &SlackDirectory::channelNamesChanged, this, &AlertRow::updateNames);
     connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::updateNames);
 
-    m_text->setHtml(SlackText::toHtml(SlackText::attributedText(m_alert.text)));
+    updateText();
     m_dot->setColor(stageColor(m_stage));
     updateNames();
-    updateAge();
 }
 
 void AlertRow::setAlert(const Alert& alert)
@@ -130,17 +149,24 @@ void AlertRow::setAlert(const Alert& alert)
     const bool textChanged = alert.text != m_alert.text;
     m_alert = alert;
     if (textChanged)
-        m_text->setHtml(SlackText::toHtml(SlackText::attributedText(m_alert.text)));
+        updateText();
     updateNames();
-    updateAge();
 }
 
-void AlertRow::setAge(ReferenceTime now, AgeStage stage)
+void AlertRow::updateText()
 {
-    m_now = now;
-    m_stage = stage;
-    m_dot->setColor(panelstyle::stageColor(stage));
-    updateAge();
+    m_text->setHtml(
+        SlackText::toHtml(cutText(SlackText::attributedText(m_alert.text), kMaxDisplayCharacters)));
+}
+
+void AlertRow::setAge(const QString& ageText, AgeStage stage)
+{
+    if (stage != m_stage) {
+        m_stage = stage;
+        m_dot->setColor(panelstyle::stageColor(stage));
+    }
+    if (m_age->text() != ageText)
+        m_age->setText(ageText);
 }
 
 void AlertRow::updateNames()
@@ -152,11 +178,6 @@ void AlertRow::updateNames()
     m_author->setText(author ? u"· "_s + *author : QString());
     m_author->setVisible(author.has_value());
     m_openArea->setAccessibleName(m_channel->text() + u": "_s + m_text->plainText());
-}
-
-void AlertRow::updateAge()
-{
-    m_age->setText(relativeAge(m_now - m_alert.receivedAt));
 }
 
 } // namespace halyard

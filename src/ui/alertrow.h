@@ -18,9 +18,6 @@ class ElidedLabel;
 class SlackDirectory;
 class StatusDot;
 
-// "just now", "4 min ago", "2 h ago", "3 d ago": the age of an alert at the panel's resolution.
-QString relativeAge(double seconds);
-
 // One queued alert. The stage dot and the text form one click area that opens the message; the
 // Ack button lies outside it. The queue computes the stage; the header follows the directory's
 // names as they arrive.
@@ -34,8 +31,11 @@ public:
     // For an alert with the same id whose content changed.
     void setAlert(const Alert& alert);
     AgeStage stage() const { return m_stage; }
-    // The header's age is measured to `now`.
-    void setAge(ReferenceTime now, AgeStage stage);
+    void setAge(const QString& ageText, AgeStage stage);
+
+    // Characters of message text laid out at most: far more than three lines can show, so a
+    // message of any length costs what a short one does.
+    static constexpr qsizetype kMaxDisplayCharacters = 400;
 
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
@@ -44,12 +44,11 @@ signals:
 
 private:
     void updateNames();
-    void updateAge();
+    void updateText();
 
     const SlackDirectory& m_directory;
     Alert m_alert;
     AgeStage m_stage = AgeStage::fresh;
-    ReferenceTime m_now = 0;
     QAbstractButton* m_openArea;
     StatusDot* m_dot;
     ElidedLabel* m_channel;

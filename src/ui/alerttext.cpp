@@ -34,6 +34,8 @@ AlertText::AlertText(QWidget* parent)
 
 void AlertText::setHtml(const QString& html)
 {
+    m_heights.clear();
+    m_picture = QPixmap();
     m_document.setHtml(html);
     setAccessibleName(m_document.toPlainText());
     updateMinimumHeight();
@@ -56,6 +58,11 @@ void AlertText::layOut(int width) const
 
 int AlertText::heightForWidth(int width) const
 {
+    // Layouts ask again and again, for a few widths: each is laid out once per text.
+    for (const auto& [known, height] : m_heights) {
+        if (known == width)
+            return height;
+    }
     layOut(width);
     qreal bottom = 0;
     int lines = 0;
@@ -69,7 +76,11 @@ int AlertText::heightForWidth(int width) const
             bottom = blockRect.top() + line.y() + line.height();
         }
     }
-    return int(std::ceil(bottom));
+    const int height = int(std::ceil(bottom));
+    if (m_heights.size() >= kRememberedWidths)
+        m_heights.removeFirst();
+    m_heights.append({ width, height });
+    return height;
 }
 
 QSize AlertText::sizeHint() const
@@ -92,15 +103,25 @@ QString AlertText::anchorAt(QPointF point) const
 
 void AlertText::paintEvent(QPaintEvent*)
 {
-    layOut(width());
-    QPainter painter(this);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette = palette();
-    context.palette.setColor(QPalette::Text, palette().color(QPalette::WindowText));
-    // Lines past the limit fall outside the widget's height and are not drawn.
-    context.clip = QRectF(rect());
-    painter.setClipRect(rect());
-    m_document.documentLayout()->draw(&painter, context);
+    // Drawing text shapes it again, and colour emoji are decoded images: the text is drawn
+    // once per text, size and palette, and painted from that picture afterwards.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
+        layOut(width());
+        m_picture = QPixmap(pixels);
+        m_picture.setDevicePixelRatio(ratio);
+        m_picture.fill(Qt::transparent);
+        QPainter painter(&m_picture);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = palette();
+        context.palette.setColor(QPalette::Text, palette().color(QPalette::WindowText));
+        // Lines past the limit fall outside the widget's height and are not drawn.
+        context.clip = QRectF(rect());
+        painter.setClipRect(rect());
+        m_document.documentLayout()->draw(&painter, context);
+    }
+    QPainter(this).drawPixmap(0, 0, m_picture);
 }
 
 void AlertText::mousePressEvent(QMouseEvent* event)
@@ -123,7 +144,11 @@ void AlertText::mouseReleaseEvent(QMouseEvent* event)
 
 void AlertText::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange
+        || event->type() == QEvent::StyleChange)
+        m_picture = QPixmap();
     if (event->type() == QEvent::FontChange) {
+        m_heights.clear();
         m_document.setDefaultFont(font());
         updateMinimumHeight();
     }

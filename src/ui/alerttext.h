@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPixmap>
 #include <QTextDocument>
 #include <QUrl>
 #include <QWidget>
@@ -40,8 +42,12 @@ private:
     void layOut(int width) const;
     void updateMinimumHeight();
 
+    static constexpr qsizetype kRememberedWidths = 4;
+
     // Laid out lazily for whatever width is asked about.
     mutable QTextDocument m_document;
+    mutable QList<std::pair<int, int>> m_heights;
+    QPixmap m_picture;
     QString m_pressedAnchor;
     int m_minimumHeight = 0;
 };

@@ -3,6 +3,7 @@
 #include "queue/alertstore.h"
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
+#include "ui/alertqueuemodel.h"
 #include "ui/collapsedbarview.h"
 #include "ui/panellayout.h"
 #include "ui/panelstyle.h"
@@ -19,7 +20,6 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     AcknowledgeAction acknowledge, OpenUpdateAction openUpdate, LinkOpener opener, Clock clock,
     QWidget* parent)
     : QWidget(parent)
-    , m_alerts(alerts)
     , m_settings(settings)
     , m_updates(updates)
     , m_layout(layout)
@@ -27,12 +27,13 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     , m_opener(std::move(opener))
     , m_clock(std::move(clock))
     , m_now(m_clock())
-    , m_alertCount(alerts.alerts().size())
+    , m_model(new AlertQueueModel(alerts, m_now, this))
+    , m_alertCount(m_model->rowCount())
     , m_bar(new CollapsedBarView(this))
     , m_divider(panelstyle::makeDivider(this))
-    // Created before this view subscribes to the stores, so its rows are current by the time
-    // onAlertsChanged() and onUpdateChanged() measure them.
-    , m_queue(new QueueView(alerts, updates, directory, m_now, this))
+    // Created before this view subscribes to the model and the stores, so its rows are current
+    // by the time onAlertsChanged() and onUpdateChanged() measure them.
+    , m_queue(new QueueView(*m_model, updates, directory, this))
 {
     setFixedWidth(panelstyle::kPanelWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -57,8 +58,9 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     connect(m_queue, &QueueView::openUpdateRequested, this,
         [openUpdate = std::move(openUpdate)] { openUpdate(); });
 
-    connect(&alerts, &AlertStore::alertsChanged, this, &PanelRootView::onAlertsChanged);
-    connect(&alerts, &AlertStore::agingPolicyChanged, this, &PanelRootView::refreshSummary);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &PanelRootView::onAlertsChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &PanelRootView::onAlertsChanged);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &PanelRootView::scheduleSummary);
     connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
         &PanelRootView::onUpdateChanged);
     connect(&settings, &SettingsStore::connectionStateChanged, m_bar,
@@ -83,14 +85,26 @@ void PanelRootView::setDemo(bool demo)
 
 bool PanelRootView::hasContent() const
 {
-    return !m_alerts.alerts().isEmpty() || m_updates.availableVersion().has_value();
+    return m_model->rowCount() > 0 || m_updates.availableVersion().has_value();
 }
 
 void PanelRootView::tick()
 {
     m_now = m_clock();
-    m_queue->setNow(m_now);
+    m_model->setNow(m_now);
     refreshSummary();
+}
+
+void PanelRootView::scheduleSummary()
+{
+    // A tick or an aging-policy change reports its rows in runs: one summary for them all.
+    if (m_summaryScheduled)
+        return;
+    m_summaryScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_summaryScheduled)
+            refreshSummary();
+    });
 }
 
 void PanelRootView::showEvent(QShowEvent* event)
@@ -105,7 +119,7 @@ void PanelRootView::showEvent(QShowEvent* event)
 void PanelRootView::onAlertsChanged()
 {
     refreshSummary();
-    const qsizetype count = m_alerts.alerts().size();
+    const qsizetype count = m_model->rowCount();
     if (count == m_alertCount)
         return;
     m_alertCount = count;
@@ -119,7 +133,7 @@ void PanelRootView::onUpdateChanged()
     // A new offer opens the panel; its end closes a panel that has nothing else to show.
     if (m_updates.availableVersion())
         setExpanded(true);
-    else if (m_alerts.alerts().isEmpty())
+    else if (m_model->rowCount() == 0)
         setExpanded(false);
     else
         relayout();
@@ -134,7 +148,8 @@ void PanelRootView::setExpanded(bool expanded)
 
 void PanelRootView::refreshSummary()
 {
-    m_bar->setQueueSummary(queueHealthFromStages(m_alerts.stages(m_now)), m_alerts.alerts().size());
+    m_summaryScheduled = false;
+    m_bar->setQueueSummary(queueHealthFromStages(m_model->stages()), m_model->rowCount());
 }
 
 void PanelRootView::relayout()
@@ -145,7 +160,8 @@ void PanelRootView::relayout()
     m_queue->setVisible(showQueue);
     if (showQueue) {
         const int cap = int(std::floor(m_layout.maxQueueHeight()));
-        m_queue->setFixedHeight(std::min(m_queue->contentHeight(panelstyle::kPanelWidth), cap));
+        m_queue->setFixedHeight(
+            std::min(m_queue->contentHeight(panelstyle::kPanelWidth, cap), cap));
     }
     layout()->invalidate();
     const QSize size = sizeHint();

@@ -11,6 +11,7 @@
 
 namespace halyard {
 
+class AlertQueueModel;
 class AlertStore;
 class CollapsedBarView;
 class PanelLayout;
@@ -67,9 +68,9 @@ private:
     void onUpdateChanged();
     void setExpanded(bool expanded);
     void refreshSummary();
+    void scheduleSummary();
     void relayout();
 
-    const AlertStore& m_alerts;
     const SettingsStore& m_settings;
     const UpdateReminderStore& m_updates;
     const PanelLayout& m_layout;
@@ -77,8 +78,10 @@ private:
     LinkOpener m_opener;
     Clock m_clock;
     ReferenceTime m_now;
+    AlertQueueModel* m_model;
     bool m_expanded = false;
     bool m_shownOnce = false;
+    bool m_summaryScheduled = false;
     qsizetype m_alertCount;
     QSize m_preferredSize;
     QTimer m_tick;

@@ -2,40 +2,42 @@
 
 #include "queue/alert.h"
 
+#include <QAbstractScrollArea>
 #include <QHash>
 #include <QList>
-#include <QStringList>
 #include <QUrl>
-#include <QWidget>
 
 #include <optional>
 
-class QScrollArea;
-class QVBoxLayout;
-
 namespace halyard {
 
+class AlertQueueModel;
 class AlertRow;
-class AlertStore;
 class SlackDirectory;
 class UpdateReminderStore;
 class UpdateRow;
 
-// The queued alerts in queue order, oldest first, each row followed by a divider, in a vertical
-// scroll area, and after them the update reminder while one is offered. A row lives as long as its
-// alert stays queued, so hover state and the scroll position survive other alerts coming and going.
-class QueueView : public QWidget {
+// The queued alerts in the model's order, oldest first, each row followed by a divider, in a
+// vertical scroll area, and after them the update reminder while one is offered.
+//
+// Only the rows in view (and a little around it) are widgets; the rest are heights, measured
+// once per alert and width when first needed and estimated as one line until then, so a queue
+// of thousands costs what a screenful does. A row keeps its widget while it stays in view, so
+// hover state survives other alerts coming and going. Model changes are applied incrementally
+// and laid out once per turn of the event loop.
+class QueueView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    // Every store must outlive the view. The update row's Ack dismisses through `updates`.
-    QueueView(const AlertStore& alerts, UpdateReminderStore& updates,
-        const SlackDirectory& directory, ReferenceTime now, QWidget* parent = nullptr);
+    // The model, the directory and the reminder store must outlive the view. The update row's Ack
+    // dismisses through `updates`.
+    QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
+        const SlackDirectory& directory, QWidget* parent = nullptr);
+    ~QueueView() override;
 
-    // Re-ages every row: stages are computed here from the store's aging policy.
-    void setNow(ReferenceTime now);
-    // The height the rows take at this width, before any cap.
-    int contentHeight(int width) const;
-    QList<AlertRow*> rows() const;
+    // The height of the rows at this width, exact up to `cap` and estimated past it.
+    int contentHeight(int width, int cap = QWIDGETSIZE_MAX);
+    // The widgets of the rows in view, in order.
+    QList<AlertRow*> rows();
     // Hidden while no update is offered.
     UpdateRow* updateRow() const { return m_updateRow; }
 
@@ -44,29 +46,48 @@ signals:
     void openRequested(const halyard::Alert& alert);
     void linkActivated(const QUrl& url);
     void openUpdateRequested();
-    // Rows were added, removed or reordered.
+    // Rows were added or removed, or the update row came or went.
     void contentChanged();
 
-private:
-    void sync();
-    void syncUpdate(const std::optional<QString>& version);
-    AlertRow* makeRow(const Alert& alert);
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
-    struct Entry {
-        AlertRow* row = nullptr;
-        QWidget* divider = nullptr;
+private:
+    void syncUpdate(const std::optional<QString>& version);
+    void scheduleLayout();
+    void layOutRows();
+    AlertRow* takeRow(const Alert& alert);
+    int rowWidth() const;
+    // The measured height of the model's row at this width, measuring it when needed.
+    int measure(int row, int width, AlertRow* widget = nullptr);
+    std::optional<int> knownHeight(const QString& id, int width) const;
+    int estimatedHeight(int width);
+    int updateRowHeight(int width) const;
+
+    struct Measured {
+        int width;
+        int height;
     };
 
-    const AlertStore& m_alerts;
+    const AlertQueueModel& m_model;
     const SlackDirectory& m_directory;
-    ReferenceTime m_now;
-    QScrollArea* m_scroll;
-    QWidget* m_content;
-    QVBoxLayout* m_column;
     UpdateRow* m_updateRow;
-    QHash<QString, Entry> m_entries;
-    // The ids in the order the column shows them.
-    QStringList m_order;
+    // Measures rows that have no widget; never shown.
+    AlertRow* m_measure;
+    QHash<QString, QList<Measured>> m_heights;
+    std::optional<Measured> m_estimate;
+    // The rows in view by alert id, and widgets kept for reuse.
+    QHash<QString, AlertRow*> m_shown;
+    QList<AlertRow*> m_spare;
+    // The model's rows of the widgets in view, in order; valid while no layout is due.
+    QList<std::pair<int, AlertRow*>> m_shownRows;
+    // Divider lines in viewport coordinates, from the last layout.
+    QList<int> m_dividers;
+    bool m_layoutScheduled = false;
+    bool m_layingOut = false;
+    int m_relayouts = 0;
 };
 
 } // namespace halyard

@@ -46,7 +46,11 @@ struct Panel {
     QList<QUrl> opened;
     int updateOpens = 0;
     PanelRootView view { alerts, settings, directory, updates, layout,
-        [this](const Alert& alert) { alerts.acknowledge(alert); }, [this] { ++updateOpens; },
+        [this](const Alert& alert) {
+            alerts.acknowledge(alert);
+            alerts.announceChanges();
+        },
+        [this] { ++updateOpens; },
         LinkOpener(
             [this](const QUrl& url) { opened.append(url); }, [this] { return slackHandler; }),
         [this] { return clock; } };
@@ -57,6 +61,7 @@ struct Panel {
         const Alert alert { Alert::makeId(channel, ts), channel, ts, userId, text,
             clock - ageSeconds, std::nullopt };
         alerts.enqueue(alert);
+        alerts.announceChanges();
         return alert;
     }
 
