@@ -106,8 +106,9 @@ qsizetype AlertStore::removeById(const QString& id)
     if (found == m_alerts.end())
         return 0;
     const qsizetype row = found - m_alerts.begin();
+    // `id` may live in the alert about to go.
+    recordRemoved(QString(id), row);
     m_alerts.removeAt(row);
-    recordRemoved(id, row);
     return 1;
 }
 

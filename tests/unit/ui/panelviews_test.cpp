@@ -4,6 +4,7 @@
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
+#include "ui/alertqueuemodel.h"
 #include "ui/alertrow.h"
 #include "ui/alerttext.h"
 #include "ui/deeplink.h"
@@ -18,6 +19,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -170,6 +173,116 @@ TEST(PanelRoot, QueueHeightFollowsTheLayoutCap)
     EXPECT_EQ(sizes.last().at(0).toSize().height(), barAndDivider + 120);
     p.layout.setMaxQueueHeight(2000);
     EXPECT_EQ(sizes.last().at(0).toSize().height(), barAndDivider + content);
+}
+
+// The model mirrors the store through announcements alone: rows come as runs, not one signal
+// per alert, and a tick reports only the rows whose stage or age text moved.
+TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
+{
+    AlertStore store;
+    const auto make = [](const QString& ts, ReferenceTime at) {
+        return Alert { Alert::makeId(u"C1"_s, ts), u"C1"_s, ts, {}, u"x"_s, at, {} };
+    };
+    const auto ids = [](const AlertQueueModel& model) {
+        QStringList out;
+        for (int row = 0; row < model.rowCount(); ++row)
+            out.append(model.alert(row).id);
+        return out;
+    };
+    const auto storeIds = [&store] {
+        QStringList out;
+        for (const Alert& alert : store.alerts())
+            out.append(alert.id);
+        return out;
+    };
+    store.enqueue(make(u"1.0"_s, kStart - 299));
+    store.enqueue(make(u"2.0"_s, kStart - 500));
+    store.enqueue(make(u"3.0"_s, kStart - 899));
+    store.announceChanges();
+
+    AlertQueueModel model(store, kStart);
+    EXPECT_EQ(ids(model), storeIds());
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    // A tick that ages two rows out of three reports just those two.
+    model.setNow(kStart + 2);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 0); // oldest first: the 899 s one
+    EXPECT_EQ(changed.at(1).at(0).toModelIndex().row(), 2);
+    EXPECT_EQ(model.stage(0), AgeStage::stale);
+    EXPECT_EQ(model.stage(2), AgeStage::aging);
+    EXPECT_EQ(model.ageText(1), u"8 min ago"_s);
+
+    // One catch-up page: a hundred newer alerts and one older than all, one signal per run.
+    for (int i = 0; i < 100; ++i)
+        store.enqueue(make(u"10.%1"_s.arg(i), kStart - 50 + i * 0.01));
+    store.enqueue(make(u"0.5"_s, kStart - 5000));
+    store.acknowledge(make(u"10.7"_s, 0)); // came and went before anyone saw it
+    store.announceChanges();
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(removed.count(), 0);
+    EXPECT_EQ(ids(model), storeIds());
+
+    // A removal in the middle, and random work in random batches, keep the mirror exact.
+    store.removeBySource(u"C1"_s, u"2.0"_s);
+    store.announceChanges();
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed.at(0).at(1).toInt(), removed.at(0).at(2).toInt());
+    EXPECT_EQ(ids(model), storeIds());
+    QRandomGenerator random(20);
+    for (int batch = 0; batch < 50; ++batch) {
+        for (int op = random.bounded(1, 8); op > 0; --op) {
+            if (random.bounded(3) == 0 && !store.alerts().isEmpty())
+                store.acknowledge(store.alerts().at(random.bounded(int(store.alerts().size()))));
+            else
+                store.enqueue(
+                    make(u"%1.%2"_s.arg(20 + batch).arg(op), kStart - random.bounded(900)));
+        }
+        store.announceChanges();
+        ASSERT_EQ(ids(model), storeIds()) << "batch " << batch;
+    }
+}
+
+// A long queue: only a screenful of rows are widgets, in queue order, wherever it is scrolled.
+TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
+{
+    Panel p;
+    p.layout.setMaxQueueHeight(300);
+    for (int i = 0; i < 1000; ++i)
+        p.alerts.enqueue(Alert { Alert::makeId(u"C1"_s, u"100.%1"_s.arg(i, 4, 10, QChar(u'0'))),
+            u"C1"_s, u"100.%1"_s.arg(i, 4, 10, QChar(u'0')), {}, u"Alert %1"_s.arg(i),
+            kStart - 1000 + i, {} });
+    p.alerts.announceChanges();
+    p.view.show();
+    EXPECT_TRUE(p.view.isExpanded());
+    EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), u"(1000)"_s);
+    auto* queue = p.view.findChild<QueueView*>();
+    EXPECT_EQ(queue->height(), 300);
+
+    const auto shownTexts = [&] {
+        QStringList out;
+        for (AlertRow* row : p.rows())
+            out.append(row->alert().text);
+        return out;
+    };
+    const QStringList top = shownTexts();
+    ASSERT_FALSE(top.isEmpty());
+    EXPECT_EQ(top.first(), u"Alert 0"_s);
+    EXPECT_LT(p.view.findChildren<AlertRow*>().size(), 30);
+    for (int i = 1; i < top.size(); ++i)
+        EXPECT_EQ(top.at(i), u"Alert %1"_s.arg(i));
+
+    queue->verticalScrollBar()->setValue(queue->verticalScrollBar()->maximum());
+    EXPECT_EQ(shownTexts().last(), u"Alert 999"_s);
+    EXPECT_LT(p.view.findChildren<AlertRow*>().size(), 30);
+
+    // Acknowledging at the top while scrolled there moves the next alert up.
+    queue->verticalScrollBar()->setValue(0);
+    p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
+    EXPECT_EQ(shownTexts().first(), u"Alert 1"_s);
+    EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), u"(999)"_s);
 }
 
 TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
