@@ -56,7 +56,8 @@ int main(int argc, char* argv[])
     FloatingPanel panel(view, true);
 
     const auto save = [&](const QString& name) {
-        // Layout changes are posted; let them settle first.
+        // Queue changes are announced and layout changes posted; let them settle first.
+        alerts.announceChanges();
         QApplication::processEvents();
         panel.adjustSize();
         const QString path = out.filePath(name);
