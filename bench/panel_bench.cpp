@@ -39,7 +39,8 @@ void layOutRow(benchmark::State& state, const QString& text)
 
 void BM_RowShortText(benchmark::State& state)
 {
-    layOutRow(state, u"Deploy of api-gateway failed on stage 3 :x: <https://ci.example.com/42|log>"_s);
+    layOutRow(
+        state, u"Deploy of api-gateway failed on stage 3 :x: <https://ci.example.com/42|log>"_s);
 }
 BENCHMARK(BM_RowShortText)->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,6 @@
 #include "slack/events/classifyevent.h"
-#include "slack/text/slacktext.h"
 #include "slack/socket/socketmodeenvelope.h"
+#include "slack/text/slacktext.h"
 
 #include <QJsonDocument>
 #include <QLoggingCategory>

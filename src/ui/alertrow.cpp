@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QTextBoundaryFinder>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -26,36 +25,6 @@ namespace {
 constexpr int kDotDiameter = 8;
 // Centres the dot on the header line.
 constexpr int kDotNudge = 3;
-
-// The runs up to `limit` characters and at most AlertText::kMaxLines lines, never splitting a
-// character a reader sees as one (an emoji, a letter and its accent).
-StyledText cutText(StyledText runs, qsizetype limit)
-{
-    qsizetype left = limit;
-    int breaks = 0;
-    for (qsizetype i = 0; i < runs.size(); ++i) {
-        QString& text = runs[i].text;
-        qsizetype cut = -1;
-        for (qsizetype at = 0; at < text.size() && cut < 0; ++at) {
-            if (text.at(at) == u'\n' && ++breaks >= AlertText::kMaxLines)
-                cut = at;
-        }
-        if (cut < 0 && text.size() > left) {
-            QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-            finder.setPosition(left);
-            if (!finder.isAtBoundary())
-                finder.toPreviousBoundary();
-            cut = std::max<qsizetype>(finder.position(), 0);
-        }
-        if (cut >= 0) {
-            text.truncate(cut);
-            runs.resize(text.isEmpty() ? i : i + 1);
-            break;
-        }
-        left -= text.size();
-    }
-    return runs;
-}
 
 } // namespace
 
@@ -155,8 +124,7 @@ void AlertRow::setAlert(const Alert& alert)
 
 void AlertRow::updateText()
 {
-    m_text->setHtml(
-        SlackText::toHtml(cutText(SlackText::attributedText(m_alert.text), kMaxDisplayCharacters)));
+    m_text->setRuns(SlackText::attributedText(m_alert.text));
 }
 
 void AlertRow::setAge(const QString& ageText, AgeStage stage)

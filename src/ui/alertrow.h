@@ -33,10 +33,6 @@ public:
     AgeStage stage() const { return m_stage; }
     void setAge(const QString& ageText, AgeStage stage);
 
-    // Characters of message text laid out at most: far more than three lines can show, so a
-    // message of any length costs what a short one does.
-    static constexpr qsizetype kMaxDisplayCharacters = 400;
-
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
     void openRequested(const halyard::Alert& alert);

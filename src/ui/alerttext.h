@@ -1,26 +1,38 @@
 #pragma once
 
+#include "slack/text/slacktext.h"
+
 #include <QList>
 #include <QPixmap>
 #include <QTextDocument>
 #include <QUrl>
 #include <QWidget>
 
+class QTextCharFormat;
+class QTextCursor;
+
 namespace halyard {
 
-// Message text as rich text, cut after kMaxLines lines. A click on a link emits linkActivated
-// and is taken; every other click is left to the parent, so the row around the text can treat
-// the text as part of its own click area.
+// Message text as styled runs, cut after kMaxLines lines. Emoji are laid out as pictures drawn
+// once per emoji, size and colour for the whole program: the text engine would decode a colour
+// emoji's bitmap again for every occurrence each time it lays the text out. A click on a link emits
+// linkActivated and is taken; every other click is left to the parent, so the row around the text
+// can treat the text as part of its own click area.
 class AlertText : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxLines = 3;
+    // How much text is laid out at most, far more than three lines show, so a message of any
+    // length costs what a short one does: a character counts one, an emoji kEmojiWeight.
+    static constexpr qsizetype kMaxDisplayWeight = 400;
+    static constexpr qsizetype kEmojiWeight = 6;
 
     explicit AlertText(QWidget* parent = nullptr);
 
-    // An HTML fragment whose text is already escaped.
-    void setHtml(const QString& html);
-    QString plainText() const { return m_document.toPlainText(); }
+    // Keeps what fits kMaxLines lines and kMaxDisplayWeight.
+    void setRuns(const StyledText& runs);
+    // The text as shown, cut like it.
+    QString plainText() const { return m_plainText; }
     // The link target under a point of this widget, empty when there is none.
     QString anchorAt(QPointF point) const;
 
@@ -39,6 +51,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void rebuild();
+    // False once the text is full.
+    bool insertRun(QTextCursor& cursor, const QString& text, const QTextCharFormat& format,
+        const QColor& color, qsizetype& weight, int& breaks);
     void layOut(int width) const;
     void updateMinimumHeight();
 
@@ -48,6 +64,8 @@ private:
     mutable QTextDocument m_document;
     mutable QList<std::pair<int, int>> m_heights;
     QPixmap m_picture;
+    QString m_plainText;
+    StyledText m_runs;
     QString m_pressedAnchor;
     int m_minimumHeight = 0;
 };

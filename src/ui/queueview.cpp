@@ -6,6 +6,7 @@
 #include "ui/panelstyle.h"
 #include "ui/updaterow.h"
 
+#include <QLayout>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -22,6 +23,18 @@ namespace {
 constexpr int kDividerHeight = 1;
 // Rows this far outside the view get widgets too, so a scroll rarely shows a row being built.
 constexpr int kOverscan = 120;
+
+// Layouts answer from what they cached for a row's last text until they hear of the new one,
+// which a hidden row never passes on and a shown one only at the next layout pass.
+int heightOf(QWidget* row, int width)
+{
+    row->ensurePolished();
+    for (QWidget* child : row->findChildren<QWidget*>())
+        child->updateGeometry();
+    for (QLayout* layout : row->findChildren<QLayout*>())
+        layout->invalidate();
+    return row->heightForWidth(width);
+}
 
 } // namespace
 
@@ -94,13 +107,13 @@ int QueueView::rowWidth() const
     return viewport()->width();
 }
 
-std::optional<int> QueueView::knownHeight(const QString& id, int width) const
+std::optional<int> QueueView::knownHeight(const QString& id, int width, bool shown) const
 {
     const auto found = m_heights.constFind(id);
     if (found == m_heights.cend())
         return std::nullopt;
     for (const Measured& measured : *found) {
-        if (measured.width == width)
+        if (measured.width == width && (measured.shown || !shown))
             return measured.height;
     }
     return std::nullopt;
@@ -109,18 +122,19 @@ std::optional<int> QueueView::knownHeight(const QString& id, int width) const
 int QueueView::measure(int row, int width, AlertRow* widget)
 {
     const Alert& alert = m_model.alert(row);
-    if (const auto known = knownHeight(alert.id, width))
+    if (const auto known = knownHeight(alert.id, width, widget != nullptr))
         return *known;
     if (!widget) {
         widget = m_measure;
-        widget->setAlert(alert);
+        m_measure->setAlert(alert);
     }
-    const int height = widget->heightForWidth(width);
+    const int height = heightOf(widget, width);
     QList<Measured>& list = m_heights[alert.id];
+    list.removeIf([width](const Measured& measured) { return measured.width == width; });
     // Two widths at most: with and without the scroll bar.
     if (list.size() >= 2)
         list.removeFirst();
-    list.append({ width, height });
+    list.append({ width, height, widget != m_measure });
     return height;
 }
 
@@ -128,7 +142,7 @@ int QueueView::estimatedHeight(int width)
 {
     if (!m_estimate || m_estimate->width != width) {
         m_measure->setAlert(Alert { {}, {}, {}, {}, u"Alert"_s, 0, {} });
-        m_estimate = Measured { width, m_measure->heightForWidth(width) };
+        m_estimate = Measured { width, heightOf(m_measure, width) };
     }
     return m_estimate->height;
 }
@@ -141,6 +155,9 @@ int QueueView::updateRowHeight(int width) const
 
 int QueueView::contentHeight(int width, int cap)
 {
+    // Once laid out, the rows are as wide as the view without a scroll bar.
+    if (testAttribute(Qt::WA_Resized))
+        width = this->width() - 2 * frameWidth();
     int total = 0;
     const int rows = m_model.rowCount();
     for (int row = 0; row < rows; ++row) {

@@ -34,7 +34,8 @@ public:
         const SlackDirectory& directory, QWidget* parent = nullptr);
     ~QueueView() override;
 
-    // The height of the rows at this width, exact up to `cap` and estimated past it.
+    // The height of the rows at this width (the view's own, once it has one), exact up to `cap`
+    // and estimated past it.
     int contentHeight(int width, int cap = QWIDGETSIZE_MAX);
     // The widgets of the rows in view, in order.
     QList<AlertRow*> rows();
@@ -62,13 +63,16 @@ private:
     int rowWidth() const;
     // The measured height of the model's row at this width, measuring it when needed.
     int measure(int row, int width, AlertRow* widget = nullptr);
-    std::optional<int> knownHeight(const QString& id, int width) const;
+    // `shown`: only a height measured on a row in view, which the layout of a hidden row can
+    // miss by a pixel.
+    std::optional<int> knownHeight(const QString& id, int width, bool shown = false) const;
     int estimatedHeight(int width);
     int updateRowHeight(int width) const;
 
     struct Measured {
         int width;
         int height;
+        bool shown = false;
     };
 
     const AlertQueueModel& m_model;

@@ -4,6 +4,7 @@
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
+#include "slack/text/slacktext.h"
 #include "ui/alertqueuemodel.h"
 #include "ui/alertrow.h"
 #include "ui/alerttext.h"
@@ -433,6 +434,28 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     const int lineSpacing = QFontMetrics(text->font()).lineSpacing();
     EXPECT_LE(text->height(), AlertText::kMaxLines * lineSpacing + 4);
     EXPECT_GE(text->height(), AlertText::kMaxLines * lineSpacing - 4);
+
+    // Whatever comes in, a row lays out what three lines can show; the queue keeps it all.
+    struct Case {
+        QString text;
+        qsizetype maxShown;
+    };
+    const Case hostile[] = {
+        { u"x"_s.repeated(40'000), AlertText::kMaxDisplayWeight },
+        { u":fire:"_s.repeated(5'000), 2 * AlertText::kMaxDisplayWeight / AlertText::kEmojiWeight },
+        { u"line\n"_s.repeated(50), 3 * 5 - 1 },
+        { u"a\r\nb\r\nc\r\nd"_s, 8 },
+    };
+    for (const Case& c : hostile) {
+        AlertText shown;
+        shown.setRuns(SlackText::attributedText(c.text));
+        EXPECT_LE(shown.plainText().size(), c.maxShown) << qUtf8Printable(c.text.left(20));
+        EXPECT_GT(shown.plainText().size(), 0);
+    }
+    p.add(u"100.5"_s, 10, {}, u":fire:"_s.repeated(5'000));
+    p.add(u"100.6"_s, 10, {}, u"x"_s.repeated(40'000));
+    p.view.adjustSize();
+    save(u"hostile"_s);
 
     p.toggle();
     p.view.adjustSize();
