@@ -1,5 +1,5 @@
-// Socket Mode frames: decoding must never crash and every failure must say why. Whatever
-// decodes is classified and rendered too.
+// Socket Mode frames: decoding must never crash and every failure, of the envelope or of its
+// payload, must say why. Whatever decodes is classified too.
 #include "slack/events/classifyevent.h"
 #include "slack/socket/socketmodeenvelope.h"
 
@@ -30,11 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QString ack = SocketModeEnvelope::encodeAcknowledgement(events->envelopeId);
         if (!ack.startsWith(u"{\"envelope_id\":"_s) && ack != u"{}"_s)
             abort();
-        if (auto classified = classifyEvent(events->event)) {
+        if (!events->event) {
+            if (events->event.error().description().isEmpty())
+                abort();
+            return 0;
+        }
+        if (auto classified = classifyEvent(*events->event)) {
             if (const auto* message = std::get_if<MessageEvent>(&*classified))
                 (void)message->timestampDate();
         }
-        (void)MessageEvent::fromEvent(events->event, u"C1"_s);
+        (void)MessageEvent::fromEvent(*events->event, u"C1"_s);
     }
     return 0;
 }

@@ -19,6 +19,8 @@ struct DecodeError {
     QString message;
 
     QString description() const;
+
+    friend bool operator==(const DecodeError&, const DecodeError&) = default;
 };
 
 template <typename T> using Decoded = std::expected<T, DecodeError>;

@@ -1,8 +1,11 @@
 #include "queue/alert.h"
 
+#include "common/servertext.h"
+
 #include <QDateTime>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -67,6 +70,11 @@ ReferenceTime currentReferenceTime()
     return referenceTimeFromUnix(double(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
 }
 
+bool isPlausibleTime(ReferenceTime time, ReferenceTime now)
+{
+    return std::isfinite(time) && time >= 0 && time <= now + kMaxClockSkewSeconds;
+}
+
 QString Alert::makeId(const QString& channelId, const QString& ts)
 {
     return channelId + u':' + ts;
@@ -95,6 +103,8 @@ json::Decoded<Alert> Alert::fromJson(const QJsonValue& value, const QString& pat
         alert.id = r.requiredString(u"id");
         alert.channelId = r.requiredString(u"channelId");
         alert.ts = r.requiredString(u"ts");
+        if (r.ok() && !isSlackTimestamp(alert.ts))
+            r.fail(u"ts", u"expected a Slack timestamp (digits.digits)"_s);
         alert.userId = r.optionalString(u"userId");
         alert.text = r.requiredString(u"text");
         alert.receivedAt = r.requiredDouble(u"receivedAt");

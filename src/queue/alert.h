@@ -20,6 +20,15 @@ inline constexpr qint64 kUnixToReferenceOffset = 978'307'200;
 ReferenceTime referenceTimeFromUnix(double unixSeconds);
 ReferenceTime currentReferenceTime();
 
+// How far ahead of the clock a posting time may lie and still be kept: clocks disagree a little,
+// and such an alert simply stays fresh a while longer.
+inline constexpr double kMaxClockSkewSeconds = 24 * 60 * 60;
+
+// Whether a posting time can be shown as it is: finite, not before 2001 (the scale's zero) and
+// at most kMaxClockSkewSeconds ahead of `now`. Anything else would show as an absurd age, or as
+// "just now" for ever.
+bool isPlausibleTime(ReferenceTime time, ReferenceTime now);
+
 // One Slack message that passed the filter and waits for acknowledgement. Identified by `id`
 // ("<channelId>:<ts>") alone; value equality compares every field.
 struct Alert {
@@ -34,6 +43,8 @@ struct Alert {
     static QString makeId(const QString& channelId, const QString& ts);
 
     QJsonObject toJson() const;
+    // Every member must be there with its JSON type; `ts` must be in Slack's "digits.digits"
+    // form. `receivedAt` is taken as stored, whatever its value.
     static json::Decoded<Alert> fromJson(const QJsonValue& value, const QString& path = {});
 
     friend bool operator==(const Alert&, const Alert&) = default;

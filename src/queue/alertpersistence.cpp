@@ -83,6 +83,26 @@ bool readTimestampMap(json::ObjectReader& reader, QStringView key, QMap<QString,
     return true;
 }
 
+// An alert whose time cannot be right (a damaged or hand-edited file, a clock far off when it
+// was written) is kept with the load time instead, and the file is named once, not per alert.
+AlertPersistence::State withPlausibleTimes(AlertPersistence::State state, ReferenceTime now)
+{
+    qsizetype clamped = 0;
+    for (Alert& alert : state.alerts) {
+        if (!isPlausibleTime(alert.receivedAt, now)) {
+            alert.receivedAt = now;
+            ++clamped;
+        }
+    }
+    if (clamped > 0) {
+        qCWarning(lcAlerts,
+            "Queue file held %lld alert time(s) before 2001, more than a day ahead or not a "
+            "number; they now show the load time",
+            static_cast<long long>(clamped));
+    }
+    return state;
+}
+
 } // namespace
 
 QByteArray AlertPersistence::encode(const State& state)
@@ -154,7 +174,7 @@ std::expected<AlertPersistence::State, QString> AlertPersistence::load()
         else if (!decoded)
             result = std::unexpected(decoded.error().description());
         else
-            result = std::move(*decoded);
+            result = withPlausibleTimes(std::move(*decoded), currentReferenceTime());
     }
     m_file->loadFailure = result ? std::nullopt : std::optional(result.error());
     return result;

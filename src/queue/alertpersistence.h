@@ -43,7 +43,8 @@ public:
     const QString& filePath() const { return m_file->filePath; }
 
     // No file gives the empty state. A file that cannot be read or decoded fails as a whole, and
-    // is then kept aside by the next save instead of being overwritten.
+    // is then kept aside by the next save instead of being overwritten. An alert whose time is
+    // implausible (see isPlausibleTime) is kept with the load time as its time.
     std::expected<State, QString> load();
 
     // Writes the state now, on the calling thread.

@@ -1,6 +1,7 @@
 #include "slack/slackservice.h"
 
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "queue/alertstore.h"
 #include "settings/connectionstate.h"
 #include "settings/settingsstore.h"
@@ -123,12 +124,13 @@ QCoro::Task<> SlackService::connect()
         co_return;
     }
     if (!auth->ok) {
-        connectFailed(auth->error.value_or(u"auth.test returned ok=false"_s));
+        connectFailed(excerpt(auth->error.value_or(u"auth.test returned ok=false"_s)));
         co_return;
     }
     qCInfo(lcSlack, "Authenticated as @%s in team %s (%s)",
-        qUtf8Printable(auth->user.value_or(u"?"_s)), qUtf8Printable(auth->team.value_or(u"?"_s)),
-        qUtf8Printable(auth->team_id.value_or(u"?"_s)));
+        qUtf8Printable(logCut(auth->user.value_or(u"?"_s))),
+        qUtf8Printable(logCut(auth->team.value_or(u"?"_s))),
+        qUtf8Printable(logCut(auth->team_id.value_or(u"?"_s))));
     m_settingsStore->setTeamName(auth->team);
     m_settingsStore->setTeamId(auth->team_id);
     m_settingsStore->setBotUserName(auth->user);
@@ -207,7 +209,7 @@ QCoro::Task<> SlackService::refreshChannelNames(QPointer<SlackService> self, QSt
 void SlackService::connectFailed(const QString& message)
 {
     qCCritical(lcSlack, "Connect failed (%lld): %s", asLong(m_consecutiveFailures + 1),
-        qUtf8Printable(message));
+        qUtf8Printable(logCut(message)));
     handleFailure(message);
     emit connectFinished();
 }
@@ -298,12 +300,13 @@ void SlackService::handleEvent(const SocketModeClient::Event& event, const Slack
         connectionEstablished();
     } else if (const auto* disconnect = std::get_if<SocketModeClient::Disconnect>(&event)) {
         qCInfo(lcSlack, "Disconnected (reason: %s) — reconnecting",
-            qUtf8Printable(disconnect->reason.value_or(u"<nil>"_s)));
+            qUtf8Printable(logCut(disconnect->reason.value_or(u"<nil>"_s))));
         setState(ConnectionState::disconnected());
         scheduleReconnect(disconnect->reason == u"warning"_s ? m_timings.warningReconnectDelay
                                                              : m_timings.reconnectDelay);
     } else if (const auto* error = std::get_if<SocketModeClient::SocketError>(&event)) {
-        qCCritical(lcSlack, "Socket error → reconnect: %s", qUtf8Printable(error->description));
+        qCCritical(
+            lcSlack, "Socket error → reconnect: %s", qUtf8Printable(logCut(error->description)));
         handleFailure(error->description);
     }
 }

@@ -72,6 +72,19 @@ FakeReply FakeReply::hang()
     return reply;
 }
 
+FakeReply FakeReply::redirect(const QByteArray& location, int status)
+{
+    return http(status, "moved").withHeader("Location", location);
+}
+
+FakeReply FakeReply::trickle(QByteArray body, std::chrono::milliseconds interval)
+{
+    FakeReply reply = http(200, std::move(body), "application/json; charset=utf-8");
+    reply.kind = Kind::trickle;
+    reply.interval = interval;
+    return reply;
+}
+
 FakeReply FakeReply::after(std::chrono::milliseconds wait) const
 {
     FakeReply reply = *this;
@@ -241,7 +254,32 @@ void FakeSlack::act(
         break;
     case FakeReply::Kind::hang:
         break;
+    case FakeReply::Kind::trickle:
+        trickle(socket, http::response(reply.status, reply.body, reply.contentType, reply.headers),
+            reply.interval);
+        break;
     }
+}
+
+void FakeSlack::trickle(
+    QPointer<QTcpSocket> socket, QByteArray response, std::chrono::milliseconds interval)
+{
+    const qsizetype headerEnd = response.indexOf("\r\n\r\n") + 4;
+    socket->write(response.first(headerEnd));
+    if (headerEnd >= response.size()) {
+        socket->disconnectFromHost();
+        return;
+    }
+    auto* timer = new QTimer(socket);
+    timer->setInterval(interval);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, response, next = headerEnd]() mutable {
+        socket->write(response.sliced(next++, 1));
+        if (next == response.size()) {
+            timer->stop();
+            socket->disconnectFromHost();
+        }
+    });
+    timer->start();
 }
 
 void FakeSlack::serve(QTcpSocket* socket, const RecordedRequest& request)
@@ -346,6 +384,15 @@ bool FakeSlack::sendBinary(const QByteArray& bytes)
     if (!connection)
         return false;
     connection->sendBinary(bytes);
+    return true;
+}
+
+bool FakeSlack::sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize)
+{
+    FakeSocketConnection* connection = newestConnection();
+    if (!connection)
+        return false;
+    connection->sendTextInFragments(utf8, fragmentSize);
     return true;
 }
 

@@ -33,6 +33,7 @@ struct FakeReply {
         respond, // the given status, body and content type
         drop, // close the connection without an answer
         hang, // keep the connection open and never answer
+        trickle, // the given answer, its body one byte per `interval`
     };
 
     Kind kind = Kind::serve;
@@ -41,6 +42,7 @@ struct FakeReply {
     QByteArray contentType;
     QList<std::pair<QByteArray, QByteArray>> headers;
     std::chrono::milliseconds delay { 0 };
+    std::chrono::milliseconds interval { 0 };
 
     static FakeReply serve();
     static FakeReply http(
@@ -50,6 +52,11 @@ struct FakeReply {
     static FakeReply slackError(const QString& code);
     static FakeReply drop();
     static FakeReply hang();
+    // A redirect to `location`, which may point anywhere.
+    static FakeReply redirect(const QByteArray& location, int status = 302);
+    // HTTP 200 with the body's headers at once and its bytes one per `interval`: never silent
+    // for long, yet never done in time.
+    static FakeReply trickle(QByteArray body, std::chrono::milliseconds interval);
 
     // The same, after waiting (a delayed hang waits for nothing).
     FakeReply after(std::chrono::milliseconds wait) const;
@@ -112,6 +119,7 @@ public:
     bool sendEnvelope(const QJsonObject& envelope);
     bool sendText(const QByteArray& utf8);
     bool sendBinary(const QByteArray& bytes);
+    bool sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize);
     bool sendHello(std::optional<qint64> numConnections = 1);
     bool sendDisconnect(std::optional<QString> reason = QStringLiteral("warning"));
     // Wraps the event in an events_api envelope; returns the envelope ID.
@@ -143,6 +151,8 @@ private:
     void dispatch(QTcpSocket* socket, RecordedRequest request);
     void act(QPointer<QTcpSocket> socket, const RecordedRequest& request, const FakeReply& reply);
     void serve(QTcpSocket* socket, const RecordedRequest& request);
+    void trickle(
+        QPointer<QTcpSocket> socket, QByteArray response, std::chrono::milliseconds interval);
     void upgrade(QTcpSocket* socket, const RecordedRequest& request);
     std::optional<FakeReply> takeScript(const QString& apiMethod);
     FakeSocketConnection* newestConnection() const;

@@ -74,18 +74,27 @@ void FakeSocketConnection::sendBinary(const QByteArray& bytes)
     writeFrame(kBinary, bytes);
 }
 
+void FakeSocketConnection::sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize)
+{
+    for (qsizetype at = 0; at < utf8.size(); at += fragmentSize) {
+        const bool last = at + fragmentSize >= utf8.size();
+        writeFrame(at == 0 ? kText : kContinuation,
+            utf8.sliced(at, std::min(fragmentSize, utf8.size() - at)), last);
+    }
+}
+
 void FakeSocketConnection::drop()
 {
     if (m_socket)
         m_socket->abort();
 }
 
-void FakeSocketConnection::writeFrame(quint8 opcode, const QByteArray& payload)
+void FakeSocketConnection::writeFrame(quint8 opcode, const QByteArray& payload, bool final)
 {
     if (!isOpen())
         return;
     QByteArray frame;
-    frame.append(char(0x80 | opcode));
+    frame.append(char((final ? 0x80 : 0) | opcode));
     const quint64 size = quint64(payload.size());
     if (size < 126) {
         frame.append(char(size));

@@ -38,6 +38,8 @@ public:
 
     void sendText(const QByteArray& utf8);
     void sendBinary(const QByteArray& bytes);
+    // One text message split into frames of `fragmentSize` bytes.
+    void sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize);
     // Ends the TCP connection at once, without a close frame.
     void drop();
 
@@ -48,7 +50,7 @@ signals:
 private:
     void readFrames();
     bool takeFrame();
-    void writeFrame(quint8 opcode, const QByteArray& payload);
+    void writeFrame(quint8 opcode, const QByteArray& payload, bool final = true);
     // Answers a broken frame with a close frame of this code; the TCP connection ends when the
     // client answers, or a second later.
     void failProtocol(quint16 code);

@@ -1,6 +1,6 @@
 #include "slack/events/messageevent.h"
 
-#include "slack/events/delimiterscanner.h"
+#include "common/servertext.h"
 
 #include <cmath>
 
@@ -13,31 +13,6 @@ namespace {
 bool nonEmpty(const std::optional<QString>& value)
 {
     return value && !value->isEmpty();
-}
-
-// A decimal number: optional sign, digits, optional exponent. Hex, "nan" and "inf" are not
-// posting times.
-bool isDecimalNumber(QStringView text)
-{
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype start = i;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-            ++i;
-        return i > start;
-    };
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    if (!digits())
-        return false;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-            ++i;
-        if (!digits())
-            return false;
-    }
-    return i == text.size();
 }
 
 } // namespace
@@ -76,7 +51,9 @@ std::optional<MessageEvent> MessageEvent::fromEvent(
     if (event.type != u"message"_s)
         return std::nullopt;
     const std::optional<QString>& channel = event.channel ? event.channel : fallbackChannelId;
-    if (!channel || !event.ts)
+    // The ts names the message in every later call (reactions, history marks), so only Slack's
+    // own form is taken.
+    if (!channel || !event.ts || !isSlackTimestamp(*event.ts))
         return std::nullopt;
     if (event.subtype && ignoredMessageSubtypes().contains(*event.subtype))
         return std::nullopt;
@@ -99,24 +76,10 @@ std::optional<MessageEvent> MessageEvent::fromEvent(
 
 double MessageEvent::timestampDate() const
 {
-    // The first non-empty piece between dots holds the whole seconds.
-    const DelimiterScanner scanner(ts);
-    qsizetype start = 0;
-    while (start <= ts.size()) {
-        qsizetype dot = scanner.indexOf(u'.', start);
-        if (dot < 0)
-            dot = ts.size();
-        if (dot > start) {
-            const QStringView piece = QStringView(ts).sliced(start, dot - start);
-            if (!isDecimalNumber(piece))
-                return 0;
-            bool ok = false;
-            const double seconds = piece.toDouble(&ok);
-            return ok && std::isfinite(seconds) ? seconds : 0;
-        }
-        start = dot + 1;
-    }
-    return 0;
+    if (!isSlackTimestamp(ts))
+        return 0;
+    const double seconds = QStringView(ts).first(ts.indexOf(u'.')).toDouble();
+    return std::isfinite(seconds) ? seconds : 0;
 }
 
 } // namespace halyard

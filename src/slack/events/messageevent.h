@@ -20,13 +20,13 @@ struct MessageEvent {
     bool isBot = false;
 
     // Absent for anything that is not a showable message: another event type, no channel, no
-    // ts, an ignored subtype or no text. History messages carry no channel, so the caller
-    // passes the channel it asked for as the fallback.
+    // ts in Slack's "digits.digits" form, an ignored subtype or no text. History messages carry
+    // no channel, so the caller passes the channel it asked for as the fallback.
     static std::optional<MessageEvent> fromEvent(
         const SlackEventDTO& event, const std::optional<QString>& fallbackChannelId = std::nullopt);
 
-    // The posting time in seconds since 1970-01-01 00:00:00 UTC: the whole-second part of ts,
-    // or 0 when it does not parse.
+    // The posting time in seconds since 1970-01-01 00:00:00 UTC: the whole-second part of a ts
+    // in Slack's form, or 0 for any other ts.
     double timestampDate() const;
 
     friend bool operator==(const MessageEvent&, const MessageEvent&) = default;

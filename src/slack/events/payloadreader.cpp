@@ -29,6 +29,20 @@ void appendTo(QString& out, const Path& path)
     }
 }
 
+// Integral values written with a fraction or an exponent count, as any JSON number whose value
+// is an integer did before; 2^63 and beyond do not.
+std::optional<qint64> integralValue(Value value)
+{
+    int64_t integer = 0;
+    if (!value.get_int64().get(integer))
+        return qint64(integer);
+    double number = 0.0;
+    if (value.is_double() && !value.get_double().get(number) && std::trunc(number) == number
+        && number >= -0x1p63 && number < 0x1p63)
+        return qint64(number);
+    return std::nullopt;
+}
+
 } // namespace
 
 QString Path::toString() const
@@ -119,6 +133,21 @@ std::optional<QString> ObjectReader::optionalString(std::string_view key)
     return fromUtf8(text);
 }
 
+std::optional<QString> ObjectReader::displayString(std::string_view key)
+{
+    const auto value = present(key);
+    std::string_view text;
+    if (!value || value->get_string().get(text))
+        return std::nullopt;
+    return fromUtf8(text);
+}
+
+std::optional<qint64> ObjectReader::displayInt64(std::string_view key)
+{
+    const auto value = present(key);
+    return value ? integralValue(*value) : std::nullopt;
+}
+
 bool ObjectReader::requiredBool(std::string_view key)
 {
     if (auto value = optionalBool(key))
@@ -145,15 +174,8 @@ std::optional<qint64> ObjectReader::optionalInt64(std::string_view key)
     const auto value = present(key);
     if (!value)
         return std::nullopt;
-    int64_t integer = 0;
-    if (!value->get_int64().get(integer))
-        return qint64(integer);
-    // Integral values written with a fraction or an exponent count, as any JSON number whose
-    // value is an integer did before; 2^63 and beyond do not.
-    double number = 0.0;
-    if (value->is_double() && !value->get_double().get(number) && std::trunc(number) == number
-        && number >= -0x1p63 && number < 0x1p63)
-        return qint64(number);
+    if (const auto integer = integralValue(*value))
+        return integer;
     fail(key, u"expected a 64-bit integer"_s);
     return std::nullopt;
 }

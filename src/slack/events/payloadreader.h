@@ -56,6 +56,45 @@ public:
     // The raw value for decoders with rules of their own; absent for a missing key or null.
     std::optional<Value> present(std::string_view key);
 
+    // Members that only feed the display: a value of the wrong JSON type counts as absent and
+    // never fails the record, so one odd field costs that field and not the message.
+    std::optional<QString> displayString(std::string_view key);
+    std::optional<qint64> displayInt64(std::string_view key);
+
+    // A display-only member that must be an object, read with read(ObjectReader&) -> T, whose
+    // own reads are display reads too; absent when it is not an object.
+    template <typename T, typename Fn>
+    std::optional<T> displayObject(std::string_view key, Fn&& read)
+    {
+        const auto value = present(key);
+        simdjson::dom::object object;
+        if (!value || value->get_object().get(object))
+            return std::nullopt;
+        ObjectReader nested(object, m_path);
+        return read(nested);
+    }
+
+    // A display-only array of objects, each read as displayObject() reads one; an element that
+    // is not an object is left out, and a value that is not an array counts as absent.
+    template <typename T, typename Fn>
+    std::optional<QList<T>> displayObjectList(std::string_view key, Fn&& read)
+    {
+        const auto value = present(key);
+        simdjson::dom::array array;
+        if (!value || value->get_array().get(array))
+            return std::nullopt;
+        QList<T> out;
+        out.reserve(qsizetype(array.size()));
+        for (const Value element : array) {
+            simdjson::dom::object object;
+            if (element.get_object().get(object))
+                continue;
+            ObjectReader nested(object, m_path);
+            out.append(read(nested));
+        }
+        return out;
+    }
+
     // Nested records: decode(Value, const Path&) -> Decoded<T>.
     template <typename T, typename Fn>
     std::optional<T> optionalWith(std::string_view key, Fn&& decode)
@@ -96,6 +135,34 @@ public:
             if (!decoded)
                 return std::nullopt;
             out.append(std::move(*decoded));
+        }
+        return out;
+    }
+
+    // An array whose elements that do not decode are left out: each is handed to
+    // skipped(Value element, DecodeError) and the rest of the record reads on.
+    template <typename T, typename Fn, typename Skip>
+    std::optional<QList<T>> optionalListSkipping(
+        std::string_view key, Fn&& decodeElement, Skip&& skipped)
+    {
+        const auto value = present(key);
+        if (!value)
+            return std::nullopt;
+        simdjson::dom::array array;
+        if (value->get_array().get(array)) {
+            fail(key, QStringLiteral("expected an array"));
+            return std::nullopt;
+        }
+        QList<T> out;
+        out.reserve(qsizetype(array.size()));
+        const Path base = m_path.member(key);
+        qsizetype i = 0;
+        for (const Value element : array) {
+            auto decoded = decodeElement(element, base.element(i++));
+            if (decoded)
+                out.append(std::move(*decoded));
+            else
+                skipped(element, decoded.error());
         }
         return out;
     }

@@ -106,8 +106,10 @@ struct SlackEventDTO {
 };
 
 // Decodes one event payload from the bytes of a JSON object. An absent key and null are both
-// absent, unknown keys are ignored, and a value of the wrong JSON type fails the whole payload
-// with its key path.
+// absent and unknown keys are ignored. A value of the wrong JSON type in what the intake needs
+// (type, subtype, channel, user, bot_id, ts, reaction, item) fails the whole payload with its key
+// path; in what only feeds the display (text, username, bot_profile, attachments, blocks,
+// reactions) it counts as absent, and an array element that is not an object is left out.
 json::Decoded<SlackEventDTO> decodeSlackEventDTO(QByteArrayView json);
 
 // The lines of a rich-text block: one per section, quote or preformatted part, and one per item

@@ -8,33 +8,65 @@ namespace {
 
 using Event = SlackEventDTO;
 
-Decoded<Event::BotProfile> decodeBotProfile(Value value, const Path& path)
+// Display-only records: read with display reads, so they never fail the event.
+
+Event::BotProfile readBotProfile(ObjectReader& r)
 {
-    return decodeObject<Event::BotProfile>(value, path,
-        [](ObjectReader& r) { return Event::BotProfile { r.optionalString("name") }; });
+    return Event::BotProfile { r.displayString("name") };
 }
 
-Decoded<Event::Attachment::Field> decodeField(Value value, const Path& path)
+Event::Attachment::Field readField(ObjectReader& r)
 {
-    return decodeObject<Event::Attachment::Field>(value, path, [](ObjectReader& r) {
-        Event::Attachment::Field field;
-        field.title = r.optionalString("title");
-        field.value = r.optionalString("value");
-        return field;
-    });
+    Event::Attachment::Field field;
+    field.title = r.displayString("title");
+    field.value = r.displayString("value");
+    return field;
 }
 
-Decoded<Event::Attachment> decodeAttachment(Value value, const Path& path)
+Event::Attachment readAttachment(ObjectReader& r)
 {
-    return decodeObject<Event::Attachment>(value, path, [](ObjectReader& r) {
-        Event::Attachment attachment;
-        attachment.fallback = r.optionalString("fallback");
-        attachment.pretext = r.optionalString("pretext");
-        attachment.title = r.optionalString("title");
-        attachment.text = r.optionalString("text");
-        attachment.fields = r.optionalListWith<Event::Attachment::Field>("fields", decodeField);
-        return attachment;
-    });
+    Event::Attachment attachment;
+    attachment.fallback = r.displayString("fallback");
+    attachment.pretext = r.displayString("pretext");
+    attachment.title = r.displayString("title");
+    attachment.text = r.displayString("text");
+    attachment.fields = r.displayObjectList<Event::Attachment::Field>("fields", readField);
+    return attachment;
+}
+
+// Reaction counts decide whether a message was acknowledged in Slack; an odd entry is dropped
+// rather than the message, which then at worst shows an alert someone already acknowledged.
+Event::ReactionSummary readReactionSummary(ObjectReader& r)
+{
+    Event::ReactionSummary summary;
+    summary.name = r.displayString("name");
+    summary.count = r.displayInt64("count");
+    return summary;
+}
+
+Event::Block::BlockText readBlockText(ObjectReader& r)
+{
+    Event::Block::BlockText text;
+    text.type = r.displayString("type");
+    text.text = r.displayString("text");
+    return text;
+}
+
+Event::Block readBlock(ObjectReader& r, int depth)
+{
+    Event::Block block;
+    block.type = r.displayString("type");
+    block.url = r.displayString("url");
+    if (depth < Event::kMaxBlockDepth) {
+        block.elements = r.displayObjectList<Event::Block>(
+            "elements", [depth](ObjectReader& element) { return readBlock(element, depth + 1); });
+    }
+    // The same key holds a text object in blocks and a plain string in rich-text elements;
+    // anything else is no text.
+    block.plainText = r.displayString("text");
+    if (!block.plainText)
+        block.text = r.displayObject<Event::Block::BlockText>("text", readBlockText);
+    return block;
 }
 
 Decoded<Event::ReactionItem> decodeReactionItem(Value value, const Path& path)
@@ -48,81 +80,32 @@ Decoded<Event::ReactionItem> decodeReactionItem(Value value, const Path& path)
     });
 }
 
-Decoded<Event::ReactionSummary> decodeReactionSummary(Value value, const Path& path)
-{
-    return decodeObject<Event::ReactionSummary>(value, path, [](ObjectReader& r) {
-        Event::ReactionSummary summary;
-        summary.name = r.optionalString("name");
-        summary.count = r.optionalInt64("count");
-        return summary;
-    });
-}
-
-Decoded<Event::Block::BlockText> decodeBlockText(Value value, const Path& path)
-{
-    return decodeObject<Event::Block::BlockText>(value, path, [](ObjectReader& r) {
-        Event::Block::BlockText text;
-        text.type = r.optionalString("type");
-        text.text = r.optionalString("text");
-        return text;
-    });
-}
-
-Decoded<Event::Block> decodeBlock(Value value, const Path& path, int depth)
-{
-    return decodeObject<Event::Block>(value, path, [depth](ObjectReader& r) {
-        Event::Block block;
-        block.type = r.optionalString("type");
-        block.url = r.optionalString("url");
-        if (depth < Event::kMaxBlockDepth) {
-            block.elements = r.optionalListWith<Event::Block>(
-                "elements", [depth](Value element, const Path& elementPath) {
-                    return decodeBlock(element, elementPath, depth + 1);
-                });
-        }
-        // The same key holds a text object in blocks and a plain string in rich-text elements.
-        // An object that is not a text object is then read as a string, so it fails like a
-        // number.
-        const auto text = r.present("text");
-        if (!text)
-            return block;
-        std::string_view plain;
-        if (!text->get_string().get(plain)) {
-            block.plainText = QString::fromUtf8(plain.data(), qsizetype(plain.size()));
-        } else if (text->is_object() && r.ok()) {
-            if (auto decoded = decodeBlockText(*text, Path {}))
-                block.text = std::move(*decoded);
-            else
-                r.fail("text", u"expected a text object or a string"_s);
-        } else {
-            r.fail("text", u"expected a text object or a string"_s);
-        }
-        return block;
-    });
-}
-
 } // namespace
 
 Decoded<SlackEventDTO> decodeSlackEvent(Value value, const Path& path)
 {
     return decodeObject<SlackEventDTO>(value, path, [](ObjectReader& r) {
         SlackEventDTO event;
+        // What the intake needs is strict: a wrong type fails the event with its key path.
         event.type = r.requiredString("type");
         event.subtype = r.optionalString("subtype");
         event.channel = r.optionalString("channel");
         event.user = r.optionalString("user");
         event.bot_id = r.optionalString("bot_id");
-        event.text = r.optionalString("text");
         event.ts = r.optionalString("ts");
-        event.username = r.optionalString("username");
-        event.bot_profile = r.optionalWith<Event::BotProfile>("bot_profile", decodeBotProfile);
-        event.attachments = r.optionalListWith<Event::Attachment>("attachments", decodeAttachment);
-        event.blocks = r.optionalListWith<Event::Block>("blocks",
-            [](Value block, const Path& blockPath) { return decodeBlock(block, blockPath, 1); });
         event.reaction = r.optionalString("reaction");
         event.item = r.optionalWith<Event::ReactionItem>("item", decodeReactionItem);
+        if (!r.ok())
+            return event;
+        // What only feeds the display takes what it can read.
+        event.text = r.displayString("text");
+        event.username = r.displayString("username");
+        event.bot_profile = r.displayObject<Event::BotProfile>("bot_profile", readBotProfile);
+        event.attachments = r.displayObjectList<Event::Attachment>("attachments", readAttachment);
+        event.blocks = r.displayObjectList<Event::Block>(
+            "blocks", [](ObjectReader& block) { return readBlock(block, 1); });
         event.reactions
-            = r.optionalListWith<Event::ReactionSummary>("reactions", decodeReactionSummary);
+            = r.displayObjectList<Event::ReactionSummary>("reactions", readReactionSummary);
         return event;
     });
 }

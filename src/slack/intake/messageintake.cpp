@@ -1,12 +1,13 @@
 #include "slack/intake/messageintake.h"
 
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "queue/alertstore.h"
 #include "settings/settingsstore.h"
-#include "slack/intake/bannerposter.h"
 #include "slack/directory/directoryresolver.h"
-#include "slack/intake/messagefilter.h"
 #include "slack/directory/slackdirectory.h"
+#include "slack/intake/bannerposter.h"
+#include "slack/intake/messagefilter.h"
 #include "slack/text/slackemoji.h"
 #include "slack/webapi/slackwebapi.h"
 
@@ -53,7 +54,7 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
         = acceptMessage(message, m_settings->botsOnly(), m_settings->triggerPrefix());
     if (!accepted) {
         qCDebug(lcFilter, "Dropped by filter: channel=%s ts=%s isBot=%s",
-            qUtf8Printable(message.channelId), qUtf8Printable(message.ts),
+            qUtf8Printable(logCut(message.channelId)), qUtf8Printable(message.ts),
             message.isBot ? "true" : "false");
         return;
     }
@@ -81,20 +82,26 @@ void MessageIntake::handleReaction(const ReactionEvent& reaction)
         m_alerts->removeBySource(reaction.channelId, reaction.ts);
         return;
     }
-    qCDebug(
-        lcAlerts, "Reaction ignored — not the ack emoji: %s", qUtf8Printable(reaction.reaction));
+    qCDebug(lcAlerts, "Reaction ignored — not the ack emoji: %s",
+        qUtf8Printable(logCut(reaction.reaction)));
 }
 
 void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
 {
     m_resolver->noteDisplayName(message.userId, message.displayUsername);
+    // A posting time that cannot be right would show an absurd age, or "just now" for ever; the
+    // time of arrival is the better guess, and the one the queue file would give it on reload.
+    const ReferenceTime now = currentReferenceTime();
+    ReferenceTime postedAt = referenceTimeFromUnix(message.timestampDate());
+    if (!isPlausibleTime(postedAt, now))
+        postedAt = now;
     m_alerts->enqueue(Alert {
         Alert::makeId(message.channelId, message.ts),
         message.channelId,
         message.ts,
         message.userId,
         message.text,
-        referenceTimeFromUnix(message.timestampDate()),
+        postedAt,
         std::nullopt,
     });
     m_resolver->resolveChannelName(message.channelId, botToken);
@@ -137,8 +144,8 @@ QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackToke
             if (history.error().kind() == SlackError::Kind::cancelled)
                 co_return;
             ++channelFailures;
-            qCCritical(lcSlack, "Backfill failed for channel %s: %s", qUtf8Printable(channelId),
-                qUtf8Printable(history.error().description()));
+            qCCritical(lcSlack, "Backfill failed for channel %s: %s",
+                qUtf8Printable(logCut(channelId)), qUtf8Printable(history.error().description()));
             continue;
         }
 
@@ -185,6 +192,12 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
             co_return std::unexpected(response.error());
         if (!self || cancel.isCancelled())
             co_return std::unexpected(SlackError::cancelled());
+        for (const webapi::SkippedMessage& skipped : std::as_const(response->skipped)) {
+            qCCritical(lcSlack, "Backfill skipped a message of channel %s (ts %s): %s",
+                qUtf8Printable(logCut(channelId)),
+                qUtf8Printable(logCut(skipped.ts.value_or(u"?"_s))),
+                qUtf8Printable(logCut(skipped.reason)));
+        }
         if (response->messages)
             messages.append(std::move(*response->messages));
         if (!response->has_more.value_or(false))
@@ -198,7 +211,7 @@ QCoro::Task<SlackResult<QList<SlackEventDTO>>> MessageIntake::fetchHistory(
             qCCritical(lcSlack,
                 "Backfill read %d page(s) of channel %s and stopped at the page limit; its older "
                 "messages were skipped",
-                page, qUtf8Printable(channelId));
+                page, qUtf8Printable(logCut(channelId)));
             break;
         }
         cursor = next;
@@ -253,7 +266,8 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
                     co_return;
                 failed.insert(alert.id);
                 qCCritical(lcSlack, "Reaction reconcile failed for %s: %s",
-                    qUtf8Printable(alert.id), qUtf8Printable(response.error().description()));
+                    qUtf8Printable(logCut(alert.id)),
+                    qUtf8Printable(response.error().description()));
                 continue;
             }
             if (response->message && hasAckReaction(*response->message, ackEmoji)) {

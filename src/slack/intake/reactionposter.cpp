@@ -1,6 +1,7 @@
 #include "slack/intake/reactionposter.h"
 
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "slack/webapi/slackwebapi.h"
 
 namespace halyard {
@@ -59,15 +60,15 @@ QCoro::Task<> ReactionPoster::processQueue(QPointer<ReactionPoster> self, Cancel
             co_return;
         if (result) {
             qCInfo(lcAlerts, "Reaction posted: channel=%s ts=%s emoji=%s [queueRemaining=%lld]",
-                qUtf8Printable(item.channel), qUtf8Printable(item.ts), qUtf8Printable(item.emoji),
-                remaining);
+                qUtf8Printable(logCut(item.channel)), qUtf8Printable(logCut(item.ts)),
+                qUtf8Printable(logCut(item.emoji)), remaining);
         } else {
             qCCritical(lcAlerts,
                 "reactions.add failed: %s (channel=%s ts=%s emoji=%s) — possible causes: missing "
                 "reactions:write scope; bot not a member of the channel; source message deleted "
                 "or unreachable",
-                qUtf8Printable(result.error().description()), qUtf8Printable(item.channel),
-                qUtf8Printable(item.ts), qUtf8Printable(item.emoji));
+                qUtf8Printable(result.error().description()), qUtf8Printable(logCut(item.channel)),
+                qUtf8Printable(logCut(item.ts)), qUtf8Printable(logCut(item.emoji)));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "slack/socket/socketmodeclient.h"
 
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "slack/events/classifyevent.h"
 #include "slack/socket/ponggate.h"
 #include "slack/socket/socketmodeenvelope.h"
@@ -73,9 +74,13 @@ SocketModeClient::~SocketModeClient()
 void SocketModeClient::start()
 {
     const QString host = m_url.host().isEmpty() ? u"?"_s : m_url.host();
-    qCInfo(lcSocket, "Socket Mode connecting (host: %s)", qUtf8Printable(host));
+    qCInfo(lcSocket, "Socket Mode connecting (host: %s)", qUtf8Printable(logCut(host)));
 
     m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    // Without a cap Qt buffers a frame of any announced size. Over it, Qt closes the connection
+    // (code 1009), which ends up as a receive failure and a reconnect like any other.
+    m_socket->setMaxAllowedIncomingFrameSize(m_maxIncomingMessageSize);
+    m_socket->setMaxAllowedIncomingMessageSize(m_maxIncomingMessageSize);
     connect(m_socket, &QWebSocket::textMessageReceived, this,
         [this](const QString& text) { handleFrame(text.toUtf8()); });
     connect(m_socket, &QWebSocket::binaryMessageReceived, this, &SocketModeClient::handleFrame);
@@ -118,7 +123,7 @@ void SocketModeClient::receiveFailed(const QString& description)
     if (m_receiveEnded || m_cancellation.isCancelled())
         return;
     m_receiveEnded = true;
-    qCCritical(lcSocket, "WebSocket receive failed: %s", qUtf8Printable(description));
+    qCCritical(lcSocket, "WebSocket receive failed: %s", qUtf8Printable(logCut(description)));
     emitEvent(SocketError { description });
 }
 
@@ -126,13 +131,14 @@ void SocketModeClient::handleFrame(const QByteArray& bytes)
 {
     if (m_receiveEnded)
         return;
-    qCDebug(lcSocket, "RX envelope: %s", qUtf8Printable(logPrivate(frameTextForLog(bytes))));
+    qCDebug(
+        lcSocket, "RX envelope: %s", qUtf8Printable(logCut(logPrivate(frameTextForLog(bytes)))));
 
+    // A frame that does not decode costs that frame only: the connection carries on.
     auto envelope = SocketModeEnvelope::decode(bytes);
     if (!envelope) {
-        const QString description = envelope.error().description();
-        qCCritical(lcSocket, "Envelope decode failed: %s", qUtf8Printable(description));
-        receiveFailed(description);
+        qCCritical(lcSocket, "Envelope decode failed: %s",
+            qUtf8Printable(logCut(envelope.error().description())));
         return;
     }
 
@@ -144,18 +150,24 @@ void SocketModeClient::handleFrame(const QByteArray& bytes)
                     static_cast<long long>(payload.numConnections.value_or(-1)));
                 emitEvent(HelloReceived {});
             } else if constexpr (std::is_same_v<T, SocketModeEnvelope::EventsApi>) {
-                // Slack redelivers events whose acknowledgement is late, so it goes out first.
+                // Slack redelivers events whose acknowledgement is late, so it goes out first,
+                // also for a payload that does not decode: redelivering it would not help.
                 if (!sendAck(payload.envelopeId))
                     return;
-                if (auto classified = classifyEvent(payload.event)) {
+                if (!payload.event) {
+                    qCCritical(lcSocket, "Envelope decode failed: %s",
+                        qUtf8Printable(logCut(payload.event.error().description())));
+                    return;
+                }
+                if (auto classified = classifyEvent(*payload.event)) {
                     std::visit([this](auto& event) { emitEvent(std::move(event)); }, *classified);
                 }
             } else if constexpr (std::is_same_v<T, SocketModeEnvelope::Disconnect>) {
                 qCInfo(lcSocket, "Slack disconnect received (reason: %s)",
-                    qUtf8Printable(payload.reason.value_or(u"<nil>"_s)));
+                    qUtf8Printable(logCut(payload.reason.value_or(u"<nil>"_s))));
                 emitEvent(Disconnect { payload.reason });
             } else {
-                qCDebug(lcSocket, "Other envelope type: %s", qUtf8Printable(payload.type));
+                qCDebug(lcSocket, "Other envelope type: %s", qUtf8Printable(logCut(payload.type)));
             }
         },
         envelope->value);

@@ -19,10 +19,11 @@ class QWebSocket;
 namespace halyard {
 
 // One Socket Mode connection. It acknowledges every delivered event before anything else
-// happens to it, classifies it, and publishes the result on `events`; a heartbeat declares the
-// connection dead when a ping goes unanswered. It never reconnects by itself: problems become
-// events and the consumer decides. Built per connection attempt and thrown away after stop().
-// Main thread only.
+// happens to it (also one whose payload does not decode), classifies it, and publishes the
+// result on `events`; a heartbeat declares the connection dead when a ping goes unanswered. A
+// frame that does not decode is logged and dropped, and the connection stays. It never
+// reconnects by itself: connection problems become events and the consumer decides. Built per
+// connection attempt and thrown away after stop(). Main thread only.
 class SocketModeClient : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +41,13 @@ public:
         std::chrono::milliseconds heartbeatPongTimeout = std::chrono::seconds(10),
         QObject* parent = nullptr);
     ~SocketModeClient() override;
+
+    // Slack's frames are far below 1 MiB; anything over this is refused, however it is
+    // fragmented.
+    static constexpr quint64 kDefaultMaxIncomingMessageSize = 16 * 1024 * 1024;
+
+    // Caps incoming frames and whole messages; set before start().
+    void setMaxIncomingMessageSize(quint64 bytes) { m_maxIncomingMessageSize = bytes; }
 
     // Opens the connection and starts the heartbeat. Called once.
     void start();
@@ -62,6 +70,7 @@ private:
     QUrl m_url;
     std::chrono::milliseconds m_heartbeatInterval;
     std::chrono::milliseconds m_heartbeatPongTimeout;
+    quint64 m_maxIncomingMessageSize = kDefaultMaxIncomingMessageSize;
     QPointer<QWebSocket> m_socket;
     CancellationSource m_cancellation;
     bool m_receiveEnded = false;

@@ -21,18 +21,26 @@ Envelope decodeEnvelopeFields(payload::ObjectReader& r)
     if (!r.ok())
         return {};
     if (type == u"hello"_s)
-        return { Envelope::Hello { r.optionalInt64("num_connections") } };
+        return { Envelope::Hello { r.displayInt64("num_connections") } };
     if (type == u"events_api"_s) {
         QString envelopeId = r.requiredString("envelope_id");
-        auto event = r.requiredWith<SlackEventDTO>("payload", [](Value value, const Path& path) {
-            return decodeObject<SlackEventDTO>(value, path, [](ObjectReader& payload) {
-                return payload.requiredWith<SlackEventDTO>("event", decodeSlackEvent);
-            });
-        });
+        if (!r.ok())
+            return {};
+        // The payload is decoded apart from the envelope: its failure must not keep the
+        // envelope from being acknowledged.
+        const Path root;
+        const Path payloadPath = root.member("payload");
+        const auto payload = r.present("payload");
+        json::Decoded<SlackEventDTO> event = payload
+            ? decodeObject<SlackEventDTO>(*payload, payloadPath,
+                [](ObjectReader& p) {
+                    return p.requiredWith<SlackEventDTO>("event", decodeSlackEvent);
+                })
+            : std::unexpected(DecodeError { u"payload"_s, u"missing required value"_s });
         return { Envelope::EventsApi { std::move(envelopeId), std::move(event) } };
     }
     if (type == u"disconnect"_s)
-        return { Envelope::Disconnect { r.optionalString("reason") } };
+        return { Envelope::Disconnect { r.displayString("reason") } };
     // Other envelope types are logged by type only; their keys are not read.
     return { Envelope::Other { type } };
 }

@@ -21,10 +21,11 @@ struct SocketModeEnvelope {
         friend bool operator==(const Hello&, const Hello&) = default;
     };
 
-    // An event to acknowledge by its envelope ID.
+    // An event to acknowledge by its envelope ID, whatever its payload decodes to: the event,
+    // or why it did not decode.
     struct EventsApi {
         QString envelopeId;
-        SlackEventDTO event;
+        json::Decoded<SlackEventDTO> event;
 
         friend bool operator==(const EventsApi&, const EventsApi&) = default;
     };
@@ -45,9 +46,11 @@ struct SocketModeEnvelope {
 
     std::variant<Hello, EventsApi, Disconnect, Other> value;
 
-    // Decodes the bytes of one received text or data frame. Malformed JSON, a missing required
-    // key, a wrong JSON type or an event that does not decode fail the whole envelope; the
-    // error's description names the key path.
+    // Decodes the bytes of one received text or data frame. Malformed JSON, a missing or
+    // non-string "type", or an events_api envelope without a readable "envelope_id" fail the
+    // envelope; a payload that does not decode leaves the envelope to be acknowledged and
+    // carries its error. Hello's and disconnect's members only inform, so a wrong type there
+    // counts as absent. Errors name the key path.
     static json::Decoded<SocketModeEnvelope> decode(QByteArrayView frame);
 
     // The text of the frame that acknowledges an envelope: {"envelope_id":"<id>"} and nothing

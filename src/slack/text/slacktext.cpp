@@ -9,6 +9,35 @@ namespace halyard {
 
 namespace {
 
+// Slack writes "&", "<" and ">" in message text as "&amp;", "&lt;" and "&gt;" so that they cannot
+// be taken for its markup. Only those three are decoded, in one pass, so "&amp;lt;" becomes
+// "&lt;"; every other entity stays as typed.
+QString decodeEntities(QStringView text)
+{
+    qsizetype amp = text.indexOf(u'&');
+    if (amp < 0)
+        return text.toString();
+    static constexpr std::pair<QStringView, char16_t> entities[]
+        = { { u"&amp;", u'&' }, { u"&lt;", u'<' }, { u"&gt;", u'>' } };
+    QString out;
+    out.reserve(text.size());
+    qsizetype done = 0;
+    while (amp >= 0) {
+        const QStringView rest = text.sliced(amp);
+        for (const auto& [entity, character] : entities) {
+            if (rest.startsWith(entity)) {
+                out += text.sliced(done, amp - done);
+                out += QChar(character);
+                done = amp + entity.size();
+                break;
+            }
+        }
+        amp = text.indexOf(u'&', std::max(done, amp + 1));
+    }
+    out += text.sliced(done);
+    return out;
+}
+
 // Whether the target, lower-cased, begins with the scheme prefix as whole characters.
 bool hasSchemePrefix(
     QStringView target, QStringView prefix, qsizetype targetStart, const DelimiterScanner& scanner)
@@ -26,7 +55,7 @@ std::optional<QUrl> linkTarget(
     static constexpr QStringView prefixes[] = { u"https://", u"http://", u"mailto:" };
     for (QStringView prefix : prefixes) {
         if (hasSchemePrefix(target, prefix, targetStart, scanner)) {
-            QUrl url(target.toString(), QUrl::StrictMode);
+            QUrl url(decodeEntities(target), QUrl::StrictMode);
             if (url.isValid())
                 return url;
             return std::nullopt;
@@ -52,7 +81,9 @@ QList<SlackText::Segment> SlackText::segments(QStringView text)
         const qsizetype open = scanner.indexOf(u'<', position);
         if (open < 0)
             break;
-        buffer += text.sliced(position, open - position);
+        // Entities are decoded piece by piece after the split on angle brackets, so a decoded
+        // "<" or ">" is text and never markup.
+        buffer += decodeEntities(text.sliced(position, open - position));
         const qsizetype close = scanner.indexOf(u'>', open + 1);
         if (close < 0) {
             // No ">" follows this "<", so none follows any later one either: the rest is text.
@@ -67,14 +98,14 @@ QList<SlackText::Segment> SlackText::segments(QStringView text)
 
         if (auto url = linkTarget(target, innerStart, scanner)) {
             closeBuffer();
-            out.append(Link { label.toString(), std::move(*url) });
+            out.append(Link { decodeEntities(label), std::move(*url) });
         } else {
-            buffer += label;
+            buffer += decodeEntities(label);
         }
         position = close + 1;
     }
     if (position < text.size())
-        buffer += text.sliced(position);
+        buffer += decodeEntities(text.sliced(position));
     closeBuffer();
     return out;
 }

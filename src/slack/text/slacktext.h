@@ -26,8 +26,9 @@ struct StyledRun {
 using StyledText = QList<StyledRun>;
 
 // Slack message markup: links and mentions in angle brackets. Only http, https and mailto
-// targets become links; mentions show their label or raw text, and every other mark (entities,
-// bold, code) stays as typed.
+// targets become links; mentions show their label or raw text. Slack's escapes of "&", "<" and
+// ">" ("&amp;", "&lt;", "&gt;") are decoded in text, labels and link targets; every other mark
+// (other entities, bold, code) stays as typed.
 class SlackText {
 public:
     struct Text {

@@ -154,24 +154,36 @@ Decoded<ResponseMetadata> decodeResponseMetadata(payload::Value value, const pay
     });
 }
 
+// The ts of a message that may be anything at all, for the log line that names it.
+std::optional<QString> tsOf(payload::Value message)
+{
+    std::string_view ts;
+    if (message["ts"].get_string().get(ts))
+        return std::nullopt;
+    return QString::fromUtf8(ts.data(), qsizetype(ts.size()));
+}
+
 } // namespace
 
 Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(QByteArrayView body)
 {
     return payload::decodeDocument<ConversationsHistoryResponse>(
         body, [](payload::Value value, const payload::Path& path) {
-            return payload::decodeObject<ConversationsHistoryResponse>(
-                value, path, [](payload::ObjectReader& r) {
-                    ConversationsHistoryResponse out;
-                    out.ok = r.requiredBool("ok");
-                    out.messages
-                        = r.optionalListWith<SlackEventDTO>("messages", payload::decodeSlackEvent);
-                    out.has_more = r.optionalBool("has_more");
-                    out.error = r.optionalString("error");
-                    out.response_metadata = r.optionalWith<ResponseMetadata>(
-                        "response_metadata", decodeResponseMetadata);
-                    return out;
-                });
+            return payload::decodeObject<
+                ConversationsHistoryResponse>(value, path, [](payload::ObjectReader& r) {
+                ConversationsHistoryResponse out;
+                out.ok = r.requiredBool("ok");
+                out.messages = r.optionalListSkipping<SlackEventDTO>("messages",
+                    payload::decodeSlackEvent,
+                    [&out](payload::Value message, const json::DecodeError& error) {
+                        out.skipped.append(SkippedMessage { tsOf(message), error.description() });
+                    });
+                out.has_more = r.optionalBool("has_more");
+                out.error = r.optionalString("error");
+                out.response_metadata
+                    = r.optionalWith<ResponseMetadata>("response_metadata", decodeResponseMetadata);
+                return out;
+            });
         });
 }
 

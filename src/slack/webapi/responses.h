@@ -128,12 +128,24 @@ struct ResponseMetadata {
     friend bool operator==(const ResponseMetadata&, const ResponseMetadata&) = default;
 };
 
+// A message of a history page that did not decode: its ts when that could be read as a string,
+// and why.
+struct SkippedMessage {
+    std::optional<QString> ts;
+    QString reason;
+
+    friend bool operator==(const SkippedMessage&, const SkippedMessage&) = default;
+};
+
 struct ConversationsHistoryResponse {
     bool ok = false;
     std::optional<QList<SlackEventDTO>> messages; // newest first, as Slack lists them
     std::optional<bool> has_more;
     std::optional<QString> error;
     std::optional<ResponseMetadata> response_metadata;
+    // Not one of Slack's keys: the messages left out of `messages` because they did not decode.
+    // One bad message must not cost its neighbours, nor the page its place in the catch-up.
+    QList<SkippedMessage> skipped;
 
     // Read from the body's bytes with the event decoder, which its messages share with
     // Socket Mode events.

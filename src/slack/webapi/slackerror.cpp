@@ -1,5 +1,7 @@
 #include "slack/webapi/slackerror.h"
 
+#include "common/servertext.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -33,34 +35,35 @@ SlackError::TransportKind classify(QNetworkReply::NetworkError code, bool timedO
 
 } // namespace
 
-SlackError SlackError::authFailed(QString message)
+SlackError SlackError::authFailed(QStringView message)
 {
     SlackError error(Kind::authFailed);
-    error.m_message = std::move(message);
+    error.m_message = excerpt(message);
     return error;
 }
 
-SlackError SlackError::socketModeFailed(QString message)
+SlackError SlackError::socketModeFailed(QStringView message)
 {
     SlackError error(Kind::socketModeFailed);
-    error.m_message = std::move(message);
+    error.m_message = excerpt(message);
     return error;
 }
 
-SlackError SlackError::httpError(
-    qint64 status, std::optional<QString> body, std::optional<std::chrono::seconds> retryAfter)
+SlackError SlackError::httpError(qint64 status, const std::optional<QString>& body,
+    std::optional<std::chrono::seconds> retryAfter)
 {
     SlackError error(Kind::httpError);
     error.m_status = status;
-    error.m_body = std::move(body);
+    if (body)
+        error.m_body = excerpt(*body);
     error.m_retryAfter = retryAfter;
     return error;
 }
 
-SlackError SlackError::decodingFailed(QString message)
+SlackError SlackError::decodingFailed(QStringView message)
 {
     SlackError error(Kind::decodingFailed);
-    error.m_message = std::move(message);
+    error.m_message = excerpt(message);
     return error;
 }
 
@@ -69,12 +72,13 @@ SlackError SlackError::missingTokens()
     return SlackError(Kind::missingTokens);
 }
 
-SlackError SlackError::transport(QNetworkReply::NetworkError code, QString errorText, bool timedOut)
+SlackError SlackError::transport(
+    QNetworkReply::NetworkError code, QStringView errorText, bool timedOut)
 {
     SlackError error(Kind::transport);
     error.m_networkError = code;
     error.m_transportKind = classify(code, timedOut);
-    error.m_message = std::move(errorText);
+    error.m_message = excerpt(errorText);
     return error;
 }
 

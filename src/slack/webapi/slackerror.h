@@ -13,7 +13,9 @@ namespace halyard {
 // The error of the Slack connectivity subsystem: what Slack or the HTTP exchange said was wrong
 // (the first five kinds), a transport failure as Qt reported it, or a cancelled call.
 // description() is the text every log line and status line shows; isTransient() alone decides
-// whether a Web API call is retried.
+// whether a Web API call is retried. Texts that come with an error (a body, Slack's error code, a
+// transport message) are kept only as a short single-line excerpt: a proxy's error page must not
+// become a status line.
 class SlackError {
 public:
     enum class Kind {
@@ -37,17 +39,17 @@ public:
         other,
     };
 
-    static SlackError authFailed(QString message);
-    static SlackError socketModeFailed(QString message);
+    static SlackError authFailed(QStringView message);
+    static SlackError socketModeFailed(QStringView message);
     // `retryAfter` is the Retry-After of the answer in seconds, as the server gave it.
-    static SlackError httpError(qint64 status, std::optional<QString> body = std::nullopt,
+    static SlackError httpError(qint64 status, const std::optional<QString>& body = std::nullopt,
         std::optional<std::chrono::seconds> retryAfter = std::nullopt);
-    static SlackError decodingFailed(QString message);
+    static SlackError decodingFailed(QStringView message);
     static SlackError missingTokens();
     // A reply that failed below HTTP. `timedOut` marks an OperationCanceledError that came from
     // the transfer time-out rather than from an abort by the program.
     static SlackError transport(
-        QNetworkReply::NetworkError code, QString errorText, bool timedOut = false);
+        QNetworkReply::NetworkError code, QStringView errorText, bool timedOut = false);
     static SlackError cancelled();
 
     Kind kind() const { return m_kind; }

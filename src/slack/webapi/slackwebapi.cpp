@@ -1,10 +1,12 @@
 #include "slack/webapi/slackwebapi.h"
 
 #include "common/logging.h"
+#include "common/servertext.h"
 
 #include <QCoreApplication>
 #include <QNetworkReply>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <algorithm>
 #include <coroutine>
@@ -85,9 +87,61 @@ bool isBelowHttp(QNetworkReply::NetworkError error)
     return error != QNetworkReply::NoError && int(error) < 200;
 }
 
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    const int defaultPort = a.scheme() == u"https" ? 443 : 80;
+    return a.scheme() == b.scheme() && a.host() == b.host()
+        && a.port(defaultPort) == b.port(defaultPort);
+}
+
+// Why the program ended a request itself, other than on cancellation.
+struct AttemptLimits {
+    enum class Hit { none, deadline, bodySize, redirect };
+    Hit hit = Hit::none;
+    QUrl redirectTarget;
+};
+
+// Ends the reply when it breaks one of the limits, or follows a redirect only to the origin it
+// was sent to: the request carries a token, which must never reach another host.
+void watchLimits(QNetworkReply* reply, const SlackWebAPI::Limits& limits,
+    const std::shared_ptr<AttemptLimits>& state)
+{
+    const auto end = [reply, state](AttemptLimits::Hit hit) {
+        if (reply->isFinished() || state->hit != AttemptLimits::Hit::none)
+            return;
+        state->hit = hit;
+        reply->abort();
+    };
+    QTimer::singleShot(limits.requestDeadline, Qt::PreciseTimer, reply,
+        [end] { end(AttemptLimits::Hit::deadline); });
+    const qint64 maxBody = limits.maxBodyBytes;
+    // The announced length ends a large reply before its body arrives; the buffered bytes catch
+    // a reply that announces none, or inflates when decompressed.
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+        [end, maxBody](qint64 received, qint64 total) {
+            if (received > maxBody || total > maxBody)
+                end(AttemptLimits::Hit::bodySize);
+        });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, end, maxBody] {
+        if (reply->bytesAvailable() > maxBody)
+            end(AttemptLimits::Hit::bodySize);
+    });
+    // Compared with the request as sent: the reply may already carry the new URL.
+    QObject::connect(reply, &QNetworkReply::redirected, reply,
+        [reply, end, state, sent = reply->request().url()](const QUrl& target) {
+            const QUrl resolved = sent.resolved(target);
+            if (sameOrigin(sent, resolved)) {
+                emit reply->redirectAllowed();
+                return;
+            }
+            state->redirectTarget = resolved;
+            end(AttemptLimits::Hit::redirect);
+        });
+}
+
 // One attempt: the request on the wire, its reply classified.
-QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(
-    QPointer<QNetworkAccessManager> network, SlackWebAPI::Request request, CancellationToken cancel)
+QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(QPointer<QNetworkAccessManager> network,
+    SlackWebAPI::Request request, SlackWebAPI::Limits limits, CancellationToken cancel)
 {
     if (!network) {
         co_return std::unexpected(SlackError::transport(
@@ -105,6 +159,8 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(
     std::unique_ptr<QNetworkReply, DeleteLater> reply(sent);
     QPointer<QNetworkReply> guard(sent);
     abortOnCancel(sent, cancel);
+    auto limitsHit = std::make_shared<AttemptLimits>();
+    watchLimits(sent, limits, limitsHit);
 
     co_await ReplyFinished(sent);
     if (!guard) {
@@ -116,14 +172,32 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(
     const QNetworkReply::NetworkError error = sent->error();
     if (error == QNetworkReply::OperationCanceledError && cancel.isCancelled())
         co_return std::unexpected(SlackError::cancelled());
+    const QVariant status = sent->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    switch (limitsHit->hit) {
+    case AttemptLimits::Hit::none:
+        break;
+    case AttemptLimits::Hit::deadline:
+        co_return std::unexpected(SlackError::transport(
+            QNetworkReply::OperationCanceledError, u"The request timed out"_s, true));
+    case AttemptLimits::Hit::bodySize:
+        co_return std::unexpected(SlackError::transport(QNetworkReply::OperationCanceledError,
+            u"The reply is larger than %1 bytes"_s.arg(limits.maxBodyBytes)));
+    case AttemptLimits::Hit::redirect:
+        co_return std::unexpected(SlackError::httpError(status.toLongLong(),
+            u"refused a redirect to another origin ("_s
+                + limitsHit->redirectTarget
+                      .adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment
+                          | QUrl::RemoveUserInfo)
+                      .toString()
+                + u')'));
+    }
     if (isBelowHttp(error)) {
-        // The program aborts replies only on cancellation, so any other abort is the transfer
-        // time-out.
+        // The program aborts replies only on cancellation and at its limits, so any other abort
+        // is the transfer time-out.
         const bool timedOut = error == QNetworkReply::OperationCanceledError;
         co_return std::unexpected(SlackError::transport(
             error, timedOut ? u"The request timed out"_s : sent->errorString(), timedOut));
     }
-    const QVariant status = sent->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
         if (error != QNetworkReply::NoError)
             co_return std::unexpected(SlackError::transport(error, sent->errorString()));
@@ -155,11 +229,12 @@ QUrl SlackWebAPI::defaultBaseUrl()
 }
 
 SlackWebAPI::SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl,
-    std::chrono::milliseconds transferTimeout, RetryPolicy retryPolicy)
+    std::chrono::milliseconds transferTimeout, RetryPolicy retryPolicy, Limits limits)
     : m_network(network)
     , m_baseUrl(std::move(baseUrl))
     , m_transferTimeout(transferTimeout)
     , m_retryPolicy(retryPolicy)
+    , m_limits(limits)
 {
 }
 
@@ -199,6 +274,8 @@ SlackWebAPI::Request SlackWebAPI::buildRequest(const Config& config, const QStri
     }
     out.request.setUrl(url);
     out.request.setTransferTimeout(int(config.transferTimeout.count()));
+    out.request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     out.request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
     return out;
 }
@@ -213,6 +290,7 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(QString api
     const QPointer<QNetworkAccessManager> network = m_network;
     const Config config { m_baseUrl, m_transferTimeout };
     const RetryPolicy retry = m_retryPolicy;
+    const Limits limits = m_limits;
 
     // Qt copies header values verbatim: a line break in a token would start headers of its own.
     const bool unsafeToken = std::any_of(token.cbegin(), token.cend(),
@@ -226,15 +304,15 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(QString api
         if (cancel.isCancelled())
             co_return std::unexpected(SlackError::cancelled());
         auto result = co_await performAttempt(
-            network, buildRequest(config, apiMethod, query, token, method), cancel);
+            network, buildRequest(config, apiMethod, query, token, method), limits, cancel);
         if (result)
             co_return result;
         const auto delay = retry.delayAfter(attempt, result.error());
         if (!delay)
             co_return result;
-        qCCritical(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)", qUtf8Printable(label),
-            double(delay->count()) / 1000.0, attempt, retry.maxAttempts,
-            qUtf8Printable(result.error().description()));
+        qCCritical(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)",
+            qUtf8Printable(logCut(label)), double(delay->count()) / 1000.0, attempt,
+            retry.maxAttempts, qUtf8Printable(result.error().description()));
         if (!co_await sleepFor(*delay, cancel))
             co_return std::unexpected(SlackError::cancelled());
     }

@@ -29,6 +29,15 @@ struct ReplyBody {
     QByteArray bytes;
 };
 
+// Bounds of one request, whatever the server does: a deadline for the whole exchange (the
+// transfer time-out only notices silence, and a server that trickles a byte now and then never
+// falls silent) and a cap on the reply's body. A request that hits either fails; the deadline as
+// a time-out, which the retry policy may retry, the cap for good.
+struct RequestLimits {
+    std::chrono::milliseconds requestDeadline { 60'000 };
+    qint64 maxBodyBytes = 16 * 1024 * 1024;
+};
+
 } // namespace webapi
 
 // The program's only client of Slack's Web API: one coroutine per Web API method the program
@@ -54,6 +63,7 @@ public:
     using ConversationsHistoryResponse = webapi::ConversationsHistoryResponse;
     using ReactionsGetResponse = webapi::ReactionsGetResponse;
     using ReactionsAddResponse = webapi::ReactionsAddResponse;
+    using Limits = webapi::RequestLimits;
 
     static constexpr std::chrono::milliseconds kDefaultTransferTimeout { 60'000 };
     static constexpr int kHistoryPageLimit = 100;
@@ -72,12 +82,13 @@ public:
     // A transfer time-out ends a request that has received nothing for that long.
     explicit SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl = defaultBaseUrl(),
         std::chrono::milliseconds transferTimeout = kDefaultTransferTimeout,
-        RetryPolicy retryPolicy = {});
+        RetryPolicy retryPolicy = {}, Limits limits = {});
 
     const QUrl& baseUrl() const { return m_baseUrl; }
 
     // Builds one request for a Web API method ("users.info") with its query, the token and the
-    // HTTP method. A POST sends its query as a form body; a GET keeps it in the URL.
+    // HTTP method. A POST sends its query as a form body; a GET keeps it in the URL. Redirects
+    // wait for the client's verdict: the token follows one only to the same origin.
     Request makeRequest(const QString& apiMethod, const QUrlQuery& query, const QString& token,
         const QByteArray& method) const;
 
@@ -160,6 +171,7 @@ private:
     QUrl m_baseUrl;
     std::chrono::milliseconds m_transferTimeout;
     RetryPolicy m_retryPolicy;
+    Limits m_limits;
 };
 
 } // namespace halyard

@@ -15,6 +15,7 @@
 
 #include <QCoroTask>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +126,13 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     EXPECT_EQ(store.alerts().size(), 2);
     EXPECT_EQ(log.messages(u"filter"_s),
         QStringList { u"Dropped by filter: channel=C1 ts=1700000300.000100 isBot=false"_s });
+
+    // A posting time far ahead would read "just now" for ever: the time of arrival stands in.
+    const ReferenceTime before = currentReferenceTime();
+    intake->handleLiveMessage(botMessage(u"99999999999.000100"_s, u"later"_s), tokens());
+    ASSERT_EQ(store.alerts().last().text, u"later"_s);
+    EXPECT_GE(store.alerts().last().receivedAt, before);
+    EXPECT_LE(store.alerts().last().receivedAt, currentReferenceTime());
 }
 
 TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
@@ -253,6 +261,49 @@ TEST_F(BackfillTest, OrdersByTsAndKeepsTheMarkOfAChannelThatFailedHalfway)
         (QStringList { u"Backfill starting: 2 channel(s) with watermarks"_s,
             u"Backfill failed for channel C2: HTTP 0: internal_error"_s,
             u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=1"_s }));
+}
+
+// One message the intake cannot read costs that message; odd display fields cost nothing.
+TEST_F(BackfillTest, AMessageThatDoesNotDecodeCostsOnlyItselfAndTheChannelCompletes)
+{
+    setMark(u"C1"_s, kMark);
+    const struct {
+        const char* members;
+        bool queued;
+    } cases[] = {
+        { R"("text":"ok","bot_id":"B1")", true },
+        { R"("text":"ok","bot_id":7)", false },
+        { R"("bot_id":"B1","attachments":[{"fields":[{"title":"count","value":5}]}],"text":"f")",
+            true },
+        { R"("text":"ok","bot_id":"B1","subtype":["bot_message"])", false },
+        { R"("text":"ok","bot_id":"B1","blocks":"none","reactions":[{"name":1,"count":"2"}])",
+            true },
+    };
+    QJsonArray page;
+    QStringList expected;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        QJsonObject message
+            = QJsonDocument::fromJson(R"({"type":"message",)" + QByteArray(cases[i].members) + '}')
+                  .object();
+        message.insert(u"ts"_s, tsAt(i + 1));
+        page.prepend(message); // newest first, as Slack lists them
+        if (cases[i].queued)
+            expected << u"C1:"_s + tsAt(i + 1);
+    }
+    page.append(QJsonObject { { u"type"_s, u"message"_s }, { u"ts"_s, 1700000009 } });
+    slack.script(u"conversations.history"_s,
+        FakeReply::json({ { u"ok"_s, true }, { u"messages"_s, page } }));
+    runBackfill();
+    EXPECT_EQ(enqueuedIds(), expected);
+    EXPECT_TRUE(store.backfillFromByChannel().isEmpty()) << "the channel's catch-up completed";
+    EXPECT_EQ(log.messages(u"slack"_s),
+        (QStringList { u"Backfill starting: 1 channel(s) with watermarks"_s,
+            u"Backfill skipped a message of channel C1 (ts "_s + tsAt(4)
+                + u"): messages[1].subtype: expected a string"_s,
+            u"Backfill skipped a message of channel C1 (ts "_s + tsAt(2)
+                + u"): messages[3].bot_id: expected a string"_s,
+            u"Backfill skipped a message of channel C1 (ts ?): messages[5].ts: expected a string"_s,
+            u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=0"_s }));
 }
 
 TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)

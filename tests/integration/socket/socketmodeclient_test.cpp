@@ -134,23 +134,55 @@ TEST_F(SocketModeClientTest, AcknowledgementIsOnTheWireBeforeTheEventIsSeen)
         m_fake.frames().first().payload, u"{\"envelope_id\":\"%1\"}"_s.arg(envelopeId).toUtf8());
 }
 
-TEST_F(SocketModeClientTest, UndecodableFrameEndsTheReceivePathWithOneErrorAndNoAck)
+// A frame that does not decode costs that frame: an event whose id can be read is acknowledged
+// (Slack would only deliver it again), each is logged once, and the connection carries on.
+TEST_F(SocketModeClientTest, FramesThatDoNotDecodeCostOnlyThemselves)
 {
     halyard::setPrivateLoggingEnabled(true);
     auto client = startClient();
     m_fake.sendBinary(QByteArray("\xff\xfe{x}\x01", 6));
-    m_fake.sendEvent(botMessage(u"after the failure"_s, u"3.0"_s));
+    m_fake.sendEnvelope(QJsonObject { { u"type"_s, u"events_api"_s } });
+    const QString badPayload = m_fake.sendEvent(QJsonObject { { u"type"_s, u"message"_s },
+        { u"channel"_s, u"C1"_s }, { u"ts"_s, 1700000000.5 }, { u"text"_s, u"t"_s } });
+    const QString good = m_fake.sendEvent(botMessage(u"after them"_s, u"3.0"_s));
     ASSERT_TRUE(waitForEvents(1));
-    QTest::qWait(100);
     halyard::setPrivateLoggingEnabled(false);
-    ASSERT_EQ(seen.events.size(), 1);
-    const auto& error = std::get<SocketModeClient::SocketError>(seen.events[0]);
-    EXPECT_TRUE(error.description.startsWith(u"invalid JSON"_s)) << error.description.toStdString();
-    EXPECT_EQ(textFrames(m_fake), 0);
-    EXPECT_FALSE(seen.ended) << "a failure leaves the stream open until stop()";
+    EXPECT_EQ(std::get<MessageEvent>(seen.events[0]).text, u"after them"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return m_fake.acknowledgedEnvelopeIds() == QStringList { badPayload, good };
+    }));
     EXPECT_TRUE(m_log.messages(u"socket"_s).contains(u"RX envelope: <non-utf8 6B>"_s));
-    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"Envelope decode failed: "_s).size(), 1);
-    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"WebSocket receive failed: "_s).size(), 1);
+    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"Envelope decode failed: "_s),
+        (QStringList { u"Envelope decode failed: invalid JSON: The input is not valid UTF-8"_s,
+            u"Envelope decode failed: envelope_id: missing required value"_s,
+            u"Envelope decode failed: payload.event.ts: expected a string"_s }));
+    EXPECT_TRUE(m_log.messagesStartingWith(u"socket"_s, u"WebSocket receive failed"_s).isEmpty());
+    EXPECT_TRUE(m_fake.isSocketConnected());
+}
+
+// Over the cap a frame, or a message in many small frames, is refused before it is buffered:
+// Qt closes with 1009 and the consumer hears of it like any receive failure, to reconnect.
+TEST_F(SocketModeClientTest, OversizedMessagesEndTheConnectionWithAnError)
+{
+    const QByteArray big = QJsonDocument(
+        QJsonObject { { u"type"_s, u"hello"_s }, { u"pad"_s, QString(70'000, u'x') } })
+                               .toJson(QJsonDocument::Compact);
+    for (const bool fragmented : { false, true }) {
+        auto client = std::make_unique<SocketModeClient>(m_fake.socketUrl());
+        client->setMaxIncomingMessageSize(64 * 1024);
+        client->start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_fake.isSocketConnected(); }));
+        auto seen = std::make_shared<Collected>();
+        consume(&client->events(), seen);
+        if (fragmented)
+            m_fake.sendTextInFragments(big, 16 * 1024);
+        else
+            m_fake.sendText(big);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !seen->events.isEmpty(); })) << fragmented;
+        EXPECT_TRUE(std::holds_alternative<SocketModeClient::SocketError>(seen->events[0]));
+        EXPECT_EQ(m_fake.frames().last().closeCode(), 1009);
+        client->stop();
+    }
 }
 
 // A server that drops the connection is a receive failure; stop() is none.

@@ -203,13 +203,6 @@ TEST_F(ResultsTest, FailuresCarrySlacksErrorAndAreNotRetried)
         { u"apps.connections.open"_s, FakeReply::json({ { u"ok"_s, true } }), noUrl },
         { u"apps.connections.open"_s,
             FakeReply::json({ { u"ok"_s, true }, { u"url"_s, u"ws://[::1"_s } }), noUrl },
-        // One undecodable message fails the whole page.
-        { u"conversations.history"_s,
-            FakeReply::json({ { u"ok"_s, true },
-                { u"messages"_s,
-                    QJsonArray { QJsonObject { { u"type"_s, u"message"_s } },
-                        QJsonObject { { u"text"_s, u"no type"_s } } } } }),
-            u"Decoding failed: messages[1].type: missing required value"_s },
         { u"auth.test"_s, FakeReply::http(404, "not found"), u"HTTP 404: not found"_s },
         { u"auth.test"_s, FakeReply::http(403, QByteArray("\xff\xfe", 2)), u"HTTP 403"_s },
         { u"auth.test"_s, FakeReply::http(200, "<html>maintenance</html>", "text/html"),
@@ -239,6 +232,61 @@ TEST_F(ResultsTest, FailuresCarrySlacksErrorAndAreNotRetried)
     // The bot token is the wrong kind for opening a socket.
     EXPECT_EQ(errorOf(run(api.connectionsOpen(botToken()))).value().description(),
         u"Socket Mode failed: not_allowed_token_type"_s);
+}
+
+// Whatever the server does, a call ends in time, holds at most the cap of a body, keeps only a
+// line of what the server said, and carries its token to no other origin. Only the deadline and
+// the server error are worth a second attempt.
+TEST_F(WebApiTest, EveryRequestIsBoundedWhateverTheServerDoes)
+{
+    FakeSlack elsewhere;
+    ASSERT_TRUE(elsewhere.listen());
+    const QByteArray elsewhereUrl = elsewhere.apiUrl().toEncoded() + "auth.test";
+    const QByteArray errorPage = "<html>\n<head><title>502 Bad Gateway</title></head>\n<body>"
+        + QByteArray(900'000, 'x') + "</body></html>";
+    const struct {
+        FakeReply reply;
+        QString description; // a prefix when it ends with "…"; empty for success
+        int requests;
+    } cases[] = {
+        // Never silent for the 5 s time-out, yet far from done at the 300 ms deadline.
+        { FakeReply::trickle(QByteArray(1000, ' '), 50ms), u"The request timed out"_s, 2 },
+        { FakeReply::http(200, QByteArray(2'000'000, ' ')),
+            u"The reply is larger than 1048576 bytes"_s, 1 },
+        { FakeReply::redirect(elsewhereUrl),
+            u"HTTP 302: refused a redirect to another origin (%1)"_s.arg(
+                elsewhere.apiUrl().adjusted(QUrl::RemovePath).toString()),
+            1 },
+        { FakeReply::redirect(elsewhereUrl, 307), u"HTTP 307: refused a redirect…"_s, 1 },
+        { FakeReply::redirect(slack.apiUrl().toEncoded() + "auth.test?again=1"), {}, 2 },
+        { FakeReply::http(502, errorPage, "text/html"),
+            u"HTTP 502: <html> <head><title>502 Bad Gateway</title></head> <body>xxx…"_s, 2 },
+    };
+    const SlackWebAPI api(&network, slack.apiUrl(), 5s, RetryPolicy { 2, 1ms },
+        SlackWebAPI::Limits { 300ms, 1024 * 1024 });
+    for (const auto& c : cases) {
+        slack.clearRecords();
+        slack.clearScripts();
+        // Failures keep failing; the redirect within the origin then reaches the workspace.
+        slack.script(u"auth.test"_s, c.reply, c.description.isEmpty() ? 1 : -1);
+        const auto result = run(api.authTest(botToken()));
+        EXPECT_EQ(slack.requests().size(), c.requests) << qPrintable(c.description);
+        for (const RecordedRequest& request : slack.requests())
+            EXPECT_EQ(request.header("Authorization"), "Bearer " + botToken().toLatin1());
+        if (c.description.isEmpty()) {
+            EXPECT_TRUE(result) << qPrintable(result.error().description());
+            continue;
+        }
+        ASSERT_FALSE(result) << qPrintable(c.description);
+        const QString description = result.error().description();
+        if (c.description.endsWith(u'…'))
+            EXPECT_TRUE(description.startsWith(c.description.chopped(1)))
+                << qPrintable(description);
+        else
+            EXPECT_EQ(description, c.description);
+        EXPECT_LE(description.size(), 220) << "an excerpt, never the body";
+    }
+    EXPECT_TRUE(elsewhere.requests().isEmpty()) << "the token went to another origin";
 }
 
 using RetryTest = WebApiTest;

@@ -20,8 +20,8 @@ json::Decoded<Alert> decode(const QByteArray& members)
 
 TEST(AlertJson, OptionalsMayBeMissingOrNullAndAreLeftOutWhenAbsent)
 {
-    for (const char* members : { R"("ts":"1","receivedAt":5)",
-             R"("ts":"1","receivedAt":5,"userId":null,"permalink":null,"unknown":{"x":1})" }) {
+    for (const char* members : { R"("ts":"1.0","receivedAt":5)",
+             R"("ts":"1.0","receivedAt":5,"userId":null,"permalink":null,"unknown":{"x":1})" }) {
         auto alert = decode(members);
         ASSERT_TRUE(alert.has_value()) << members;
         EXPECT_FALSE(alert->userId.has_value());
@@ -29,10 +29,14 @@ TEST(AlertJson, OptionalsMayBeMissingOrNullAndAreLeftOutWhenAbsent)
         EXPECT_EQ(alert->toJson().keys(),
             (QStringList { u"channelId"_s, u"id"_s, u"receivedAt"_s, u"text"_s, u"ts"_s }));
     }
-    for (const char* members : { R"("ts":"1","receivedAt":"5")", R"("receivedAt":5)",
-             R"("ts":1,"receivedAt":5)", R"("ts":"1","receivedAt":5,"userId":7)",
-             R"("ts":"1","receivedAt":5,"permalink":"ht tp://")",
-             R"("ts":"1","receivedAt":5,"permalink":"")" })
+    for (const char* members : { R"("ts":"1.0","receivedAt":"5")", R"("receivedAt":5)",
+             R"("ts":1,"receivedAt":5)", R"("ts":"1.0","receivedAt":5,"userId":7)",
+             R"("ts":"1.0","receivedAt":5,"permalink":"ht tp://")",
+             R"("ts":"1.0","receivedAt":5,"permalink":"")",
+             // Only Slack's own form of a ts.
+             R"("ts":"1e9","receivedAt":5)", R"("ts":"1","receivedAt":5)",
+             R"("ts":"1.","receivedAt":5)", R"("ts":"-1.0","receivedAt":5)",
+             R"("ts":"1.0 ","receivedAt":5)" })
         EXPECT_FALSE(decode(members).has_value()) << members;
 }
 

@@ -116,6 +116,44 @@ TEST_F(AlertStoreTest, AnyBadRecordFailsTheWholeLoad)
     EXPECT_TRUE(persistence().load().has_value());
 }
 
+// A time that cannot be right is shown as the load time, with one warning for the file; a
+// small skew ahead stays as it is.
+TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
+{
+    const ReferenceTime now = currentReferenceTime();
+    const std::pair<QByteArray, bool> times[] = {
+        { "-1e300", false },
+        { "1e300", false },
+        { "-0.5", false },
+        { QByteArray::number(now + 2 * kMaxClockSkewSeconds, 'f'), false },
+        { QByteArray::number(now + 3600, 'f'), true },
+        { "0", true },
+        { "721692800.5", true },
+    };
+    QByteArray alerts;
+    for (qsizetype i = 0; i < qsizetype(std::size(times)); ++i) {
+        alerts += QByteArray(i ? "," : "") + R"({"id":"C:1.)" + QByteArray::number(i)
+            + R"(","channelId":"C","ts":"1.)" + QByteArray::number(i)
+            + R"(","text":"t","receivedAt":)" + times[i].first + '}';
+    }
+    persistence();
+    writeQueueFile(R"({"highWaterByChannel":{},"alerts":[)" + alerts + "]}");
+    const auto state = persistence().load();
+    const ReferenceTime after = currentReferenceTime();
+    ASSERT_TRUE(state.has_value());
+    ASSERT_EQ(state->alerts.size(), qsizetype(std::size(times)));
+    for (qsizetype i = 0; i < state->alerts.size(); ++i) {
+        const double time = state->alerts[i].receivedAt;
+        if (times[i].second)
+            EXPECT_EQ(time, times[i].first.toDouble()) << times[i].first.constData();
+        else
+            EXPECT_TRUE(time >= now && time <= after) << times[i].first.constData();
+    }
+    EXPECT_EQ(m_log.messages(u"alerts"_s),
+        QStringList { u"Queue file held 4 alert time(s) before 2001, more than a day ahead or not "
+                      u"a number; they now show the load time"_s });
+}
+
 TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
 {
     persistence();
@@ -173,7 +211,7 @@ TEST_F(AlertStoreTest, FullDiskKeepsTheLastCompleteFile)
     const QByteArray before = readFile(queueFile());
     AlertPersistence::State big = small;
     for (int i = 2; i < 200; ++i)
-        big.alerts.append(alert(u"C1", QString::number(i)));
+        big.alerts.append(alert(u"C1", QString(QString::number(i) + u".0")));
     {
         test::FileSizeLimit limit(qMax<rlim_t>(before.size() * 2, 1024));
         EXPECT_FALSE(p.save(big).has_value());

@@ -51,6 +51,13 @@ TEST(SlackTextSegments, LinksMentionsAndPlainText)
         // A bracket carrying a combining mark is another character, not markup.
         { u"<\u0338https://a.example>"_s, { text(u"<\u0338https://a.example>"_s) } },
         { u"<https://a.example|A>\u0338x>"_s, { link(u"A>\u0338x"_s, u"https://a.example"_s) } },
+        // Slack's three escapes are decoded in text, labels and targets, after the split, and
+        // only they: "&amp;lt;" stays an entity as typed.
+        { u"CPU &gt; 90% &amp;&amp; &lt;b&gt; &amp;lt; &quot;&#62;&gt"_s,
+            { text(u"CPU > 90% && <b> &lt; &quot;&#62;&gt"_s) } },
+        { u"<https://g.example/d?a=1&amp;b=2|a &lt;b&gt; &amp; c> <@U1|x &amp; y>"_s,
+            { link(u"a <b> & c"_s, u"https://g.example/d?a=1&b=2"_s), text(u" x & y"_s) } },
+        { u"&lt;https://a.example&gt;"_s, { text(u"<https://a.example>"_s) } },
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(SlackText::segments(input), expected) << qPrintable(input);
@@ -86,6 +93,8 @@ TEST(SlackTextAttributedText, HtmlEscapesMessageContent)
     const auto html
         = [](const QString& input) { return SlackText::toHtml(SlackText::attributedText(input)); };
     EXPECT_EQ(html(u"a < b & c\nd"_s), u"a &lt; b &amp; c<br>d"_s);
+    // Decoded from Slack's markup, escaped again for the rich-text view.
+    EXPECT_EQ(html(u"&lt;img src=x&gt; &amp;amp;"_s), u"&lt;img src=x&gt; &amp;amp;"_s);
     EXPECT_EQ(html(u"<https://a.example/|<img src=x onerror=alert(1)>"_s),
         u"<a href=\"https://a.example/\" style=\"color:#f5a624;text-decoration:underline;\">"
         u"&lt;img src=x onerror=alert(1)</a>"_s);
