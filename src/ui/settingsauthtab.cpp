@@ -1,5 +1,6 @@
 #include "ui/settingsauthtab.h"
 
+#include "common/displaytext.h"
 #include "settings/keychainerror.h"
 #include "settings/settingsstore.h"
 #include "ui/panelstyle.h"
@@ -33,7 +34,7 @@ QString statusText(const ConnectionState& state)
     case ConnectionState::Kind::disconnected:
         return u"Disconnected"_s;
     case ConnectionState::Kind::error:
-        return u"Error: "_s + state.errorMessage();
+        return oneLine(u"Error: "_s + state.errorMessage());
     }
     return {};
 }
@@ -88,8 +89,13 @@ SettingsAuthTab::SettingsAuthTab(
     m_clearButton->setObjectName(u"clearButton"_s);
     m_result->setObjectName(u"resultLabel"_s);
 
-    m_status->setFont(textFont(13));
-    m_workspace->setFont(textFont(13));
+    // Slack's and proxies' words, the workspace's and the bot's names: shown as they are, wrapped
+    // rather than widening the window.
+    for (QLabel* label : { m_status, m_workspace }) {
+        label->setFont(textFont(13));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+    }
     setTone(m_workspace, Tone::secondary);
     auto* connectionRow = new QHBoxLayout;
     connectionRow->setSpacing(6);
@@ -227,7 +233,7 @@ void SettingsAuthTab::updateConnectionRow()
     const auto& team = m_settings.teamName();
     const auto& bot = m_settings.botUserName();
     const bool named = state.kind() == ConnectionState::Kind::connected && team && bot;
-    m_workspace->setText(named ? u"· "_s + *team + u" as @"_s + *bot : QString());
+    m_workspace->setText(named ? oneLine(u"· "_s + *team + u" as @"_s + *bot) : QString());
     m_workspace->setVisible(named);
 }
 
@@ -243,7 +249,8 @@ void SettingsAuthTab::updateButtons()
 
 void SettingsAuthTab::setResult(const std::optional<QString>& text)
 {
-    m_result->setText(text.value_or(QString()));
+    // Errors carry what a server answered, which may be a whole page.
+    m_result->setText(excerpt(text.value_or(QString())));
     m_result->setVisible(text.has_value());
 }
 
