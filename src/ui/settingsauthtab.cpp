@@ -89,12 +89,13 @@ SettingsAuthTab::SettingsAuthTab(
     m_clearButton->setObjectName(u"clearButton"_s);
     m_result->setObjectName(u"resultLabel"_s);
 
-    // Slack's and proxies' words, the workspace's and the bot's names: shown as they are, wrapped
-    // rather than widening the window.
+    // Slack's and proxies' words, the workspace's and the bot's names: shown as they are, wrapped,
+    // and clipped rather than widening the window where a word is too long to wrap.
     for (QLabel* label : { m_status, m_workspace }) {
         label->setFont(textFont(13));
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
+        label->setMinimumWidth(1);
     }
     setTone(m_workspace, Tone::secondary);
     auto* connectionRow = new QHBoxLayout;
@@ -116,6 +117,7 @@ SettingsAuthTab::SettingsAuthTab(
     setTone(m_result, Tone::secondary);
     m_result->setTextFormat(Qt::PlainText);
     m_result->setWordWrap(true);
+    m_result->setMinimumWidth(1);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_result->hide();
 

@@ -42,6 +42,9 @@ UpdateDialog::UpdateDialog(QString currentVersion, UrlOpener opener, QWidget* pa
     m_title->setWordWrap(true);
     m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
+    // Clipped, not widening the dialog, where a word is too long to wrap.
+    m_title->setMinimumWidth(1);
+    m_message->setMinimumWidth(1);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_releaseNotes->setTextFormat(Qt::RichText);
     m_releaseNotes->setTextInteractionFlags(
@@ -85,6 +88,14 @@ void UpdateDialog::setContent(const QString& title, const QString& message)
     m_releaseNotes->hide();
     m_download->hide();
     m_download->setDefault(false);
+    fitHeight();
+}
+
+void UpdateDialog::fitHeight()
+{
+    // A window does not follow the height its wrapped text needs at its fixed width by itself.
+    layout()->activate();
+    resize(kWidth, layout()->totalHeightForWidth(kWidth));
 }
 
 void UpdateDialog::showChecking()
@@ -108,6 +119,7 @@ void UpdateDialog::showUpdate(
             QString::fromUtf8(releaseNotes.toEncoded()).toHtmlEscaped()));
         m_releaseNotes->show();
     }
+    fitHeight();
 }
 
 void UpdateDialog::showNewest()

@@ -30,6 +30,7 @@ public:
 
 private:
     void setContent(const QString& title, const QString& message);
+    void fitHeight();
 
     QString m_currentVersion;
     UrlOpener m_opener;

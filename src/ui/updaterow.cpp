@@ -74,6 +74,8 @@ UpdateRow::UpdateRow(QWidget* parent)
     m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_text->setFont(textFont(12));
     m_text->setTextFormat(Qt::PlainText);
+    // A long version is clipped; the panel keeps its width.
+    m_text->setMinimumWidth(1);
 
     auto* area = new QHBoxLayout(m_openArea);
     area->setContentsMargins(0, 0, 0, 0);
