@@ -16,20 +16,16 @@
 
 namespace halyard {
 
-AppCore::AppCore(const QString& keychainService, QObject* parent)
-    : AppCore(std::make_unique<KeychainService>(keychainService), parent)
-{
-}
-
-AppCore::AppCore(std::unique_ptr<KeychainService> keychain, QObject* parent)
+AppCore::AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QObject* parent)
     : QObject(parent)
+    , m_profile(std::move(profile))
     , m_keychain(std::move(keychain))
 {
-    m_preferences = std::make_unique<PreferenceStore>();
+    m_preferences = std::make_unique<PreferenceStore>(m_profile.configFolder());
     m_settingsStore = std::make_unique<SettingsStore>(*m_keychain, *m_preferences);
     m_directory = std::make_unique<SlackDirectory>();
     m_notificationService = std::make_unique<NotificationService>();
-    auto persistence = AlertPersistence::create();
+    auto persistence = AlertPersistence::create(m_profile.dataFolder());
     m_alertStore = std::make_unique<AlertStore>(
         persistence ? std::optional(std::move(*persistence)) : std::nullopt);
 
@@ -48,7 +44,7 @@ SlackService& AppCore::slackService()
 {
     if (!m_slackService) {
         m_systemEvents = std::make_unique<DesktopSystemEvents>();
-        m_webApi = std::make_unique<SlackWebAPI>(&m_network);
+        m_webApi = std::make_unique<SlackWebAPI>(&m_network, m_profile.slackApiUrl);
         m_slackService = std::make_unique<SlackService>(m_alertStore.get(), m_settingsStore.get(),
             m_directory.get(), m_notificationService.get(), m_systemEvents.get(), m_webApi.get());
     }
@@ -58,6 +54,10 @@ SlackService& AppCore::slackService()
 QCoro::Task<> AppCore::launch()
 {
     qCInfo(lcApp, "Halyard %s (build %s) launched", kVersion, kBuildNumber);
+    if (m_profile.slackApiOverridden) {
+        qCInfo(lcApp, "Slack Web API at %s (HALYARD_SLACK_API_URL)",
+            qUtf8Printable(m_profile.slackApiUrl.toDisplayString(QUrl::RemoveUserInfo)));
+    }
     QPointer self(this);
     const auto loaded = co_await m_settingsStore->loadTokens();
     if (!self)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/profile.h"
+
 #include <QCoroTask>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -24,19 +26,17 @@ class SystemEvents;
 class AppCore : public QObject {
     Q_OBJECT
 public:
-    // Builds the stores, the directory, the banners and the queue, and hands the aging policy
-    // from the settings to the queue.
-    // `keychainService` names the credential-store service.
-    explicit AppCore(const QString& keychainService, QObject* parent = nullptr);
-    // The same with this credential store.
-    explicit AppCore(std::unique_ptr<KeychainService> keychain, QObject* parent = nullptr);
+    // Builds the stores (in the profile's folders), the directory, the banners and the queue, and
+    // hands the aging policy from the settings to the queue.
+    AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QObject* parent = nullptr);
     ~AppCore() override;
 
-    // Logs the launch, reads the tokens, creates the Slack service and connects when both tokens
-    // are stored. Resumes on the event loop once the credential store has answered; a failed
-    // read is logged and nothing connects.
+    // Logs the launch (and a Web API address that is not Slack's), reads the tokens, creates the
+    // Slack service and connects when both tokens are stored. Resumes on the event loop once the
+    // credential store has answered; a failed read is logged and nothing connects.
     QCoro::Task<> launch();
 
+    const Profile& profile() const { return m_profile; }
     AlertStore& alertStore() const { return *m_alertStore; }
     KeychainService& keychain() const { return *m_keychain; }
     QNetworkAccessManager& network() { return m_network; }
@@ -57,6 +57,7 @@ signals:
     void setupNeeded();
 
 private:
+    Profile m_profile;
     std::unique_ptr<KeychainService> m_keychain;
     std::unique_ptr<PreferenceStore> m_preferences;
     std::unique_ptr<SettingsStore> m_settingsStore;

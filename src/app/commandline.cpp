@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/headless.h"
+#include "app/profile.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
 #include "ui/displayplatform.h"
@@ -40,6 +41,7 @@ int runCommandLine(int argc, char* argv[])
     QString platformNote;
     std::unique_ptr<QCoreApplication> app;
     if (desktop) {
+        const bool userChosePlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
         const auto platform = chooseDisplayPlatform();
         if (!platform) {
             QTextStream(stderr) << platform.error() << Qt::endl;
@@ -47,6 +49,9 @@ int runCommandLine(int argc, char* argv[])
         }
         platformNote = *platform;
         app = std::make_unique<QApplication>(argc, argv);
+        // Qt has read the choice; the programs that Halyard opens make their own.
+        if (!userChosePlatform)
+            qunsetenv("QT_QPA_PLATFORM");
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
@@ -76,11 +81,16 @@ int runCommandLine(int argc, char* argv[])
     if (!parser.positionalArguments().isEmpty())
         parser.showHelp(2);
     const QString keychainService = parser.value(u"keychain-service"_s);
-    if (parser.isSet(headless))
-        return runHeadless(keychainService);
-    if (parser.isSet(demo))
+    if (parser.isSet(demo) && !parser.isSet(headless))
         return runDemo(platformNote);
-    return runDesktop(std::make_unique<KeychainService>(keychainService), platformNote);
+    const auto profile = Profile::user();
+    if (!profile) {
+        QTextStream(stderr) << profile.error() << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(headless))
+        return runHeadless(keychainService, *profile);
+    return runDesktop(std::make_unique<KeychainService>(keychainService), *profile, platformNote);
 }
 
 } // namespace halyard

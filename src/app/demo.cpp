@@ -24,11 +24,6 @@ int runDemo(const QString& platformNote)
                             << Qt::endl;
         return 1;
     }
-    // Before anything reads them: the queue, the preferences, the lock and the login entry all
-    // land in the throw-away profile, never in the user's own.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(profile.filePath(u"data"_s)));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.filePath(u"config"_s)));
-
     FakeSlack slack;
     // Slack says hello on every new connection; the program waits for it.
     slack.setHelloOnConnect(true);
@@ -37,7 +32,6 @@ int runDemo(const QString& platformNote)
         QTextStream(stderr) << "halyard: cannot serve the demo workspace on 127.0.0.1" << Qt::endl;
         return 1;
     }
-    qputenv("HALYARD_SLACK_API_URL", slack.apiUrl().toEncoded());
     DemoScenario scenario(slack);
     scenario.start();
     qCInfo(lcApp, "Demo profile in %s", qUtf8Printable(profile.path()));
@@ -45,7 +39,12 @@ int runDemo(const QString& platformNote)
     QMap<QString, QString> tokens;
     tokens.insert(kBotTokenAccount.toString(), slack.workspace().botToken);
     tokens.insert(kAppTokenAccount.toString(), slack.workspace().appToken);
-    return runDesktop(std::make_unique<MemoryKeychain>(tokens), platformNote, true);
+    // The queue, the preferences, the lock and the login entry all land in the throw-away
+    // profile, never in the user's own. Handed down rather than put into the environment, which
+    // the browser and Slack inherit when a link is opened.
+    const Profile demo { profile.filePath(u"data"_s), profile.filePath(u"config"_s), slack.apiUrl(),
+        false };
+    return runDesktop(std::make_unique<MemoryKeychain>(tokens), demo, platformNote, true);
 }
 
 } // namespace halyard

@@ -8,7 +8,6 @@
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
-#include "slack/webapi/slackwebapi.h"
 #include "ui/desktoppanel.h"
 #include "ui/floatingpanelcontroller.h"
 #include "ui/settingswindow.h"
@@ -160,10 +159,11 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     slack.disconnect = [this] { m_core.slackService().disconnect(); };
     slack.connect = [this] { m_core.slackService().connect(); };
     slack.testToken
-        = SlackControls::webApiTokenTester(&m_core.network(), SlackWebAPI::defaultBaseUrl());
+        = SlackControls::webApiTokenTester(&m_core.network(), m_core.profile().slackApiUrl);
     ProgramInfo program;
     program.shortVersion = QString::fromLatin1(kVersion);
     program.buildNumber = QString::fromLatin1(kBuildNumber);
+    program.autostartFolder = m_core.profile().autostartFolder();
     // The login entry starts this very program, wherever it is installed.
     program.executable = QCoreApplication::applicationFilePath();
     program.checksForUpdates = m_updateChecker.isEnabled();
@@ -186,14 +186,15 @@ bool showSettingsOfRunningCopy()
 
 } // namespace
 
-int runDesktop(std::unique_ptr<KeychainService> keychain, const QString& platformNote, bool demo)
+int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
+    const QString& platformNote, bool demo)
 {
     if (!platformNote.isEmpty())
         qCInfo(lcApp, "%s", qUtf8Printable(platformNote));
     // The settings window comes and goes; the panel is what keeps the program alive.
     QApplication::setQuitOnLastWindowClosed(false);
     return runProgram(
-        std::move(keychain),
+        std::move(keychain), profile,
         [demo](AppCore& core) -> std::unique_ptr<QObject> {
             return std::make_unique<DesktopFrontEnd>(core, demo);
         },

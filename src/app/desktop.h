@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/profile.h"
 #include "settings/keychainservice.h"
 
 #include <QString>
@@ -9,13 +10,15 @@
 namespace halyard {
 
 // The desktop program: the core plus the floating panel. Keeps running with no window open,
-// until SIGINT, SIGTERM or "Quit Halyard". `platformNote` is logged once the logging is set up.
-// A demo says so on the panel and in Settings and leaves the session bus name to a real copy.
-int runDesktop(
-    std::unique_ptr<KeychainService> keychain, const QString& platformNote, bool demo = false);
+// until SIGINT, SIGTERM, SIGHUP or "Quit Halyard". `platformNote` is logged once the logging is
+// set up. A demo says so on the panel and in Settings and leaves the session bus name to a real
+// copy.
+int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
+    const QString& platformNote, bool demo = false);
 
 // The desktop program against a simulated workspace on loopback, in a throw-away profile
-// (data, configuration and tokens) that is removed when it ends.
+// (data, configuration and tokens) that is removed when it ends. The profile is the program's
+// alone: what it opens runs in the user's own environment.
 int runDemo(const QString& platformNote);
 
 } // namespace halyard

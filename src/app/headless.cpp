@@ -3,7 +3,6 @@
 #include "app/appcore.h"
 #include "app/datafolderlock.h"
 #include "common/logging.h"
-#include "queue/alertpersistence.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -34,14 +33,16 @@ bool installTerminationHandlers()
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0
-        && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    // SIGHUP too: a closed terminal ends the program as cleanly as a service manager does, and
+    // the demo's profile is removed either way.
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0
+        && ::sigaction(SIGHUP, &action, nullptr) == 0;
 }
 
 } // namespace
 
-int runProgram(std::unique_ptr<KeychainService> keychain, const FrontEnd& frontEnd,
-    const ReachRunningCopy& reachRunningCopy)
+int runProgram(std::unique_ptr<KeychainService> keychain, const Profile& profile,
+    const FrontEnd& frontEnd, const ReachRunningCopy& reachRunningCopy)
 {
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
     // the event loop runs, and start-up itself never waits outside that loop.
@@ -59,13 +60,13 @@ int runProgram(std::unique_ptr<KeychainService> keychain, const FrontEnd& frontE
     });
 
     // Before anything reads or writes the data folder.
-    const auto lock = lockDataFolder(AlertPersistence::defaultFolder());
+    const auto lock = lockDataFolder(profile.dataFolder());
     if (!lock) {
         QTextStream(stderr) << lock.error() << Qt::endl;
         return reachRunningCopy && reachRunningCopy() ? 0 : 1;
     }
 
-    AppCore core(std::move(keychain));
+    AppCore core(std::move(keychain), profile);
     const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
     core.launch();
     return QCoreApplication::exec();

@@ -1,5 +1,8 @@
 #include "desktop/appcast.h"
 
+#include "common/displaytext.h"
+
+#include <QVersionNumber>
 #include <QXmlStreamReader>
 
 using namespace Qt::Literals::StringLiterals;
@@ -8,12 +11,21 @@ namespace halyard {
 
 namespace {
 
-qulonglong leadingNumber(QStringView part)
+struct ParsedVersion {
+    QVersionNumber number;
+    // What follows the number, without leading separators ("beta" of "2.1-beta").
+    QString suffix;
+};
+
+ParsedVersion parseVersion(QStringView text)
 {
-    qsizetype digits = 0;
-    while (digits < part.size() && part[digits].isDigit())
-        ++digits;
-    return part.first(digits).toULongLong();
+    qsizetype suffixIndex = 0;
+    ParsedVersion parsed { QVersionNumber::fromString(text, &suffixIndex).normalized(), {} };
+    QStringView suffix = text.sliced(suffixIndex);
+    while (!suffix.isEmpty() && (suffix.front() == u'-' || suffix.front() == u'.'))
+        suffix = suffix.sliced(1);
+    parsed.suffix = suffix.toString();
+    return parsed;
 }
 
 struct RawItem {
@@ -60,15 +72,14 @@ void readItem(QXmlStreamReader& xml, RawItem& item)
 
 int compareVersions(QStringView a, QStringView b)
 {
-    const auto left = a.split(u'.');
-    const auto right = b.split(u'.');
-    for (qsizetype i = 0; i < std::max(left.size(), right.size()); ++i) {
-        const qulonglong l = i < left.size() ? leadingNumber(left[i]) : 0;
-        const qulonglong r = i < right.size() ? leadingNumber(right[i]) : 0;
-        if (l != r)
-            return l < r ? -1 : 1;
-    }
-    return 0;
+    const ParsedVersion left = parseVersion(a);
+    const ParsedVersion right = parseVersion(b);
+    if (const int numbers = QVersionNumber::compare(left.number, right.number); numbers != 0)
+        return numbers < 0 ? -1 : 1;
+    if (left.suffix.isEmpty() || right.suffix.isEmpty())
+        return int(left.suffix.isEmpty()) - int(right.suffix.isEmpty());
+    const int suffixes = left.suffix.compare(right.suffix, Qt::CaseInsensitive);
+    return suffixes < 0 ? -1 : suffixes > 0 ? 1 : 0;
 }
 
 std::expected<std::optional<AppcastItem>, QString> parseAppcast(const QByteArray& bytes)
@@ -85,7 +96,8 @@ std::expected<std::optional<AppcastItem>, QString> parseAppcast(const QByteArray
         item.displayVersion = raw.shortVersion.isEmpty() ? raw.version : raw.shortVersion;
         item.downloadPage = raw.enclosure.isValid() ? raw.enclosure : raw.link;
         item.releaseNotes = raw.releaseNotes;
-        if (item.displayVersion.isEmpty())
+        if (item.displayVersion.size() > kVersionTextLimit
+            || QVersionNumber::fromString(item.displayVersion).isNull())
             continue;
         if (!newest || compareVersions(item.displayVersion, newest->displayVersion) > 0)
             newest = item;

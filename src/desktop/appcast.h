@@ -22,13 +22,14 @@ struct AppcastItem {
 inline constexpr QStringView kAppcastNamespace
     = u"http://www.andymatuschak.org/xml-namespaces/sparkle";
 
-// Compares dotted versions part by part as numbers ("1.10" is newer than "1.9"); missing parts
-// count as 0 and a part's text after its leading digits is ignored. Negative, zero or positive,
-// like a three-way comparison.
+// Compares versions by their dotted numbers ("1.10" is newer than "1.9", "2.0" equals "2"); with
+// equal numbers a suffix marks a pre-release, older than the release ("2.1-beta" < "2.1"), and
+// two suffixes compare as text. Negative, zero or positive, like a three-way comparison.
 int compareVersions(QStringView a, QStringView b);
 
-// The newest release the feed lists, or nullopt when it lists none with a version. Damaged XML
-// is an error whose text says where.
+// The newest release the feed lists, or nullopt when it lists none with a version. Items whose
+// version does not start with a number, or is longer than kVersionTextLimit, are skipped. Damaged
+// XML is an error whose text says where.
 std::expected<std::optional<AppcastItem>, QString> parseAppcast(const QByteArray& xml);
 
 } // namespace halyard

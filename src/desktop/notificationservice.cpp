@@ -1,5 +1,6 @@
 #include "desktop/notificationservice.h"
 
+#include "common/displaytext.h"
 #include "common/logging.h"
 
 #include <QDBusMessage>
@@ -36,9 +37,11 @@ NotificationService::NotificationService(QDBusConnection bus, QObject* parent)
 void NotificationService::postBanner(const QString& title, const QString& body)
 {
     // Servers with "body-markup" read the body as markup; alert text comes from anyone in
-    // Slack, so it must reach them escaped, and everyone else as it is.
+    // Slack, so it must reach them escaped, and everyone else as it is. Both are cut to what a
+    // banner shows before that, so no escape is cut in half.
     whenFinished(m_bus.asyncCall(methodCall(u"GetCapabilities"_s)),
-        [this, title, body](const QDBusPendingCall& call) {
+        [this, title = oneLine(title, kBannerTextLimit), body = excerpt(body, kBannerTextLimit)](
+            const QDBusPendingCall& call) {
             const QDBusPendingReply<QStringList> capabilities(call);
             if (capabilities.isError()) {
                 logFailure(capabilities.error());
@@ -98,7 +101,7 @@ void NotificationService::logFailure(const QDBusError& error)
         }
         return;
     }
-    qCCritical(lcApp, "Failed to post notification: %s", qUtf8Printable(error.message()));
+    qCCritical(lcApp, "Failed to post notification: %s", qUtf8Printable(oneLine(error.message())));
 }
 
 } // namespace halyard

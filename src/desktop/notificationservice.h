@@ -17,8 +17,8 @@ namespace halyard {
 // the session bus). Every banner is a notification of its own. Nothing waits for the bus, and
 // the alert itself is unaffected by a failed banner. There is no permission to ask for; a
 // desktop without a notification server (or without a bus) is the refused case, logged once
-// until a banner gets through again; an error reply is logged with each banner. Main thread
-// only.
+// until a banner gets through again; an error reply is logged with each banner. The title (on
+// one line) and the body are cut to what a banner shows. Main thread only.
 class NotificationService : public QObject, public BannerPoster {
     Q_OBJECT
 public:

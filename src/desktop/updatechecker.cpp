@@ -1,6 +1,8 @@
 #include "desktop/updatechecker.h"
 
+#include "common/displaytext.h"
 #include "common/logging.h"
+#include "desktop/endpointrule.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferencestore.h"
 
@@ -20,6 +22,15 @@ constexpr int kTransferTimeoutMs = 30'000;
 QString lastCheckKey()
 {
     return preference::updatesLastCheck.key.toString();
+}
+
+// The error as the dialog shows it and the log keeps it: the feed's and the server's words are
+// theirs, and only so much of them is worth reading.
+std::unexpected<QString> failed(const QString& error)
+{
+    const QString shown = oneLine(error);
+    qCInfo(lcApp, "Update check failed: %s", qUtf8Printable(shown));
+    return std::unexpected(shown);
 }
 
 } // namespace
@@ -85,28 +96,59 @@ QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
 {
     if (!isEnabled())
         co_return std::unexpected(u"No update feed is configured."_s);
+    if (!isTrustedEndpoint(m_feedUrl)) {
+        co_return failed(u"The update feed must be read over https: "_s
+            + m_feedUrl.toDisplayString(QUrl::RemoveUserInfo));
+    }
     QNetworkRequest request(m_feedUrl);
     request.setTransferTimeout(kTransferTimeoutMs);
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     QNetworkReply* reply = m_network.get(request);
     // The reply goes with the checker, should the program end during a check.
     reply->setParent(this);
+
+    // Why the program aborted the reply, if it did; the reply's own error says only "cancelled".
+    auto abortReason = std::make_shared<QString>();
+    const auto abortWith = [reply, abortReason](QString reason) {
+        if (abortReason->isEmpty())
+            *abortReason = std::move(reason);
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::redirected, reply, [reply, abortWith](const QUrl& target) {
+        if (isTrustedEndpoint(target))
+            emit reply->redirectAllowed();
+        else
+            abortWith(u"it redirects to an address that is not https: "_s
+                + target.toDisplayString(QUrl::RemoveUserInfo));
+    });
+    // Read as it arrives, so no more than the cap is ever held.
+    auto body = std::make_shared<QByteArray>();
+    const auto take = [reply, body, abortWith] {
+        body->append(reply->read(kMaxFeedBytes + 1 - body->size()));
+        if (body->size() > kMaxFeedBytes)
+            abortWith(u"it is larger than %1 MiB"_s.arg(kMaxFeedBytes / (1024 * 1024)));
+    };
+    connect(reply, &QNetworkReply::readyRead, reply, take);
+    QTimer::singleShot(m_timings.deadline, reply,
+        [abortWith, seconds = QString::number(m_timings.deadline.count() / 1000.0)] {
+            abortWith(u"it did not arrive within %1 seconds"_s.arg(seconds));
+        });
+
     QPointer<UpdateChecker> self(this);
     co_await qCoro(reply).waitForFinished();
     if (!self)
         co_return std::unexpected(u"The update check was cancelled."_s);
     reply->deleteLater();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (reply->error() != QNetworkReply::NoError) {
-        const QString error = u"The update feed could not be fetched: "_s + reply->errorString();
-        qCInfo(lcApp, "Update check failed: %s", qUtf8Printable(error));
-        co_return std::unexpected(error);
-    }
-    const auto parsed = parseAppcast(reply->readAll());
-    if (!parsed) {
-        const QString error = u"The update feed could not be read: "_s + parsed.error();
-        qCInfo(lcApp, "Update check failed: %s", qUtf8Printable(error));
-        co_return std::unexpected(error);
-    }
+    if (reply->error() == QNetworkReply::NoError)
+        take();
+    if (!abortReason->isEmpty())
+        co_return failed(u"The update feed could not be fetched: "_s + *abortReason);
+    if (reply->error() != QNetworkReply::NoError)
+        co_return failed(u"The update feed could not be fetched: "_s + reply->errorString());
+    const auto parsed = parseAppcast(*body);
+    if (!parsed)
+        co_return failed(u"The update feed could not be read: "_s + parsed.error());
     const std::optional<AppcastItem>& newest = *parsed;
     if (!newest || compareVersions(newest->displayVersion, m_currentVersion) <= 0) {
         qCInfo(lcApp, "Update check: %s is the newest version", qUtf8Printable(m_currentVersion));

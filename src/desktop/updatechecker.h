@@ -23,14 +23,21 @@ class PreferenceStore;
 struct UpdateCheckTimings {
     std::chrono::milliseconds startDelay = std::chrono::minutes(1);
     std::chrono::milliseconds interval = std::chrono::hours(24);
+    // A feed that has not arrived whole by then fails, however steadily it trickles in.
+    std::chrono::milliseconds deadline = std::chrono::seconds(60);
 };
 
 // Checks an appcast feed for a newer version of the program: once a day on its own, and when
 // the user asks. Scheduled checks only report what they find (updateFound with userStarted
 // false); showing anything is up to whoever listens. Without a feed URL it never checks.
+//
+// The feed is untrusted: it is read only from a trusted endpoint (isTrustedEndpoint), also after
+// a redirect, and a feed larger than kMaxFeedBytes or slower than the deadline fails.
 class UpdateChecker : public QObject {
     Q_OBJECT
 public:
+    static constexpr qint64 kMaxFeedBytes = 4 * 1024 * 1024;
+
     using Clock = std::function<QDateTime()>;
     // A newer release, nullopt when the running version is the newest, or why the check failed.
     using Result = std::expected<std::optional<AppcastItem>, QString>;

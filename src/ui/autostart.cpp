@@ -13,23 +13,26 @@ namespace halyard {
 
 namespace {
 
-// The desktop entry format reads Exec as a command line: arguments with spaces or its reserved
-// characters go in double quotes, and a literal % is doubled so it is no field code.
-QString quotedExec(const QString& executable)
+// The Exec value of a desktop entry is read in two steps: first as a string value (where "\\"
+// stands for one backslash and "\t" for a tab), then as a command line. So the program path is
+// written the other way round: a literal % doubled so it is no field code; quoted when it holds a
+// reserved character, with " ` $ and \ escaped inside the quotes; then every backslash doubled
+// and tabs escaped for the string level.
+QString execValue(const QString& executable)
 {
-    QString escaped = executable;
-    escaped.replace(u"%"_s, u"%%"_s);
-    static const QString reserved = u" \t\n\"'\\><~|&;$*?#()`"_s;
-    if (std::none_of(
-            escaped.cbegin(), escaped.cend(), [](QChar c) { return reserved.contains(c); }))
-        return escaped;
-    QString quoted;
-    for (const QChar c : std::as_const(escaped)) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
+    QString arg = executable;
+    arg.replace(u"%"_s, u"%%"_s);
+    static const QString reserved = u" \t\"'\\><~|&;$*?#()`"_s;
+    if (std::any_of(arg.cbegin(), arg.cend(), [](QChar c) { return reserved.contains(c); })) {
+        QString quoted;
+        for (const QChar c : std::as_const(arg)) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        arg = u'"' + quoted + u'"';
     }
-    return u'"' + quoted + u'"';
+    return arg.replace(u"\\"_s, u"\\\\"_s).replace(u"\t"_s, u"\\t"_s);
 }
 
 } // namespace
@@ -40,14 +43,22 @@ QString Autostart::defaultFolder()
         + u"/autostart"_s;
 }
 
-QByteArray Autostart::desktopEntry(const QString& executable)
+std::expected<QByteArray, QString> Autostart::desktopEntry(const QString& executable)
 {
+    // A line break would end the value early, and the format has no escape for other control
+    // characters.
+    if (std::any_of(executable.cbegin(), executable.cend(),
+            [](QChar c) { return c != u'\t' && (c.unicode() < 0x20 || c.unicode() == 0x7f); })) {
+        return std::unexpected(u"Halyard cannot start at login from %1: the path of the program "
+                               u"holds a line break or another control character"_s.arg(
+                                   QString(executable).replace(u'\n', u'⏎')));
+    }
     const QString entry = u"[Desktop Entry]\n"
                           u"Type=Application\n"
                           u"Name=Halyard\n"
                           u"Comment=Slack alerts you have to acknowledge\n"
                           u"Exec="_s
-        + quotedExec(executable)
+        + execValue(executable)
         + u"\n"
           u"Icon=com.corvane.Halyard\n"
           u"Terminal=false\n"
@@ -82,9 +93,11 @@ std::expected<void, QString> Autostart::setEnabled(bool enabled) const
     }
     if (!QDir().mkpath(m_folder))
         return std::unexpected(u"Could not create the folder %1"_s.arg(m_folder));
+    const auto entry = desktopEntry(m_executable);
+    if (!entry)
+        return std::unexpected(entry.error());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(desktopEntry(m_executable)) < 0
-        || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(*entry) < 0 || !file.commit())
         return std::unexpected(u"Could not write %1: %2"_s.arg(path, file.errorString()));
     return {};
 }

@@ -16,8 +16,10 @@ public:
 
     // $XDG_CONFIG_HOME/autostart (by default ~/.config/autostart).
     static QString defaultFolder();
-    // The entry that starts `executable`, quoted as the desktop entry format wants when needed.
-    static QByteArray desktopEntry(const QString& executable);
+    // The entry that starts `executable`, quoted and escaped as the desktop entry format wants.
+    // A path with a line break or another control character cannot be written: the error says
+    // so.
+    static std::expected<QByteArray, QString> desktopEntry(const QString& executable);
 
     explicit Autostart(
         QString folder = defaultFolder(), QString executable = QStringLiteral("halyard"));

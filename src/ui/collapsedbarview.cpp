@@ -1,6 +1,8 @@
 #include "ui/collapsedbarview.h"
 
+#include "common/displaytext.h"
 #include "slack/text/accentcolor.h"
+#include "ui/elidedlabel.h"
 #include "ui/panelstyle.h"
 #include "ui/statusdot.h"
 
@@ -106,7 +108,7 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
     case ConnectionState::Kind::connected:
         return u"Connected to Slack"_s;
     case ConnectionState::Kind::error:
-        return u"Connection error: "_s + state.errorMessage();
+        return oneLine(u"Connection error: "_s + state.errorMessage());
     }
     return {};
 }
@@ -146,9 +148,10 @@ void CollapsedBarView::updateStatus()
     using namespace panelstyle;
 
     m_dot->setColor(connectionColor(m_state.kind()));
-    m_dot->setToolTip(
-        m_demo ? u"Halyard · demo — "_s + statusDescription(m_state) : statusDescription(m_state));
-    m_dot->setAccessibleName(m_dot->toolTip());
+    const QString description
+        = m_demo ? u"Halyard · demo — "_s + statusDescription(m_state) : statusDescription(m_state);
+    m_dot->setToolTip(plainToolTip(description));
+    m_dot->setAccessibleName(description);
 
     QString label;
     switch (m_state.kind()) {

@@ -27,7 +27,8 @@ public:
     void setQueueSummary(QueueHealth health, qsizetype alertCount);
     void setExpanded(bool expanded);
 
-    // The dot's tooltip: "Connected to Slack", "Connection error: <message>", …
+    // What the dot's tooltip says, as plain text on one line: "Connected to Slack", "Connection
+    // error: <message>", …
     static QString statusDescription(const ConnectionState& state);
 
 signals:

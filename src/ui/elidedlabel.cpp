@@ -1,7 +1,10 @@
 #include "ui/elidedlabel.h"
 
+#include "common/displaytext.h"
+
 #include <QEvent>
 #include <QPainter>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -13,6 +16,12 @@ namespace {
 constexpr int kMinimumWidth = 24;
 
 } // namespace
+
+QString plainToolTip(const QString& text)
+{
+    const QString cut = excerpt(text);
+    return Qt::mightBeRichText(cut) ? Qt::convertFromPlainText(cut, Qt::WhiteSpaceNormal) : cut;
+}
 
 ElidedLabel::ElidedLabel(QWidget* parent)
     : QWidget(parent)

@@ -4,6 +4,9 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QStringList>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -32,6 +35,35 @@ bool LinkOpener::desktopHandlesSlackLinks()
         && !process.readAllStandardOutput().trimmed().isEmpty();
 }
 
+bool LinkOpener::isWebLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+QUrl LinkOpener::withoutMailExtras(const QUrl& mailto)
+{
+    QStringList kept;
+    bool subject = false;
+    bool body = false;
+    // Encoded as they came, so no value is decoded into a delimiter on the way.
+    const QString query = mailto.query(QUrl::FullyEncoded);
+    for (const QString& field : query.split(u'&', Qt::SkipEmptyParts)) {
+        const QString name = QUrl::fromPercentEncoding(field.section(u'=', 0, 0).toUtf8());
+        bool* seen = name.compare(u"subject"_s, Qt::CaseInsensitive) == 0 ? &subject
+            : name.compare(u"body"_s, Qt::CaseInsensitive) == 0           ? &body
+                                                                          : nullptr;
+        if (seen && !std::exchange(*seen, true))
+            kept.append(name.toLower() + u'=' + field.section(u'=', 1));
+    }
+    QUrl url;
+    url.setScheme(u"mailto"_s);
+    url.setPath(mailto.path(QUrl::FullyEncoded), QUrl::StrictMode);
+    if (!kept.isEmpty())
+        url.setQuery(kept.join(u'&'), QUrl::StrictMode);
+    return url;
+}
+
 LinkOpener::LinkOpener(Open open, HandlerProbe probe)
     : m_open(std::move(open))
     , m_probe(std::move(probe))
@@ -48,9 +80,10 @@ void LinkOpener::openAlert(const std::optional<QString>& teamId, const Alert& al
 
 void LinkOpener::openMessageLink(const QUrl& url)
 {
-    const QString scheme = url.scheme().toLower();
-    if (scheme == u"http"_s || scheme == u"https"_s || scheme == u"mailto"_s)
+    if (isWebLink(url))
         m_open(url);
+    else if (url.isValid() && url.scheme().compare(u"mailto"_s, Qt::CaseInsensitive) == 0)
+        m_open(withoutMailExtras(url));
 }
 
 bool LinkOpener::hasSlackHandler()

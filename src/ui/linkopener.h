@@ -19,6 +19,12 @@ public:
 
     // QDesktopServices::openUrl.
     static void openWithDesktop(const QUrl& url);
+    // An http or https address with a host: a page for the browser, nothing else.
+    static bool isWebLink(const QUrl& url);
+    // A mail link as it may be opened: the address with at most its subject and body. Every
+    // other field (cc, attach=…) is dropped, since mail programs take some as orders to attach
+    // a local file or to write to more people.
+    static QUrl withoutMailExtras(const QUrl& mailto);
     // Whether xdg-mime names a default handler for x-scheme-handler/slack.
     static bool desktopHandlesSlackLinks();
 
@@ -27,7 +33,8 @@ public:
 
     // Without a team ID there is no link to build, and nothing is opened.
     void openAlert(const std::optional<QString>& teamId, const Alert& alert);
-    // Only web and mail links: message text comes from other people.
+    // Only web and mail links (the latter withoutMailExtras): message text comes from other
+    // people.
     void openMessageLink(const QUrl& url);
 
 private:

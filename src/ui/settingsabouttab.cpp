@@ -30,6 +30,7 @@ SettingsAboutTab::SettingsAboutTab(
 
     auto* version = new QLabel(u"v"_s + versionText, this);
     version->setObjectName(u"versionLabel"_s);
+    version->setTextFormat(Qt::PlainText);
     version->setFont(textFont(13));
     setTone(version, Tone::secondary);
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);

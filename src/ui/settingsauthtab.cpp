@@ -1,5 +1,6 @@
 #include "ui/settingsauthtab.h"
 
+#include "common/displaytext.h"
 #include "settings/keychainerror.h"
 #include "settings/settingsstore.h"
 #include "ui/panelstyle.h"
@@ -33,7 +34,7 @@ QString statusText(const ConnectionState& state)
     case ConnectionState::Kind::disconnected:
         return u"Disconnected"_s;
     case ConnectionState::Kind::error:
-        return u"Error: "_s + state.errorMessage();
+        return oneLine(u"Error: "_s + state.errorMessage());
     }
     return {};
 }
@@ -88,8 +89,14 @@ SettingsAuthTab::SettingsAuthTab(
     m_clearButton->setObjectName(u"clearButton"_s);
     m_result->setObjectName(u"resultLabel"_s);
 
-    m_status->setFont(textFont(13));
-    m_workspace->setFont(textFont(13));
+    // Slack's and proxies' words, the workspace's and the bot's names: shown as they are, wrapped,
+    // and clipped rather than widening the window where a word is too long to wrap.
+    for (QLabel* label : { m_status, m_workspace }) {
+        label->setFont(textFont(13));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setMinimumWidth(1);
+    }
     setTone(m_workspace, Tone::secondary);
     auto* connectionRow = new QHBoxLayout;
     connectionRow->setSpacing(6);
@@ -110,6 +117,7 @@ SettingsAuthTab::SettingsAuthTab(
     setTone(m_result, Tone::secondary);
     m_result->setTextFormat(Qt::PlainText);
     m_result->setWordWrap(true);
+    m_result->setMinimumWidth(1);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_result->hide();
 
@@ -227,7 +235,7 @@ void SettingsAuthTab::updateConnectionRow()
     const auto& team = m_settings.teamName();
     const auto& bot = m_settings.botUserName();
     const bool named = state.kind() == ConnectionState::Kind::connected && team && bot;
-    m_workspace->setText(named ? u"· "_s + *team + u" as @"_s + *bot : QString());
+    m_workspace->setText(named ? oneLine(u"· "_s + *team + u" as @"_s + *bot) : QString());
     m_workspace->setVisible(named);
 }
 
@@ -243,7 +251,8 @@ void SettingsAuthTab::updateButtons()
 
 void SettingsAuthTab::setResult(const std::optional<QString>& text)
 {
-    m_result->setText(text.value_or(QString()));
+    // Errors carry what a server answered, which may be a whole page.
+    m_result->setText(excerpt(text.value_or(QString())));
     m_result->setVisible(text.has_value());
 }
 

@@ -1,5 +1,7 @@
 #include "ui/updatedialog.h"
 
+#include "common/displaytext.h"
+#include "ui/linkopener.h"
 #include "ui/panelstyle.h"
 
 #include <QDesktopServices>
@@ -34,21 +36,31 @@ UpdateDialog::UpdateDialog(QString currentVersion, UrlOpener opener, QWidget* pa
     m_releaseNotes->setObjectName(u"releaseNotesLink"_s);
     m_download->setObjectName(u"downloadButton"_s);
 
+    // The version and the error come from the feed and its server: plain text, however they look.
     m_title->setFont(textFont(15, QFont::DemiBold));
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setWordWrap(true);
+    m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
+    // Clipped, not widening the dialog, where a word is too long to wrap.
+    m_title->setMinimumWidth(1);
+    m_message->setMinimumWidth(1);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_releaseNotes->setTextFormat(Qt::RichText);
     m_releaseNotes->setTextInteractionFlags(
         Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(m_releaseNotes, &QLabel::linkActivated, this,
-        [this](const QString& link) { m_opener(QUrl(link)); });
+    // The stored address is opened, not the label's text of it.
+    connect(m_releaseNotes, &QLabel::linkActivated, this, [this] {
+        if (LinkOpener::isWebLink(m_releaseNotesPage))
+            m_opener(m_releaseNotesPage);
+    });
 
     auto* close = new QPushButton(u"Close"_s, this);
     close->setObjectName(u"closeButton"_s);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_download, &QPushButton::clicked, this, [this] {
-        m_opener(m_downloadPage);
+        if (LinkOpener::isWebLink(m_downloadPage))
+            m_opener(m_downloadPage);
         accept();
     });
 
@@ -76,6 +88,14 @@ void UpdateDialog::setContent(const QString& title, const QString& message)
     m_releaseNotes->hide();
     m_download->hide();
     m_download->setDefault(false);
+    fitHeight();
+}
+
+void UpdateDialog::fitHeight()
+{
+    // A window does not follow the height its wrapped text needs at its fixed width by itself.
+    layout()->activate();
+    resize(kWidth, layout()->totalHeightForWidth(kWidth));
 }
 
 void UpdateDialog::showChecking()
@@ -86,17 +106,20 @@ void UpdateDialog::showChecking()
 void UpdateDialog::showUpdate(
     const QString& version, const QUrl& downloadPage, const QUrl& releaseNotes)
 {
-    setContent(u"Halyard %1 is available"_s.arg(version),
+    setContent(u"Halyard %1 is available"_s.arg(oneLine(version, kVersionTextLimit)),
         u"You have version %1. Download the new version and install it the way you installed "
         u"this one."_s.arg(m_currentVersion));
-    m_downloadPage = downloadPage;
-    m_download->setVisible(downloadPage.isValid());
+    // The feed names the links: only web pages are opened, never a file or another program.
+    m_downloadPage = LinkOpener::isWebLink(downloadPage) ? downloadPage : QUrl();
+    m_download->setVisible(!m_downloadPage.isEmpty());
     m_download->setDefault(true);
-    if (releaseNotes.isValid()) {
-        m_releaseNotes->setText(
-            u"<a href=\"%1\">Release notes</a>"_s.arg(releaseNotes.toString().toHtmlEscaped()));
+    m_releaseNotesPage = LinkOpener::isWebLink(releaseNotes) ? releaseNotes : QUrl();
+    if (!m_releaseNotesPage.isEmpty()) {
+        m_releaseNotes->setText(u"<a href=\"%1\">Release notes</a>"_s.arg(
+            QString::fromUtf8(releaseNotes.toEncoded()).toHtmlEscaped()));
         m_releaseNotes->show();
     }
+    fitHeight();
 }
 
 void UpdateDialog::showNewest()
@@ -106,7 +129,7 @@ void UpdateDialog::showNewest()
 
 void UpdateDialog::showError(const QString& error)
 {
-    setContent(u"The update check failed"_s, error);
+    setContent(u"The update check failed"_s, excerpt(error));
 }
 
 } // namespace halyard

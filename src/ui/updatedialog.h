@@ -23,17 +23,19 @@ public:
         QString currentVersion, UrlOpener opener = UrlOpener(), QWidget* parent = nullptr);
 
     void showChecking();
-    // `releaseNotes` may be empty.
+    // `releaseNotes` may be empty. Links that are not http or https are left out.
     void showUpdate(const QString& version, const QUrl& downloadPage, const QUrl& releaseNotes);
     void showNewest();
     void showError(const QString& error);
 
 private:
     void setContent(const QString& title, const QString& message);
+    void fitHeight();
 
     QString m_currentVersion;
     UrlOpener m_opener;
     QUrl m_downloadPage;
+    QUrl m_releaseNotesPage;
     QLabel* m_title;
     QLabel* m_message;
     QLabel* m_releaseNotes;

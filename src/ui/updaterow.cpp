@@ -1,5 +1,6 @@
 #include "ui/updaterow.h"
 
+#include "common/displaytext.h"
 #include "ui/panelstyle.h"
 
 #include <QAbstractButton>
@@ -72,6 +73,9 @@ UpdateRow::UpdateRow(QWidget* parent)
     m_openArea->setFocusPolicy(Qt::NoFocus);
     m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_text->setFont(textFont(12));
+    m_text->setTextFormat(Qt::PlainText);
+    // A long version is clipped; the panel keeps its width.
+    m_text->setMinimumWidth(1);
 
     auto* area = new QHBoxLayout(m_openArea);
     area->setContentsMargins(0, 0, 0, 0);
@@ -97,7 +101,8 @@ UpdateRow::UpdateRow(QWidget* parent)
 void UpdateRow::setVersion(const QString& version)
 {
     m_version = version;
-    m_text->setText(u"Update available - Halyard "_s + version);
+    // The version is the feed's word: one short line of plain text.
+    m_text->setText(u"Update available - Halyard "_s + oneLine(version, kVersionTextLimit));
     m_openArea->setAccessibleName(m_text->text());
 }
 

@@ -103,9 +103,13 @@ protected:
         return { u"--keychain-service"_s, m_keychain.service() };
     }
 
-    void start(const QStringList& extraArguments = {})
+    // `programsFirst`: a folder searched before the PATH, for programs the program runs.
+    void start(const QStringList& extraArguments = {}, const QString& programsFirst = {})
     {
-        m_program.setProcessEnvironment(programEnvironment());
+        QProcessEnvironment env = programEnvironment();
+        if (!programsFirst.isEmpty())
+            env.insert(u"PATH"_s, programsFirst + u':' + env.value(u"PATH"_s));
+        m_program.setProcessEnvironment(env);
         QObject::connect(&m_program, &QProcess::readyReadStandardError, &m_program,
             [this] { m_log += QString::fromUtf8(m_program.readAllStandardError()); });
         m_program.start(QStringLiteral(HALYARD_BINARY), programArguments() + extraArguments);
@@ -261,10 +265,27 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
-// there, the user's folders stay untouched, and the profile is gone once the program ends.
+// there, the user's folders stay untouched, what it opens runs in the user's environment, and
+// the profile is gone once the program ends, also on SIGHUP.
 TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
 {
-    start({ u"--demo"_s });
+    // Stand-ins for the desktop's link handling: no slack: handler, and a browser that notes
+    // the environment it was started in.
+    QTemporaryDir programs;
+    const QString opened = programs.filePath(u"opened"_s);
+    const std::pair<QString, QByteArray> scripts[] = {
+        { u"xdg-mime"_s, "#!/bin/sh\nexit 1\n" },
+        { u"xdg-open"_s,
+            "#!/bin/sh\nenv > \"" + opened.toUtf8() + ".tmp\"\nmv \"" + opened.toUtf8()
+                + ".tmp\" \"" + opened.toUtf8() + "\"\n" },
+    };
+    for (const auto& [name, script] : scripts) {
+        QFile file(programs.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(script);
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    }
+    start({ u"--demo"_s }, programs.path());
     const QString marker = u"app: Demo profile in "_s;
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.contains(marker); }, 10000))
         << m_log.toStdString();
@@ -276,8 +297,29 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"config/Halyard"_s)));
     EXPECT_TRUE(m_fake.requests().isEmpty()) << "the test's Slack was reached";
 
-    ::kill(pid_t(m_program.processId()), SIGTERM);
+    // A click near the bottom of the panel lands on its last alert; teammates may clear it
+    // meanwhile, so it is tried again until the browser starts.
+    m_window = waitForWindow(u"^Halyard$"_s);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QRect panel = panelGeometry();
+            click(QPoint(panel.left() + 60, panel.bottom() - 20));
+            return QTest::qWaitFor([&] { return QFile::exists(opened); }, 1000);
+        },
+        15000));
+    QFile file(opened);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << m_log.toStdString();
+    const QStringList environment = QString::fromUtf8(file.readAll()).split(u'\n');
+    const QProcessEnvironment user = programEnvironment();
+    for (const QString& name :
+        { u"XDG_DATA_HOME"_s, u"XDG_CONFIG_HOME"_s, u"HALYARD_SLACK_API_URL"_s }) {
+        EXPECT_TRUE(environment.contains(name + u'=' + user.value(name))) << name.toStdString();
+    }
+    EXPECT_TRUE(environment.filter(u"QT_QPA_PLATFORM="_s).isEmpty());
+
+    ::kill(pid_t(m_program.processId()), SIGHUP);
     ASSERT_TRUE(m_program.waitForFinished(10000)) << m_log.toStdString();
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
     EXPECT_FALSE(QFileInfo::exists(profile));
 }

@@ -135,6 +135,9 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
     start();
     ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
         << m_log.toStdString();
+    EXPECT_EQ(m_log.count(u"com.corvane.Halyard.app: Slack Web API at "_s
+                  + m_fake.apiUrl().toString() + u" (HALYARD_SLACK_API_URL)\n"_s),
+        1);
     const QString ts
         = m_fake.postMessage(u"C1"_s, botMessage(u"Disk full on db-1"_s, u"1700000000.000100"_s));
     const QString id = u"C1:"_s + ts;
@@ -243,4 +246,20 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
                        u"request did not finish) — not connecting"_s))
         << m_log.toStdString();
     EXPECT_FALSE(logged(u"No tokens stored"_s));
+}
+
+// Tokens never travel in the clear: an address they would is refused before anything starts.
+TEST(ProgramEnvironmentTest, AWebApiAddressWithoutHttpsIsRefusedInOneLine)
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HALYARD_SLACK_API_URL"_s, u"http://192.0.2.1/api/"_s);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(HALYARD_BINARY), { u"--headless"_s });
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 2);
+    const QByteArray error = program.readAllStandardError();
+    EXPECT_EQ(error.count('\n'), 1) << error.constData();
+    EXPECT_TRUE(error.startsWith("halyard: HALYARD_SLACK_API_URL must be an https URL"))
+        << error.constData();
 }

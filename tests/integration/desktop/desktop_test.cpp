@@ -62,12 +62,16 @@ TEST_F(NotificationServiceTest, EachBannerIsANotificationWithItsBodyEscapedOnlyF
         ASSERT_TRUE(server.registerOn(serverBus));
         service->postBanner(u"#a&b"_s, text);
         service->postBanner(u"New alert"_s, u"second"_s);
-        ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications.size() == 2; }, 5000));
+        service->postBanner(u"#"_s + QString(500, u'c'), QString(5000, u'x'));
+        ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications.size() == 3; }, 5000));
         const auto& shown = server.notifications;
         // The summary is plain text for every server.
         EXPECT_EQ(shown[0].summary, u"#a&b"_s);
         EXPECT_EQ(shown[0].body, c.body);
         EXPECT_EQ(shown[1].body, u"second"_s);
+        // No more than a banner shows.
+        EXPECT_EQ(shown[2].summary, u"#"_s + QString(138, u'c') + u'…');
+        EXPECT_EQ(shown[2].body, QString(139, u'x') + u'…');
         for (const auto& notification : shown) {
             EXPECT_EQ(notification.appName, u"Halyard"_s);
             EXPECT_EQ(notification.replacesId, 0u);

@@ -1,7 +1,9 @@
 // Update checks against a feed served on localhost: what becomes a reminder, what the user's own
 // check and the update dialog do to it, and feeds that cannot be used.
+#include "app/profile.h"
 #include "common/logcapture.h"
 #include "desktop/appcast.h"
+#include "desktop/endpointrule.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
 #include "halyard-sim/httpwire.h"
@@ -23,7 +25,8 @@ namespace {
 
 const QDateTime kNow = QDateTime::fromString(u"2026-03-02T12:00:00Z"_s, Qt::ISODate);
 
-// Answers every request with the current status and body, and counts them.
+// Answers every request with the current status, body and headers (or not at all while
+// `silent`), and counts them.
 class FeedServer : public QTcpServer {
 public:
     FeedServer()
@@ -37,7 +40,9 @@ public:
                     if (std::holds_alternative<http::Incomplete>(http::takeRequest(*buffer)))
                         return;
                     ++requests;
-                    socket->write(http::response(status, body, "application/rss+xml"));
+                    if (silent)
+                        return;
+                    socket->write(http::response(status, body, "application/rss+xml", headers));
                     socket->disconnectFromHost();
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -48,6 +53,8 @@ public:
 
     int status = 200;
     QByteArray body;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    bool silent = false;
     int requests = 0;
 };
 
@@ -69,11 +76,13 @@ QByteArray item(const QByteArray& version, const QByteArray& notes = {})
         + R"(.tar.gz" length="1" type="application/octet-stream"/></item>)";
 }
 
-// A checker for "1.9" on the test's feed, with reminders, on a fixed clock.
+// A checker for "1.9" on the test's feed (or another), with reminders, on a fixed clock.
 struct Updates {
-    explicit Updates(bool withFeed = true)
-        : checker(network, preferences, withFeed ? server.url() : QUrl(), u"1.9"_s,
-            [this] { return now; })
+    explicit Updates(bool withFeed = true, std::optional<QUrl> feedUrl = std::nullopt,
+        UpdateCheckTimings timings = {})
+        : checker(
+            network, preferences, withFeed ? feedUrl.value_or(server.url()) : QUrl(), u"1.9"_s,
+            [this] { return now; }, timings)
     {
         bridge.follow(checker);
     }
@@ -144,21 +153,35 @@ TEST(UpdateChecks, TheUsersOwnCheckAndTheDialogNeverLeaveAReminderOrRememberTheV
 
 TEST(UpdateChecks, FeedsThatCannotBeUsedAreLoggedAndChangeNothing)
 {
+    const QString fetchFailed = u"Update check failed: The update feed could not be fetched: "_s;
+    const QByteArray huge
+        = feed({ item("2.0") }).replace("</title>", QByteArray(4 << 20, 'x').append("</title>"));
     const struct {
         int status;
         QByteArray body;
         QString logged; // the start of the info line
+        QByteArray location = {}; // a redirect's target
+        bool silent = false;
     } cases[] = {
         { 200, feed({ item("2.0") }).left(200),
             u"Update check failed: The update feed could not be read: "_s },
         { 200, "<html><body>Maintenance</body>", u"Update check failed: "_s },
-        { 404, "not here", u"Update check failed: The update feed could not be fetched: "_s },
+        { 404, "not here", fetchFailed },
+        // Untrusted: however it is told, no more than the cap and the deadline, and no other
+        // place than an https one.
+        { 200, huge, fetchFailed + u"it is larger than 4 MiB"_s },
+        { 200, {}, fetchFailed + u"it did not arrive within 0.2 seconds"_s, {}, true },
+        { 302, {}, fetchFailed + u"it redirects to an address that is not https: "_s,
+            "http://192.0.2.1/appcast.xml" },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.body.constData());
-        Updates u;
+        SCOPED_TRACE(c.logged.toStdString());
+        Updates u(true, std::nullopt, { .deadline = std::chrono::milliseconds(200) });
         u.server.status = c.status;
         u.server.body = c.body;
+        u.server.silent = c.silent;
+        if (!c.location.isEmpty())
+            u.server.headers = { { "Location", c.location } };
         u.runScheduled();
         EXPECT_EQ(u.store.availableVersion(), std::nullopt);
         const QStringList failed = u.log.messagesStartingWith(u"app"_s, c.logged);
@@ -177,6 +200,10 @@ TEST(UpdateChecks, NewerMeansNumericallyGreaterPartByPart)
     EXPECT_EQ(compareVersions(u"2.0", u"2"), 0);
     EXPECT_GT(compareVersions(u"2.0.1", u"2.0"), 0);
     EXPECT_GT(compareVersions(u"2.0-rc1", u"1.99"), 0);
+    // A pre-release ranks below its release and above the one before.
+    EXPECT_LT(compareVersions(u"2.1-beta", u"2.1"), 0);
+    EXPECT_LT(compareVersions(u"2.1-beta", u"2.1-rc1"), 0);
+    EXPECT_GT(compareVersions(u"2.1-beta", u"2.0.9"), 0);
 
     // The same rule picks the newest item and decides against the running "1.9"; the versions
     // may also sit on the enclosure.
@@ -187,6 +214,9 @@ TEST(UpdateChecks, NewerMeansNumericallyGreaterPartByPart)
         { feed({ item("1.10"), item("1.9"), item("1.2") }), u"1.10"_s },
         { feed({ item("1.9"), item("1.8.7") }), {} },
         { feed({}), {} },
+        { feed({ item("2.0"), item("2.0-beta") }), u"2.0"_s },
+        // Text that is no version is no release.
+        { feed({ item("beta"), item("2." + QByteArray(64, '1')), item("1.9.1") }), u"1.9.1"_s },
         { feed({ R"(<item><enclosure url="https://example.com/d" sparkle:version="300"
               sparkle:shortVersionString="3.0"/></item>)" }),
             u"3.0"_s },
@@ -236,6 +266,42 @@ TEST(UpdateChecks, ScheduleIsADayAfterTheLastCheckButNotWithinAMinuteOfStart)
     EXPECT_EQ(off.checker.nextCheckDue(), std::nullopt);
     EXPECT_EQ(off.server.requests, 0);
     EXPECT_FALSE(off.preferences.contains(u"updates.lastCheck"_s));
+}
+
+// Tokens go to the Web API and updates come from the feed: over https, or over http only to this
+// computer.
+TEST(AddressRules, TokensAndFeedsUseHttpsOrStayOnThisComputer)
+{
+    const struct {
+        QString url;
+        bool trusted;
+    } cases[] = {
+        { u"https://slack.example/api/"_s, true },
+        { u"http://127.0.0.1:4567/api/"_s, true },
+        { u"http://[::1]:4567/api/"_s, true },
+        { u"http://LOCALHOST:4567/api/"_s, true },
+        { u"http://10.0.0.5/api/"_s, false },
+        { u"http://127.0.0.1.nip.example/api/"_s, false },
+        { u"ftp://127.0.0.1/api/"_s, false },
+        { u"file:///etc/passwd"_s, false },
+        { u"https:///api/"_s, false },
+    };
+    EXPECT_EQ(slackApiUrlFromEnvironment({}), QUrl(u"https://slack.com/api/"_s));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        EXPECT_EQ(isTrustedEndpoint(QUrl(c.url)), c.trusted);
+        const auto api = slackApiUrlFromEnvironment(c.url);
+        EXPECT_EQ(api.has_value(), c.trusted);
+        if (c.trusted)
+            continue;
+        EXPECT_TRUE(
+            api.error().startsWith(u"halyard: HALYARD_SLACK_API_URL must be an https URL"_s));
+        EXPECT_FALSE(api.error().contains(u'\n'));
+        Updates u(true, QUrl(c.url));
+        const UpdateChecker::Result result = u.checkNow();
+        ASSERT_FALSE(result.has_value());
+        EXPECT_TRUE(result.error().startsWith(u"The update feed must be read over https: "_s));
+    }
 }
 
 } // namespace
