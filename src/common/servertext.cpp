@@ -1,5 +1,7 @@
 #include "common/servertext.h"
 
+#include <QTextBoundaryFinder>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -38,9 +40,28 @@ QString excerpt(QStringView text, qsizetype maxLength)
         }
         out += c;
         if (out.size() > maxLength)
-            return cutAt(out, maxLength) + u'…';
+            return cutAt(out, maxLength - 1) + u'…';
     }
     return out;
+}
+
+QString cutText(const QString& text, qsizetype limit)
+{
+    // Cheap for the common case: a grapheme has at least one code unit.
+    if (text.size() <= limit)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype keep = 0;
+    for (qsizetype seen = 0; seen < limit; ++seen) {
+        const qsizetype next = finder.toNextBoundary();
+        if (next == -1)
+            return text;
+        if (seen < limit - 1)
+            keep = next;
+    }
+    if (finder.toNextBoundary() == -1)
+        return text;
+    return text.first(keep) + u'…';
 }
 
 QString logCut(QStringView text)

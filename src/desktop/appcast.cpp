@@ -1,6 +1,6 @@
 #include "desktop/appcast.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 
 #include <QVersionNumber>
 #include <QXmlStreamReader>

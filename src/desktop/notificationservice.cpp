@@ -1,7 +1,7 @@
 #include "desktop/notificationservice.h"
 
-#include "common/displaytext.h"
 #include "common/logging.h"
+#include "common/servertext.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -40,7 +40,7 @@ void NotificationService::postBanner(const QString& title, const QString& body)
     // Slack, so it must reach them escaped, and everyone else as it is. Both are cut to what a
     // banner shows before that, so no escape is cut in half.
     whenFinished(m_bus.asyncCall(methodCall(u"GetCapabilities"_s)),
-        [this, title = oneLine(title, kBannerTextLimit), body = excerpt(body, kBannerTextLimit)](
+        [this, title = excerpt(title, kBannerTextLimit), body = cutText(body, kBannerTextLimit)](
             const QDBusPendingCall& call) {
             const QDBusPendingReply<QStringList> capabilities(call);
             if (capabilities.isError()) {
@@ -101,7 +101,7 @@ void NotificationService::logFailure(const QDBusError& error)
         }
         return;
     }
-    qCCritical(lcApp, "Failed to post notification: %s", qUtf8Printable(oneLine(error.message())));
+    qCCritical(lcApp, "Failed to post notification: %s", qUtf8Printable(excerpt(error.message())));
 }
 
 } // namespace halyard

@@ -1,7 +1,7 @@
 #include "desktop/updatechecker.h"
 
-#include "common/displaytext.h"
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "desktop/endpointrule.h"
 #include "settings/preferencekeys.h"
 #include "settings/preferencestore.h"
@@ -28,7 +28,7 @@ QString lastCheckKey()
 // theirs, and only so much of them is worth reading.
 std::unexpected<QString> failed(const QString& error)
 {
-    const QString shown = oneLine(error);
+    const QString shown = excerpt(error);
     qCInfo(lcApp, "Update check failed: %s", qUtf8Printable(shown));
     return std::unexpected(shown);
 }

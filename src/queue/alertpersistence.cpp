@@ -139,10 +139,29 @@ json::Decoded<AlertPersistence::State> AlertPersistence::decode(const QByteArray
         return std::unexpected(root.error());
     json::ObjectReader reader(*root);
     State state;
-    if (auto alerts = reader.optionalListWith<Alert>(u"alerts", &Alert::fromJson))
-        state.alerts = std::move(*alerts);
-    else if (reader.ok())
+    if (const auto alerts = reader.optionalArray(u"alerts")) {
+        // An alert whose ts is not Slack's (written before such messages were refused) is
+        // dropped alone; any other damage sets the whole file aside.
+        qsizetype dropped = 0;
+        for (qsizetype i = 0; i < alerts->size() && reader.ok(); ++i) {
+            const QString path = u"alerts[%1]"_s.arg(i);
+            auto alert = Alert::fromJson(alerts->at(i), path);
+            if (alert)
+                state.alerts.append(std::move(*alert));
+            else if (alert.error().path == path + u".ts"_s
+                && alert.error().message.startsWith(u"expected a Slack timestamp"))
+                ++dropped;
+            else
+                reader.fail(u"alerts", alert.error().description());
+        }
+        if (dropped > 0)
+            qCWarning(lcAlerts,
+                "Queue file held %lld alert(s) whose ts is not a Slack timestamp; "
+                "they were dropped",
+                static_cast<long long>(dropped));
+    } else if (reader.ok()) {
         reader.fail(u"alerts", u"missing required value"_s);
+    }
     if (!readTimestampMap(reader, u"highWaterByChannel", state.highWaterByChannel) && reader.ok())
         reader.fail(u"highWaterByChannel", u"missing required value"_s);
     readTimestampMap(reader, u"backfillFromByChannel", state.backfillFromByChannel);

@@ -1,6 +1,6 @@
 #include "ui/collapsedbarview.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 #include "slack/text/accentcolor.h"
 #include "ui/elidedlabel.h"
 #include "ui/panelstyle.h"
@@ -108,7 +108,7 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
     case ConnectionState::Kind::connected:
         return u"Connected to Slack"_s;
     case ConnectionState::Kind::error:
-        return oneLine(u"Connection error: "_s + state.errorMessage());
+        return excerpt(QString(u"Connection error: "_s + state.errorMessage()));
     }
     return {};
 }

@@ -1,6 +1,6 @@
 #include "ui/elidedlabel.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -19,7 +19,7 @@ constexpr int kMinimumWidth = 24;
 
 QString plainToolTip(const QString& text)
 {
-    const QString cut = excerpt(text);
+    const QString cut = cutText(text);
     return Qt::mightBeRichText(cut) ? Qt::convertFromPlainText(cut, Qt::WhiteSpaceNormal) : cut;
 }
 

@@ -1,6 +1,6 @@
 #include "ui/settingsauthtab.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 #include "settings/keychainerror.h"
 #include "settings/settingsstore.h"
 #include "ui/panelstyle.h"
@@ -34,7 +34,7 @@ QString statusText(const ConnectionState& state)
     case ConnectionState::Kind::disconnected:
         return u"Disconnected"_s;
     case ConnectionState::Kind::error:
-        return oneLine(u"Error: "_s + state.errorMessage());
+        return excerpt(QString(u"Error: "_s + state.errorMessage()));
     }
     return {};
 }
@@ -235,7 +235,7 @@ void SettingsAuthTab::updateConnectionRow()
     const auto& team = m_settings.teamName();
     const auto& bot = m_settings.botUserName();
     const bool named = state.kind() == ConnectionState::Kind::connected && team && bot;
-    m_workspace->setText(named ? oneLine(u"· "_s + *team + u" as @"_s + *bot) : QString());
+    m_workspace->setText(named ? excerpt(QString(u"· "_s + *team + u" as @"_s + *bot)) : QString());
     m_workspace->setVisible(named);
 }
 
@@ -252,7 +252,7 @@ void SettingsAuthTab::updateButtons()
 void SettingsAuthTab::setResult(const std::optional<QString>& text)
 {
     // Errors carry what a server answered, which may be a whole page.
-    m_result->setText(excerpt(text.value_or(QString())));
+    m_result->setText(cutText(text.value_or(QString())));
     m_result->setVisible(text.has_value());
 }
 

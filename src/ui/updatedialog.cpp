@@ -1,6 +1,6 @@
 #include "ui/updatedialog.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 #include "ui/linkopener.h"
 #include "ui/panelstyle.h"
 
@@ -106,7 +106,7 @@ void UpdateDialog::showChecking()
 void UpdateDialog::showUpdate(
     const QString& version, const QUrl& downloadPage, const QUrl& releaseNotes)
 {
-    setContent(u"Halyard %1 is available"_s.arg(oneLine(version, kVersionTextLimit)),
+    setContent(u"Halyard %1 is available"_s.arg(excerpt(version, kVersionTextLimit)),
         u"You have version %1. Download the new version and install it the way you installed "
         u"this one."_s.arg(m_currentVersion));
     // The feed names the links: only web pages are opened, never a file or another program.
@@ -129,7 +129,7 @@ void UpdateDialog::showNewest()
 
 void UpdateDialog::showError(const QString& error)
 {
-    setContent(u"The update check failed"_s, excerpt(error));
+    setContent(u"The update check failed"_s, cutText(error));
 }
 
 } // namespace halyard

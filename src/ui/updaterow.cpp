@@ -1,6 +1,6 @@
 #include "ui/updaterow.h"
 
-#include "common/displaytext.h"
+#include "common/servertext.h"
 #include "ui/panelstyle.h"
 
 #include <QAbstractButton>
@@ -102,7 +102,7 @@ void UpdateRow::setVersion(const QString& version)
 {
     m_version = version;
     // The version is the feed's word: one short line of plain text.
-    m_text->setText(u"Update available - Halyard "_s + oneLine(version, kVersionTextLimit));
+    m_text->setText(u"Update available - Halyard "_s + excerpt(version, kVersionTextLimit));
     m_openArea->setAccessibleName(m_text->text());
 }
 

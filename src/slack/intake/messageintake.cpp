@@ -8,7 +8,7 @@
 #include "slack/directory/slackdirectory.h"
 #include "slack/intake/bannerposter.h"
 #include "slack/intake/messagefilter.h"
-#include "slack/text/slackemoji.h"
+#include "slack/text/slacktext.h"
 #include "slack/webapi/slackwebapi.h"
 
 #include <QTextBoundaryFinder>
@@ -69,7 +69,7 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     const QString title = channelName ? u"#"_s + *channelName : u"New alert"_s;
     // postBanner returns at once, so the next event is never held up by the desktop.
     m_banners->postBanner(
-        title, firstCharacters(SlackEmoji::replacingShortcodes(accepted->text), kBannerBodyLength));
+        title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));
 }
 
 void MessageIntake::handleReaction(const ReactionEvent& reaction)

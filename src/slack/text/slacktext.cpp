@@ -125,6 +125,14 @@ StyledText SlackText::attributedText(QStringView text)
     return runs;
 }
 
+QString SlackText::plainText(QStringView text)
+{
+    QString plain;
+    for (const StyledRun& run : attributedText(text))
+        plain += run.text;
+    return plain;
+}
+
 QString SlackText::toHtml(const StyledText& runs)
 {
     QString html;

@@ -54,6 +54,10 @@ public:
     // The segments with emoji shortcodes replaced inside each one; link targets stay as sent.
     static StyledText attributedText(QStringView text);
 
+    // What a reader sees, without styles: link labels, emoji and the escaped characters as
+    // typed. For places that show plain text only, such as banners.
+    static QString plainText(QStringView text);
+
     // The runs as an HTML fragment for Qt's rich-text views, with every piece of text escaped
     // so that message content never becomes markup.
     static QString toHtml(const StyledText& runs);

@@ -136,6 +136,8 @@ TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
             + R"(","channelId":"C","ts":"1.)" + QByteArray::number(i)
             + R"(","text":"t","receivedAt":)" + times[i].first + '}';
     }
+    // A ts that is not Slack's costs its alert alone.
+    alerts += R"(,{"id":"C:1e9","channelId":"C","ts":"1e9","text":"t","receivedAt":0})";
     persistence();
     writeQueueFile(R"({"highWaterByChannel":{},"alerts":[)" + alerts + "]}");
     const auto state = persistence().load();
@@ -150,8 +152,10 @@ TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
             EXPECT_TRUE(time >= now && time <= after) << times[i].first.constData();
     }
     EXPECT_EQ(m_log.messages(u"alerts"_s),
-        QStringList { u"Queue file held 4 alert time(s) before 2001, more than a day ahead or not "
-                      u"a number; they now show the load time"_s });
+        (QStringList { u"Queue file held 1 alert(s) whose ts is not a Slack timestamp; they were "
+                       u"dropped"_s,
+            u"Queue file held 4 alert time(s) before 2001, more than a day ahead or not a number; "
+            u"they now show the load time"_s }));
 }
 
 TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)

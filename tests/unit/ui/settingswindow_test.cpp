@@ -1,5 +1,5 @@
-#include "common/displaytext.h"
 #include "common/fakekeychain.h"
+#include "common/servertext.h"
 #include "halyard-sim/fakeslack.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
