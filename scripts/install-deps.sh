@@ -12,7 +12,7 @@ packages=(
     dbus dbus-bin dbus-daemon gnome-keyring
     python3 openssl
     libxcb1-dev xvfb x11-utils xdotool fonts-noto-color-emoji desktop-file-utils libqt6svg6
-    appstream dpkg-dev file
+    appstream dpkg-dev file libglib2.0-bin
 )
 
 missing=()
