@@ -6,9 +6,7 @@
 // Needs a Secret Service for the tokens: run it through bench/run-headless-burst.sh.
 // Goals: every acknowledgement within 50 ms of its frame at the 99th percentile; idle resident
 // memory under 30 MiB; no CPU use while idle beyond the program's own timers.
-#include "halyard-sim/fakeslack.h"
-#include "settings/keychainservice.h"
-#include "settings/slacktokens.h"
+#include "benchprogram.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,18 +29,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
 namespace {
-
-qint64 procStatusKiB(qint64 pid, const char* key)
-{
-    QFile file(u"/proc/%1/status"_s.arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
 
 double cpuSeconds(qint64 pid)
 {
@@ -78,31 +64,10 @@ int main(int argc, char** argv)
     fake.setHelloOnConnect(true);
     if (!fake.listen())
         return 1;
-    KeychainService keychain(
-        u"com.corvane.Halyard.bench-"_s + QUuid::createUuid().toString(QUuid::Id128));
-    if (!QCoro::waitFor(storeSlackTokens(
-            &keychain, { fake.workspace().botToken, fake.workspace().appToken }))) {
-        std::fprintf(stderr, "No Secret Service: run through bench/run-headless-burst.sh\n");
+    bench::BenchProgram program(fake);
+    if (!program.start(binary, { u"--headless"_s }, "bench/run-headless-burst.sh"))
         return 1;
-    }
-    QTemporaryDir home;
-    // Banners off: the burst measures the intake itself, not a desktop notification server.
-    QDir().mkpath(home.filePath(u"config/Halyard"_s));
-    QFile preferences(home.filePath(u"config/Halyard/preferences.json"_s));
-    if (preferences.open(QIODevice::WriteOnly))
-        preferences.write(R"({"notifications.enabled": false})");
-    preferences.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
-    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(binary, { u"--headless"_s, u"--keychain-service"_s, keychain.service() });
-    if (!process.waitForStarted())
-        return 1;
-    const qint64 pid = process.processId();
+    const qint64 pid = program.pid();
     if (!QTest::qWaitFor([&] { return fake.isSocketConnected(); }, 20000))
         return 1;
     QTest::qWait(500);
@@ -119,7 +84,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitFor([&] { return fake.acknowledgedEnvelopeIds().size() >= count; }, 120000))
         std::fprintf(stderr, "Not every message was acknowledged\n");
     const qint64 allAcked = fake.elapsedMs() - start;
-    const QString queuePath = home.filePath(u"data/Halyard/queue.json"_s);
+    const QString queuePath = program.path(u"data/Halyard/queue.json"_s);
     if (!QTest::qWaitFor([&] { return queuedAlerts(queuePath) >= count; }, 300000))
         std::fprintf(stderr, "Not every message reached the queue file\n");
     const qint64 allQueued = fake.elapsedMs() - start;
@@ -149,12 +114,8 @@ int main(int argc, char** argv)
         static_cast<long long>(percentile(0.5)), static_cast<long long>(percentile(0.99)),
         static_cast<long long>(percentile(1.0)));
     std::printf("resident memory: peak %lld KiB, idle %lld KiB\n",
-        static_cast<long long>(procStatusKiB(pid, "VmHWM:")),
-        static_cast<long long>(procStatusKiB(pid, "VmRSS:")));
+        static_cast<long long>(program.statusKiB("VmHWM:")),
+        static_cast<long long>(program.statusKiB("VmRSS:")));
     std::printf("CPU while idle for 10 s: %.3f s\n", idleCpu);
-
-    ::kill(pid_t(pid), SIGTERM);
-    process.waitForFinished(10000);
-    (void)QCoro::waitFor(deleteSlackTokens(&keychain));
     return 0;
 }

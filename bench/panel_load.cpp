@@ -8,9 +8,7 @@
 // Needs a Secret Service and, for the desktop program, an X server: run it through
 // bench/run-panel-load.sh. Goals: the desktop program within 1.5x of the headless time for a
 // catch-up of 2,000 and within 2x for a burst of 1,000; under 80 MiB idle with 2,000 alerts.
-#include "halyard-sim/fakeslack.h"
-#include "settings/keychainservice.h"
-#include "settings/slacktokens.h"
+#include "benchprogram.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -34,18 +32,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
 
 namespace {
-
-qint64 residentKiB(qint64 pid)
-{
-    QFile file(u"/proc/%1/status"_s.arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
 
 // Re-reads the file only when it changed, so polling costs the machine little.
 struct QueueFile {
@@ -107,43 +93,16 @@ int main(int argc, char** argv)
         for (int i = 0; i < count; ++i)
             fake.workspace().addMessage(u"C1"_s, botMessage(i));
     }
-    KeychainService keychain(
-        u"com.corvane.Halyard.bench-"_s + QUuid::createUuid().toString(QUuid::Id128));
-    if (!QCoro::waitFor(storeSlackTokens(
-            &keychain, { fake.workspace().botToken, fake.workspace().appToken }))) {
-        std::fprintf(stderr, "No Secret Service: run through bench/run-panel-load.sh\n");
-        return 1;
-    }
-
-    QTemporaryDir home;
-    // Banners off: the run measures the intake and the panel, not a notification server.
-    QDir().mkpath(home.filePath(u"config/Halyard"_s));
-    QFile preferences(home.filePath(u"config/Halyard/preferences.json"_s));
-    if (preferences.open(QIODevice::WriteOnly))
-        preferences.write(R"({"notifications.enabled": false})");
-    preferences.close();
+    bench::BenchProgram program(fake);
     // A mark older than every message: the catch-up reads them all.
-    QDir().mkpath(home.filePath(u"data/Halyard"_s));
-    QFile queue(home.filePath(u"data/Halyard/queue.json"_s));
-    if (queue.open(QIODevice::WriteOnly))
-        queue.write(R"({"alerts": [], "highWaterByChannel": {"C1": "1690000000.000000"}})");
-    queue.close();
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
-    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments { u"--keychain-service"_s, keychain.service() };
+    program.write(u"data/Halyard/queue.json"_s,
+        R"({"alerts": [], "highWaterByChannel": {"C1": "1690000000.000000"}})");
+    QStringList arguments;
     if (!desktop)
-        arguments.prepend(u"--headless"_s);
-    process.start(binary, arguments);
-    if (!process.waitForStarted())
+        arguments << u"--headless"_s;
+    if (!program.start(binary, arguments, "bench/run-panel-load.sh"))
         return 1;
-    const qint64 pid = process.processId();
-    QueueFile file { home.filePath(u"data/Halyard/queue.json"_s), {}, -1, 0 };
+    QueueFile file { program.path(u"data/Halyard/queue.json"_s), {}, -1, 0 };
 
     qint64 start = 0;
     if (catchUp) {
@@ -186,11 +145,7 @@ int main(int argc, char** argv)
         file.alerts(), static_cast<long long>(allQueued));
     if (desktop)
         std::printf(", answers the bus in %lld ms", static_cast<long long>(answerMs));
-    std::printf(
-        ", idle resident memory %lld MiB\n", static_cast<long long>(residentKiB(pid) / 1024));
-
-    ::kill(pid_t(pid), SIGTERM);
-    process.waitForFinished(10000);
-    (void)QCoro::waitFor(deleteSlackTokens(&keychain));
+    std::printf(", idle resident memory %lld MiB\n",
+        static_cast<long long>(program.statusKiB("VmRSS:") / 1024));
     return 0;
 }
