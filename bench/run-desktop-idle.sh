@@ -26,8 +26,10 @@ while [ ! -s "$scratch/display" ]; do sleep 0.1; done
 export DISPLAY=":$(cat "$scratch/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 dbus-run-session -- "$build/src/app/halyard" --keychain-service com.corvane.Halyard.bench &
+runner=$!
 sleep 5
-pid="$(pgrep -n -f "$build/src/app/halyard")"
+# The program is the session runner's child; other copies may run on this machine.
+pid="$(pgrep -n -P "$runner" -x halyard)"
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 start="$(ticks)"
 sleep "$seconds"
