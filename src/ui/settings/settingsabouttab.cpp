@@ -2,7 +2,7 @@
 
 #include "slack/text/accentcolor.h"
 #include "ui/common/panelstyle.h"
-#include "ui/settings/settingswindow.h"
+#include "ui/settings/settingsform.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -5,7 +5,7 @@
 #include "settings/settingsstore.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/statusdot.h"
-#include "ui/settings/settingswindow.h"
+#include "ui/settings/settingsform.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -2,7 +2,7 @@
 
 #include "settings/settingsstore.h"
 #include "ui/common/panelstyle.h"
-#include "ui/settings/settingswindow.h"
+#include "ui/settings/settingsform.h"
 
 #include <QCheckBox>
 #include <QLabel>
