@@ -5,7 +5,9 @@
 namespace halyard {
 
 // The height the panel's queue list may take, published by the panel controller and read by
-// the queue view. Observers hear of a change only when the value really changes.
+// the panel's root view, which caps the queue at it. Here rather than with the panel, so the
+// views below the panel can read it. Observers hear of a change only when the value really
+// changes.
 class PanelLayout : public QObject {
     Q_OBJECT
 public:

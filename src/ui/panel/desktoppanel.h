@@ -24,7 +24,7 @@ class SystemEvents;
 class UpdateReminderStore;
 
 // The floating panel with its content, wired to the stores, the screens and the system's sleep
-// and lock events. Shown collapsed as soon as it is built.
+// and lock events. Shown as soon as it is built: collapsed, or expanded over what is queued.
 class DesktopPanel : public QObject {
     Q_OBJECT
 public:
