@@ -4,8 +4,8 @@
 // 1 ms. Runs offscreen by itself.
 #include "queue/alertstore.h"
 #include "slack/directory/slackdirectory.h"
-#include "ui/alertqueuemodel.h"
-#include "ui/alertrow.h"
+#include "ui/queue/alertqueuemodel.h"
+#include "ui/queue/alertrow.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -5,7 +5,7 @@
 #include "app/profile.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
-#include "ui/displayplatform.h"
+#include "ui/panel/displayplatform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

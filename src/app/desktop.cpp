@@ -3,15 +3,16 @@
 #include "app/appcore.h"
 #include "app/headless.h"
 #include "app/version.h"
+#include "app/webapitokentester.h"
 #include "common/logging.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
-#include "ui/desktoppanel.h"
-#include "ui/floatingpanelcontroller.h"
-#include "ui/settingswindow.h"
-#include "ui/updatedialog.h"
+#include "ui/panel/desktoppanel.h"
+#include "ui/panel/floatingpanelcontroller.h"
+#include "ui/settings/settingswindow.h"
+#include "ui/updates/updatedialog.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -158,8 +159,7 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     SlackControls slack;
     slack.disconnect = [this] { m_core.slackService().disconnect(); };
     slack.connect = [this] { m_core.slackService().connect(); };
-    slack.testToken
-        = SlackControls::webApiTokenTester(&m_core.network(), m_core.profile().slackApiUrl);
+    slack.testToken = webApiTokenTester(&m_core.network(), m_core.profile().slackApiUrl);
     ProgramInfo program;
     program.shortVersion = QString::fromLatin1(kVersion);
     program.buildNumber = QString::fromLatin1(kBuildNumber);

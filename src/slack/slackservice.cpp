@@ -109,7 +109,6 @@ QCoro::Task<> SlackService::connect()
     if (!cached) {
         qCInfo(lcSlack, "No tokens stored; staying disconnected");
         setState(ConnectionState::disconnected());
-        emit connectFinished();
         co_return;
     }
     const SlackTokens tokens = *cached;
@@ -157,7 +156,6 @@ QCoro::Task<> SlackService::connect()
 
     m_eventLoopTask.emplace();
     runEventLoop(self, m_socketClient, tokens, m_eventLoopTask->token());
-    emit connectFinished();
 }
 
 void SlackService::disconnect()
@@ -211,7 +209,6 @@ void SlackService::connectFailed(const QString& message)
     qCCritical(lcSlack, "Connect failed (%lld): %s", asLong(m_consecutiveFailures + 1),
         qUtf8Printable(logCut(message)));
     handleFailure(message);
-    emit connectFinished();
 }
 
 void SlackService::handleFailure(const QString& message)

@@ -64,13 +64,6 @@ public:
     bool hasReconnectPending() const { return m_reconnectTask.has_value(); }
     bool hasPeriodicRetryPending() const { return m_periodicRetryTask.has_value(); }
     SocketModeClient* socketClient() const { return m_socketClient; }
-    DirectoryResolver* directoryResolver() const { return m_resolver.get(); }
-    MessageIntake* intake() const { return m_intake.get(); }
-
-signals:
-    // After a connect() attempt has ended, connected or failed; an attempt superseded by a newer
-    // connect() ends without it.
-    void connectFinished();
 
 private:
     // Handles what the client still buffers (Slack has acknowledged it), then stops it.

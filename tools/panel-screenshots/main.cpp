@@ -7,11 +7,11 @@
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
-#include "ui/floatingpanel.h"
-#include "ui/panellayout.h"
-#include "ui/panelrootview.h"
-#include "ui/settingswindow.h"
-#include "ui/updatedialog.h"
+#include "ui/common/panellayout.h"
+#include "ui/panel/floatingpanel.h"
+#include "ui/queue/panelrootview.h"
+#include "ui/settings/settingswindow.h"
+#include "ui/updates/updatedialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -43,7 +43,6 @@ public:
     // waiting.
     void enqueueReaction(Item item);
 
-    qsizetype pendingCount() const { return m_pending.size(); }
     bool isProcessing() const { return m_isProcessing; }
 
 private:

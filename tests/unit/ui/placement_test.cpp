@@ -5,9 +5,9 @@
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
 #include "slack/systemevents.h"
-#include "ui/floatingpanelcontroller.h"
-#include "ui/panellayout.h"
-#include "ui/panelpositionstore.h"
+#include "ui/common/panellayout.h"
+#include "ui/panel/floatingpanelcontroller.h"
+#include "ui/panel/panelpositionstore.h"
 
 #include <QTemporaryDir>
 

@@ -1,0 +1,96 @@
+#include "ui/common/linkopener.h"
+
+#include "ui/common/deeplink.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QStringList>
+
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+constexpr int kProbeTimeoutMs = 1000;
+
+} // namespace
+
+void LinkOpener::openWithDesktop(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
+
+bool LinkOpener::desktopHandlesSlackLinks()
+{
+    // Blocking, but once per run and bounded: it runs on the first click, which hands the user
+    // over to another application anyway.
+    QProcess process;
+    process.start(u"xdg-mime"_s, { u"query"_s, u"default"_s, u"x-scheme-handler/slack"_s });
+    if (!process.waitForFinished(kProbeTimeoutMs))
+        return false;
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+        && !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool LinkOpener::isWebLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+QUrl LinkOpener::withoutMailExtras(const QUrl& mailto)
+{
+    QStringList kept;
+    bool subject = false;
+    bool body = false;
+    // Encoded as they came, so no value is decoded into a delimiter on the way.
+    const QString query = mailto.query(QUrl::FullyEncoded);
+    for (const QString& field : query.split(u'&', Qt::SkipEmptyParts)) {
+        const QString name = QUrl::fromPercentEncoding(field.section(u'=', 0, 0).toUtf8());
+        bool* seen = name.compare(u"subject"_s, Qt::CaseInsensitive) == 0 ? &subject
+            : name.compare(u"body"_s, Qt::CaseInsensitive) == 0           ? &body
+                                                                          : nullptr;
+        if (seen && !std::exchange(*seen, true))
+            kept.append(name.toLower() + u'=' + field.section(u'=', 1));
+    }
+    QUrl url;
+    url.setScheme(u"mailto"_s);
+    url.setPath(mailto.path(QUrl::FullyEncoded), QUrl::StrictMode);
+    if (!kept.isEmpty())
+        url.setQuery(kept.join(u'&'), QUrl::StrictMode);
+    return url;
+}
+
+LinkOpener::LinkOpener(Open open, HandlerProbe probe)
+    : m_open(std::move(open))
+    , m_probe(std::move(probe))
+{
+}
+
+void LinkOpener::openAlert(const std::optional<QString>& teamId, const Alert& alert)
+{
+    const std::optional<QUrl> link = deepLink(teamId, alert);
+    if (!link)
+        return;
+    m_open(hasSlackHandler() ? *link : browserLink(*teamId, alert));
+}
+
+void LinkOpener::openMessageLink(const QUrl& url)
+{
+    if (isWebLink(url))
+        m_open(url);
+    else if (url.isValid() && url.scheme().compare(u"mailto"_s, Qt::CaseInsensitive) == 0)
+        m_open(withoutMailExtras(url));
+}
+
+bool LinkOpener::hasSlackHandler()
+{
+    if (!m_hasSlackHandler)
+        m_hasSlackHandler = m_probe();
+    return *m_hasSlackHandler;
+}
+
+} // namespace halyard

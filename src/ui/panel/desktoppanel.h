@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ui/common/panellayout.h"
+#include "ui/panel/panelpositionstore.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QWindow;
+
+namespace halyard {
+
+struct Alert;
+class AlertStore;
+class FloatingPanel;
+class FloatingPanelController;
+class PanelRootView;
+class PreferenceStore;
+class SettingsStore;
+class SlackDirectory;
+class SystemEvents;
+class UpdateReminderStore;
+
+// The floating panel with its content, wired to the stores, the screens and the system's sleep
+// and lock events. Shown as soon as it is built: collapsed, or expanded over what is queued.
+class DesktopPanel : public QObject {
+    Q_OBJECT
+public:
+    struct Stores {
+        AlertStore& alerts;
+        SettingsStore& settings;
+        SlackDirectory& directory;
+        PreferenceStore& preferences;
+        UpdateReminderStore& updates;
+    };
+
+    // `openUpdate` is the update row's open action.
+    DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
+        std::function<void(const Alert&)> acknowledge, std::function<void()> openUpdate,
+        QObject* parent = nullptr);
+    ~DesktopPanel() override;
+
+    FloatingPanel& window() const { return *m_window; }
+    FloatingPanelController& controller() const { return *m_controller; }
+    // Marks the panel as the demo's.
+    void setDemo(bool demo);
+
+signals:
+    // The settings button or the context menu's "Settings…".
+    void settingsRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watchScreens();
+    void handleFocusWindow(QWindow* window);
+
+    PanelLayout m_layout;
+    PanelPositionStore m_positions;
+    std::unique_ptr<FloatingPanel> m_window;
+    std::unique_ptr<FloatingPanelController> m_controller;
+    PanelRootView* m_content = nullptr;
+};
+
+} // namespace halyard

@@ -1,0 +1,204 @@
+#include "ui/panel/floatingpanel.h"
+
+#include "ui/common/panelstyle.h"
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+constexpr double kCornerRadius = 8.0;
+
+xcb_connection_t* x11Connection()
+{
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    free(reply); // NOLINT: xcb hands out malloc'd replies
+    return result;
+}
+
+// A compositing manager owns this selection; without one, transparent pixels would show black.
+bool compositorRuns(xcb_connection_t* connection)
+{
+    const xcb_atom_t selection = atom(connection, "_NET_WM_CM_S0");
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    free(reply); // NOLINT
+    return owned;
+}
+
+} // namespace
+
+FloatingPanel::FloatingPanel(QWidget* content, std::optional<bool> rounded, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_content(content)
+{
+    setWindowTitle(u"Halyard"_s);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    if (rounded)
+        m_composited = *rounded;
+    else if (xcb_connection_t* connection = x11Connection())
+        m_composited = compositorRuns(connection);
+    // Only before the native window exists does this give it an alpha channel.
+    setAttribute(Qt::WA_TranslucentBackground, m_composited);
+    auto* layout = new QVBoxLayout(this);
+    // The border is painted in the margins.
+    const int border = panelstyle::kPanelBorder;
+    layout->setContentsMargins(border, border, border, border);
+    layout->setSpacing(0);
+    layout->addWidget(content);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    content->setFixedWidth(panelstyle::kContentWidth);
+}
+
+void FloatingPanel::showOnTop()
+{
+    winId();
+    applyX11WindowState();
+    show();
+    raise();
+}
+
+// Set on the unmapped window, where the window manager reads them when it maps it; Qt merges its
+// own states into the list instead of replacing it.
+void FloatingPanel::applyX11WindowState()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    const auto window = static_cast<xcb_window_t>(winId());
+    const xcb_atom_t states[] = {
+        atom(connection, "_NET_WM_STATE_STICKY"),
+        atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+        atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
+        atom(connection, "_NET_WM_STATE_ABOVE"),
+    };
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+        atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, std::size(states), states);
+    const uint32_t allDesktops = 0xFFFFFFFF;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+        atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+    xcb_flush(connection);
+}
+
+QRectF FloatingPanel::frame() const
+{
+    return QRectF(geometry());
+}
+
+QSizeF FloatingPanel::preferredSize() const
+{
+    return QSizeF(sizeHint());
+}
+
+void FloatingPanel::setFrame(const QRectF& frame)
+{
+    setGeometry(frame.toRect());
+}
+
+std::optional<QString> FloatingPanel::screenName() const
+{
+    if (const QScreen* s = screen())
+        return s->name();
+    return std::nullopt;
+}
+
+bool FloatingPanel::event(QEvent* event)
+{
+    // The content's size hint changed: follow it without moving the top-left corner.
+    if (event->type() == QEvent::LayoutRequest && m_controller) {
+        const bool handled = QWidget::event(event);
+        m_controller->fitToContent();
+        return handled;
+    }
+    return QWidget::event(event);
+}
+
+void FloatingPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor border = palette().color(QPalette::Mid);
+    QColor fill = palette().color(QPalette::Window);
+    const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(border, 1.0));
+    if (m_composited) {
+        fill.setAlphaF(0.94);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(area, kCornerRadius, kCornerRadius);
+    } else {
+        painter.setBrush(fill);
+        painter.drawRect(area);
+    }
+}
+
+void FloatingPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    // The window manager moves the panel when it can; without one, the panel follows the
+    // pointer itself.
+    if (!windowHandle() || !windowHandle()->startSystemMove())
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+    event->accept();
+}
+
+void FloatingPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragOffset)
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+    event->accept();
+}
+
+void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragOffset.reset();
+    event->accept();
+}
+
+void FloatingPanel::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_controller)
+        m_controller->panelMoved();
+}
+
+void FloatingPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_controller)
+        m_controller->panelResized();
+}
+
+void FloatingPanel::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(u"Settings…"_s, this, &FloatingPanel::settingsRequested);
+    menu.addSeparator();
+    menu.addAction(u"Quit Halyard"_s, this, &FloatingPanel::quitRequested);
+    menu.exec(event->globalPos());
+}
+
+} // namespace halyard

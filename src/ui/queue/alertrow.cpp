@@ -1,0 +1,151 @@
+#include "ui/queue/alertrow.h"
+
+#include "slack/directory/slackdirectory.h"
+#include "slack/text/slacktext.h"
+#include "ui/common/elidedlabel.h"
+#include "ui/common/panelstyle.h"
+#include "ui/common/statusdot.h"
+#include "ui/queue/alerttext.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+constexpr int kDotDiameter = 8;
+// Centres the dot on the header line.
+constexpr int kDotNudge = 3;
+
+} // namespace
+
+AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent)
+    : HoverRow(parent)
+    , m_directory(directory)
+    , m_alert(alert)
+    , m_openArea(new OpenArea(this))
+    , m_dot(new StatusDot(kDotDiameter, true, m_openArea))
+    , m_channel(new ElidedLabel)
+    , m_author(new ElidedLabel)
+    , m_age(new QLabel)
+    , m_text(new AlertText)
+    , m_ack(new QPushButton(u"Ack"_s, this))
+{
+    using namespace panelstyle;
+
+    m_dot->setObjectName(u"stageDot"_s);
+    m_channel->setObjectName(u"alertChannel"_s);
+    m_author->setObjectName(u"alertAuthor"_s);
+    m_age->setObjectName(u"alertAge"_s);
+    m_text->setObjectName(u"alertText"_s);
+    m_ack->setObjectName(u"ackButton"_s);
+    m_openArea->setObjectName(u"openArea"_s);
+
+    m_openArea->setToolTip(u"Open in Slack"_s);
+    m_openArea->setAccessibleDescription(u"Open in Slack"_s);
+    m_openArea->setCursor(Qt::PointingHandCursor);
+    m_openArea->setFocusPolicy(Qt::NoFocus);
+    m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
+    m_channel->setFont(textFont(10, QFont::Medium));
+    setTone(m_channel, Tone::secondary);
+    m_author->setFont(textFont(10));
+    setTone(m_author, Tone::tertiary);
+    m_age->setFont(textFont(10));
+    setTone(m_age, Tone::tertiary);
+    m_age->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_text->setFont(textFont(12));
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(0, 0, 0, 0);
+    header->setSpacing(4);
+    header->addWidget(m_channel);
+    header->addWidget(m_author);
+    header->addSpacing(2);
+    header->addWidget(m_age);
+    header->addStretch(1);
+
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    column->addLayout(header);
+    column->addWidget(m_text);
+
+    auto* area = new QHBoxLayout(m_openArea);
+    area->setContentsMargins(0, 0, 0, 0);
+    area->setSpacing(8);
+    auto* dotColumn = new QVBoxLayout;
+    dotColumn->setContentsMargins(0, kDotNudge, 0, 0);
+    dotColumn->addWidget(m_dot);
+    dotColumn->addStretch(1);
+    area->addLayout(dotColumn);
+    area->addLayout(column, 1);
+
+    m_ack->setFont(textFont(11));
+    m_ack->setFixedSize(m_ack->fontMetrics().horizontalAdvance(m_ack->text()) + 20, 22);
+    m_ack->setFocusPolicy(Qt::NoFocus);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(8);
+    row->addWidget(m_openArea, 1, Qt::AlignTop);
+    row->addWidget(m_ack, 0, Qt::AlignTop);
+
+    connect(m_openArea, &QAbstractButton::clicked, this, [this] { emit openRequested(m_alert); });
+    connect(m_ack, &QPushButton::clicked, this, [this] { emit acknowledgeRequested(m_alert); });
+    connect(m_text, &AlertText::linkActivated, this, &AlertRow::linkActivated);
+    connect(&directory, &SlackDirectory::channelNamesChanged, this, &AlertRow::updateNames);
+    connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::updateNames);
+
+    updateText();
+    m_dot->setColor(stageColor(m_stage));
+    updateNames();
+}
+
+void AlertRow::setAlert(const Alert& alert)
+{
+    if (alert == m_alert)
+        return;
+    const bool textChanged = alert.text != m_alert.text;
+    m_alert = alert;
+    if (textChanged)
+        updateText();
+    updateNames();
+}
+
+void AlertRow::updateText()
+{
+    m_text->setRuns(SlackText::attributedText(m_alert.text));
+}
+
+void AlertRow::setAge(const QString& ageText, AgeStage stage)
+{
+    if (stage != m_stage) {
+        m_stage = stage;
+        m_dot->setColor(panelstyle::stageColor(stage));
+    }
+    if (m_age->text() != ageText)
+        m_age->setText(ageText);
+}
+
+void AlertRow::updateNames()
+{
+    const QString channel = m_directory.channelName(m_alert.channelId).value_or(m_alert.channelId);
+    m_channel->setText(u'#' + channel);
+    const std::optional<QString> author
+        = m_alert.userId ? m_directory.userName(*m_alert.userId) : std::nullopt;
+    m_author->setText(author ? u"· "_s + *author : QString());
+    m_author->setVisible(author.has_value());
+    m_openArea->setAccessibleName(m_channel->text() + u": "_s + m_text->plainText());
+}
+
+} // namespace halyard

@@ -1,0 +1,180 @@
+#include "ui/queue/collapsedbarview.h"
+
+#include "common/servertext.h"
+#include "slack/text/accentcolor.h"
+#include "ui/common/elidedlabel.h"
+#include "ui/common/panelstyle.h"
+#include "ui/common/statusdot.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+constexpr int kConnectionDotDiameter = 6;
+constexpr int kButtonSize = 28;
+
+QString healthSymbol(QueueHealth health)
+{
+    switch (health) {
+    case QueueHealth::allClear:
+        return u"🟢"_s;
+    case QueueHealth::hasAlerts:
+        return u"🟡"_s;
+    case QueueHealth::halfAged:
+        return u"🟠"_s;
+    case QueueHealth::mostlyAged:
+        return u"🔴"_s;
+    }
+    return {};
+}
+
+QToolButton* makeBarButton(const QString& text, int pixelSize, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFixedSize(kButtonSize, kButtonSize);
+    button->setFont(panelstyle::textFont(pixelSize, QFont::DemiBold));
+    panelstyle::setTone(button, panelstyle::Tone::secondary);
+    return button;
+}
+
+} // namespace
+
+CollapsedBarView::CollapsedBarView(QWidget* parent)
+    : QWidget(parent)
+    , m_dot(new StatusDot(kConnectionDotDiameter, false, this))
+    , m_wordmark(new QLabel(this))
+    , m_status(new QLabel(this))
+    , m_count(new QLabel(this))
+    , m_chevron(makeBarButton({}, 10, this))
+    , m_settings(makeBarButton(u"⚙"_s, 15, this))
+{
+    using namespace panelstyle;
+
+    m_dot->setObjectName(u"connectionDot"_s);
+    m_wordmark->setObjectName(u"wordmark"_s);
+    m_status->setObjectName(u"statusLabel"_s);
+    m_count->setObjectName(u"countLabel"_s);
+    m_chevron->setObjectName(u"chevronButton"_s);
+    m_settings->setObjectName(u"settingsButton"_s);
+
+    m_wordmark->setFont(textFont(12, QFont::DemiBold));
+    m_wordmark->setTextFormat(Qt::RichText);
+    m_wordmark->setText(u"<span style=\"color:"_s + accentColor.hexName() + u"\">Hal</span>yard"_s);
+    m_wordmark->setAccessibleName(u"Halyard"_s);
+    m_count->setFont(textFont(11));
+    setTone(m_count, Tone::secondary);
+    m_settings->setToolTip(u"Settings"_s);
+    m_settings->setAccessibleName(u"Settings"_s);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 0, 4, 0);
+    layout->setSpacing(6);
+    layout->addWidget(m_dot, 0, Qt::AlignVCenter);
+    layout->addSpacing(1);
+    layout->addWidget(m_wordmark);
+    layout->addSpacing(2);
+    layout->addWidget(m_status);
+    layout->addWidget(m_count);
+    layout->addStretch(1);
+    layout->addWidget(m_chevron);
+    layout->addWidget(m_settings);
+    setFixedHeight(kButtonSize + 4);
+
+    connect(m_chevron, &QToolButton::clicked, this, &CollapsedBarView::expandToggleRequested);
+    connect(m_settings, &QToolButton::clicked, this, &CollapsedBarView::settingsRequested);
+
+    setExpanded(false);
+    updateStatus();
+    setQueueSummary(m_health, 0);
+}
+
+QString CollapsedBarView::statusDescription(const ConnectionState& state)
+{
+    switch (state.kind()) {
+    case ConnectionState::Kind::disconnected:
+        return u"Not connected — open Settings"_s;
+    case ConnectionState::Kind::connecting:
+        return u"Connecting to Slack…"_s;
+    case ConnectionState::Kind::connected:
+        return u"Connected to Slack"_s;
+    case ConnectionState::Kind::error:
+        return excerpt(QString(u"Connection error: "_s + state.errorMessage()));
+    }
+    return {};
+}
+
+void CollapsedBarView::setDemo(bool demo)
+{
+    m_demo = demo;
+    m_wordmark->setToolTip(demo ? u"Halyard · demo"_s : QString());
+    updateStatus();
+}
+
+void CollapsedBarView::setConnectionState(const ConnectionState& state)
+{
+    m_state = state;
+    updateStatus();
+}
+
+void CollapsedBarView::setQueueSummary(QueueHealth health, qsizetype alertCount)
+{
+    m_health = health;
+    m_alertCount = alertCount;
+    m_count->setText(u"(%1)"_s.arg(alertCount));
+    m_count->setVisible(alertCount > 0);
+    m_chevron->setVisible(alertCount > 0);
+    updateStatus();
+}
+
+void CollapsedBarView::setExpanded(bool expanded)
+{
+    m_chevron->setText(expanded ? u"▲"_s : u"▼"_s);
+    m_chevron->setToolTip(expanded ? u"Hide the queue"_s : u"Show the queue"_s);
+    m_chevron->setAccessibleName(m_chevron->toolTip());
+}
+
+void CollapsedBarView::updateStatus()
+{
+    using namespace panelstyle;
+
+    m_dot->setColor(connectionColor(m_state.kind()));
+    const QString description
+        = m_demo ? u"Halyard · demo — "_s + statusDescription(m_state) : statusDescription(m_state);
+    m_dot->setToolTip(plainToolTip(description));
+    m_dot->setAccessibleName(description);
+
+    QString label;
+    switch (m_state.kind()) {
+    case ConnectionState::Kind::disconnected:
+        label = u"Not connected"_s;
+        break;
+    case ConnectionState::Kind::connecting:
+        label = u"Connecting…"_s;
+        break;
+    case ConnectionState::Kind::connected:
+        label = healthSymbol(m_health);
+        break;
+    case ConnectionState::Kind::error:
+        label = u"Connection error"_s;
+        break;
+    }
+    const bool symbol = m_state.kind() == ConnectionState::Kind::connected;
+    m_status->setFont(textFont(symbol ? 12 : 11));
+    m_status->setPalette(palette());
+    if (!symbol)
+        setTone(m_status, Tone::secondary);
+    m_status->setText(label);
+    m_status->setToolTip(m_dot->toolTip());
+}
+
+} // namespace halyard

@@ -1,0 +1,169 @@
+#include "ui/queue/panelrootview.h"
+
+#include "queue/alertstore.h"
+#include "settings/settingsstore.h"
+#include "settings/updatereminderstore.h"
+#include "ui/common/panellayout.h"
+#include "ui/common/panelstyle.h"
+#include "ui/queue/alertqueuemodel.h"
+#include "ui/queue/collapsedbarview.h"
+#include "ui/queue/queueview.h"
+
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace halyard {
+
+PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
+    const SlackDirectory& directory, UpdateReminderStore& updates, const PanelLayout& layout,
+    AcknowledgeAction acknowledge, OpenUpdateAction openUpdate, LinkOpener opener, Clock clock,
+    QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_updates(updates)
+    , m_layout(layout)
+    , m_acknowledge(std::move(acknowledge))
+    , m_opener(std::move(opener))
+    , m_clock(std::move(clock))
+    , m_now(m_clock())
+    , m_model(new AlertQueueModel(alerts, m_now, this))
+    , m_alertCount(m_model->rowCount())
+    , m_bar(new CollapsedBarView(this))
+    , m_divider(panelstyle::makeDivider(this))
+    // Created before this view subscribes to the model and the stores, so its rows are current
+    // by the time onAlertsChanged() and onUpdateChanged() measure them.
+    , m_queue(new QueueView(*m_model, updates, directory, this))
+{
+    setFixedWidth(panelstyle::kContentWidth);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_bar);
+    column->addWidget(m_divider);
+    column->addWidget(m_queue);
+
+    connect(m_bar, &CollapsedBarView::settingsRequested, this, &PanelRootView::settingsRequested);
+    connect(m_bar, &CollapsedBarView::expandToggleRequested, this,
+        [this] { setExpanded(!m_expanded); });
+    connect(m_queue, &QueueView::acknowledgeRequested, this,
+        [this](const Alert& alert) { m_acknowledge(alert); });
+    connect(m_queue, &QueueView::openRequested, this,
+        [this](const Alert& alert) { m_opener.openAlert(m_settings.teamId(), alert); });
+    connect(m_queue, &QueueView::linkActivated, this,
+        [this](const QUrl& url) { m_opener.openMessageLink(url); });
+    connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);
+    connect(m_queue, &QueueView::openUpdateRequested, this,
+        [openUpdate = std::move(openUpdate)] { openUpdate(); });
+
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &PanelRootView::onAlertsChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &PanelRootView::onAlertsChanged);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &PanelRootView::scheduleSummary);
+    connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
+        &PanelRootView::onUpdateChanged);
+    connect(&settings, &SettingsStore::connectionStateChanged, m_bar,
+        &CollapsedBarView::setConnectionState);
+    connect(&layout, &PanelLayout::maxQueueHeightChanged, this, &PanelRootView::relayout);
+
+    m_tick.setInterval(kTickIntervalMs);
+    connect(&m_tick, &QTimer::timeout, this, &PanelRootView::tick);
+    m_tick.start();
+
+    m_bar->setConnectionState(settings.connectionState());
+    refreshSummary();
+    relayout();
+}
+
+PanelRootView::~PanelRootView() = default;
+
+void PanelRootView::setDemo(bool demo)
+{
+    m_bar->setDemo(demo);
+}
+
+bool PanelRootView::hasContent() const
+{
+    return m_model->rowCount() > 0 || m_updates.availableVersion().has_value();
+}
+
+void PanelRootView::tick()
+{
+    m_now = m_clock();
+    m_model->setNow(m_now);
+    refreshSummary();
+}
+
+void PanelRootView::scheduleSummary()
+{
+    // A tick or an aging-policy change reports its rows in runs: one summary for them all.
+    if (m_summaryScheduled)
+        return;
+    m_summaryScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_summaryScheduled)
+            refreshSummary();
+    });
+}
+
+void PanelRootView::showEvent(QShowEvent* event)
+{
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        setExpanded(hasContent());
+    }
+    QWidget::showEvent(event);
+}
+
+void PanelRootView::onAlertsChanged()
+{
+    refreshSummary();
+    const qsizetype count = m_model->rowCount();
+    if (count == m_alertCount)
+        return;
+    m_alertCount = count;
+    // Any change of the count opens a panel the user collapsed, so a new alert or the rest of
+    // a partly acknowledged queue is seen; the last Ack closes it.
+    setExpanded(hasContent());
+}
+
+void PanelRootView::onUpdateChanged()
+{
+    // A new offer opens the panel; its end closes a panel that has nothing else to show.
+    if (m_updates.availableVersion())
+        setExpanded(true);
+    else if (m_model->rowCount() == 0)
+        setExpanded(false);
+    else
+        relayout();
+}
+
+void PanelRootView::setExpanded(bool expanded)
+{
+    m_expanded = expanded;
+    m_bar->setExpanded(expanded);
+    relayout();
+}
+
+void PanelRootView::refreshSummary()
+{
+    m_summaryScheduled = false;
+    m_bar->setQueueSummary(queueHealthFromStages(m_model->stages()), m_model->rowCount());
+}
+
+void PanelRootView::relayout()
+{
+    const bool showQueue = m_expanded && hasContent();
+    // Visibility first: a hidden widget's new height does not reach the layout.
+    m_divider->setVisible(showQueue);
+    m_queue->setVisible(showQueue);
+    if (showQueue) {
+        const int cap = int(std::floor(m_layout.maxQueueHeight()));
+        m_queue->setFixedHeight(
+            std::min(m_queue->contentHeight(panelstyle::kContentWidth, cap), cap));
+    }
+    layout()->invalidate();
+}
+
+} // namespace halyard

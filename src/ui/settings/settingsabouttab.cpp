@@ -1,0 +1,87 @@
+#include "ui/settings/settingsabouttab.h"
+
+#include "slack/text/accentcolor.h"
+#include "ui/common/panelstyle.h"
+#include "ui/settings/settingsform.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+SettingsAboutTab::SettingsAboutTab(
+    const QString& versionText, bool checksForUpdates, QWidget* parent)
+    : QWidget(parent)
+{
+    using namespace panelstyle;
+
+    auto* wordmark = new QLabel(this);
+    wordmark->setObjectName(u"wordmark"_s);
+    wordmark->setFont(textFont(28, QFont::DemiBold));
+    wordmark->setTextFormat(Qt::RichText);
+    wordmark->setText(u"<span style=\"color:"_s + accentColor.hexName() + u"\">Hal</span>yard"_s);
+    wordmark->setAccessibleName(u"Halyard"_s);
+
+    auto* version = new QLabel(u"v"_s + versionText, this);
+    version->setObjectName(u"versionLabel"_s);
+    version->setTextFormat(Qt::PlainText);
+    version->setFont(textFont(13));
+    setTone(version, Tone::secondary);
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    QWidget* check = nullptr;
+    if (checksForUpdates) {
+        auto* button = new QPushButton(u"Check for Updates…"_s, this);
+        connect(button, &QPushButton::clicked, this, &SettingsAboutTab::checkForUpdatesRequested);
+        check = button;
+        check->setObjectName(u"checkForUpdatesButton"_s);
+    } else {
+        auto* note = new QLabel(u"Updates come with your package manager."_s, this);
+        note->setFont(textFont(13));
+        setTone(note, Tone::secondary);
+        check = note;
+        check->setObjectName(u"updatesNote"_s);
+    }
+
+    auto* tagline = new QLabel(u"Slack alerts you have to acknowledge."_s, this);
+    tagline->setFont(textFont(13));
+    setTone(tagline, Tone::secondary);
+
+    auto* supportTitle = new QLabel(u"Support:"_s, this);
+    setTone(supportTitle, Tone::secondary);
+    const QString address = kSupportAddress.toString();
+    auto* supportLink = new QLabel(u"<a href=\"mailto:%1\">%1</a>"_s.arg(address), this);
+    supportLink->setObjectName(u"supportLink"_s);
+    supportLink->setTextFormat(Qt::RichText);
+    supportLink->setTextInteractionFlags(
+        Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(supportLink, &QLabel::linkActivated, this,
+        [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    auto* support = new QHBoxLayout;
+    support->setSpacing(4);
+    support->addStretch(1);
+    support->addWidget(supportTitle);
+    support->addWidget(supportLink);
+    support->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    const int margin = settingsform::kMargin;
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(14);
+    layout->addStretch(1);
+    layout->addWidget(wordmark, 0, Qt::AlignHCenter);
+    layout->addWidget(version, 0, Qt::AlignHCenter);
+    layout->addWidget(check, 0, Qt::AlignHCenter);
+    layout->addWidget(tagline, 0, Qt::AlignHCenter);
+    layout->addWidget(makeDivider(this));
+    layout->addLayout(support);
+    layout->addStretch(1);
+}
+
+} // namespace halyard

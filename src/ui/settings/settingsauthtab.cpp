@@ -1,0 +1,341 @@
+#include "ui/settings/settingsauthtab.h"
+
+#include "common/servertext.h"
+#include "settings/keychainerror.h"
+#include "settings/settingsstore.h"
+#include "ui/common/panelstyle.h"
+#include "ui/common/statusdot.h"
+#include "ui/settings/settingsform.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+constexpr int kDotDiameter = 10;
+constexpr int kWarningIconSize = 12;
+
+QString statusText(const ConnectionState& state)
+{
+    switch (state.kind()) {
+    case ConnectionState::Kind::connected:
+        return u"Connected"_s;
+    case ConnectionState::Kind::connecting:
+        return u"Connecting…"_s;
+    case ConnectionState::Kind::disconnected:
+        return u"Disconnected"_s;
+    case ConnectionState::Kind::error:
+        return excerpt(QString(u"Error: "_s + state.errorMessage()));
+    }
+    return {};
+}
+
+QString testResultText(const TokenTestResult& result)
+{
+    if (!result)
+        return u"✗ "_s + result.error();
+    return u"✓ "_s + result->team.value_or(u"?"_s) + u" as @"_s + result->user.value_or(u"?"_s);
+}
+
+QStringList setupSteps()
+{
+    return {
+        u"1. https://api.slack.com/apps → Create New App → From an app manifest (paste "
+        u"resources/slack-app-manifest.json), or From scratch"_s,
+        u"2. Socket Mode → enable, generate xapp- token (connections:write)"_s,
+        u"3. OAuth & Permissions → add bot scopes: channels:history, groups:history, "
+        u"channels:read, groups:read, users:read, reactions:write, reactions:read → install to "
+        u"workspace, copy xoxb-"_s,
+        u"4. Event Subscriptions → enable → subscribe to message.channels, message.groups, "
+        u"reaction_added"_s,
+        u"5. /invite @YourBot in channels to monitor"_s,
+    };
+}
+
+} // namespace
+
+SettingsAuthTab::SettingsAuthTab(
+    SettingsStore& settings, SlackControls slack, bool demo, QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_slack(std::move(slack))
+    , m_dot(new StatusDot(kDotDiameter, false, this))
+    , m_status(new QLabel(this))
+    , m_workspace(new QLabel(this))
+    , m_saveButton(new QPushButton(u"Save && Connect"_s, this))
+    , m_testButton(new QPushButton(this))
+    , m_clearButton(new QPushButton(u"Clear"_s, this))
+    , m_result(new QLabel(this))
+{
+    using namespace panelstyle;
+    using namespace settingsform;
+
+    m_dot->setObjectName(u"connectionDot"_s);
+    m_status->setObjectName(u"connectionStatus"_s);
+    m_workspace->setObjectName(u"connectionWorkspace"_s);
+    m_saveButton->setObjectName(u"saveButton"_s);
+    m_testButton->setObjectName(u"testButton"_s);
+    m_clearButton->setObjectName(u"clearButton"_s);
+    m_result->setObjectName(u"resultLabel"_s);
+
+    // Slack's and proxies' words, the workspace's and the bot's names: shown as they are, wrapped,
+    // and clipped rather than widening the window where a word is too long to wrap.
+    for (QLabel* label : { m_status, m_workspace }) {
+        label->setFont(textFont(13));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setMinimumWidth(1);
+    }
+    setTone(m_workspace, Tone::secondary);
+    auto* connectionRow = new QHBoxLayout;
+    connectionRow->setSpacing(6);
+    connectionRow->addWidget(m_dot, 0, Qt::AlignVCenter);
+    connectionRow->addWidget(m_status);
+    connectionRow->addWidget(m_workspace, 1);
+
+    // Return in either field saves, as a dialog's default button would.
+    m_saveButton->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(m_saveButton);
+    buttons->addWidget(m_testButton);
+    buttons->addWidget(m_clearButton);
+    buttons->addStretch(1);
+
+    m_result->setFont(textFont(11));
+    setTone(m_result, Tone::secondary);
+    m_result->setTextFormat(Qt::PlainText);
+    m_result->setWordWrap(true);
+    m_result->setMinimumWidth(1);
+    m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_result->hide();
+
+    auto* steps = new QVBoxLayout;
+    steps->setSpacing(3);
+    auto* stepsHeading = new QLabel(u"Setup steps"_s, this);
+    stepsHeading->setFont(textFont(11));
+    setTone(stepsHeading, Tone::secondary);
+    steps->addWidget(stepsHeading);
+    for (const QString& step : setupSteps()) {
+        QLabel* line = helpLabel(step, this);
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        steps->addWidget(line);
+    }
+
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setSpacing(14);
+    layout->addLayout(connectionRow);
+    if (demo) {
+        QLabel* note = helpLabel(
+            u"Demo mode: a simulated workspace on this computer; nothing here reaches Slack."_s,
+            this);
+        note->setObjectName(u"demoNote"_s);
+        layout->addWidget(note);
+    }
+    layout->addWidget(makeTokenField(m_bot, u"Bot User OAuth Token"_s, u"botToken"_s,
+        u"OAuth & Permissions → Bot User OAuth Token (xoxb-…)"_s, halyard::TokenField::bot));
+    layout->addWidget(makeTokenField(m_app, u"App-Level Token (Socket Mode)"_s, u"appToken"_s,
+        u"Basic Information → App-Level Tokens, with scope connections:write (xapp-…)"_s,
+        halyard::TokenField::app));
+    layout->addLayout(buttons);
+    layout->addWidget(m_result);
+    layout->addLayout(steps);
+    layout->addStretch(1);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scrollable(content, this));
+
+    connect(m_saveButton, &QPushButton::clicked, this, &SettingsAuthTab::save);
+    connect(m_testButton, &QPushButton::clicked, this, &SettingsAuthTab::test);
+    connect(m_clearButton, &QPushButton::clicked, this, &SettingsAuthTab::clear);
+    connect(m_bot.edit, &QLineEdit::returnPressed, m_saveButton, &QPushButton::animateClick);
+    connect(m_app.edit, &QLineEdit::returnPressed, m_saveButton, &QPushButton::animateClick);
+    connect(&settings, &SettingsStore::cachedTokensChanged, this, &SettingsAuthTab::updateButtons);
+    connect(&settings, &SettingsStore::connectionStateChanged, this,
+        &SettingsAuthTab::updateConnectionRow);
+    connect(
+        &settings, &SettingsStore::teamNameChanged, this, &SettingsAuthTab::updateConnectionRow);
+    connect(
+        &settings, &SettingsStore::botUserNameChanged, this, &SettingsAuthTab::updateConnectionRow);
+
+    updateConnectionRow();
+    updateButtons();
+}
+
+QWidget* SettingsAuthTab::makeTokenField(TokenField& field, const QString& label,
+    const QString& name, const QString& hint, halyard::TokenField kind)
+{
+    auto* box = new QWidget(this);
+    field.edit = new QLineEdit(box);
+    field.edit->setObjectName(name + u"Field"_s);
+    field.edit->setEchoMode(QLineEdit::Password);
+    field.edit->setPlaceholderText(label);
+    field.warningIcon = new QLabel(box);
+    field.warningIcon->setObjectName(name + u"WarningIcon"_s);
+    QIcon icon = settingsform::themeIcon(u"dialog-warning"_s);
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    field.warningIcon->setPixmap(icon.pixmap(kWarningIconSize, kWarningIconSize));
+    field.note = new QLabel(box);
+    field.note->setObjectName(name + u"Note"_s);
+    field.note->setTextFormat(Qt::PlainText);
+    field.note->setWordWrap(true);
+    field.note->setFont(panelstyle::textFont(11));
+    field.hint = hint;
+
+    auto* noteRow = new QHBoxLayout;
+    noteRow->setSpacing(4);
+    noteRow->addWidget(field.warningIcon, 0, Qt::AlignTop);
+    noteRow->addWidget(field.note, 1);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(settingsform::headingLabel(label, box));
+    layout->addWidget(field.edit);
+    layout->addLayout(noteRow);
+
+    connect(field.edit, &QLineEdit::textChanged, this, [this, &field, kind] {
+        updateNote(field, kind);
+        updateButtons();
+    });
+    updateNote(field, kind);
+    return box;
+}
+
+void SettingsAuthTab::updateNote(const TokenField& field, halyard::TokenField kind)
+{
+    const std::optional<QString> warning = tokenValidationMessage(field.edit->text(), kind);
+    field.warningIcon->setVisible(warning.has_value());
+    field.note->setText(warning.value_or(field.hint));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText,
+        warning ? settingsform::warningColor()
+                : panelstyle::toneColor(palette, panelstyle::Tone::secondary));
+    field.note->setPalette(palette);
+}
+
+void SettingsAuthTab::updateConnectionRow()
+{
+    const ConnectionState& state = m_settings.connectionState();
+    m_dot->setColor(panelstyle::connectionColor(state.kind()));
+    m_status->setText(statusText(state));
+    const auto& team = m_settings.teamName();
+    const auto& bot = m_settings.botUserName();
+    const bool named = state.kind() == ConnectionState::Kind::connected && team && bot;
+    m_workspace->setText(named ? excerpt(QString(u"· "_s + *team + u" as @"_s + *bot)) : QString());
+    m_workspace->setVisible(named);
+}
+
+void SettingsAuthTab::updateButtons()
+{
+    // Spaces count as filled: saving them is the user's call, and the warnings said so.
+    const bool hasBot = !m_bot.edit->text().isEmpty();
+    m_saveButton->setEnabled(hasBot && !m_app.edit->text().isEmpty());
+    m_testButton->setEnabled(hasBot && !m_testing);
+    m_testButton->setText(m_testing ? u"Testing…"_s : u"Test Token"_s);
+    m_clearButton->setEnabled(m_settings.cachedTokens().has_value());
+}
+
+void SettingsAuthTab::setResult(const std::optional<QString>& text)
+{
+    // Errors carry what a server answered, which may be a whole page.
+    m_result->setText(cutText(text.value_or(QString())));
+    m_result->setVisible(text.has_value());
+}
+
+void SettingsAuthTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (const auto& tokens = m_settings.cachedTokens()) {
+        m_bot.edit->setText(tokens->botToken);
+        m_app.edit->setText(tokens->appToken);
+    }
+}
+
+void SettingsAuthTab::save()
+{
+    if (!m_saveButton->isEnabled())
+        return;
+    const QString botToken = m_bot.edit->text().trimmed();
+    const QString appToken = m_app.edit->text().trimmed();
+    m_bot.edit->setText(botToken);
+    m_app.edit->setText(appToken);
+    runSave(botToken, appToken);
+}
+
+void SettingsAuthTab::test()
+{
+    if (!m_slack.testToken)
+        return;
+    m_testing = true;
+    updateButtons();
+    runTest(m_bot.edit->text());
+}
+
+void SettingsAuthTab::clear()
+{
+    runClear();
+}
+
+QCoro::Task<> SettingsAuthTab::runSave(QString botToken, QString appToken)
+{
+    const QPointer<SettingsAuthTab> self(this);
+    const auto saved = co_await m_settings.saveTokens(std::move(botToken), std::move(appToken));
+    if (!self)
+        co_return;
+    if (!saved) {
+        setResult(u"Save failed: "_s + saved.error().description() + u" — "_s
+            + KeychainError::serviceHint());
+        co_return;
+    }
+    if (m_slack.disconnect)
+        m_slack.disconnect();
+    if (m_slack.connect)
+        m_slack.connect();
+    setResult(std::nullopt);
+}
+
+QCoro::Task<> SettingsAuthTab::runTest(QString botToken)
+{
+    const QPointer<SettingsAuthTab> self(this);
+    // A copy, so the call it started stays valid if the window goes meanwhile.
+    const SlackControls::TokenTester tester = m_slack.testToken;
+    const auto result = co_await tester(std::move(botToken));
+    if (!self)
+        co_return;
+    m_testing = false;
+    setResult(testResultText(result));
+    updateButtons();
+}
+
+QCoro::Task<> SettingsAuthTab::runClear()
+{
+    const QPointer<SettingsAuthTab> self(this);
+    const auto cleared = co_await m_settings.clearTokens();
+    if (!self)
+        co_return;
+    if (!cleared) {
+        setResult(u"Clear failed: "_s + cleared.error().description() + u" — "_s
+            + KeychainError::serviceHint());
+        co_return;
+    }
+    if (m_slack.disconnect)
+        m_slack.disconnect();
+    m_bot.edit->clear();
+    m_app.edit->clear();
+    setResult(u"Tokens cleared."_s);
+}
+
+} // namespace halyard

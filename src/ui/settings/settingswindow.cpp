@@ -1,0 +1,91 @@
+#include "ui/settings/settingswindow.h"
+
+#include "ui/settings/settingsabouttab.h"
+#include "ui/settings/settingsagingtab.h"
+#include "ui/settings/settingsauthtab.h"
+#include "ui/settings/settingsform.h"
+#include "ui/settings/settingsgeneraltab.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+QString versionText(const QString& shortVersion, const QString& buildNumber)
+{
+    const QString version = shortVersion.isEmpty() ? u"?"_s : shortVersion;
+    if (buildNumber.isEmpty() || buildNumber == version)
+        return version;
+    return version + u" ("_s + buildNumber + u')';
+}
+
+SettingsWindow::SettingsWindow(
+    SettingsStore& settings, SlackControls slack, ProgramInfo program, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_tabs(new QTabWidget(this))
+{
+    using settingsform::themeIcon;
+
+    setWindowTitle(u"Halyard Settings"_s);
+    setObjectName(u"settingsWindow"_s);
+    setFixedSize(kWidth, kHeight);
+    m_tabs->setObjectName(u"settingsTabs"_s);
+    m_tabs->setDocumentMode(true);
+
+    auto* about = new SettingsAboutTab(
+        versionText(program.shortVersion, program.buildNumber), program.checksForUpdates);
+    // Insertion order is the Tab order.
+    m_tabs->addTab(new SettingsAuthTab(settings, std::move(slack), program.demo),
+        themeIcon(u"dialog-password"_s), u"Authentication"_s);
+    m_tabs->addTab(
+        new SettingsGeneralTab(
+            settings, Autostart(std::move(program.autostartFolder), std::move(program.executable))),
+        themeIcon(u"preferences-system"_s), u"General"_s);
+    m_tabs->addTab(new SettingsAgingTab(settings), themeIcon(u"appointment-soon"_s), u"Aging"_s);
+    m_tabs->addTab(about, themeIcon(u"help-about"_s), u"About"_s);
+    connect(about, &SettingsAboutTab::checkForUpdatesRequested, this,
+        &SettingsWindow::checkForUpdatesRequested);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tabs);
+    selectTab(Tab::authentication);
+}
+
+void SettingsWindow::selectTab(Tab tab)
+{
+    m_tabs->setCurrentIndex(static_cast<int>(tab));
+}
+
+void SettingsWindow::showTab(Tab tab)
+{
+    selectTab(tab);
+    show();
+    raise();
+    activateWindow();
+}
+
+QPixmap SettingsWindow::grabTab(Tab tab)
+{
+    selectTab(tab);
+    // Layout requests are posted, and a nested layout that changes size posts one to its
+    // parent: let them settle before painting.
+    for (int round = 0; round < 3; ++round)
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    return grab();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent* event)
+{
+    // Ignored and hidden rather than closed, so the last-window-closed rule never ends the
+    // program from here.
+    event->ignore();
+    hide();
+}
+
+} // namespace halyard
