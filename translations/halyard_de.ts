@@ -24,7 +24,7 @@
     <name>halyard::AlertRow</name>
     <message>
         <source>Ack</source>
-        <translation>Quittieren</translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Open in Slack</source>
@@ -105,7 +105,7 @@
     <name>halyard::CommandLine</name>
     <message>
         <source>Slack alerts you have to acknowledge.</source>
-        <translation>Slack-Alarme, die Sie quittieren müssen.</translation>
+        <translation>Slack-Alarme, die Sie bestätigen müssen.</translation>
     </message>
     <message>
         <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them.</source>
@@ -113,7 +113,7 @@
     </message>
     <message>
         <source>Run the core without windows: take alerts in and acknowledge them in Slack.</source>
-        <translation>Den Kern ohne Fenster ausführen: Alarme annehmen und in Slack quittieren.</translation>
+        <translation>Den Kern ohne Fenster ausführen: Alarme annehmen und in Slack bestätigen.</translation>
     </message>
     <message>
         <source>Try Halyard against a simulated workspace on this computer, in a throw-away profile; nothing reaches Slack.</source>
@@ -209,7 +209,7 @@
     </message>
     <message>
         <source>Slack alerts you have to acknowledge.</source>
-        <translation>Slack-Alarme, die Sie quittieren müssen.</translation>
+        <translation>Slack-Alarme, die Sie bestätigen müssen.</translation>
     </message>
     <message>
         <source>Support:</source>
@@ -386,15 +386,15 @@
     </message>
     <message>
         <source>Ack-back to Slack</source>
-        <translation>Quittierung an Slack melden</translation>
+        <translation>Bestätigung an Slack melden</translation>
     </message>
     <message>
         <source>Add a reaction to the original Slack message when I Ack</source>
-        <translation>Beim Quittieren eine Reaktion zur ursprünglichen Slack-Nachricht hinzufügen</translation>
+        <translation>Bei „OK“ eine Reaktion zur ursprünglichen Slack-Nachricht hinzufügen</translation>
     </message>
     <message>
         <source>When you click Ack, Halyard adds an emoji reaction to the source message so anyone else in the channel can see it&apos;s been handled.</source>
-        <translation>Wenn Sie auf „Quittieren“ klicken, fügt Halyard der Quellnachricht eine Emoji-Reaktion hinzu, damit alle anderen im Kanal sehen, dass sie erledigt ist.</translation>
+        <translation>Wenn Sie auf „OK“ klicken, fügt Halyard der Quellnachricht eine Emoji-Reaktion hinzu, damit alle anderen im Kanal sehen, dass sie erledigt ist.</translation>
     </message>
     <message>
         <source>Emoji shortcode:</source>
@@ -604,7 +604,7 @@
     <name>halyard::UpdateRow</name>
     <message>
         <source>Ack</source>
-        <translation>Quittieren</translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>View and install the update</source>
