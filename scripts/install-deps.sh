@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-websockets-dev qcoro-qt6-dev
     qtkeychain-qt6-dev libsecret-1-0
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev
     clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format
     dbus dbus-bin dbus-daemon gnome-keyring

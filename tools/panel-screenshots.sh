@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Saves PNG screenshots of the panel (collapsed; expanded with alerts of every stage, links and
-# emoji) into docs/, or into the folder given.
-# Usage: tools/panel-screenshots.sh [folder] [build dir, default build/default]
+# emoji), the update dialog and the settings window into docs/, or into the folder given.
+# Usage: tools/panel-screenshots.sh [folder] [build dir, default build/default] [--language <code>]
+# With --language (de, say) the windows show that translation and the files end in "-de.png".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder="${1:-docs}"
 build="${2:-build/default}"
+shift $(( $# < 2 ? $# : 2 ))
 cmake --build "$build" --target halyard-panel-screenshots >/dev/null
-QT_QPA_PLATFORM=offscreen "$build/tools/panel-screenshots/halyard-panel-screenshots" "$folder"
+QT_QPA_PLATFORM=offscreen "$build/tools/panel-screenshots/halyard-panel-screenshots" "$@" "$folder"

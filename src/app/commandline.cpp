@@ -5,6 +5,7 @@
 #include "app/profile.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
+#include "translations/translations.h"
 #include "ui/panel/displayplatform.h"
 
 #include <QApplication>
@@ -44,7 +45,13 @@ int runCommandLine(int argc, char* argv[])
         const bool userChosePlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
         const auto platform = chooseDisplayPlatform();
         if (!platform) {
-            QTextStream(stderr) << platform.error() << Qt::endl;
+            // A message for a person, so in their language: translators need an application
+            // object, and without a display only a core one can be made.
+            const QCoreApplication core(argc, argv);
+            installTranslations();
+            QTextStream(stderr) << QCoreApplication::translate(
+                "halyard::DisplayPlatform", qUtf8Printable(platform.error()))
+                                << Qt::endl;
             return 1;
         }
         platformNote = *platform;
@@ -55,24 +62,30 @@ int runCommandLine(int argc, char* argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    // Before the parser: its help and errors are for a person too.
+    installTranslations();
     QCoreApplication::setApplicationName(u"Halyard"_s);
     QCoreApplication::setApplicationVersion(
         QString::fromLatin1(kVersion) + u" (build "_s + QString::fromLatin1(kBuildNumber) + u')');
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Slack alerts you have to acknowledge."_s);
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "halyard::CommandLine", "Slack alerts you have to acknowledge."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"tokens"_s,
-        u"\"tokens set\" stores the bot and app-level tokens read from standard input, one "
-        u"line each; \"tokens clear\" deletes them."_s,
+        QCoreApplication::translate("halyard::CommandLine",
+            "\"tokens set\" stores the bot and app-level tokens read from standard input, one "
+            "line each; \"tokens clear\" deletes them."),
         u"[tokens set|clear]"_s);
     const QCommandLineOption headless(u"headless"_s,
-        u"Run the core without windows: take alerts in and acknowledge them in Slack."_s);
+        QCoreApplication::translate("halyard::CommandLine",
+            "Run the core without windows: take alerts in and acknowledge them in Slack."));
     parser.addOption(headless);
     const QCommandLineOption demo(u"demo"_s,
-        u"Try Halyard against a simulated workspace on this computer, in a throw-away profile; "
-        u"nothing reaches Slack."_s);
+        QCoreApplication::translate("halyard::CommandLine",
+            "Try Halyard against a simulated workspace on this computer, in a throw-away "
+            "profile; nothing reaches Slack."));
     parser.addOption(demo);
     addTokensCommandOptions(parser);
     parser.process(*app);

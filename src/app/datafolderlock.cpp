@@ -2,6 +2,7 @@
 
 #include "common/privatefile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,8 +12,9 @@ namespace halyard {
 std::expected<std::unique_ptr<QLockFile>, QString> lockDataFolder(const QString& folder)
 {
     if (auto made = makePrivateFolder(folder); !made)
-        return std::unexpected(
-            u"Halyard cannot create its data folder "_s + folder + u": "_s + made.error());
+        return std::unexpected(QCoreApplication::translate(
+            "halyard::DataFolderLock", "Halyard cannot create its data folder %1: %2")
+                                   .arg(folder, made.error()));
     auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(u"halyard.lock"_s));
     // Only a dead owner makes the lock stale: with an age limit, a copy that has run for long
     // would lose its lock to the next one.
@@ -24,13 +26,18 @@ std::expected<std::unique_ptr<QLockFile>, QString> lockDataFolder(const QString&
         QString host;
         QString application;
         if (lock->getLockInfo(&pid, &host, &application))
-            return std::unexpected(u"Halyard is already running (process "_s + QString::number(pid)
-                + u"); not starting a second copy."_s);
-        return std::unexpected(u"Halyard is already running; not starting a second copy."_s);
+            return std::unexpected(QCoreApplication::translate("halyard::DataFolderLock",
+                "Halyard is already running (process %1); not starting a second copy.")
+                                       .arg(pid));
+        return std::unexpected(QCoreApplication::translate(
+            "halyard::DataFolderLock", "Halyard is already running; not starting a second copy."));
     }
-    return std::unexpected(u"Halyard cannot lock its data folder "_s + folder
-        + (lock->error() == QLockFile::PermissionError ? u": permission denied"_s
-                                                       : u": unknown error"_s));
+    return std::unexpected((lock->error() == QLockFile::PermissionError
+            ? QCoreApplication::translate("halyard::DataFolderLock",
+                "Halyard cannot lock its data folder %1: permission denied")
+            : QCoreApplication::translate(
+                "halyard::DataFolderLock", "Halyard cannot lock its data folder %1: unknown error"))
+                               .arg(folder));
 }
 
 } // namespace halyard

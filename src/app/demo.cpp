@@ -5,6 +5,7 @@
 #include "settings/memorykeychain.h"
 #include "settings/slacktokens.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -20,7 +21,9 @@ int runDemo(const QString& platformNote)
     // Removed when the run ends, however it ends short of a crash.
     const QTemporaryDir profile(QDir::tempPath() + u"/halyard-demo-XXXXXX"_s);
     if (!profile.isValid()) {
-        QTextStream(stderr) << "halyard: cannot create the demo profile: " << profile.errorString()
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::Demo", "halyard: cannot create the demo profile: %1")
+                                   .arg(profile.errorString())
                             << Qt::endl;
         return 1;
     }
@@ -29,7 +32,9 @@ int runDemo(const QString& platformNote)
     slack.setHelloOnConnect(true);
     DemoScenario::populate(slack.workspace());
     if (!slack.listen()) {
-        QTextStream(stderr) << "halyard: cannot serve the demo workspace on 127.0.0.1" << Qt::endl;
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::Demo", "halyard: cannot serve the demo workspace on 127.0.0.1")
+                            << Qt::endl;
         return 1;
     }
     DemoScenario scenario(slack);

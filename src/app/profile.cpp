@@ -2,6 +2,7 @@
 
 #include "desktop/endpointrule.h"
 
+#include <QCoreApplication>
 #include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,10 +15,12 @@ std::expected<QUrl, QString> slackApiUrlFromEnvironment(const QString& value)
         return QUrl(u"https://slack.com/api/"_s);
     const QUrl url(value, QUrl::StrictMode);
     if (!isTrustedEndpoint(url)) {
-        return std::unexpected(
-            u"halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer "
-            u"(127.0.0.1, ::1, localhost); refusing %1"_s.arg(
-                url.isValid() ? url.toDisplayString(QUrl::RemoveUserInfo) : u"an invalid URL"_s));
+        return std::unexpected(QCoreApplication::translate("halyard::Profile",
+            "halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer "
+            "(127.0.0.1, ::1, localhost); refusing %1")
+                                   .arg(url.isValid() ? url.toDisplayString(QUrl::RemoveUserInfo)
+                                                      : QCoreApplication::translate(
+                                                          "halyard::Profile", "an invalid URL")));
     }
     return url;
 }

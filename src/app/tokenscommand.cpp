@@ -65,15 +65,16 @@ std::optional<QString> readToken(
 void warnAbout(const QString& token, TokenField field, QTextStream& err)
 {
     if (const auto message = tokenValidationMessage(token, field))
-        err << u"Warning: "_s << *message << Qt::endl;
+        err << QCoreApplication::translate("halyard::TokensCommand", "Warning: %1").arg(*message)
+            << Qt::endl;
 }
 
-QString failureLine(const QString& what, const KeychainError& error)
+// `line` holds the error's description as %1 and what the service needs as %2.
+QString failureLine(const QString& line, const KeychainError& error)
 {
     // Without a reachable Secret Service every write fails with a bare status; say what is
     // missing, since that is the usual cause on a desktop without a keyring.
-    return u"halyard: could not "_s + what + u": "_s + error.description() + u" — "_s
-        + KeychainError::serviceHint();
+    return line.arg(error.description(), KeychainError::serviceHint());
 }
 
 QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTextStream* outStream,
@@ -86,20 +87,28 @@ QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTe
     {
         // Off for both lines, so that a pasted pair never shows either.
         EchoOff echoOff(interactive);
-        bot = readToken(in, err, interactive, u"Bot User OAuth Token (xoxb-…): "_s);
+        bot = readToken(in, err, interactive,
+            QCoreApplication::translate(
+                "halyard::TokensCommand", "Bot User OAuth Token (xoxb-…): "));
         if (bot)
-            app = readToken(in, err, interactive, u"App-Level Token (xapp-…): "_s);
+            app = readToken(in, err, interactive,
+                QCoreApplication::translate(
+                    "halyard::TokensCommand", "App-Level Token (xapp-…): "));
     }
     if (!bot || !app) {
-        err << u"halyard: tokens set reads two lines from standard input: the bot token, then "
-               u"the app-level token; nothing was stored"_s
+        err << QCoreApplication::translate("halyard::TokensCommand",
+            "halyard: tokens set reads two lines from standard input: the bot token, "
+            "then the app-level token; nothing was stored")
             << Qt::endl;
         co_return 1;
     }
     // An empty line would replace a stored token with nothing.
     if (bot->isEmpty() || app->isEmpty()) {
-        err << u"halyard: the "_s << (bot->isEmpty() ? u"bot"_s : u"app-level"_s)
-            << u" token is empty; nothing was stored"_s << Qt::endl;
+        err << (bot->isEmpty() ? QCoreApplication::translate(
+                    "halyard::TokensCommand", "halyard: the bot token is empty; nothing was stored")
+                               : QCoreApplication::translate("halyard::TokensCommand",
+                                   "halyard: the app-level token is empty; nothing was stored"))
+            << Qt::endl;
         co_return 1;
     }
     warnAbout(*bot, TokenField::bot, err);
@@ -107,21 +116,29 @@ QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTe
 
     const SlackTokens tokens { *bot, *app };
     if (const auto stored = co_await storeSlackTokens(keychain, tokens); !stored) {
-        *errStream << failureLine(u"store the tokens"_s, stored.error()) << Qt::endl;
+        *errStream << failureLine(QCoreApplication::translate("halyard::TokensCommand",
+                                      "halyard: could not store the tokens: %1 — %2"),
+            stored.error())
+                   << Qt::endl;
         co_return 1;
     }
-    *outStream << u"Stored bot token "_s << maskedToken(tokens.botToken)
-               << u" and app-level token "_s << maskedToken(tokens.appToken) << Qt::endl;
+    *outStream << QCoreApplication::translate(
+        "halyard::TokensCommand", "Stored bot token %1 and app-level token %2")
+                      .arg(maskedToken(tokens.botToken), maskedToken(tokens.appToken))
+               << Qt::endl;
     co_return 0;
 }
 
 QCoro::Task<int> clearTokens(KeychainService* keychain, QTextStream* out, QTextStream* err)
 {
     if (const auto deleted = co_await deleteSlackTokens(keychain); !deleted) {
-        *err << failureLine(u"clear the tokens"_s, deleted.error()) << Qt::endl;
+        *err << failureLine(QCoreApplication::translate("halyard::TokensCommand",
+                                "halyard: could not clear the tokens: %1 — %2"),
+            deleted.error())
+             << Qt::endl;
         co_return 1;
     }
-    *out << u"Tokens cleared."_s << Qt::endl;
+    *out << QCoreApplication::translate("halyard::TokensCommand", "Tokens cleared.") << Qt::endl;
     co_return 0;
 }
 
@@ -129,7 +146,9 @@ QCoro::Task<int> clearTokens(KeychainService* keychain, QTextStream* out, QTextS
 
 void addTokensCommandOptions(QCommandLineParser& parser)
 {
-    QCommandLineOption service(kServiceOption, u"Credential-store service name."_s, u"name"_s,
+    QCommandLineOption service(kServiceOption,
+        QCoreApplication::translate("halyard::TokensCommand", "Credential-store service name."),
+        QCoreApplication::translate("halyard::TokensCommand", "name"),
         KeychainService::kDefaultService.toString());
     service.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(service);
@@ -162,8 +181,9 @@ QCoro::Task<int> runTokensCommand(QStringList arguments, KeychainService* keycha
         co_return co_await setTokens(keychain, in, out, err, interactive);
     if (arguments == QStringList { u"clear"_s })
         co_return co_await clearTokens(keychain, out, err);
-    *err << u"halyard: use \"halyard tokens set\" (two lines on standard input: the bot token, "
-            u"then the app-level token) or \"halyard tokens clear\""_s
+    *err << QCoreApplication::translate("halyard::TokensCommand",
+        "halyard: use \"halyard tokens set\" (two lines on standard input: the bot "
+        "token, then the app-level token) or \"halyard tokens clear\"")
          << Qt::endl;
     co_return 1;
 }

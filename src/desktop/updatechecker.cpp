@@ -95,7 +95,7 @@ QCoro::Task<> UpdateChecker::runScheduledCheck()
 QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
 {
     if (!isEnabled())
-        co_return std::unexpected(u"No update feed is configured."_s);
+        co_return std::unexpected(tr("No update feed is configured."));
     if (!isTrustedEndpoint(m_feedUrl)) {
         co_return failed(u"The update feed must be read over https: "_s
             + m_feedUrl.toDisplayString(QUrl::RemoveUserInfo));
@@ -138,7 +138,7 @@ QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
     QPointer<UpdateChecker> self(this);
     co_await qCoro(reply).waitForFinished();
     if (!self)
-        co_return std::unexpected(u"The update check was cancelled."_s);
+        co_return std::unexpected(tr("The update check was cancelled."));
     reply->deleteLater();
     if (reply->error() == QNetworkReply::NoError)
         take();

@@ -1,5 +1,7 @@
 #include "settings/keychainerror.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -28,9 +30,9 @@ KeychainError KeychainError::unfinished()
 
 QString KeychainError::serviceHint()
 {
-    return QStringLiteral("the tokens are kept by a Secret Service (org.freedesktop.secrets, such "
-                          "as GNOME Keyring or KWallet) that must be running and unlocked in this "
-                          "D-Bus session");
+    return QCoreApplication::translate("halyard::KeychainError",
+        "the tokens are kept by a Secret Service (org.freedesktop.secrets, such as GNOME Keyring "
+        "or KWallet) that must be running and unlocked in this D-Bus session");
 }
 
 QString KeychainError::description() const

@@ -1,5 +1,7 @@
 #include "settings/tokenvalidation.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -26,28 +28,34 @@ bool containsWhitespace(const QString& text)
 QString botFieldMessage(const QString& token)
 {
     if (token.startsWith(u"xapp-"_s)) {
-        return u"That's the App-Level Token — it goes in the field below. This field wants the "
-               u"Bot User OAuth Token (xoxb-…), from OAuth & Permissions."_s;
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "That's the App-Level Token — it goes in the field below. This field wants the Bot "
+            "User OAuth Token (xoxb-…), from OAuth & Permissions.");
     }
     if (isUserToken(token)) {
-        return u"That's a user token. Halyard needs the Bot User OAuth Token (xoxb-…) — on OAuth "
-               u"& Permissions, copy the one under \"Bot User OAuth Token\"."_s;
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "That's a user token. Halyard needs the Bot User OAuth Token (xoxb-…) — on OAuth & "
+            "Permissions, copy the one under \"Bot User OAuth Token\".");
     }
-    return u"Slack bot tokens start with xoxb-. Double-check the copy from OAuth & Permissions."_s;
+    return QCoreApplication::translate("halyard::TokenValidation",
+        "Slack bot tokens start with xoxb-. Double-check the copy from OAuth & Permissions.");
 }
 
 QString appFieldMessage(const QString& token)
 {
     if (token.startsWith(u"xoxb-"_s)) {
-        return u"That's the Bot token — it goes in the field above. This field wants the "
-               u"App-Level Token (xapp-…), from Basic Information → App-Level Tokens."_s;
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "That's the Bot token — it goes in the field above. This field wants the App-Level "
+            "Token (xapp-…), from Basic Information → App-Level Tokens.");
     }
     if (isUserToken(token)) {
-        return u"That's a user token. This field wants the App-Level Token (xapp-…), from Basic "
-               u"Information → App-Level Tokens."_s;
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "That's a user token. This field wants the App-Level Token (xapp-…), from Basic "
+            "Information → App-Level Tokens.");
     }
-    return u"App-Level Tokens start with xapp-. Double-check the copy from Basic Information → "
-           u"App-Level Tokens."_s;
+    return QCoreApplication::translate("halyard::TokenValidation",
+        "App-Level Tokens start with xapp-. Double-check the copy from Basic Information → "
+        "App-Level Tokens.");
 }
 
 } // namespace
@@ -59,13 +67,15 @@ std::optional<QString> tokenValidationMessage(const QString& text, TokenField fi
         return std::nullopt;
     const QString expectedPrefix = field == TokenField::bot ? u"xoxb-"_s : u"xapp-"_s;
     if (looksLikeLink(token)) {
-        return u"That looks like a link, not a token. Copy the token value itself — it starts "
-               u"with "
-            + expectedPrefix + u'.';
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "That looks like a link, not a token. Copy the token value itself — it starts with "
+            "%1.")
+            .arg(expectedPrefix);
     }
     if (containsWhitespace(token)) {
-        return u"The token contains spaces — it looks like a partial or doubled copy. Re-copy the "
-               u"whole value."_s;
+        return QCoreApplication::translate("halyard::TokenValidation",
+            "The token contains spaces — it looks like a partial or doubled copy. Re-copy the "
+            "whole value.");
     }
     if (token.startsWith(expectedPrefix))
         return std::nullopt;

@@ -1,12 +1,13 @@
 // Renders the floating panel, collapsed and expanded with alerts of every stage, links and
-// emoji, and each tab of the settings window, and saves each as a PNG in the folder given as
-// the only argument.
+// emoji, and each tab of the settings window, and saves each as a PNG in the folder given.
+// With --language, the windows show that translation and each file name ends in "-<language>".
 #include "queue/alertstore.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/directory/slackdirectory.h"
+#include "translations/translations.h"
 #include "ui/common/panellayout.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/queue/panelrootview.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -26,13 +28,31 @@ using namespace halyard;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
-    if (args.size() != 2) {
-        QTextStream(stderr) << "usage: halyard-panel-screenshots <folder>" << Qt::endl;
+    QCommandLineParser parser;
+    const QCommandLineOption languageOption(
+        u"language"_s, u"Show the windows in this language (de, …)."_s, u"language"_s);
+    parser.addOption(languageOption);
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        QTextStream(stderr) << "usage: halyard-panel-screenshots [--language <code>] <folder>"
+                            << Qt::endl;
         return 2;
     }
-    const QDir out(args.at(1));
+    const QDir out(parser.positionalArguments().first());
     QDir().mkpath(out.path());
+    // English, the sources' language, is what the README shows, whatever this machine's locale.
+    QString suffix;
+    if (parser.isSet(languageOption)) {
+        const QString language = installTranslations(QLocale(parser.value(languageOption)));
+        if (language.isEmpty()) {
+            QTextStream(stderr) << "No translation for " << parser.value(languageOption)
+                                << Qt::endl;
+            return 2;
+        }
+        suffix = u'-' + language;
+    }
+    const auto fileName
+        = [&out, &suffix](const QString& name) { return out.filePath(name + suffix + u".png"_s); };
 
     // Throw-away stores: nothing here touches the user's preferences, queue or tokens.
     const QTemporaryDir scratch;
@@ -60,7 +80,7 @@ int main(int argc, char* argv[])
         alerts.announceChanges();
         QApplication::processEvents();
         panel.adjustSize();
-        const QString path = out.filePath(name);
+        const QString path = fileName(name);
         if (!panel.grab().save(path)) {
             QTextStream(stderr) << "Could not write " << path << Qt::endl;
             return false;
@@ -70,7 +90,7 @@ int main(int argc, char* argv[])
     };
 
     panel.show();
-    if (!save(u"panel-collapsed.png"_s))
+    if (!save(u"panel-collapsed"_s))
         return 1;
     const struct {
         const char16_t* ts;
@@ -94,7 +114,7 @@ int main(int argc, char* argv[])
         alerts.enqueue({ Alert::makeId(channel, ts), channel, ts, QString::fromUtf16(s.user),
             QString::fromUtf16(s.text), now - s.age, std::nullopt });
     }
-    if (!save(u"panel-expanded.png"_s))
+    if (!save(u"panel-expanded"_s))
         return 1;
     // The update reminder at the end of the queue, after the first two alerts are gone.
     for (int i = 0; i < 2; ++i) {
@@ -102,14 +122,14 @@ int main(int argc, char* argv[])
         alerts.acknowledge(oldest);
     }
     updates.offer(u"0.2.0"_s);
-    if (!save(u"panel-update.png"_s))
+    if (!save(u"panel-update"_s))
         return 1;
 
     UpdateDialog dialog(u"0.1.0"_s, [](const QUrl&) {});
     dialog.showUpdate(
         u"0.2.0"_s, QUrl(u"https://example.com/download"_s), QUrl(u"https://example.com/notes"_s));
     dialog.adjustSize();
-    const QString dialogPath = out.filePath(u"update-dialog.png"_s);
+    const QString dialogPath = fileName(u"update-dialog"_s);
     if (!dialog.grab().save(dialogPath))
         return 1;
     QTextStream(stdout) << dialogPath << Qt::endl;
@@ -124,13 +144,13 @@ int main(int argc, char* argv[])
         SettingsWindow::Tab tab;
         const char16_t* file;
     } tabs[] = {
-        { SettingsWindow::Tab::authentication, u"settings-authentication.png" },
-        { SettingsWindow::Tab::general, u"settings-general.png" },
-        { SettingsWindow::Tab::aging, u"settings-aging.png" },
-        { SettingsWindow::Tab::about, u"settings-about.png" },
+        { SettingsWindow::Tab::authentication, u"settings-authentication" },
+        { SettingsWindow::Tab::general, u"settings-general" },
+        { SettingsWindow::Tab::aging, u"settings-aging" },
+        { SettingsWindow::Tab::about, u"settings-about" },
     };
     for (const auto& t : tabs) {
-        const QString path = out.filePath(QString::fromUtf16(t.file));
+        const QString path = fileName(QString::fromUtf16(t.file));
         if (!window.grabTab(t.tab).save(path)) {
             QTextStream(stderr) << "Could not write " << path << Qt::endl;
             return 1;

@@ -66,7 +66,7 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
         return;
 
     const auto channelName = m_directory->channelName(accepted->channelId);
-    const QString title = channelName ? u"#"_s + *channelName : u"New alert"_s;
+    const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
     m_banners->postBanner(
         title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));

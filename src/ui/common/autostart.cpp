@@ -1,5 +1,6 @@
 #include "ui/common/autostart.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -49,9 +50,10 @@ std::expected<QByteArray, QString> Autostart::desktopEntry(const QString& execut
     // characters.
     if (std::any_of(executable.cbegin(), executable.cend(),
             [](QChar c) { return c != u'\t' && (c.unicode() < 0x20 || c.unicode() == 0x7f); })) {
-        return std::unexpected(u"Halyard cannot start at login from %1: the path of the program "
-                               u"holds a line break or another control character"_s.arg(
-                                   QString(executable).replace(u'\n', u'⏎')));
+        return std::unexpected(QCoreApplication::translate("halyard::Autostart",
+            "Halyard cannot start at login from %1: the path of the program holds a line "
+            "break or another control character")
+                                   .arg(QString(executable).replace(u'\n', u'⏎')));
     }
     const QString entry = u"[Desktop Entry]\n"
                           u"Type=Application\n"
@@ -89,16 +91,22 @@ std::expected<void, QString> Autostart::setEnabled(bool enabled) const
         QFile file(path);
         if (!file.exists() || file.remove())
             return {};
-        return std::unexpected(u"Could not remove %1: %2"_s.arg(path, file.errorString()));
+        return std::unexpected(
+            QCoreApplication::translate("halyard::Autostart", "Could not remove %1: %2")
+                .arg(path, file.errorString()));
     }
     if (!QDir().mkpath(m_folder))
-        return std::unexpected(u"Could not create the folder %1"_s.arg(m_folder));
+        return std::unexpected(
+            QCoreApplication::translate("halyard::Autostart", "Could not create the folder %1")
+                .arg(m_folder));
     const auto entry = desktopEntry(m_executable);
     if (!entry)
         return std::unexpected(entry.error());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(*entry) < 0 || !file.commit())
-        return std::unexpected(u"Could not write %1: %2"_s.arg(path, file.errorString()));
+        return std::unexpected(
+            QCoreApplication::translate("halyard::Autostart", "Could not write %1: %2")
+                .arg(path, file.errorString()));
     return {};
 }
 

@@ -1,5 +1,6 @@
 #include "ui/panel/displayplatform.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -46,9 +47,9 @@ std::expected<QString, QString> chooseDisplayPlatform()
                u"cannot be kept"_s;
     }
     if (!x11) {
-        return std::unexpected(
-            u"Halyard needs a graphical display, and none is reachable (DISPLAY and "
-            u"WAYLAND_DISPLAY). Run \"halyard --headless\" for the core without windows."_s);
+        return std::unexpected(QCoreApplication::translate("halyard::DisplayPlatform",
+            "Halyard needs a graphical display, and none is reachable (DISPLAY and "
+            "WAYLAND_DISPLAY). Run \"halyard --headless\" for the core without windows."));
     }
     return QString();
 }

@@ -195,9 +195,9 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 void FloatingPanel::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(u"Settings…"_s, this, &FloatingPanel::settingsRequested);
+    menu.addAction(tr("Settings…"), this, &FloatingPanel::settingsRequested);
     menu.addSeparator();
-    menu.addAction(u"Quit Halyard"_s, this, &FloatingPanel::quitRequested);
+    menu.addAction(tr("Quit Halyard"), this, &FloatingPanel::quitRequested);
     menu.exec(event->globalPos());
 }
 

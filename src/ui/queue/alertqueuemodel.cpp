@@ -11,12 +11,12 @@ namespace halyard {
 QString relativeAge(double seconds)
 {
     if (!(seconds >= 60))
-        return u"just now"_s;
+        return AlertQueueModel::tr("just now");
     if (seconds < 3600)
-        return u"%1 min ago"_s.arg(qint64(seconds / 60));
+        return AlertQueueModel::tr("%1 min ago").arg(qint64(seconds / 60));
     if (seconds < 86400)
-        return u"%1 h ago"_s.arg(qint64(seconds / 3600));
-    return u"%1 d ago"_s.arg(qint64(seconds / 86400));
+        return AlertQueueModel::tr("%1 h ago").arg(qint64(seconds / 3600));
+    return AlertQueueModel::tr("%1 d ago").arg(qint64(seconds / 86400));
 }
 
 namespace {

@@ -38,7 +38,7 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     , m_author(new ElidedLabel)
     , m_age(new QLabel)
     , m_text(new AlertText)
-    , m_ack(new QPushButton(u"Ack"_s, this))
+    , m_ack(new QPushButton(tr("Ack"), this))
 {
     using namespace panelstyle;
 
@@ -50,8 +50,8 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     m_ack->setObjectName(u"ackButton"_s);
     m_openArea->setObjectName(u"openArea"_s);
 
-    m_openArea->setToolTip(u"Open in Slack"_s);
-    m_openArea->setAccessibleDescription(u"Open in Slack"_s);
+    m_openArea->setToolTip(tr("Open in Slack"));
+    m_openArea->setAccessibleDescription(tr("Open in Slack"));
     m_openArea->setCursor(Qt::PointingHandCursor);
     m_openArea->setFocusPolicy(Qt::NoFocus);
     m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

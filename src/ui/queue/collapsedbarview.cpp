@@ -73,8 +73,8 @@ CollapsedBarView::CollapsedBarView(QWidget* parent)
     m_wordmark->setAccessibleName(u"Halyard"_s);
     m_count->setFont(textFont(11));
     setTone(m_count, Tone::secondary);
-    m_settings->setToolTip(u"Settings"_s);
-    m_settings->setAccessibleName(u"Settings"_s);
+    m_settings->setToolTip(tr("Settings"));
+    m_settings->setAccessibleName(tr("Settings"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 0, 4, 0);
@@ -102,13 +102,13 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
 {
     switch (state.kind()) {
     case ConnectionState::Kind::disconnected:
-        return u"Not connected — open Settings"_s;
+        return tr("Not connected — open Settings");
     case ConnectionState::Kind::connecting:
-        return u"Connecting to Slack…"_s;
+        return tr("Connecting to Slack…");
     case ConnectionState::Kind::connected:
-        return u"Connected to Slack"_s;
+        return tr("Connected to Slack");
     case ConnectionState::Kind::error:
-        return excerpt(QString(u"Connection error: "_s + state.errorMessage()));
+        return excerpt(tr("Connection error: %1").arg(state.errorMessage()));
     }
     return {};
 }
@@ -116,7 +116,7 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
 void CollapsedBarView::setDemo(bool demo)
 {
     m_demo = demo;
-    m_wordmark->setToolTip(demo ? u"Halyard · demo"_s : QString());
+    m_wordmark->setToolTip(demo ? tr("Halyard · demo") : QString());
     updateStatus();
 }
 
@@ -139,7 +139,7 @@ void CollapsedBarView::setQueueSummary(QueueHealth health, qsizetype alertCount)
 void CollapsedBarView::setExpanded(bool expanded)
 {
     m_chevron->setText(expanded ? u"▲"_s : u"▼"_s);
-    m_chevron->setToolTip(expanded ? u"Hide the queue"_s : u"Show the queue"_s);
+    m_chevron->setToolTip(expanded ? tr("Hide the queue") : tr("Show the queue"));
     m_chevron->setAccessibleName(m_chevron->toolTip());
 }
 
@@ -148,24 +148,24 @@ void CollapsedBarView::updateStatus()
     using namespace panelstyle;
 
     m_dot->setColor(connectionColor(m_state.kind()));
-    const QString description
-        = m_demo ? u"Halyard · demo — "_s + statusDescription(m_state) : statusDescription(m_state);
+    const QString description = m_demo ? tr("Halyard · demo — %1").arg(statusDescription(m_state))
+                                       : statusDescription(m_state);
     m_dot->setToolTip(plainToolTip(description));
     m_dot->setAccessibleName(description);
 
     QString label;
     switch (m_state.kind()) {
     case ConnectionState::Kind::disconnected:
-        label = u"Not connected"_s;
+        label = tr("Not connected");
         break;
     case ConnectionState::Kind::connecting:
-        label = u"Connecting…"_s;
+        label = tr("Connecting…");
         break;
     case ConnectionState::Kind::connected:
         label = healthSymbol(m_health);
         break;
     case ConnectionState::Kind::error:
-        label = u"Connection error"_s;
+        label = tr("Connection error");
         break;
     }
     const bool symbol = m_state.kind() == ConnectionState::Kind::connected;

@@ -37,23 +37,23 @@ SettingsAboutTab::SettingsAboutTab(
 
     QWidget* check = nullptr;
     if (checksForUpdates) {
-        auto* button = new QPushButton(u"Check for Updates…"_s, this);
+        auto* button = new QPushButton(tr("Check for Updates…"), this);
         connect(button, &QPushButton::clicked, this, &SettingsAboutTab::checkForUpdatesRequested);
         check = button;
         check->setObjectName(u"checkForUpdatesButton"_s);
     } else {
-        auto* note = new QLabel(u"Updates come with your package manager."_s, this);
+        auto* note = new QLabel(tr("Updates come with your package manager."), this);
         note->setFont(textFont(13));
         setTone(note, Tone::secondary);
         check = note;
         check->setObjectName(u"updatesNote"_s);
     }
 
-    auto* tagline = new QLabel(u"Slack alerts you have to acknowledge."_s, this);
+    auto* tagline = new QLabel(tr("Slack alerts you have to acknowledge."), this);
     tagline->setFont(textFont(13));
     setTone(tagline, Tone::secondary);
 
-    auto* supportTitle = new QLabel(u"Support:"_s, this);
+    auto* supportTitle = new QLabel(tr("Support:"), this);
     setTone(supportTitle, Tone::secondary);
     const QString address = kSupportAddress.toString();
     auto* supportLink = new QLabel(u"<a href=\"mailto:%1\">%1</a>"_s.arg(address), this);

@@ -38,29 +38,29 @@ SettingsAgingTab::SettingsAgingTab(SettingsStore& settings, QWidget* parent)
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(16);
 
-    auto* heading = new QLabel(u"Aging thresholds"_s, this);
+    auto* heading = new QLabel(tr("Aging thresholds"), this);
     heading->setFont(panelstyle::textFont(15, QFont::DemiBold));
     auto* intro = new QVBoxLayout;
     intro->setSpacing(4);
     intro->addWidget(heading);
-    intro->addWidget(helpLabel(u"Each alert ages through four stages while it waits in the queue. "
-                               u"Drag to match how urgent your channels actually are. Each slider "
-                               u"only moves its own threshold — drag from the right to extend "
-                               u"everything."_s,
+    intro->addWidget(helpLabel(tr("Each alert ages through four stages while it waits in the "
+                                  "queue. Drag to match how urgent your channels actually are. "
+                                  "Each slider only moves its own threshold — drag from the "
+                                  "right to extend everything."),
         this));
     layout->addLayout(intro);
 
     m_fresh
-        = addRow(layout, u"fresh"_s, u"Fresh → Aging"_s, panelstyle::stageColor(AgeStage::aging),
+        = addRow(layout, u"fresh"_s, tr("Fresh → Aging"), panelstyle::stageColor(AgeStage::aging),
             [this](double minutes) { m_settings.setFreshMinutes(minutes); });
     m_aging
-        = addRow(layout, u"aging"_s, u"Aging → Stale"_s, panelstyle::stageColor(AgeStage::stale),
+        = addRow(layout, u"aging"_s, tr("Aging → Stale"), panelstyle::stageColor(AgeStage::stale),
             [this](double minutes) { m_settings.setAgingMinutes(minutes); });
-    m_stale = addRow(layout, u"stale"_s, u"Stale → Overdue"_s,
+    m_stale = addRow(layout, u"stale"_s, tr("Stale → Overdue"),
         panelstyle::stageColor(AgeStage::overdue),
         [this](double minutes) { m_settings.setStaleMinutes(minutes); });
 
-    auto* reset = new QPushButton(u"Reset to defaults"_s, this);
+    auto* reset = new QPushButton(tr("Reset to defaults"), this);
     reset->setObjectName(u"resetAgingButton"_s);
     layout->addWidget(reset, 0, Qt::AlignLeft);
     layout->addStretch(1);
@@ -90,7 +90,8 @@ SettingsAgingTab::Row SettingsAgingTab::addRow(QVBoxLayout* layout, const QStrin
     panelstyle::setTone(row.value, panelstyle::Tone::secondary);
     row.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for the widest value, so the slider does not shift while it moves.
-    row.value->setMinimumWidth(row.value->fontMetrics().horizontalAdvance(u"000 min"_s));
+    row.value->setMinimumWidth(
+        row.value->fontMetrics().horizontalAdvance(tr("%1 min").arg(u"000"_s)));
     row.slider = new QSlider(Qt::Horizontal, this);
     row.slider->setObjectName(name + u"Slider"_s);
     row.slider->setRange(1, kSliderMaxMinutes);
@@ -126,7 +127,7 @@ void SettingsAgingTab::showPolicy()
         const int minutes = wholeMinutes(seconds);
         const QSignalBlocker blocker(row->slider);
         row->slider->setValue(minutes);
-        row->value->setText(QString::number(minutes) + u" min"_s);
+        row->value->setText(tr("%1 min").arg(minutes));
     }
 }
 

@@ -29,13 +29,13 @@ QString statusText(const ConnectionState& state)
 {
     switch (state.kind()) {
     case ConnectionState::Kind::connected:
-        return u"Connected"_s;
+        return SettingsAuthTab::tr("Connected");
     case ConnectionState::Kind::connecting:
-        return u"Connecting…"_s;
+        return SettingsAuthTab::tr("Connecting…");
     case ConnectionState::Kind::disconnected:
-        return u"Disconnected"_s;
+        return SettingsAuthTab::tr("Disconnected");
     case ConnectionState::Kind::error:
-        return excerpt(QString(u"Error: "_s + state.errorMessage()));
+        return excerpt(SettingsAuthTab::tr("Error: %1").arg(state.errorMessage()));
     }
     return {};
 }
@@ -44,21 +44,25 @@ QString testResultText(const TokenTestResult& result)
 {
     if (!result)
         return u"✗ "_s + result.error();
-    return u"✓ "_s + result->team.value_or(u"?"_s) + u" as @"_s + result->user.value_or(u"?"_s);
+    return SettingsAuthTab::tr("✓ %1 as @%2")
+        .arg(result->team.value_or(u"?"_s), result->user.value_or(u"?"_s));
 }
 
 QStringList setupSteps()
 {
     return {
-        u"1. https://api.slack.com/apps → Create New App → From an app manifest (paste "
-        u"resources/slack-app-manifest.json), or From scratch"_s,
-        u"2. Socket Mode → enable, generate xapp- token (connections:write)"_s,
-        u"3. OAuth & Permissions → add bot scopes: channels:history, groups:history, "
-        u"channels:read, groups:read, users:read, reactions:write, reactions:read → install to "
-        u"workspace, copy xoxb-"_s,
-        u"4. Event Subscriptions → enable → subscribe to message.channels, message.groups, "
-        u"reaction_added"_s,
-        u"5. /invite @YourBot in channels to monitor"_s,
+        SettingsAuthTab::tr(
+            "1. https://api.slack.com/apps → Create New App → From an app manifest (paste "
+            "resources/slack-app-manifest.json), or From scratch"),
+        SettingsAuthTab::tr("2. Socket Mode → enable, generate xapp- token (connections:write)"),
+        SettingsAuthTab::tr(
+            "3. OAuth & Permissions → add bot scopes: channels:history, groups:history, "
+            "channels:read, groups:read, users:read, reactions:write, reactions:read → install to "
+            "workspace, copy xoxb-"),
+        SettingsAuthTab::tr(
+            "4. Event Subscriptions → enable → subscribe to message.channels, message.groups, "
+            "reaction_added"),
+        SettingsAuthTab::tr("5. /invite @YourBot in channels to monitor"),
     };
 }
 
@@ -72,9 +76,9 @@ SettingsAuthTab::SettingsAuthTab(
     , m_dot(new StatusDot(kDotDiameter, false, this))
     , m_status(new QLabel(this))
     , m_workspace(new QLabel(this))
-    , m_saveButton(new QPushButton(u"Save && Connect"_s, this))
+    , m_saveButton(new QPushButton(tr("Save && Connect"), this))
     , m_testButton(new QPushButton(this))
-    , m_clearButton(new QPushButton(u"Clear"_s, this))
+    , m_clearButton(new QPushButton(tr("Clear"), this))
     , m_result(new QLabel(this))
 {
     using namespace panelstyle;
@@ -122,7 +126,7 @@ SettingsAuthTab::SettingsAuthTab(
 
     auto* steps = new QVBoxLayout;
     steps->setSpacing(3);
-    auto* stepsHeading = new QLabel(u"Setup steps"_s, this);
+    auto* stepsHeading = new QLabel(tr("Setup steps"), this);
     stepsHeading->setFont(textFont(11));
     setTone(stepsHeading, Tone::secondary);
     steps->addWidget(stepsHeading);
@@ -139,15 +143,15 @@ SettingsAuthTab::SettingsAuthTab(
     layout->addLayout(connectionRow);
     if (demo) {
         QLabel* note = helpLabel(
-            u"Demo mode: a simulated workspace on this computer; nothing here reaches Slack."_s,
+            tr("Demo mode: a simulated workspace on this computer; nothing here reaches Slack."),
             this);
         note->setObjectName(u"demoNote"_s);
         layout->addWidget(note);
     }
-    layout->addWidget(makeTokenField(m_bot, u"Bot User OAuth Token"_s, u"botToken"_s,
-        u"OAuth & Permissions → Bot User OAuth Token (xoxb-…)"_s, halyard::TokenField::bot));
-    layout->addWidget(makeTokenField(m_app, u"App-Level Token (Socket Mode)"_s, u"appToken"_s,
-        u"Basic Information → App-Level Tokens, with scope connections:write (xapp-…)"_s,
+    layout->addWidget(makeTokenField(m_bot, tr("Bot User OAuth Token"), u"botToken"_s,
+        tr("OAuth & Permissions → Bot User OAuth Token (xoxb-…)"), halyard::TokenField::bot));
+    layout->addWidget(makeTokenField(m_app, tr("App-Level Token (Socket Mode)"), u"appToken"_s,
+        tr("Basic Information → App-Level Tokens, with scope connections:write (xapp-…)"),
         halyard::TokenField::app));
     layout->addLayout(buttons);
     layout->addWidget(m_result);
@@ -234,7 +238,7 @@ void SettingsAuthTab::updateConnectionRow()
     const auto& team = m_settings.teamName();
     const auto& bot = m_settings.botUserName();
     const bool named = state.kind() == ConnectionState::Kind::connected && team && bot;
-    m_workspace->setText(named ? excerpt(QString(u"· "_s + *team + u" as @"_s + *bot)) : QString());
+    m_workspace->setText(named ? excerpt(tr("· %1 as @%2").arg(*team, *bot)) : QString());
     m_workspace->setVisible(named);
 }
 
@@ -244,7 +248,7 @@ void SettingsAuthTab::updateButtons()
     const bool hasBot = !m_bot.edit->text().isEmpty();
     m_saveButton->setEnabled(hasBot && !m_app.edit->text().isEmpty());
     m_testButton->setEnabled(hasBot && !m_testing);
-    m_testButton->setText(m_testing ? u"Testing…"_s : u"Test Token"_s);
+    m_testButton->setText(m_testing ? tr("Testing…") : tr("Test Token"));
     m_clearButton->setEnabled(m_settings.cachedTokens().has_value());
 }
 
@@ -296,8 +300,8 @@ QCoro::Task<> SettingsAuthTab::runSave(QString botToken, QString appToken)
     if (!self)
         co_return;
     if (!saved) {
-        setResult(u"Save failed: "_s + saved.error().description() + u" — "_s
-            + KeychainError::serviceHint());
+        setResult(tr("Save failed: %1 — %2")
+                      .arg(saved.error().description(), KeychainError::serviceHint()));
         co_return;
     }
     if (m_slack.disconnect)
@@ -327,15 +331,15 @@ QCoro::Task<> SettingsAuthTab::runClear()
     if (!self)
         co_return;
     if (!cleared) {
-        setResult(u"Clear failed: "_s + cleared.error().description() + u" — "_s
-            + KeychainError::serviceHint());
+        setResult(tr("Clear failed: %1 — %2")
+                      .arg(cleared.error().description(), KeychainError::serviceHint()));
         co_return;
     }
     if (m_slack.disconnect)
         m_slack.disconnect();
     m_bot.edit->clear();
     m_app.edit->clear();
-    setResult(u"Tokens cleared."_s);
+    setResult(tr("Tokens cleared."));
 }
 
 } // namespace halyard

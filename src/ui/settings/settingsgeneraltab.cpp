@@ -46,9 +46,9 @@ void bindToggle(
 
 QString SettingsGeneralTab::prefixExample(const QString& prefix)
 {
-    return u"Example: \""_s + prefix
-        + u" refill your water bottle\" in a monitored Slack channel becomes an alert reading "
-          u"\"refill your water bottle\"."_s;
+    return tr("Example: \"%1 refill your water bottle\" in a monitored Slack channel becomes an "
+              "alert reading \"refill your water bottle\".")
+        .arg(prefix);
 }
 
 SettingsGeneralTab::SettingsGeneralTab(
@@ -63,21 +63,22 @@ SettingsGeneralTab::SettingsGeneralTab(
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(6);
 
-    layout->addWidget(sectionLabel(u"Filtering"_s, content));
-    bindToggle(addToggle(layout, u"botsOnlyToggle"_s, u"Only surface messages from bots and apps"_s,
-                   u"By default Halyard ignores messages from human users so chatter doesn't pile "
-                   u"up in the queue. Uncheck to also enqueue messages from teammates."_s,
-                   settings.botsOnly()),
+    layout->addWidget(sectionLabel(tr("Filtering"), content));
+    bindToggle(
+        addToggle(layout, u"botsOnlyToggle"_s, tr("Only surface messages from bots and apps"),
+            tr("By default Halyard ignores messages from human users so chatter doesn't pile "
+               "up in the queue. Uncheck to also enqueue messages from teammates."),
+            settings.botsOnly()),
         settings, &SettingsStore::setBotsOnly, &SettingsStore::botsOnlyChanged);
     layout->addSpacing(4);
-    layout->addWidget(headingLabel(u"Trigger prefix"_s, content));
+    layout->addWidget(headingLabel(tr("Trigger prefix"), content));
     QLineEdit* prefix
         = addTextField(layout, u"triggerPrefixField"_s, u"halyard:"_s, settings.triggerPrefix());
     bindText(
         prefix, settings, &SettingsStore::setTriggerPrefix, &SettingsStore::triggerPrefixChanged);
-    layout->addWidget(helpLabel(u"Any message starting with this prefix is added to the queue "
-                                u"regardless of who sent it. The prefix is stripped from the "
-                                u"displayed text. Leave blank to disable."_s,
+    layout->addWidget(helpLabel(tr("Any message starting with this prefix is added to the queue "
+                                   "regardless of who sent it. The prefix is stripped from the "
+                                   "displayed text. Leave blank to disable."),
         content));
     QLabel* example = helpLabel(QString(), content);
     example->setObjectName(u"prefixExample"_s);
@@ -88,59 +89,60 @@ SettingsGeneralTab::SettingsGeneralTab(
         [example](const QString& value) { example->setText(prefixExample(value)); });
 
     layout->addSpacing(kSectionSpacing);
-    layout->addWidget(sectionLabel(u"Notifications"_s, content));
+    layout->addWidget(sectionLabel(tr("Notifications"), content));
     bindToggle(
         addToggle(layout, u"notificationsToggle"_s,
-            u"Show a system banner when a new alert arrives"_s,
-            u"Banners appear where your desktop shows notifications and dismiss themselves. No "
-            u"sound by default "
-            u"— add one in your desktop's notification settings (GNOME Settings → Notifications → "
-            u"Halyard, or KDE System Settings → Notifications) if you want it. Banners fire only "
-            u"for new live alerts, not for messages caught up by backfill after a disconnect."_s,
+            tr("Show a system banner when a new alert arrives"),
+            tr("Banners appear where your desktop shows notifications and dismiss themselves. No "
+               "sound by default "
+               "— add one in your desktop's notification settings (GNOME Settings → Notifications "
+               "→ Halyard, or KDE System Settings → Notifications) if you want it. Banners fire "
+               "only for new live alerts, not for messages caught up by backfill after a "
+               "disconnect."),
             settings.notificationsEnabled()),
         settings, &SettingsStore::setNotificationsEnabled,
         &SettingsStore::notificationsEnabledChanged);
 
     layout->addSpacing(kSectionSpacing);
-    layout->addWidget(sectionLabel(u"Ack-back to Slack"_s, content));
+    layout->addWidget(sectionLabel(tr("Ack-back to Slack"), content));
     bindToggle(addToggle(layout, u"ackBackToggle"_s,
-                   u"Add a reaction to the original Slack message when I Ack"_s,
-                   u"When you click Ack, Halyard adds an emoji reaction to the source message so "
-                   u"anyone else in the channel can see it's been handled."_s,
+                   tr("Add a reaction to the original Slack message when I Ack"),
+                   tr("When you click Ack, Halyard adds an emoji reaction to the source message so "
+                      "anyone else in the channel can see it's been handled."),
                    settings.ackBackEnabled()),
         settings, &SettingsStore::setAckBackEnabled, &SettingsStore::ackBackEnabledChanged);
     layout->addSpacing(4);
-    layout->addWidget(headingLabel(u"Emoji shortcode:"_s, content));
+    layout->addWidget(headingLabel(tr("Emoji shortcode:"), content));
     QLineEdit* emoji = addTextField(
         layout, u"ackBackEmojiField"_s, u"white_check_mark"_s, settings.ackBackEmoji());
     emoji->setMaximumWidth(kEmojiFieldMaxWidth);
     bindText(emoji, settings, &SettingsStore::setAckBackEmoji, &SettingsStore::ackBackEmojiChanged);
     layout->addWidget(helpLabel(
-        u"Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. "
-        u"Requires the `reactions:write` bot scope. If you set up Halyard before this feature, "
-        u"see Authentication for the updated scope list and reinstall the app."_s,
+        tr("Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. "
+           "Requires the `reactions:write` bot scope. If you set up Halyard before this feature, "
+           "see Authentication for the updated scope list and reinstall the app."),
         content));
     layout->addSpacing(4);
     bindToggle(
         addToggle(layout, u"teamSharedAckToggle"_s,
-            u"Also clear my queue when this reaction lands in Slack"_s,
-            u"When the configured emoji is added to a source message in Slack — whether by you on "
-            u"another computer, by a teammate, or by you manually in the Slack client — the "
-            u"matching alert clears from this device's queue too. Keeps your queue in sync across "
-            u"all your computers and across your team. Requires the `reactions:read` bot scope "
-            u"and a `reaction_added` event subscription."_s,
+            tr("Also clear my queue when this reaction lands in Slack"),
+            tr("When the configured emoji is added to a source message in Slack — whether by you "
+               "on another computer, by a teammate, or by you manually in the Slack client — the "
+               "matching alert clears from this device's queue too. Keeps your queue in sync "
+               "across all your computers and across your team. Requires the `reactions:read` bot "
+               "scope and a `reaction_added` event subscription."),
             settings.teamSharedAckEnabled()),
         settings, &SettingsStore::setTeamSharedAckEnabled,
         &SettingsStore::teamSharedAckEnabledChanged);
 
     layout->addSpacing(kSectionSpacing);
-    layout->addWidget(sectionLabel(u"Placement"_s, content));
+    layout->addWidget(sectionLabel(tr("Placement"), content));
     bindToggle(
-        addToggle(layout, u"snapToggle"_s, u"Snap to the top of the screen when dragging close"_s,
-            u"When the panel gets within ~50px of the top of the screen while dragging up, "
-            u"it snaps flush under the top bar. Makes flush placement easier to hit. Turn "
-            u"off if you want fine-grained control over the panel's distance from the top "
-            u"of the screen."_s,
+        addToggle(layout, u"snapToggle"_s, tr("Snap to the top of the screen when dragging close"),
+            tr("When the panel gets within ~50px of the top of the screen while dragging up, "
+               "it snaps flush under the top bar. Makes flush placement easier to hit. Turn "
+               "off if you want fine-grained control over the panel's distance from the top "
+               "of the screen."),
             settings.snapToMenuBar()),
         settings, &SettingsStore::setSnapToMenuBar, &SettingsStore::snapToMenuBarChanged);
 
@@ -179,9 +181,9 @@ QLineEdit* SettingsGeneralTab::addTextField(
 void SettingsGeneralTab::addStartupSection(QVBoxLayout* layout)
 {
     QWidget* parent = layout->parentWidget();
-    layout->addWidget(settingsform::sectionLabel(u"Startup"_s, parent));
-    m_autostartToggle = addToggle(layout, u"autostartToggle"_s, u"Start Halyard when you log in"_s,
-        u"Halyard opens its panel when you log in, so alerts keep arriving after a restart."_s,
+    layout->addWidget(settingsform::sectionLabel(tr("Startup"), parent));
+    m_autostartToggle = addToggle(layout, u"autostartToggle"_s, tr("Start Halyard when you log in"),
+        tr("Halyard opens its panel when you log in, so alerts keep arriving after a restart."),
         m_autostart.isEnabled());
     m_autostartError = new QLabel(parent);
     m_autostartError->setObjectName(u"autostartError"_s);

@@ -31,7 +31,7 @@ SettingsWindow::SettingsWindow(
 {
     using settingsform::themeIcon;
 
-    setWindowTitle(u"Halyard Settings"_s);
+    setWindowTitle(tr("Halyard Settings"));
     setObjectName(u"settingsWindow"_s);
     setFixedSize(kWidth, kHeight);
     m_tabs->setObjectName(u"settingsTabs"_s);
@@ -41,13 +41,13 @@ SettingsWindow::SettingsWindow(
         versionText(program.shortVersion, program.buildNumber), program.checksForUpdates);
     // Insertion order is the Tab order.
     m_tabs->addTab(new SettingsAuthTab(settings, std::move(slack), program.demo),
-        themeIcon(u"dialog-password"_s), u"Authentication"_s);
+        themeIcon(u"dialog-password"_s), tr("Authentication"));
     m_tabs->addTab(
         new SettingsGeneralTab(
             settings, Autostart(std::move(program.autostartFolder), std::move(program.executable))),
-        themeIcon(u"preferences-system"_s), u"General"_s);
-    m_tabs->addTab(new SettingsAgingTab(settings), themeIcon(u"appointment-soon"_s), u"Aging"_s);
-    m_tabs->addTab(about, themeIcon(u"help-about"_s), u"About"_s);
+        themeIcon(u"preferences-system"_s), tr("General"));
+    m_tabs->addTab(new SettingsAgingTab(settings), themeIcon(u"appointment-soon"_s), tr("Aging"));
+    m_tabs->addTab(about, themeIcon(u"help-about"_s), tr("About"));
     connect(about, &SettingsAboutTab::checkForUpdatesRequested, this,
         &SettingsWindow::checkForUpdatesRequested);
 

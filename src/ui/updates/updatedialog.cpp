@@ -25,11 +25,11 @@ UpdateDialog::UpdateDialog(QString currentVersion, UrlOpener opener, QWidget* pa
     , m_title(new QLabel(this))
     , m_message(new QLabel(this))
     , m_releaseNotes(new QLabel(this))
-    , m_download(new QPushButton(u"Open Download Page"_s, this))
+    , m_download(new QPushButton(tr("Open Download Page"), this))
 {
     using namespace panelstyle;
 
-    setWindowTitle(u"Software Update"_s);
+    setWindowTitle(tr("Software Update"));
     setFixedWidth(kWidth);
     m_title->setObjectName(u"updateTitle"_s);
     m_message->setObjectName(u"updateMessage"_s);
@@ -55,7 +55,7 @@ UpdateDialog::UpdateDialog(QString currentVersion, UrlOpener opener, QWidget* pa
             m_opener(m_releaseNotesPage);
     });
 
-    auto* close = new QPushButton(u"Close"_s, this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(u"closeButton"_s);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_download, &QPushButton::clicked, this, [this] {
@@ -100,23 +100,25 @@ void UpdateDialog::fitHeight()
 
 void UpdateDialog::showChecking()
 {
-    setContent(u"Checking for updates…"_s, QString());
+    setContent(tr("Checking for updates…"), QString());
 }
 
 void UpdateDialog::showUpdate(
     const QString& version, const QUrl& downloadPage, const QUrl& releaseNotes)
 {
-    setContent(u"Halyard %1 is available"_s.arg(excerpt(version, kVersionTextLimit)),
-        u"You have version %1. Download the new version and install it the way you installed "
-        u"this one."_s.arg(m_currentVersion));
+    setContent(tr("Halyard %1 is available").arg(excerpt(version, kVersionTextLimit)),
+        tr("You have version %1. Download the new version and install it the way you installed "
+           "this one.")
+            .arg(m_currentVersion));
     // The feed names the links: only web pages are opened, never a file or another program.
     m_downloadPage = LinkOpener::isWebLink(downloadPage) ? downloadPage : QUrl();
     m_download->setVisible(!m_downloadPage.isEmpty());
     m_download->setDefault(true);
     m_releaseNotesPage = LinkOpener::isWebLink(releaseNotes) ? releaseNotes : QUrl();
     if (!m_releaseNotesPage.isEmpty()) {
-        m_releaseNotes->setText(u"<a href=\"%1\">Release notes</a>"_s.arg(
-            QString::fromUtf8(releaseNotes.toEncoded()).toHtmlEscaped()));
+        m_releaseNotes->setText(u"<a href=\"%1\">%2</a>"_s.arg(
+            QString::fromUtf8(releaseNotes.toEncoded()).toHtmlEscaped(),
+            tr("Release notes").toHtmlEscaped()));
         m_releaseNotes->show();
     }
     fitHeight();
@@ -124,12 +126,12 @@ void UpdateDialog::showUpdate(
 
 void UpdateDialog::showNewest()
 {
-    setContent(u"Halyard %1 is the newest version."_s.arg(m_currentVersion), QString());
+    setContent(tr("Halyard %1 is the newest version.").arg(m_currentVersion), QString());
 }
 
 void UpdateDialog::showError(const QString& error)
 {
-    setContent(u"The update check failed"_s, cutText(error));
+    setContent(tr("The update check failed"), cutText(error));
 }
 
 } // namespace halyard

@@ -59,7 +59,7 @@ UpdateRow::UpdateRow(QWidget* parent)
     : HoverRow(parent)
     , m_openArea(new OpenArea(this))
     , m_text(new QLabel)
-    , m_ack(new QPushButton(u"Ack"_s, this))
+    , m_ack(new QPushButton(tr("Ack"), this))
 {
     using namespace panelstyle;
 
@@ -67,8 +67,8 @@ UpdateRow::UpdateRow(QWidget* parent)
     m_text->setObjectName(u"updateText"_s);
     m_ack->setObjectName(u"updateAckButton"_s);
 
-    m_openArea->setToolTip(u"View and install the update"_s);
-    m_openArea->setAccessibleDescription(u"View and install the update"_s);
+    m_openArea->setToolTip(tr("View and install the update"));
+    m_openArea->setAccessibleDescription(tr("View and install the update"));
     m_openArea->setCursor(Qt::PointingHandCursor);
     m_openArea->setFocusPolicy(Qt::NoFocus);
     m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -86,7 +86,7 @@ UpdateRow::UpdateRow(QWidget* parent)
     m_ack->setFont(textFont(11));
     m_ack->setFixedSize(m_ack->fontMetrics().horizontalAdvance(m_ack->text()) + 20, 22);
     m_ack->setFocusPolicy(Qt::NoFocus);
-    m_ack->setToolTip(u"Dismiss this update reminder"_s);
+    m_ack->setToolTip(tr("Dismiss this update reminder"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);
@@ -102,7 +102,7 @@ void UpdateRow::setVersion(const QString& version)
 {
     m_version = version;
     // The version is the feed's word: one short line of plain text.
-    m_text->setText(u"Update available - Halyard "_s + excerpt(version, kVersionTextLimit));
+    m_text->setText(tr("Update available - Halyard %1").arg(excerpt(version, kVersionTextLimit)));
     m_openArea->setAccessibleName(m_text->text());
 }
 

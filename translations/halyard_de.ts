@@ -1,0 +1,622 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>halyard::AlertQueueModel</name>
+    <message>
+        <source>just now</source>
+        <translation>gerade eben</translation>
+    </message>
+    <message>
+        <source>%1 min ago</source>
+        <translation>vor %1 Min.</translation>
+    </message>
+    <message>
+        <source>%1 h ago</source>
+        <translation>vor %1 Std.</translation>
+    </message>
+    <message>
+        <source>%1 d ago</source>
+        <translation>vor %1 Tg.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::AlertRow</name>
+    <message>
+        <source>Ack</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Open in Slack</source>
+        <translation>In Slack öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Autostart</name>
+    <message>
+        <source>Halyard cannot start at login from %1: the path of the program holds a line break or another control character</source>
+        <translation>Halyard kann nicht von %1 aus bei der Anmeldung starten: Der Pfad des Programms enthält einen Zeilenumbruch oder ein anderes Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>Could not remove %1: %2</source>
+        <translation>%1 konnte nicht entfernt werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not create the folder %1</source>
+        <translation>Der Ordner %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::CollapsedBarView</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Not connected — open Settings</source>
+        <translation>Nicht verbunden – Einstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Connecting to Slack…</source>
+        <translation>Verbindung zu Slack wird hergestellt…</translation>
+    </message>
+    <message>
+        <source>Connected to Slack</source>
+        <translation>Mit Slack verbunden</translation>
+    </message>
+    <message>
+        <source>Connection error: %1</source>
+        <translation>Verbindungsfehler: %1</translation>
+    </message>
+    <message>
+        <source>Halyard · demo</source>
+        <translation>Halyard · Demo</translation>
+    </message>
+    <message>
+        <source>Hide the queue</source>
+        <translation>Warteschlange ausblenden</translation>
+    </message>
+    <message>
+        <source>Show the queue</source>
+        <translation>Warteschlange einblenden</translation>
+    </message>
+    <message>
+        <source>Halyard · demo — %1</source>
+        <translation>Halyard · Demo – %1</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation>Verbinde…</translation>
+    </message>
+    <message>
+        <source>Connection error</source>
+        <translation>Verbindungsfehler</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::CommandLine</name>
+    <message>
+        <source>Slack alerts you have to acknowledge.</source>
+        <translation>Slack-Alarme, die Sie bestätigen müssen.</translation>
+    </message>
+    <message>
+        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them.</source>
+        <translation>&quot;tokens set&quot; speichert das Bot- und das App-Level-Token, gelesen von der Standardeingabe, je eine Zeile; &quot;tokens clear&quot; löscht sie.</translation>
+    </message>
+    <message>
+        <source>Run the core without windows: take alerts in and acknowledge them in Slack.</source>
+        <translation>Den Kern ohne Fenster ausführen: Alarme annehmen und in Slack bestätigen.</translation>
+    </message>
+    <message>
+        <source>Try Halyard against a simulated workspace on this computer, in a throw-away profile; nothing reaches Slack.</source>
+        <translation>Halyard mit einem simulierten Workspace auf diesem Computer ausprobieren, in einem Wegwerfprofil; nichts davon erreicht Slack.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::DataFolderLock</name>
+    <message>
+        <source>Halyard cannot create its data folder %1: %2</source>
+        <translation>Halyard kann seinen Datenordner %1 nicht anlegen: %2</translation>
+    </message>
+    <message>
+        <source>Halyard is already running (process %1); not starting a second copy.</source>
+        <translation>Halyard läuft bereits (Prozess %1); eine zweite Instanz wird nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>Halyard is already running; not starting a second copy.</source>
+        <translation>Halyard läuft bereits; eine zweite Instanz wird nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>Halyard cannot lock its data folder %1: permission denied</source>
+        <translation>Halyard kann seinen Datenordner %1 nicht sperren: Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Halyard cannot lock its data folder %1: unknown error</source>
+        <translation>Halyard kann seinen Datenordner %1 nicht sperren: unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Demo</name>
+    <message>
+        <source>halyard: cannot create the demo profile: %1</source>
+        <translation>halyard: Das Demo-Profil kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>halyard: cannot serve the demo workspace on 127.0.0.1</source>
+        <translation>halyard: Der Demo-Workspace kann auf 127.0.0.1 nicht bereitgestellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::DisplayPlatform</name>
+    <message>
+        <source>Halyard needs a graphical display, and none is reachable (DISPLAY and WAYLAND_DISPLAY). Run &quot;halyard --headless&quot; for the core without windows.</source>
+        <translation>Halyard braucht eine grafische Anzeige, aber keine ist erreichbar (DISPLAY und WAYLAND_DISPLAY). Starten Sie &quot;halyard --headless&quot; für den Kern ohne Fenster.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::FloatingPanel</name>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <source>Quit Halyard</source>
+        <translation>Halyard beenden</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::KeychainError</name>
+    <message>
+        <source>the tokens are kept by a Secret Service (org.freedesktop.secrets, such as GNOME Keyring or KWallet) that must be running and unlocked in this D-Bus session</source>
+        <translation>die Tokens verwahrt ein Secret Service (org.freedesktop.secrets, etwa GNOME Keyring oder KWallet), der in dieser D-Bus-Sitzung laufen und entsperrt sein muss</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MessageIntake</name>
+    <message>
+        <source>New alert</source>
+        <translation>Neuer Alarm</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Profile</name>
+    <message>
+        <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
+        <translation>halyard: HALYARD_SLACK_API_URL muss eine https-URL sein oder eine http-URL zu diesem Computer (127.0.0.1, ::1, localhost); %1 wird abgelehnt</translation>
+    </message>
+    <message>
+        <source>an invalid URL</source>
+        <translation>eine ungültige URL</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAboutTab</name>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>Nach Updates suchen…</translation>
+    </message>
+    <message>
+        <source>Updates come with your package manager.</source>
+        <translation>Updates kommen über Ihre Paketverwaltung.</translation>
+    </message>
+    <message>
+        <source>Slack alerts you have to acknowledge.</source>
+        <translation>Slack-Alarme, die Sie bestätigen müssen.</translation>
+    </message>
+    <message>
+        <source>Support:</source>
+        <translation>Support:</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAgingTab</name>
+    <message>
+        <source>Aging thresholds</source>
+        <translation>Alterungsschwellen</translation>
+    </message>
+    <message>
+        <source>Each alert ages through four stages while it waits in the queue. Drag to match how urgent your channels actually are. Each slider only moves its own threshold — drag from the right to extend everything.</source>
+        <translation>Jeder Alarm durchläuft vier Stufen, während er in der Warteschlange wartet. Ziehen Sie die Regler so, wie dringend Ihre Kanäle tatsächlich sind. Jeder Regler verschiebt nur seine eigene Schwelle – ziehen Sie von rechts, um alles zu verlängern.</translation>
+    </message>
+    <message>
+        <source>Fresh → Aging</source>
+        <translation>Frisch → Alternd</translation>
+    </message>
+    <message>
+        <source>Aging → Stale</source>
+        <translation>Alternd → Alt</translation>
+    </message>
+    <message>
+        <source>Stale → Overdue</source>
+        <translation>Alt → Überfällig</translation>
+    </message>
+    <message>
+        <source>Reset to defaults</source>
+        <translation>Standardwerte wiederherstellen</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 Min.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAuthTab</name>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation>Verbinde…</translation>
+    </message>
+    <message>
+        <source>Disconnected</source>
+        <translation>Getrennt</translation>
+    </message>
+    <message>
+        <source>Error: %1</source>
+        <translation>Fehler: %1</translation>
+    </message>
+    <message>
+        <source>✓ %1 as @%2</source>
+        <translation>✓ %1 als @%2</translation>
+    </message>
+    <message>
+        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (paste resources/slack-app-manifest.json), or From scratch</source>
+        <translation>1. https://api.slack.com/apps → Create New App → From an app manifest (resources/slack-app-manifest.json einfügen) oder From scratch</translation>
+    </message>
+    <message>
+        <source>2. Socket Mode → enable, generate xapp- token (connections:write)</source>
+        <translation>2. Socket Mode → aktivieren, xapp-Token erzeugen (connections:write)</translation>
+    </message>
+    <message>
+        <source>3. OAuth &amp; Permissions → add bot scopes: channels:history, groups:history, channels:read, groups:read, users:read, reactions:write, reactions:read → install to workspace, copy xoxb-</source>
+        <translation>3. OAuth &amp; Permissions → Bot-Scopes hinzufügen: channels:history, groups:history, channels:read, groups:read, users:read, reactions:write, reactions:read → im Workspace installieren, xoxb- kopieren</translation>
+    </message>
+    <message>
+        <source>4. Event Subscriptions → enable → subscribe to message.channels, message.groups, reaction_added</source>
+        <translation>4. Event Subscriptions → aktivieren → message.channels, message.groups, reaction_added abonnieren</translation>
+    </message>
+    <message>
+        <source>5. /invite @YourBot in channels to monitor</source>
+        <translation>5. /invite @IhrBot in den Kanälen, die überwacht werden sollen</translation>
+    </message>
+    <message>
+        <source>Save &amp;&amp; Connect</source>
+        <translation>Speichern &amp;&amp; verbinden</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Setup steps</source>
+        <translation>Einrichtung</translation>
+    </message>
+    <message>
+        <source>Demo mode: a simulated workspace on this computer; nothing here reaches Slack.</source>
+        <translation>Demo-Modus: ein simulierter Workspace auf diesem Computer; nichts hiervon erreicht Slack.</translation>
+    </message>
+    <message>
+        <source>Bot User OAuth Token</source>
+        <translation>Bot User OAuth Token</translation>
+    </message>
+    <message>
+        <source>OAuth &amp; Permissions → Bot User OAuth Token (xoxb-…)</source>
+        <translation>OAuth &amp; Permissions → Bot User OAuth Token (xoxb-…)</translation>
+    </message>
+    <message>
+        <source>App-Level Token (Socket Mode)</source>
+        <translation>App-Level-Token (Socket Mode)</translation>
+    </message>
+    <message>
+        <source>Basic Information → App-Level Tokens, with scope connections:write (xapp-…)</source>
+        <translation>Basic Information → App-Level Tokens, mit dem Scope connections:write (xapp-…)</translation>
+    </message>
+    <message>
+        <source>· %1 as @%2</source>
+        <translation>· %1 als @%2</translation>
+    </message>
+    <message>
+        <source>Testing…</source>
+        <translation>Teste…</translation>
+    </message>
+    <message>
+        <source>Test Token</source>
+        <translation>Token testen</translation>
+    </message>
+    <message>
+        <source>Save failed: %1 — %2</source>
+        <translation>Speichern fehlgeschlagen: %1 – %2</translation>
+    </message>
+    <message>
+        <source>Clear failed: %1 — %2</source>
+        <translation>Löschen fehlgeschlagen: %1 – %2</translation>
+    </message>
+    <message>
+        <source>Tokens cleared.</source>
+        <translation>Tokens gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsGeneralTab</name>
+    <message>
+        <source>Example: &quot;%1 refill your water bottle&quot; in a monitored Slack channel becomes an alert reading &quot;refill your water bottle&quot;.</source>
+        <translation>Beispiel: „%1 Wasserflasche auffüllen“ in einem überwachten Slack-Kanal wird zu einem Alarm mit dem Text „Wasserflasche auffüllen“.</translation>
+    </message>
+    <message>
+        <source>Filtering</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Only surface messages from bots and apps</source>
+        <translation>Nur Nachrichten von Bots und Apps aufnehmen</translation>
+    </message>
+    <message>
+        <source>By default Halyard ignores messages from human users so chatter doesn&apos;t pile up in the queue. Uncheck to also enqueue messages from teammates.</source>
+        <translation>Standardmäßig übergeht Halyard Nachrichten von Menschen, damit sich kein Geplauder in der Warteschlange stapelt. Schalten Sie dies aus, um auch Nachrichten von Teammitgliedern aufzunehmen.</translation>
+    </message>
+    <message>
+        <source>Trigger prefix</source>
+        <translation>Auslöse-Präfix</translation>
+    </message>
+    <message>
+        <source>Any message starting with this prefix is added to the queue regardless of who sent it. The prefix is stripped from the displayed text. Leave blank to disable.</source>
+        <translation>Jede Nachricht, die mit diesem Präfix beginnt, kommt in die Warteschlange, gleich wer sie gesendet hat. Das Präfix wird aus dem angezeigten Text entfernt. Leer lassen, um es abzuschalten.</translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Show a system banner when a new alert arrives</source>
+        <translation>Ein Systembanner zeigen, wenn ein neuer Alarm eintrifft</translation>
+    </message>
+    <message>
+        <source>Banners appear where your desktop shows notifications and dismiss themselves. No sound by default — add one in your desktop&apos;s notification settings (GNOME Settings → Notifications → Halyard, or KDE System Settings → Notifications) if you want it. Banners fire only for new live alerts, not for messages caught up by backfill after a disconnect.</source>
+        <translation>Banner erscheinen dort, wo Ihr Desktop Benachrichtigungen zeigt, und verschwinden von selbst. Standardmäßig ohne Ton – fügen Sie einen in den Benachrichtigungseinstellungen Ihres Desktops hinzu (GNOME-Einstellungen → Benachrichtigungen → Halyard oder KDE-Systemeinstellungen → Benachrichtigungen), wenn Sie einen möchten. Banner gibt es nur für neue Live-Alarme, nicht für Nachrichten, die nach einer Verbindungsunterbrechung nachgeholt werden.</translation>
+    </message>
+    <message>
+        <source>Ack-back to Slack</source>
+        <translation>Bestätigung an Slack melden</translation>
+    </message>
+    <message>
+        <source>Add a reaction to the original Slack message when I Ack</source>
+        <translation>Bei „OK“ eine Reaktion zur ursprünglichen Slack-Nachricht hinzufügen</translation>
+    </message>
+    <message>
+        <source>When you click Ack, Halyard adds an emoji reaction to the source message so anyone else in the channel can see it&apos;s been handled.</source>
+        <translation>Wenn Sie auf „OK“ klicken, fügt Halyard der Quellnachricht eine Emoji-Reaktion hinzu, damit alle anderen im Kanal sehen, dass sie erledigt ist.</translation>
+    </message>
+    <message>
+        <source>Emoji shortcode:</source>
+        <translation>Emoji-Kurzcode:</translation>
+    </message>
+    <message>
+        <source>Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. Requires the `reactions:write` bot scope. If you set up Halyard before this feature, see Authentication for the updated scope list and reinstall the app.</source>
+        <translation>Ohne Doppelpunkte – z. B. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. Erfordert den Bot-Scope `reactions:write`. Wenn Sie Halyard vor dieser Funktion eingerichtet haben, finden Sie unter „Authentifizierung“ die aktualisierte Liste der Scopes; installieren Sie die App dann neu.</translation>
+    </message>
+    <message>
+        <source>Also clear my queue when this reaction lands in Slack</source>
+        <translation>Alarm auch hier entfernen, wenn diese Reaktion in Slack erscheint</translation>
+    </message>
+    <message>
+        <source>When the configured emoji is added to a source message in Slack — whether by you on another computer, by a teammate, or by you manually in the Slack client — the matching alert clears from this device&apos;s queue too. Keeps your queue in sync across all your computers and across your team. Requires the `reactions:read` bot scope and a `reaction_added` event subscription.</source>
+        <translation>Wenn das eingestellte Emoji in Slack zu einer Quellnachricht hinzukommt – ob durch Sie auf einem anderen Computer, durch ein Teammitglied oder durch Sie von Hand im Slack-Client –, verschwindet der passende Alarm auch aus der Warteschlange dieses Geräts. So bleibt Ihre Warteschlange auf all Ihren Computern und im ganzen Team gleich. Erfordert den Bot-Scope `reactions:read` und ein Abonnement des Events `reaction_added`.</translation>
+    </message>
+    <message>
+        <source>Placement</source>
+        <translation>Platzierung</translation>
+    </message>
+    <message>
+        <source>Snap to the top of the screen when dragging close</source>
+        <translation>Beim Ziehen in die Nähe am oberen Bildschirmrand einrasten</translation>
+    </message>
+    <message>
+        <source>When the panel gets within ~50px of the top of the screen while dragging up, it snaps flush under the top bar. Makes flush placement easier to hit. Turn off if you want fine-grained control over the panel&apos;s distance from the top of the screen.</source>
+        <translation>Kommt das Panel beim Hochziehen dem oberen Bildschirmrand auf etwa 50 px nahe, rastet es bündig unter der oberen Leiste ein. So gelingt die bündige Platzierung leichter. Schalten Sie dies aus, wenn Sie den Abstand des Panels zum oberen Bildschirmrand genau selbst bestimmen möchten.</translation>
+    </message>
+    <message>
+        <source>Startup</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Start Halyard when you log in</source>
+        <translation>Halyard bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Halyard opens its panel when you log in, so alerts keep arriving after a restart.</source>
+        <translation>Halyard öffnet sein Panel bei der Anmeldung, damit Alarme auch nach einem Neustart weiter eintreffen.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsWindow</name>
+    <message>
+        <source>Halyard Settings</source>
+        <translation>Halyard-Einstellungen</translation>
+    </message>
+    <message>
+        <source>Authentication</source>
+        <translation>Authentifizierung</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Aging</source>
+        <translation>Alterung</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TokenValidation</name>
+    <message>
+        <source>That&apos;s the App-Level Token — it goes in the field below. This field wants the Bot User OAuth Token (xoxb-…), from OAuth &amp; Permissions.</source>
+        <translation>Das ist das App-Level-Token – es gehört in das Feld darunter. Dieses Feld erwartet das Bot User OAuth Token (xoxb-…) aus OAuth &amp; Permissions.</translation>
+    </message>
+    <message>
+        <source>That&apos;s a user token. Halyard needs the Bot User OAuth Token (xoxb-…) — on OAuth &amp; Permissions, copy the one under &quot;Bot User OAuth Token&quot;.</source>
+        <translation>Das ist ein Benutzer-Token. Halyard braucht das Bot User OAuth Token (xoxb-…) – kopieren Sie unter OAuth &amp; Permissions das unter „Bot User OAuth Token“.</translation>
+    </message>
+    <message>
+        <source>Slack bot tokens start with xoxb-. Double-check the copy from OAuth &amp; Permissions.</source>
+        <translation>Bot-Tokens von Slack beginnen mit xoxb-. Prüfen Sie die Kopie aus OAuth &amp; Permissions.</translation>
+    </message>
+    <message>
+        <source>That&apos;s the Bot token — it goes in the field above. This field wants the App-Level Token (xapp-…), from Basic Information → App-Level Tokens.</source>
+        <translation>Das ist das Bot-Token – es gehört in das Feld darüber. Dieses Feld erwartet das App-Level-Token (xapp-…) aus Basic Information → App-Level Tokens.</translation>
+    </message>
+    <message>
+        <source>That&apos;s a user token. This field wants the App-Level Token (xapp-…), from Basic Information → App-Level Tokens.</source>
+        <translation>Das ist ein Benutzer-Token. Dieses Feld erwartet das App-Level-Token (xapp-…) aus Basic Information → App-Level Tokens.</translation>
+    </message>
+    <message>
+        <source>App-Level Tokens start with xapp-. Double-check the copy from Basic Information → App-Level Tokens.</source>
+        <translation>App-Level-Tokens beginnen mit xapp-. Prüfen Sie die Kopie aus Basic Information → App-Level Tokens.</translation>
+    </message>
+    <message>
+        <source>That looks like a link, not a token. Copy the token value itself — it starts with %1.</source>
+        <translation>Das sieht nach einem Link aus, nicht nach einem Token. Kopieren Sie den Wert des Tokens selbst – er beginnt mit %1.</translation>
+    </message>
+    <message>
+        <source>The token contains spaces — it looks like a partial or doubled copy. Re-copy the whole value.</source>
+        <translation>Das Token enthält Leerzeichen – es sieht nach einer unvollständigen oder doppelten Kopie aus. Kopieren Sie den ganzen Wert erneut.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TokensCommand</name>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
+    </message>
+    <message>
+        <source>Bot User OAuth Token (xoxb-…): </source>
+        <translation>Bot User OAuth Token (xoxb-…): </translation>
+    </message>
+    <message>
+        <source>App-Level Token (xapp-…): </source>
+        <translation>App-Level-Token (xapp-…): </translation>
+    </message>
+    <message>
+        <source>halyard: tokens set reads two lines from standard input: the bot token, then the app-level token; nothing was stored</source>
+        <translation>halyard: tokens set liest zwei Zeilen von der Standardeingabe: das Bot-Token, dann das App-Level-Token; nichts wurde gespeichert</translation>
+    </message>
+    <message>
+        <source>halyard: the bot token is empty; nothing was stored</source>
+        <translation>halyard: Das Bot-Token ist leer; nichts wurde gespeichert</translation>
+    </message>
+    <message>
+        <source>halyard: the app-level token is empty; nothing was stored</source>
+        <translation>halyard: Das App-Level-Token ist leer; nichts wurde gespeichert</translation>
+    </message>
+    <message>
+        <source>halyard: could not store the tokens: %1 — %2</source>
+        <translation>halyard: Die Tokens konnten nicht gespeichert werden: %1 – %2</translation>
+    </message>
+    <message>
+        <source>Stored bot token %1 and app-level token %2</source>
+        <translation>Bot-Token %1 und App-Level-Token %2 gespeichert</translation>
+    </message>
+    <message>
+        <source>halyard: could not clear the tokens: %1 — %2</source>
+        <translation>halyard: Die Tokens konnten nicht gelöscht werden: %1 – %2</translation>
+    </message>
+    <message>
+        <source>Tokens cleared.</source>
+        <translation>Tokens gelöscht.</translation>
+    </message>
+    <message>
+        <source>Credential-store service name.</source>
+        <translation>Name des Dienstes im Schlüsselbund.</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>halyard: use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token) or &quot;halyard tokens clear&quot;</source>
+        <translation>halyard: Verwenden Sie &quot;halyard tokens set&quot; (zwei Zeilen auf der Standardeingabe: das Bot-Token, dann das App-Level-Token) oder &quot;halyard tokens clear&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateChecker</name>
+    <message>
+        <source>No update feed is configured.</source>
+        <translation>Es ist kein Update-Feed eingerichtet.</translation>
+    </message>
+    <message>
+        <source>The update check was cancelled.</source>
+        <translation>Die Suche nach Updates wurde abgebrochen.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateDialog</name>
+    <message>
+        <source>Open Download Page</source>
+        <translation>Download-Seite öffnen</translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation>Softwareaktualisierung</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation>Suche nach Updates…</translation>
+    </message>
+    <message>
+        <source>Halyard %1 is available</source>
+        <translation>Halyard %1 ist verfügbar</translation>
+    </message>
+    <message>
+        <source>You have version %1. Download the new version and install it the way you installed this one.</source>
+        <translation>Sie haben Version %1. Laden Sie die neue Version herunter und installieren Sie sie so, wie Sie diese installiert haben.</translation>
+    </message>
+    <message>
+        <source>Release notes</source>
+        <translation>Versionshinweise</translation>
+    </message>
+    <message>
+        <source>Halyard %1 is the newest version.</source>
+        <translation>Halyard %1 ist die neueste Version.</translation>
+    </message>
+    <message>
+        <source>The update check failed</source>
+        <translation>Die Suche nach Updates ist fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateRow</name>
+    <message>
+        <source>Ack</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>View and install the update</source>
+        <translation>Update ansehen und installieren</translation>
+    </message>
+    <message>
+        <source>Dismiss this update reminder</source>
+        <translation>Diese Update-Erinnerung verwerfen</translation>
+    </message>
+    <message>
+        <source>Update available - Halyard %1</source>
+        <translation>Update verfügbar - Halyard %1</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,622 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>halyard::AlertQueueModel</name>
+    <message>
+        <source>just now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 min ago</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 h ago</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 d ago</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::AlertRow</name>
+    <message>
+        <source>Ack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open in Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Autostart</name>
+    <message>
+        <source>Halyard cannot start at login from %1: the path of the program holds a line break or another control character</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not remove %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not create the folder %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::CollapsedBarView</name>
+    <message>
+        <source>Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected — open Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting to Slack…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected to Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard · demo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hide the queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard · demo — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::CommandLine</name>
+    <message>
+        <source>Slack alerts you have to acknowledge.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the core without windows: take alerts in and acknowledge them in Slack.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try Halyard against a simulated workspace on this computer, in a throw-away profile; nothing reaches Slack.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::DataFolderLock</name>
+    <message>
+        <source>Halyard cannot create its data folder %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard is already running (process %1); not starting a second copy.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard is already running; not starting a second copy.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard cannot lock its data folder %1: permission denied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard cannot lock its data folder %1: unknown error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Demo</name>
+    <message>
+        <source>halyard: cannot create the demo profile: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: cannot serve the demo workspace on 127.0.0.1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::DisplayPlatform</name>
+    <message>
+        <source>Halyard needs a graphical display, and none is reachable (DISPLAY and WAYLAND_DISPLAY). Run &quot;halyard --headless&quot; for the core without windows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::FloatingPanel</name>
+    <message>
+        <source>Settings…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit Halyard</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::KeychainError</name>
+    <message>
+        <source>the tokens are kept by a Secret Service (org.freedesktop.secrets, such as GNOME Keyring or KWallet) that must be running and unlocked in this D-Bus session</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MessageIntake</name>
+    <message>
+        <source>New alert</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::Profile</name>
+    <message>
+        <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an invalid URL</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAboutTab</name>
+    <message>
+        <source>Check for Updates…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updates come with your package manager.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack alerts you have to acknowledge.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Support:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAgingTab</name>
+    <message>
+        <source>Aging thresholds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Each alert ages through four stages while it waits in the queue. Drag to match how urgent your channels actually are. Each slider only moves its own threshold — drag from the right to extend everything.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fresh → Aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aging → Stale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stale → Overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset to defaults</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsAuthTab</name>
+    <message>
+        <source>Connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>✓ %1 as @%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (paste resources/slack-app-manifest.json), or From scratch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2. Socket Mode → enable, generate xapp- token (connections:write)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3. OAuth &amp; Permissions → add bot scopes: channels:history, groups:history, channels:read, groups:read, users:read, reactions:write, reactions:read → install to workspace, copy xoxb-</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4. Event Subscriptions → enable → subscribe to message.channels, message.groups, reaction_added</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5. /invite @YourBot in channels to monitor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save &amp;&amp; Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Setup steps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Demo mode: a simulated workspace on this computer; nothing here reaches Slack.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bot User OAuth Token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OAuth &amp; Permissions → Bot User OAuth Token (xoxb-…)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>App-Level Token (Socket Mode)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Basic Information → App-Level Tokens, with scope connections:write (xapp-…)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>· %1 as @%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Testing…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test Token</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save failed: %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear failed: %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tokens cleared.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsGeneralTab</name>
+    <message>
+        <source>Example: &quot;%1 refill your water bottle&quot; in a monitored Slack channel becomes an alert reading &quot;refill your water bottle&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filtering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Only surface messages from bots and apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>By default Halyard ignores messages from human users so chatter doesn&apos;t pile up in the queue. Uncheck to also enqueue messages from teammates.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trigger prefix</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Any message starting with this prefix is added to the queue regardless of who sent it. The prefix is stripped from the displayed text. Leave blank to disable.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show a system banner when a new alert arrives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Banners appear where your desktop shows notifications and dismiss themselves. No sound by default — add one in your desktop&apos;s notification settings (GNOME Settings → Notifications → Halyard, or KDE System Settings → Notifications) if you want it. Banners fire only for new live alerts, not for messages caught up by backfill after a disconnect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ack-back to Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add a reaction to the original Slack message when I Ack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When you click Ack, Halyard adds an emoji reaction to the source message so anyone else in the channel can see it&apos;s been handled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Emoji shortcode:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. Requires the `reactions:write` bot scope. If you set up Halyard before this feature, see Authentication for the updated scope list and reinstall the app.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Also clear my queue when this reaction lands in Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When the configured emoji is added to a source message in Slack — whether by you on another computer, by a teammate, or by you manually in the Slack client — the matching alert clears from this device&apos;s queue too. Keeps your queue in sync across all your computers and across your team. Requires the `reactions:read` bot scope and a `reaction_added` event subscription.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Placement</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Snap to the top of the screen when dragging close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When the panel gets within ~50px of the top of the screen while dragging up, it snaps flush under the top bar. Makes flush placement easier to hit. Turn off if you want fine-grained control over the panel&apos;s distance from the top of the screen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Startup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Halyard when you log in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard opens its panel when you log in, so alerts keep arriving after a restart.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::SettingsWindow</name>
+    <message>
+        <source>Halyard Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Authentication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TokenValidation</name>
+    <message>
+        <source>That&apos;s the App-Level Token — it goes in the field below. This field wants the Bot User OAuth Token (xoxb-…), from OAuth &amp; Permissions.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That&apos;s a user token. Halyard needs the Bot User OAuth Token (xoxb-…) — on OAuth &amp; Permissions, copy the one under &quot;Bot User OAuth Token&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack bot tokens start with xoxb-. Double-check the copy from OAuth &amp; Permissions.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That&apos;s the Bot token — it goes in the field above. This field wants the App-Level Token (xapp-…), from Basic Information → App-Level Tokens.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That&apos;s a user token. This field wants the App-Level Token (xapp-…), from Basic Information → App-Level Tokens.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>App-Level Tokens start with xapp-. Double-check the copy from Basic Information → App-Level Tokens.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That looks like a link, not a token. Copy the token value itself — it starts with %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The token contains spaces — it looks like a partial or doubled copy. Re-copy the whole value.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TokensCommand</name>
+    <message>
+        <source>Warning: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bot User OAuth Token (xoxb-…): </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>App-Level Token (xapp-…): </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: tokens set reads two lines from standard input: the bot token, then the app-level token; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: the bot token is empty; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: the app-level token is empty; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: could not store the tokens: %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stored bot token %1 and app-level token %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: could not clear the tokens: %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tokens cleared.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Credential-store service name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token) or &quot;halyard tokens clear&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateChecker</name>
+    <message>
+        <source>No update feed is configured.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update check was cancelled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateDialog</name>
+    <message>
+        <source>Open Download Page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard %1 is available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You have version %1. Download the new version and install it the way you installed this one.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Release notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard %1 is the newest version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update check failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::UpdateRow</name>
+    <message>
+        <source>Ack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View and install the update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dismiss this update reminder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update available - Halyard %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,30 @@
+#include "translations/translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+QString installTranslations(const QLocale& locale)
+{
+    auto own = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!own->load(locale, u"halyard"_s, u"_"_s, u":/i18n"_s))
+        return {};
+    const QString language = own->language();
+    // Loaded for our catalogue's language rather than the locale's first: a user who puts
+    // English before German reads Qt's texts in English too.
+    auto qt = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (qt->load(QLocale(language), u"qtbase"_s, u"_"_s,
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt.release());
+    // Installed last, so it is asked first.
+    QCoreApplication::installTranslator(own.release());
+    return language;
+}
+
+} // namespace halyard
