@@ -5,13 +5,6 @@
 
 namespace halyard::json {
 
-QString DecodeError::description() const
-{
-    if (path.isEmpty())
-        return message;
-    return path + u": " + message;
-}
-
 Decoded<QJsonObject> parseObject(const QByteArray& bytes)
 {
     QJsonParseError parseError;

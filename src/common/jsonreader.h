@@ -1,29 +1,19 @@
 #pragma once
 
+#include "common/decodeerror.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 
-#include <expected>
 #include <optional>
 #include <utility>
 
+// The reader of the program's own files (the queue file, preferences), over Qt's JSON classes.
+// What comes from Slack is read by slack/events/payloadreader instead.
 namespace halyard::json {
-
-// Why a JSON value did not decode: where (a key path such as "event.blocks[0].text") and what
-// was wrong there. The description is what "Decoding failed: …" lines show.
-struct DecodeError {
-    QString path;
-    QString message;
-
-    QString description() const;
-
-    friend bool operator==(const DecodeError&, const DecodeError&) = default;
-};
-
-template <typename T> using Decoded = std::expected<T, DecodeError>;
 
 // Parses bytes that must hold one JSON object.
 Decoded<QJsonObject> parseObject(const QByteArray& bytes);

@@ -142,6 +142,15 @@ std::optional<QString> ObjectReader::displayString(std::string_view key)
     return fromUtf8(text);
 }
 
+std::optional<bool> ObjectReader::displayBool(std::string_view key)
+{
+    const auto value = present(key);
+    bool flag = false;
+    if (!value || value->get_bool().get(flag))
+        return std::nullopt;
+    return flag;
+}
+
 std::optional<qint64> ObjectReader::displayInt64(std::string_view key)
 {
     const auto value = present(key);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/jsonreader.h"
+#include "common/decodeerror.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -36,11 +36,12 @@ struct Path {
 // valid until the same thread parses again, so decoders read it completely before returning.
 Decoded<Value> parseObject(QByteArrayView bytes);
 
-// Reads typed fields from one JSON object with the program's decoding rules, those of
-// json::ObjectReader: an absent key and a JSON null both mean "absent"; a present value of the
-// wrong JSON type fails the whole record; unknown keys are ignored; of repeated keys the last
-// counts. The first failure is kept and every later read returns a default value, so a decoder
-// reads all its fields in schema order and checks once at the end with finish().
+// Reads typed fields from one JSON object with the program's decoding rules: an absent key and a
+// JSON null both mean "absent"; a present value of the wrong JSON type fails the whole record,
+// unless the member only feeds the display (the display reads); unknown keys are ignored; of
+// repeated keys the last counts. The first failure is kept and every later read returns a default
+// value, so a decoder reads all its fields in schema order and checks once at the end with
+// finish().
 class ObjectReader {
 public:
     ObjectReader(simdjson::dom::object object, const Path& path);
@@ -59,6 +60,7 @@ public:
     // Members that only feed the display: a value of the wrong JSON type counts as absent and
     // never fails the record, so one odd field costs that field and not the message.
     std::optional<QString> displayString(std::string_view key);
+    std::optional<bool> displayBool(std::string_view key);
     std::optional<qint64> displayInt64(std::string_view key);
 
     // A display-only member that must be an object, read with read(ObjectReader&) -> T, whose

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/jsonreader.h"
+#include "common/decodeerror.h"
 
 #include <QByteArrayView>
 #include <QList>

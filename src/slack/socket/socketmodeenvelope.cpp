@@ -57,6 +57,7 @@ json::Decoded<SocketModeEnvelope> SocketModeEnvelope::decode(QByteArrayView fram
 
 QString SocketModeEnvelope::encodeAcknowledgement(const QString& envelopeId)
 {
+    // Written with Qt's JSON classes: simdjson only reads, and an ID must be escaped, not pasted.
     const QByteArray bytes = QJsonDocument(
         QJsonObject { { u"envelope_id"_s,
             envelopeId } }).toJson(QJsonDocument::Compact);

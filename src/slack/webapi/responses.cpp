@@ -7,77 +7,127 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard::webapi {
 
 using json::Decoded;
-using json::decodeObject;
-using json::ObjectReader;
+using payload::ObjectReader;
+using payload::Path;
+using payload::Value;
 
-Decoded<AuthTestResponse> AuthTestResponse::decode(const QJsonValue& value, const QString& path)
+namespace {
+
+// Parses a reply's body, which must hold one JSON object, and reads it with readFields.
+template <typename T, typename Fn> Decoded<T> decodeReply(QByteArrayView body, Fn&& readFields)
 {
-    return decodeObject<AuthTestResponse>(value, path, [](ObjectReader& r) {
-        AuthTestResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.team = r.optionalString(u"team");
-        out.user = r.optionalString(u"user");
-        out.team_id = r.optionalString(u"team_id");
-        out.user_id = r.optionalString(u"user_id");
-        out.bot_id = r.optionalString(u"bot_id");
-        out.error = r.optionalString(u"error");
-        return out;
+    return payload::decodeDocument<T>(body, [&readFields](Value value, const Path& path) {
+        return payload::decodeObject<T>(value, path, readFields);
     });
 }
 
-Decoded<ConnectionsOpenResponse> ConnectionsOpenResponse::decode(
-    const QJsonValue& value, const QString& path)
+Decoded<Channel> decodeChannel(Value value, const Path& path)
 {
-    return decodeObject<ConnectionsOpenResponse>(value, path, [](ObjectReader& r) {
-        ConnectionsOpenResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.url = r.optionalString(u"url");
-        out.error = r.optionalString(u"error");
-        return out;
-    });
-}
-
-Decoded<Channel> Channel::decode(const QJsonValue& value, const QString& path)
-{
-    return decodeObject<Channel>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<Channel>(value, path, [](ObjectReader& r) {
         Channel out;
-        out.id = r.requiredString(u"id");
-        out.name = r.requiredString(u"name");
-        out.is_private = r.optionalBool(u"is_private");
+        out.id = r.requiredString("id");
+        out.name = r.requiredString("name");
+        out.is_private = r.displayBool("is_private");
         return out;
     });
 }
 
-Decoded<UsersConversationsResponse> UsersConversationsResponse::decode(
-    const QJsonValue& value, const QString& path)
+SlackUser::Profile readProfile(ObjectReader& r)
 {
-    return decodeObject<UsersConversationsResponse>(value, path, [](ObjectReader& r) {
+    SlackUser::Profile out;
+    out.display_name = r.displayString("display_name");
+    out.real_name = r.displayString("real_name");
+    return out;
+}
+
+Decoded<SlackUser> decodeUser(Value value, const Path& path)
+{
+    return payload::decodeObject<SlackUser>(value, path, [](ObjectReader& r) {
+        SlackUser out;
+        out.id = r.requiredString("id");
+        out.name = r.displayString("name");
+        out.real_name = r.displayString("real_name");
+        out.profile = r.displayObject<SlackUser::Profile>("profile", readProfile);
+        return out;
+    });
+}
+
+Decoded<BotsInfoResponse::Bot> decodeBot(Value value, const Path& path)
+{
+    return payload::decodeObject<BotsInfoResponse::Bot>(value, path, [](ObjectReader& r) {
+        BotsInfoResponse::Bot out;
+        out.id = r.optionalString("id");
+        out.name = r.displayString("name");
+        out.app_id = r.optionalString("app_id");
+        return out;
+    });
+}
+
+Decoded<ResponseMetadata> decodeResponseMetadata(Value value, const Path& path)
+{
+    return payload::decodeObject<ResponseMetadata>(value, path, [](ObjectReader& r) {
+        ResponseMetadata out;
+        out.next_cursor = r.optionalString("next_cursor");
+        return out;
+    });
+}
+
+// The ts of a message that may be anything at all, for the log line that names it.
+std::optional<QString> tsOf(Value message)
+{
+    std::string_view ts;
+    if (message["ts"].get_string().get(ts))
+        return std::nullopt;
+    return QString::fromUtf8(ts.data(), qsizetype(ts.size()));
+}
+
+} // namespace
+
+Decoded<AuthTestResponse> AuthTestResponse::decode(QByteArrayView body)
+{
+    return decodeReply<AuthTestResponse>(body, [](ObjectReader& r) {
+        AuthTestResponse out;
+        out.ok = r.requiredBool("ok");
+        out.team = r.displayString("team");
+        out.user = r.displayString("user");
+        out.team_id = r.optionalString("team_id");
+        out.user_id = r.optionalString("user_id");
+        out.bot_id = r.optionalString("bot_id");
+        out.error = r.optionalString("error");
+        return out;
+    });
+}
+
+Decoded<ConnectionsOpenResponse> ConnectionsOpenResponse::decode(QByteArrayView body)
+{
+    return decodeReply<ConnectionsOpenResponse>(body, [](ObjectReader& r) {
+        ConnectionsOpenResponse out;
+        out.ok = r.requiredBool("ok");
+        out.url = r.optionalString("url");
+        out.error = r.optionalString("error");
+        return out;
+    });
+}
+
+Decoded<UsersConversationsResponse> UsersConversationsResponse::decode(QByteArrayView body)
+{
+    return decodeReply<UsersConversationsResponse>(body, [](ObjectReader& r) {
         UsersConversationsResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.channels = r.optionalListWith<Channel>(u"channels", &Channel::decode);
-        out.error = r.optionalString(u"error");
+        out.ok = r.requiredBool("ok");
+        out.channels = r.optionalListSkipping<Channel>("channels", decodeChannel,
+            [&out](Value, const json::DecodeError& error) { out.skipped.append(error); });
+        out.error = r.optionalString("error");
         return out;
     });
 }
 
-Decoded<ConversationsInfoResponse> ConversationsInfoResponse::decode(
-    const QJsonValue& value, const QString& path)
+Decoded<ConversationsInfoResponse> ConversationsInfoResponse::decode(QByteArrayView body)
 {
-    return decodeObject<ConversationsInfoResponse>(value, path, [](ObjectReader& r) {
+    return decodeReply<ConversationsInfoResponse>(body, [](ObjectReader& r) {
         ConversationsInfoResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.channel = r.optionalWith<Channel>(u"channel", &Channel::decode);
-        out.error = r.optionalString(u"error");
-        return out;
-    });
-}
-
-Decoded<SlackUser::Profile> SlackUser::Profile::decode(const QJsonValue& value, const QString& path)
-{
-    return decodeObject<Profile>(value, path, [](ObjectReader& r) {
-        Profile out;
-        out.display_name = r.optionalString(u"display_name");
-        out.real_name = r.optionalString(u"real_name");
+        out.ok = r.requiredBool("ok");
+        out.channel = r.optionalWith<Channel>("channel", decodeChannel);
+        out.error = r.optionalString("error");
         return out;
     });
 }
@@ -97,119 +147,62 @@ QString SlackUser::displayName() const
     return id;
 }
 
-Decoded<SlackUser> SlackUser::decode(const QJsonValue& value, const QString& path)
+Decoded<UsersInfoResponse> UsersInfoResponse::decode(QByteArrayView body)
 {
-    return decodeObject<SlackUser>(value, path, [](ObjectReader& r) {
-        SlackUser out;
-        out.id = r.requiredString(u"id");
-        out.name = r.optionalString(u"name");
-        out.real_name = r.optionalString(u"real_name");
-        out.profile = r.optionalWith<Profile>(u"profile", &Profile::decode);
-        return out;
-    });
-}
-
-Decoded<UsersInfoResponse> UsersInfoResponse::decode(const QJsonValue& value, const QString& path)
-{
-    return decodeObject<UsersInfoResponse>(value, path, [](ObjectReader& r) {
+    return decodeReply<UsersInfoResponse>(body, [](ObjectReader& r) {
         UsersInfoResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.user = r.optionalWith<SlackUser>(u"user", &SlackUser::decode);
-        out.error = r.optionalString(u"error");
+        out.ok = r.requiredBool("ok");
+        out.user = r.optionalWith<SlackUser>("user", decodeUser);
+        out.error = r.optionalString("error");
         return out;
     });
 }
 
-Decoded<BotsInfoResponse::Bot> BotsInfoResponse::Bot::decode(
-    const QJsonValue& value, const QString& path)
+Decoded<BotsInfoResponse> BotsInfoResponse::decode(QByteArrayView body)
 {
-    return decodeObject<Bot>(value, path, [](ObjectReader& r) {
-        Bot out;
-        out.id = r.optionalString(u"id");
-        out.name = r.optionalString(u"name");
-        out.app_id = r.optionalString(u"app_id");
-        return out;
-    });
-}
-
-Decoded<BotsInfoResponse> BotsInfoResponse::decode(const QJsonValue& value, const QString& path)
-{
-    return decodeObject<BotsInfoResponse>(value, path, [](ObjectReader& r) {
+    return decodeReply<BotsInfoResponse>(body, [](ObjectReader& r) {
         BotsInfoResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.bot = r.optionalWith<Bot>(u"bot", &Bot::decode);
-        out.error = r.optionalString(u"error");
+        out.ok = r.requiredBool("ok");
+        out.bot = r.optionalWith<Bot>("bot", decodeBot);
+        out.error = r.optionalString("error");
         return out;
     });
 }
-
-namespace {
-
-Decoded<ResponseMetadata> decodeResponseMetadata(payload::Value value, const payload::Path& path)
-{
-    return payload::decodeObject<ResponseMetadata>(value, path, [](payload::ObjectReader& r) {
-        ResponseMetadata out;
-        out.next_cursor = r.optionalString("next_cursor");
-        return out;
-    });
-}
-
-// The ts of a message that may be anything at all, for the log line that names it.
-std::optional<QString> tsOf(payload::Value message)
-{
-    std::string_view ts;
-    if (message["ts"].get_string().get(ts))
-        return std::nullopt;
-    return QString::fromUtf8(ts.data(), qsizetype(ts.size()));
-}
-
-} // namespace
 
 Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(QByteArrayView body)
 {
-    return payload::decodeDocument<ConversationsHistoryResponse>(
-        body, [](payload::Value value, const payload::Path& path) {
-            return payload::decodeObject<
-                ConversationsHistoryResponse>(value, path, [](payload::ObjectReader& r) {
-                ConversationsHistoryResponse out;
-                out.ok = r.requiredBool("ok");
-                out.messages = r.optionalListSkipping<SlackEventDTO>("messages",
-                    payload::decodeSlackEvent,
-                    [&out](payload::Value message, const json::DecodeError& error) {
-                        out.skipped.append(SkippedMessage { tsOf(message), error.description() });
-                    });
-                out.has_more = r.optionalBool("has_more");
-                out.error = r.optionalString("error");
-                out.response_metadata
-                    = r.optionalWith<ResponseMetadata>("response_metadata", decodeResponseMetadata);
-                return out;
+    return decodeReply<ConversationsHistoryResponse>(body, [](ObjectReader& r) {
+        ConversationsHistoryResponse out;
+        out.ok = r.requiredBool("ok");
+        out.messages = r.optionalListSkipping<SlackEventDTO>("messages", payload::decodeSlackEvent,
+            [&out](Value message, const json::DecodeError& error) {
+                out.skipped.append(SkippedMessage { tsOf(message), error.description() });
             });
-        });
+        out.has_more = r.optionalBool("has_more");
+        out.error = r.optionalString("error");
+        out.response_metadata
+            = r.optionalWith<ResponseMetadata>("response_metadata", decodeResponseMetadata);
+        return out;
+    });
 }
 
 Decoded<ReactionsGetResponse> ReactionsGetResponse::decode(QByteArrayView body)
 {
-    return payload::decodeDocument<ReactionsGetResponse>(
-        body, [](payload::Value value, const payload::Path& path) {
-            return payload::decodeObject<ReactionsGetResponse>(
-                value, path, [](payload::ObjectReader& r) {
-                    ReactionsGetResponse out;
-                    out.ok = r.requiredBool("ok");
-                    out.message
-                        = r.optionalWith<SlackEventDTO>("message", payload::decodeSlackEvent);
-                    out.error = r.optionalString("error");
-                    return out;
-                });
-        });
+    return decodeReply<ReactionsGetResponse>(body, [](ObjectReader& r) {
+        ReactionsGetResponse out;
+        out.ok = r.requiredBool("ok");
+        out.message = r.optionalWith<SlackEventDTO>("message", payload::decodeSlackEvent);
+        out.error = r.optionalString("error");
+        return out;
+    });
 }
 
-Decoded<ReactionsAddResponse> ReactionsAddResponse::decode(
-    const QJsonValue& value, const QString& path)
+Decoded<ReactionsAddResponse> ReactionsAddResponse::decode(QByteArrayView body)
 {
-    return decodeObject<ReactionsAddResponse>(value, path, [](ObjectReader& r) {
+    return decodeReply<ReactionsAddResponse>(body, [](ObjectReader& r) {
         ReactionsAddResponse out;
-        out.ok = r.requiredBool(u"ok");
-        out.error = r.optionalString(u"error");
+        out.ok = r.requiredBool("ok");
+        out.error = r.optionalString("error");
         return out;
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/jsonreader.h"
+#include "common/decodeerror.h"
 #include "slack/events/slackevent.h"
 
 #include <QByteArrayView>
@@ -9,9 +9,14 @@
 
 #include <optional>
 
-// The Web API's response records. Field names are Slack's keys. `ok` is required in every
-// response; everything else may be absent or null, and a value of the wrong JSON type fails the
-// whole record. SlackWebAPI re-exports each as SlackWebAPI::<Name>.
+// The Web API's response records, each read from a reply's body by its decode() with the reader
+// of Socket Mode frames. Field names are Slack's keys. `ok` is required in every response;
+// everything else may be absent or null. What the program acts on (ok, error, identifiers, the
+// socket URL, paging, a channel's name) is strict: a value of the wrong JSON type fails the reply,
+// named by its key path. What only feeds the display (the names of the team, users and bots,
+// is_private) counts as absent when its type is wrong. A channel or message of a list that does
+// not decode is left out alone and recorded in the response's `skipped`. SlackWebAPI re-exports
+// each record as SlackWebAPI::<Name>.
 namespace halyard::webapi {
 
 struct AuthTestResponse {
@@ -23,8 +28,7 @@ struct AuthTestResponse {
     std::optional<QString> bot_id;
     std::optional<QString> error; // Slack's error code when ok is false
 
-    static json::Decoded<AuthTestResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<AuthTestResponse> decode(QByteArrayView body);
     friend bool operator==(const AuthTestResponse&, const AuthTestResponse&) = default;
 };
 
@@ -33,8 +37,7 @@ struct ConnectionsOpenResponse {
     std::optional<QString> url; // the Socket Mode WebSocket URL
     std::optional<QString> error;
 
-    static json::Decoded<ConnectionsOpenResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<ConnectionsOpenResponse> decode(QByteArrayView body);
     friend bool operator==(const ConnectionsOpenResponse&, const ConnectionsOpenResponse&)
         = default;
 };
@@ -44,7 +47,6 @@ struct Channel {
     QString name;
     std::optional<bool> is_private;
 
-    static json::Decoded<Channel> decode(const QJsonValue& value, const QString& path = {});
     friend bool operator==(const Channel&, const Channel&) = default;
 };
 
@@ -52,9 +54,10 @@ struct UsersConversationsResponse {
     bool ok = false;
     std::optional<QList<Channel>> channels;
     std::optional<QString> error;
+    // Not one of Slack's keys: why each channel left out of `channels` did not decode.
+    QList<json::DecodeError> skipped;
 
-    static json::Decoded<UsersConversationsResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<UsersConversationsResponse> decode(QByteArrayView body);
     friend bool operator==(const UsersConversationsResponse&, const UsersConversationsResponse&)
         = default;
 };
@@ -64,8 +67,7 @@ struct ConversationsInfoResponse {
     std::optional<Channel> channel;
     std::optional<QString> error;
 
-    static json::Decoded<ConversationsInfoResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<ConversationsInfoResponse> decode(QByteArrayView body);
     friend bool operator==(const ConversationsInfoResponse&, const ConversationsInfoResponse&)
         = default;
 };
@@ -75,7 +77,6 @@ struct SlackUser {
         std::optional<QString> display_name;
         std::optional<QString> real_name;
 
-        static json::Decoded<Profile> decode(const QJsonValue& value, const QString& path = {});
         friend bool operator==(const Profile&, const Profile&) = default;
     };
 
@@ -88,7 +89,6 @@ struct SlackUser {
     // real name (each only when not empty), the name (even when empty), else the ID.
     QString displayName() const;
 
-    static json::Decoded<SlackUser> decode(const QJsonValue& value, const QString& path = {});
     friend bool operator==(const SlackUser&, const SlackUser&) = default;
 };
 
@@ -97,8 +97,7 @@ struct UsersInfoResponse {
     std::optional<SlackUser> user;
     std::optional<QString> error;
 
-    static json::Decoded<UsersInfoResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<UsersInfoResponse> decode(QByteArrayView body);
     friend bool operator==(const UsersInfoResponse&, const UsersInfoResponse&) = default;
 };
 
@@ -108,7 +107,6 @@ struct BotsInfoResponse {
         std::optional<QString> name;
         std::optional<QString> app_id;
 
-        static json::Decoded<Bot> decode(const QJsonValue& value, const QString& path = {});
         friend bool operator==(const Bot&, const Bot&) = default;
     };
 
@@ -116,8 +114,7 @@ struct BotsInfoResponse {
     std::optional<Bot> bot;
     std::optional<QString> error;
 
-    static json::Decoded<BotsInfoResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<BotsInfoResponse> decode(QByteArrayView body);
     friend bool operator==(const BotsInfoResponse&, const BotsInfoResponse&) = default;
 };
 
@@ -147,8 +144,7 @@ struct ConversationsHistoryResponse {
     // One bad message must not cost its neighbours, nor the page its place in the catch-up.
     QList<SkippedMessage> skipped;
 
-    // Read from the body's bytes with the event decoder, which its messages share with
-    // Socket Mode events.
+    // Its messages are read by the event decoder, the one of Socket Mode events.
     static json::Decoded<ConversationsHistoryResponse> decode(QByteArrayView body);
     friend bool operator==(const ConversationsHistoryResponse&, const ConversationsHistoryResponse&)
         = default;
@@ -159,8 +155,7 @@ struct ReactionsGetResponse {
     std::optional<SlackEventDTO> message;
     std::optional<QString> error;
 
-    // Read from the body's bytes with the event decoder, which its messages share with
-    // Socket Mode events.
+    // Its message is read by the event decoder, the one of Socket Mode events.
     static json::Decoded<ReactionsGetResponse> decode(QByteArrayView body);
     friend bool operator==(const ReactionsGetResponse&, const ReactionsGetResponse&) = default;
 };
@@ -169,8 +164,7 @@ struct ReactionsAddResponse {
     bool ok = false;
     std::optional<QString> error;
 
-    static json::Decoded<ReactionsAddResponse> decode(
-        const QJsonValue& value, const QString& path = {});
+    static json::Decoded<ReactionsAddResponse> decode(QByteArrayView body);
     friend bool operator==(const ReactionsAddResponse&, const ReactionsAddResponse&) = default;
 };
 

@@ -351,6 +351,10 @@ QCoro::Task<SlackResult<QList<SlackWebAPI::Channel>>> SlackWebAPI::usersConversa
         co_return std::unexpected(response.error());
     if (!response->ok)
         co_return std::unexpected(SlackError::httpError(0, response->error));
+    for (const json::DecodeError& skipped : response->skipped) {
+        qCCritical(lcSlack, "Skipped a channel of users.conversations: %s",
+            qUtf8Printable(logCut(skipped.description())));
+    }
     co_return response->channels.value_or(QList<Channel> {});
 }
 

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QCoroTask>
-#include <QJsonObject>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
@@ -102,7 +101,7 @@ public:
             std::move(token), std::move(method), std::move(cancel));
         if (!body)
             co_return std::unexpected(body.error());
-        auto decoded = decodeBody<T>(body->bytes);
+        auto decoded = T::decode(body->bytes);
         if (!decoded)
             co_return std::unexpected(SlackError::decodingFailed(decoded.error().description()));
         co_return std::move(*decoded);
@@ -114,7 +113,8 @@ public:
     // apps.connections.open with the app-level token: the Socket Mode WebSocket URL.
     QCoro::Task<SlackResult<QUrl>> connectionsOpen(
         QString appToken, CancellationToken cancel = {}) const;
-    // users.conversations: the first 1000 public and private channels the bot is in.
+    // users.conversations: the first 1000 public and private channels the bot is in. A channel
+    // that does not decode is logged and left out.
     QCoro::Task<SlackResult<QList<Channel>>> usersConversations(
         QString botToken, CancellationToken cancel = {}) const;
     // conversations.info, users.info, bots.info: absent, not an error, when Slack says no.
@@ -148,20 +148,6 @@ private:
 
     static Request buildRequest(const Config& config, const QString& apiMethod,
         const QUrlQuery& query, const QString& token, const QByteArray& method);
-
-    // Records that carry events read the bytes with the event decoder; the others read a
-    // QJsonObject.
-    template <typename T> static json::Decoded<T> decodeBody(const QByteArray& body)
-    {
-        if constexpr (requires { T::decode(QByteArrayView(body)); }) {
-            return T::decode(body);
-        } else {
-            const auto object = json::parseObject(body);
-            if (!object)
-                return std::unexpected(object.error());
-            return T::decode(QJsonValue(*object));
-        }
-    }
 
     // A 2xx reply's body, after the retries of the policy.
     QCoro::Task<SlackResult<webapi::ReplyBody>> sendForBody(QString apiMethod, QUrlQuery query,

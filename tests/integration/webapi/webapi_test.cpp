@@ -166,6 +166,15 @@ TEST_F(ResultsTest, RecordsComeBackDecoded)
     EXPECT_EQ(slack.workspace().reactions(u"C1"_s, ts).value(0).users, QStringList { u"U0BOT"_s });
     slack.script(u"users.conversations"_s, FakeReply::json({ { u"ok"_s, true } }));
     EXPECT_EQ(run(api.usersConversations(botToken())), QList<SlackWebAPI::Channel> {});
+    // A channel that does not decode costs only itself, and the log names it by its key path.
+    log.clear();
+    slack.script(u"users.conversations"_s,
+        FakeReply::http(200, R"({"ok":true,"channels":[{"id":"C1"},{"id":"C2","name":"b"}]})"));
+    EXPECT_EQ(run(api.usersConversations(botToken())),
+        (QList<SlackWebAPI::Channel> { { u"C2"_s, u"b"_s, std::nullopt } }));
+    EXPECT_EQ(log.messages(u"slack"_s),
+        QStringList {
+            u"Skipped a channel of users.conversations: channels[0].name: missing required value"_s });
     const auto url = run(api.connectionsOpen(appToken()));
     ASSERT_TRUE(url) << qPrintable(url.error().description());
     EXPECT_EQ(url->scheme(), u"ws"_s);
