@@ -207,11 +207,17 @@ TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
 
 TEST_F(SettingsWindowTest, WindowClosedDuringATestIsLeftAlone)
 {
+    // The call keeps a copy of the tester, and with it `uses`, until it has had its answer.
+    auto uses = std::make_shared<int>();
+    SlackControls slack;
+    slack.testToken = [uses, tester = SlackControls::webApiTokenTester(&network, fake.apiUrl())](
+                          QString token) { return tester(std::move(token)); };
+    window = std::make_unique<SettingsWindow>(settings, std::move(slack), ProgramInfo {});
     fake.script(u"auth.test"_s, FakeReply::serve().after(100ms));
     type(u"botTokenField"_s, u"xoxb-1"_s);
     click(u"testButton"_s);
     window.reset();
-    QTest::qWait(300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return uses.use_count() == 1; }, 5000));
     EXPECT_EQ(fake.requests(u"auth.test"_s).size(), 1);
 }
 
