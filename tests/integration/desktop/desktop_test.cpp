@@ -37,13 +37,10 @@ protected:
     // calls in order, so once it is answered every earlier call of the service has been too.
     void awaitEarlierAnswers()
     {
-        const QDBusPendingCall marker = client.asyncCall(QDBusMessage::createMethodCall(
+        QDBusPendingCallWatcher marker(client.asyncCall(QDBusMessage::createMethodCall(
             u"org.freedesktop.Notifications"_s, u"/org/freedesktop/Notifications"_s,
-            u"org.freedesktop.Notifications"_s, u"GetCapabilities"_s));
-        QDBusPendingCallWatcher watcher(marker);
-        bool answered = false;
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, [&] { answered = true; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 5000));
+            u"org.freedesktop.Notifications"_s, u"GetCapabilities"_s)));
+        EXPECT_TRUE(QSignalSpy(&marker, &QDBusPendingCallWatcher::finished).wait(5000));
     }
     // Waits for `count` lines starting with `prefix`, and for any extra one on its way.
     QStringList settledLines(const QString& prefix, int count)
