@@ -1,3 +1,4 @@
+#include "app/profile.h"
 #include "common/privatebus.h"
 #include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
@@ -262,4 +263,5 @@ TEST(ProgramEnvironmentTest, AWebApiAddressWithoutHttpsIsRefusedInOneLine)
     EXPECT_EQ(error.count('\n'), 1) << error.constData();
     EXPECT_TRUE(error.startsWith("halyard: HALYARD_SLACK_API_URL must be an https URL"))
         << error.constData();
+    EXPECT_EQ(slackApiUrlFromEnvironment({}), QUrl(u"https://slack.com/api/"_s)) << "unset";
 }

@@ -8,6 +8,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -27,20 +28,31 @@ protected:
     {
         if (bus.address().isEmpty())
             GTEST_SKIP() << "no private message bus: " << qPrintable(bus.error());
-        service = std::make_unique<NotificationService>(bus.connect());
+        client = bus.connect();
+        service = std::make_unique<NotificationService>(client);
     }
     void TearDown() override { service.reset(); }
 
-    // Waits for `count` lines starting with `prefix`, then a little longer for any extra one.
+    // A call on the service's connection: the bus, and the one server, answer a connection's
+    // calls in order, so once it is answered every earlier call of the service has been too.
+    void awaitEarlierAnswers()
+    {
+        QDBusPendingCallWatcher marker(client.asyncCall(QDBusMessage::createMethodCall(
+            u"org.freedesktop.Notifications"_s, u"/org/freedesktop/Notifications"_s,
+            u"org.freedesktop.Notifications"_s, u"GetCapabilities"_s)));
+        EXPECT_TRUE(QSignalSpy(&marker, &QDBusPendingCallWatcher::finished).wait(5000));
+    }
+    // Waits for `count` lines starting with `prefix`, and for any extra one on its way.
     QStringList settledLines(const QString& prefix, int count)
     {
         const auto lines = [&] { return log.messagesStartingWith(u"app"_s, prefix); };
         EXPECT_TRUE(QTest::qWaitFor([&] { return lines().size() >= count; }, 5000));
-        QTest::qWait(50);
+        awaitEarlierAnswers();
         return lines();
     }
     PrivateBus bus;
     LogCapture log;
+    QDBusConnection client { QString() };
     std::unique_ptr<NotificationService> service;
 };
 
@@ -81,7 +93,7 @@ TEST_F(NotificationServiceTest, EachBannerIsANotificationWithItsBodyEscapedOnlyF
         }
         ASSERT_TRUE(serverBus.unregisterService(u"org.freedesktop.Notifications"_s));
     }
-    QTest::qWait(20);
+    awaitEarlierAnswers();
     EXPECT_TRUE(log.messages(u"app"_s).isEmpty());
 }
 
@@ -165,10 +177,10 @@ TEST_F(SleepWakeTest, LogindAndTheScreenSaverBecomeSleepWakeLockAndUnlock)
             u"org.freedesktop.ScreenSaver"_s, u"ActiveChanged"_s);
         ASSERT_TRUE(login1.send(signal << active));
     }
-    const QString expected = u"sleep wake lock unlock "_s;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen == expected; }, 5000)) << qPrintable(seen);
-    QTest::qWait(20);
-    EXPECT_EQ(seen, expected);
+    // The last sleep marks the end: whatever the signals before it caused has arrived by then.
+    ASSERT_TRUE(login1.send(prepareForSleep(true)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.endsWith(u"unlock sleep "_s); }, 5000));
+    EXPECT_EQ(seen, u"sleep wake lock unlock sleep "_s);
     EXPECT_FALSE(log.contains(u"app"_s, u"No system bus; sleep and wake will go unnoticed"_s));
     // Only an unusable network is unsatisfied; the backend's "unknown" holds no reconnect back.
     using R = QNetworkInformation::Reachability;

@@ -1,6 +1,5 @@
 // Update checks against a feed served on localhost: what becomes a reminder, what the user's own
 // check and the update dialog do to it, and feeds that cannot be used.
-#include "app/profile.h"
 #include "common/logcapture.h"
 #include "desktop/appcast.h"
 #include "desktop/endpointrule.h"
@@ -286,17 +285,11 @@ TEST(AddressRules, TokensAndFeedsUseHttpsOrStayOnThisComputer)
         { u"file:///etc/passwd"_s, false },
         { u"https:///api/"_s, false },
     };
-    EXPECT_EQ(slackApiUrlFromEnvironment({}), QUrl(u"https://slack.com/api/"_s));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url.toStdString());
         EXPECT_EQ(isTrustedEndpoint(QUrl(c.url)), c.trusted);
-        const auto api = slackApiUrlFromEnvironment(c.url);
-        EXPECT_EQ(api.has_value(), c.trusted);
         if (c.trusted)
             continue;
-        EXPECT_TRUE(
-            api.error().startsWith(u"halyard: HALYARD_SLACK_API_URL must be an https URL"_s));
-        EXPECT_FALSE(api.error().contains(u'\n'));
         Updates u(true, QUrl(c.url));
         const UpdateChecker::Result result = u.checkNow();
         ASSERT_FALSE(result.has_value());

@@ -150,14 +150,20 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
 // Ack-back posts: spaced between their starts, one in flight, failures logged and dropped.
 TEST_F(IntakeTest, QuickAcknowledgementsPostOneAtATimeAnIntervalApart)
 {
-    ReactionPoster poster(api.get(), 300ms);
     const QString ts = addBotMessage(u"C1"_s, u"1700000001.000100"_s);
     const QString ts2 = addBotMessage(u"C1"_s, u"1700000002.000100"_s);
-    // The first answer outlasts the interval: the next post waits for it. Spacing is measured
-    // between starts, so the first post is not held back at all.
+    // Spacing is measured between starts, so the first post is not held back at all.
+    {
+        ReactionPoster patient(api.get(), 24h);
+        patient.enqueueReaction({ slack.workspace().botToken, u"C1"_s, ts, u"eyes"_s });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !patient.isProcessing(); }, 5000));
+    }
+    slack.clearRecords();
+    log.clear();
+    // The first answer outlasts the interval: the next post waits for it.
+    ReactionPoster poster(api.get(), 300ms);
     slack.script(u"reactions.add"_s, FakeReply::serve().after(400ms));
     slack.script(u"reactions.add"_s, FakeReply::serve().after(150ms));
-    const qint64 enqueuedAt = slack.elapsedMs();
     for (const auto& [channel, when] :
         { std::pair { u"C1"_s, ts }, { u"C1"_s, ts2 }, { u"C9"_s, ts } })
         poster.enqueueReaction(
@@ -169,7 +175,6 @@ TEST_F(IntakeTest, QuickAcknowledgementsPostOneAtATimeAnIntervalApart)
     ASSERT_EQ(times.size(), 3);
     EXPECT_GE(times[1] - times[0], 400);
     EXPECT_GE(times[2] - times[1], 290);
-    EXPECT_LT(times[0] - enqueuedAt, times[2] - times[1]);
     EXPECT_EQ(log.messages(u"alerts"_s),
         (QStringList {
             u"Reaction posted: channel=C1 ts=1700000001.000100 emoji=white_check_mark [queueRemaining=2]"_s,

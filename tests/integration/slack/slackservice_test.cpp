@@ -1,5 +1,6 @@
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
+#include "common/timers.h"
 #include "halyard-sim/demoscenario.h"
 #include "halyard-sim/fakeslack.h"
 #include "queue/alertstore.h"
@@ -75,7 +76,7 @@ protected:
         QObject::connect(m_settings.get(), &SettingsStore::connectionStateChanged, m_settings.get(),
             [this] { m_states.append(m_settings->connectionState()); });
         m_webApi = std::make_unique<SlackWebAPI>(
-            &m_network, m_fake.apiUrl(), 2000ms, RetryPolicy { 4, 1ms });
+            &m_network, m_fake.apiUrl(), 60s, RetryPolicy { 4, 1ms });
         m_service = std::make_unique<SlackService>(&m_alerts, m_settings.get(), &m_directory,
             &m_banners, &m_systemEvents, m_webApi.get(), timings);
     }
@@ -109,7 +110,7 @@ TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
     EXPECT_EQ(m_systemEvents.starts, 1) << "without it no wake or network change is heard";
     m_fake.script(u"users.conversations"_s, FakeReply::hang(), -1);
     m_service->connect();
-    ASSERT_TRUE(waitFor([&] { return connected(); }, 1000))
+    ASSERT_TRUE(waitFor([&] { return connected(); }))
         << "a channel list that never answers does not hold the connection back";
     EXPECT_EQ(m_states.first(), ConnectionState::connecting());
     EXPECT_EQ(m_settings->teamName(), m_fake.workspace().teamName);
@@ -190,7 +191,6 @@ TEST_F(SlackServiceTest, DemoScenarioAlertsArriveAndTeammatesClearSome)
     EXPECT_GE(scenario.postedCount(), 3) << "the first alerts come as a burst";
     ASSERT_TRUE(waitFor([&] { return scenario.acknowledgedCount() >= 6; }));
     scenario.stop();
-    QTest::qWait(150);
     EXPECT_TRUE(waitFor([&] {
         return m_alerts.alerts().size() == scenario.postedCount() - scenario.acknowledgedCount();
     })) << m_alerts.alerts().size()
@@ -215,9 +215,8 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
     EXPECT_FALSE(m_service->hasReconnectPending());
 
     // Nothing more until the periodic retry; then failures start from 0 again.
-    QTest::qWait(150);
-    EXPECT_EQ(requests(u"auth.test"_s), 5);
     ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_EQ(requests(u"auth.test"_s), 6);
     EXPECT_TRUE(m_log.contains(
         u"slack"_s, u"Periodic retry from given-up state — resetting failures and reconnecting"_s));
     EXPECT_EQ(m_log.count(u"slack"_s, u"Connecting (consecutive prior failures: 0)"_s), 2);
@@ -239,8 +238,8 @@ TEST_F(SlackServiceTest, DisconnectEnvelopesReconnectWithoutCountingAsFailures)
     EXPECT_TRUE(m_log.contains(u"slack"_s, u"Disconnected (reason: warning) — reconnecting"_s));
     m_fake.sendDisconnect(std::nullopt);
     ASSERT_TRUE(waitFor([&] { return m_service->hasReconnectPending(); }));
-    QTest::qWait(100);
-    EXPECT_EQ(m_fake.socketConnectionCount(), 2);
+    test::outlastTimers(5ms);
+    EXPECT_TRUE(m_service->hasReconnectPending()) << "not after the warning's delay";
     EXPECT_TRUE(m_log.contains(u"slack"_s, u"Disconnected (reason: <nil>) — reconnecting"_s));
     EXPECT_EQ(m_service->consecutiveFailures(), 0);
 }
@@ -262,9 +261,11 @@ TEST_F(SlackServiceTest, EverySocketErrorCountsAndLeavesOneReconnectPending)
     EXPECT_EQ(m_log.messagesStartingWith(u"slack"_s, u"Socket error → reconnect: "_s).size(), 2);
     EXPECT_TRUE(m_settings->connectionState().isError());
     m_fake.setAnswerPings(true);
-    ASSERT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }));
-    QTest::qWait(900);
-    EXPECT_EQ(m_fake.socketConnectionCount(), 2) << "the second error replaced the first reconnect";
+    // Both reconnects were scheduled before this wait began; a connect logs at once.
+    test::outlastTimers(800ms);
+    EXPECT_EQ(m_log.messagesStartingWith(u"slack"_s, u"Connecting ("_s).size(), 2)
+        << "the second error replaced the first reconnect";
+    EXPECT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2 && connected(); }));
 }
 
 TEST_F(SlackServiceTest, NetworkRecoveryReconnectsAtOnceAndClearsGivingUp)
@@ -278,15 +279,15 @@ TEST_F(SlackServiceTest, NetworkRecoveryReconnectsAtOnceAndClearsGivingUp)
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
     emit m_systemEvents.networkStatusChanged(true); // satisfied to satisfied: nothing
-    QTest::qWait(100);
-    EXPECT_EQ(requests(u"auth.test"_s), 1);
     emit m_systemEvents.networkStatusChanged(false);
     emit m_systemEvents.networkStatusChanged(true);
     ASSERT_TRUE(waitFor([&] { return connected(); }));
     EXPECT_FALSE(m_service->givenUp());
     EXPECT_FALSE(m_service->hasPeriodicRetryPending());
-    EXPECT_TRUE(m_log.contains(u"slack"_s,
-        u"Network recovered (NWPathMonitor) — resetting retry state and reconnecting"_s));
+    EXPECT_EQ(m_log.count(u"slack"_s,
+                  u"Network recovered (NWPathMonitor) — resetting retry state and reconnecting"_s),
+        1);
+    EXPECT_EQ(requests(u"auth.test"_s), 2);
 }
 
 TEST_F(SlackServiceTest, NewerConnectSupersedesOneStillWaitingOnTheNetwork)
@@ -297,10 +298,12 @@ TEST_F(SlackServiceTest, NewerConnectSupersedesOneStillWaitingOnTheNetwork)
     ASSERT_TRUE(waitFor([&] { return requests(u"auth.test"_s) == 1; }));
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
-    QTest::qWait(600);
+    // The older call was aborted, and the older connect ended, before the newer one reached the
+    // server.
+    EXPECT_TRUE(m_log.messagesStartingWith(u"slack"_s, u"Connect failed"_s).isEmpty());
+    EXPECT_FALSE(m_service->hasReconnectPending());
     EXPECT_EQ(m_fake.socketConnectionCount(), 1);
     EXPECT_EQ(requests(u"apps.connections.open"_s), 1);
-    EXPECT_TRUE(connected());
 }
 
 TEST_F(SlackServiceTest, WithoutTokensNothingConnectsAndWakeReconnectsOnlyWithThem)
@@ -308,14 +311,13 @@ TEST_F(SlackServiceTest, WithoutTokensNothingConnectsAndWakeReconnectsOnlyWithTh
     build(kFast, false);
     m_service->connect();
     emit m_systemEvents.didWake();
-    QTest::qWait(100);
-    EXPECT_TRUE(m_fake.requests().isEmpty());
     EXPECT_TRUE(m_states.isEmpty());
-    EXPECT_TRUE(m_log.contains(u"slack"_s, u"No tokens stored; staying disconnected"_s));
+    EXPECT_EQ(m_log.count(u"slack"_s, u"No tokens stored; staying disconnected"_s), 1);
     storeTokens();
     ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
+    EXPECT_EQ(requests(u"auth.test"_s), 1) << "nothing went out without tokens";
     m_states.clear();
     emit m_systemEvents.didWake();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
@@ -333,7 +335,7 @@ TEST_F(SlackServiceTest, ASocketThatNeverOpensGivesUpAndStopsCallingSlack)
 {
     SlackServiceTimings timings = kFast;
     timings.reconnectDelay = 20ms;
-    timings.givenUpRetryDelay = 1500ms;
+    timings.givenUpRetryDelay = 300ms;
     build(timings);
     // A mark and a queued alert give backfill and reconciliation something to ask.
     m_alerts.enqueue({ u"C1:1.0"_s, u"C1"_s, u"1.0"_s, {}, u"t"_s, 0, {} });
@@ -342,9 +344,12 @@ TEST_F(SlackServiceTest, ASocketThatNeverOpensGivesUpAndStopsCallingSlack)
     ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
     EXPECT_EQ(requests(u"apps.connections.open"_s), 5);
     EXPECT_EQ(m_log.count(u"slack"_s, kGivingUp), 1);
-    const qsizetype calls = m_fake.requests().size();
-    QTest::qWait(500);
-    EXPECT_EQ(m_fake.requests().size(), calls) << "nothing until the periodic retry";
+    // Nothing until the periodic retry, which comes its delay after the last socket refused.
+    qint64 lastRefused = 0;
+    for (const auto& request : m_fake.requests())
+        lastRefused = request.path.startsWith(u"/link"_s) ? request.receivedAtMs : lastRefused;
+    ASSERT_TRUE(waitFor([&] { return requests(u"auth.test"_s) == 6; }));
+    EXPECT_GE(m_fake.requests(u"auth.test"_s).last().receivedAtMs - lastRefused, 300);
     EXPECT_EQ(requests(u"conversations.history"_s) + requests(u"reactions.get"_s), 0);
 }
 

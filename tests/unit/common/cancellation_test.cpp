@@ -1,5 +1,6 @@
 #include "common/asyncqueue.h"
 #include "common/cancellation.h"
+#include "common/timers.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
@@ -57,7 +58,7 @@ TEST(CancellationTest, CallbacksRunOnceFromTheEventLoopOnlyForLiveContexts)
     delete late;
     EXPECT_EQ(before, 0) << "never inside cancel()";
     EXPECT_TRUE(source.isCancelled() && token.isCancelled());
-    QTest::qWait(20);
+    test::outlastTimers(0ms);
     EXPECT_EQ(before, 1);
     EXPECT_EQ(after, 1);
     EXPECT_EQ(gone, 0);
@@ -96,8 +97,8 @@ TEST(AsyncQueue, DestroyingTheQueueEndsAWaitingConsumer)
     {
         AsyncQueue<int> queue;
         drain(&queue, order);
-        QTest::qWait(10);
-        EXPECT_TRUE(order->isEmpty());
+        test::outlastTimers(0ms);
+        EXPECT_TRUE(order->isEmpty()) << "an empty queue that lives on keeps its consumer waiting";
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return !order->isEmpty(); }, 2000));
     EXPECT_EQ(*order, QStringList { QStringLiteral("end") });

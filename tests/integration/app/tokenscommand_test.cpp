@@ -1,12 +1,10 @@
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 
-#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
-#include <qt6keychain/keychain.h>
 
 #include <gtest/gtest.h>
 
@@ -147,43 +145,6 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
         EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
         expectNoToken(outcome, tokens);
     }
-}
-
-// One item per account, replaced by a second write, removed idempotently; values come back
-// exactly: nothing, non-ASCII text, surrounding whitespace, a byte-order mark. Bytes that are
-// not text are an error, never a value.
-TEST_F(TokensCommandTest, KeychainValuesComeBackExactly)
-{
-    const QString account = kBotTokenAccount.toString();
-    const auto get = [&] { return QCoro::waitFor(m_keychain.get(account)); };
-    const auto first = get();
-    ASSERT_TRUE(first.has_value()) << "needs an unlocked Secret Service (scripts/test.sh): "
-                                   << qPrintable(first.error().description());
-    EXPECT_EQ(*first, std::nullopt);
-    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
-    for (const QString& value : { QString(), u"ключ ✓ 🚀"_s, u"  padded\n"_s, u"\uFEFFmarked"_s }) {
-        ASSERT_TRUE(QCoro::waitFor(m_keychain.set(value, account)));
-        EXPECT_EQ(get().value(), std::optional(value)) << qPrintable(value);
-    }
-    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
-    EXPECT_EQ(get().value(), std::nullopt) << "a second write left no older item behind";
-    EXPECT_TRUE(QCoro::waitFor(m_keychain.remove(account)).has_value());
-
-    // Bytes that are not UTF-8, planted the way another program could: raw bytes through
-    // QtKeychain's binary form.
-    QKeychain::WritePasswordJob job(m_keychain.service());
-    job.setAutoDelete(false);
-    job.setKey(account);
-    job.setBinaryData(QByteArray("\xff\xfe\x00x", 4));
-    QEventLoop loop;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    ASSERT_EQ(job.error(), QKeychain::NoError);
-    const auto value = get();
-    ASSERT_FALSE(value.has_value());
-    EXPECT_EQ(value.error().kind(), KeychainError::Kind::unexpectedData);
-    EXPECT_EQ(value.error().description(), u"Keychain returned unexpected data"_s);
 }
 
 } // namespace
