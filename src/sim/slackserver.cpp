@@ -212,7 +212,7 @@ bool SlackServer::sendEnvelope(const QJsonObject& envelope)
 
 QJsonObject SlackServer::hello(std::optional<qint64> numConnections) const
 {
-    QJsonObject hello {
+    QJsonObject out {
         { u"type"_s, u"hello"_s },
         { u"debug_info"_s,
             QJsonObject {
@@ -220,13 +220,8 @@ QJsonObject SlackServer::hello(std::optional<qint64> numConnections) const
         { u"connection_info"_s, QJsonObject { { u"app_id"_s, m_workspace.appId } } },
     };
     if (numConnections)
-        hello.insert(u"num_connections", *numConnections);
-    return hello;
-}
-
-bool SlackServer::sendHello(std::optional<qint64> numConnections)
-{
-    return sendEnvelope(hello(numConnections));
+        out.insert(u"num_connections", *numConnections);
+    return out;
 }
 
 QString SlackServer::sendEvent(const QJsonObject& event)

@@ -54,7 +54,6 @@ public:
     // Each send goes to the newest open connection and returns false (or an empty ID) without
     // one.
     bool sendEnvelope(const QJsonObject& envelope);
-    bool sendHello(std::optional<qint64> numConnections = 1);
     // Wraps the event in an events_api envelope; returns the envelope ID.
     QString sendEvent(const QJsonObject& event);
     // Stores the message (see Workspace::addMessage) and pushes it as a live message event;
@@ -80,12 +79,13 @@ protected:
     QUrl socketUrl();
     const QList<QPointer<SocketConnection>>& connections() const { return m_connections; }
     SocketConnection* newestConnection() const;
+    // Slack's greeting; num_connections is left out when absent.
+    QJsonObject hello(std::optional<qint64> numConnections) const;
 
 private:
     void acceptConnections();
     void readRequest(QTcpSocket* socket);
     void upgrade(QTcpSocket* socket, const HttpRequest& request);
-    QJsonObject hello(std::optional<qint64> numConnections) const;
 
     LoopbackServer* m_server = nullptr;
     Workspace m_workspace;

@@ -264,6 +264,11 @@ bool FakeSlack::sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSi
     return true;
 }
 
+bool FakeSlack::sendHello(std::optional<qint64> numConnections)
+{
+    return sendEnvelope(hello(numConnections));
+}
+
 bool FakeSlack::sendDisconnect(std::optional<QString> reason)
 {
     QJsonObject envelope {

@@ -92,6 +92,7 @@ public:
     bool sendText(const QByteArray& utf8);
     bool sendBinary(const QByteArray& bytes);
     bool sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize);
+    bool sendHello(std::optional<qint64> numConnections = 1);
     bool sendDisconnect(std::optional<QString> reason = QStringLiteral("warning"));
     // Ends the newest connection without a close frame.
     void dropSocket();
