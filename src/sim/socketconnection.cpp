@@ -184,6 +184,8 @@ bool SocketConnection::takeFrame()
             writeFrame(kClose, payload.left(2));
             m_closeSent = true;
         }
+        // Nothing the client sends after its close counts.
+        disconnect(m_socket, &QTcpSocket::readyRead, this, nullptr);
         m_socket->disconnectFromHost();
         return false;
     case kPing:
