@@ -1,9 +1,9 @@
 #include "app/desktop.h"
 #include "common/logging.h"
-#include "halyard-sim/demoscenario.h"
-#include "halyard-sim/fakeslack.h"
 #include "settings/memorykeychain.h"
 #include "settings/slacktokens.h"
+#include "sim/demoscenario.h"
+#include "sim/slackserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,8 +11,8 @@
 #include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
-using halyard::test::DemoScenario;
-using halyard::test::FakeSlack;
+using halyard::sim::DemoScenario;
+using halyard::sim::SlackServer;
 
 namespace halyard {
 
@@ -27,9 +27,7 @@ int runDemo(const QString& platformNote)
                             << Qt::endl;
         return 1;
     }
-    FakeSlack slack;
-    // Slack says hello on every new connection; the program waits for it.
-    slack.setHelloOnConnect(true);
+    SlackServer slack;
     DemoScenario::populate(slack.workspace());
     if (!slack.listen()) {
         QTextStream(stderr) << QCoreApplication::translate(

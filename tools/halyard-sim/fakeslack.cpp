@@ -1,34 +1,22 @@
 #include "halyard-sim/fakeslack.h"
 
-#include "halyard-sim/httpwire.h"
-#include "halyard-sim/loopbackserver.h"
+#include "sim/httpwire.h"
 
-#include <QCryptographicHash>
-#include <QDateTime>
 #include <QJsonDocument>
-#include <QSslCertificate>
-#include <QSslKey>
-#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QUrlQuery>
-#include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard::test {
+
+namespace http = sim::http;
 
 namespace {
 
 QByteArray compact(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-bool headerHas(const RecordedRequest& request, QByteArrayView name, QByteArrayView token)
-{
-    const auto value = request.header(name);
-    return value && value->toLower().contains(token.toByteArray().toLower());
 }
 
 } // namespace
@@ -55,7 +43,7 @@ FakeReply FakeReply::json(const QJsonObject& body, int status)
 
 FakeReply FakeReply::slackError(const QString& code)
 {
-    return json(slackErrorBody(code));
+    return json(sim::slackErrorBody(code));
 }
 
 FakeReply FakeReply::drop()
@@ -100,44 +88,9 @@ FakeReply FakeReply::withHeader(QByteArray name, QByteArray value) const
 }
 
 FakeSlack::FakeSlack(QObject* parent)
-    : QObject(parent)
-    , m_server(new LoopbackServer(this))
+    : sim::SlackServer(parent)
 {
     m_clock.start();
-    connect(m_server, &QTcpServer::newConnection, this, &FakeSlack::acceptConnections);
-}
-
-FakeSlack::~FakeSlack()
-{
-    // Connections first: their sockets must not outlive the server's bookkeeping.
-    for (const auto& connection : std::as_const(m_connections))
-        delete connection.data();
-}
-
-bool FakeSlack::listen(quint16 port)
-{
-    return m_server->listen(QHostAddress::LocalHost, port);
-}
-
-quint16 FakeSlack::port() const
-{
-    return m_server->serverPort();
-}
-
-void FakeSlack::serveTls(const QSslCertificate& certificate, const QSslKey& key)
-{
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(certificate);
-    tls.setPrivateKey(key);
-    // A server asks nothing of its clients; Slack does not either.
-    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
-    m_server->setTls(tls);
-}
-
-QUrl FakeSlack::apiUrl() const
-{
-    const QString scheme = m_server->isTls() ? u"https"_s : u"http"_s;
-    return QUrl(scheme + u"://127.0.0.1:" + QString::number(port()) + u"/api/");
 }
 
 void FakeSlack::script(const QString& apiMethod, FakeReply reply, int times)
@@ -180,53 +133,25 @@ void FakeSlack::clearRecords()
     m_frames.clear();
 }
 
-void FakeSlack::acceptConnections()
+void FakeSlack::handleRequest(QTcpSocket* socket, sim::HttpRequest request)
 {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        m_buffers.insert(socket, {});
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_buffers.remove(socket);
-            socket->deleteLater();
-        });
-    }
-}
-
-void FakeSlack::readRequest(QTcpSocket* socket)
-{
-    auto it = m_buffers.find(socket);
-    if (it == m_buffers.end())
-        return;
-    it->append(socket->readAll());
-    auto parsed = http::takeRequest(*it);
-    if (std::holds_alternative<http::Incomplete>(parsed))
-        return;
-    // One request per connection: every answer closes it.
-    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-    if (const auto* malformed = std::get_if<http::Malformed>(&parsed)) {
-        socket->write(http::response(malformed->status, malformed->reason, "text/plain"));
-        socket->disconnectFromHost();
+    const RecordedRequest recorded { std::move(request), elapsedMs() };
+    m_requests.append(recorded);
+    emit requestReceived(recorded);
+    if (isSocketUpgrade(recorded)) {
+        if (m_rejectSocketStatus == 0) {
+            sim::SlackServer::handleRequest(socket, recorded);
+        } else {
+            socket->write(http::response(m_rejectSocketStatus, "socket refused", "text/plain"));
+            socket->disconnectFromHost();
+        }
         return;
     }
-    auto request = std::get<RecordedRequest>(std::move(parsed));
-    request.receivedAtMs = elapsedMs();
-    m_requests.append(request);
-    emit requestReceived(request);
-    dispatch(socket, std::move(request));
-}
-
-void FakeSlack::dispatch(QTcpSocket* socket, RecordedRequest request)
-{
-    if (request.path.startsWith(u"/link") && headerHas(request, "Upgrade", "websocket")) {
-        upgrade(socket, request);
+    if (recorded.apiMethod.isEmpty()) {
+        sim::SlackServer::handleRequest(socket, recorded);
         return;
     }
-    if (request.apiMethod.isEmpty()) {
-        socket->write(http::response(404, "not found", "text/plain"));
-        socket->disconnectFromHost();
-        return;
-    }
-    act(socket, request, takeScript(request.apiMethod).value_or(FakeReply::serve()));
+    act(socket, recorded, takeScript(recorded.apiMethod).value_or(FakeReply::serve()));
 }
 
 void FakeSlack::act(
@@ -243,7 +168,7 @@ void FakeSlack::act(
     }
     switch (reply.kind) {
     case FakeReply::Kind::serve:
-        serve(socket, request);
+        answerApiCall(socket, request);
         break;
     case FakeReply::Kind::respond:
         socket->write(http::response(reply.status, reply.body, reply.contentType, reply.headers));
@@ -282,96 +207,39 @@ void FakeSlack::trickle(
     timer->start();
 }
 
-void FakeSlack::serve(QTcpSocket* socket, const RecordedRequest& request)
+sim::SocketConnection* FakeSlack::createConnection(QTcpSocket* socket, QByteArray leftover)
 {
-    QJsonObject answer;
-    if (request.apiMethod == u"apps.connections.open") {
-        if (const auto error = m_workspace.tokenError(request.apiMethod, request.token()))
-            answer = slackErrorBody(*error);
-        else
-            answer = QJsonObject { { u"ok"_s, true }, { u"url"_s, socketUrl().toString() } };
-    } else {
-        answer = m_workspace.handle(request.apiMethod, request.params(), request.token());
-    }
-    socket->write(http::response(200, compact(answer), "application/json; charset=utf-8"));
-    socket->disconnectFromHost();
-}
-
-QUrl FakeSlack::socketUrl()
-{
-    const QString ticket = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    m_tickets.insert(ticket);
-    const QString scheme = m_server->isTls() ? u"wss"_s : u"ws"_s;
-    QUrl url(scheme + u"://127.0.0.1:" + QString::number(port()) + u"/link/");
-    url.setQuery(QUrlQuery { { u"ticket"_s, ticket }, { u"app_id"_s, m_workspace.appId } });
-    return url;
-}
-
-void FakeSlack::upgrade(QTcpSocket* socket, const RecordedRequest& request)
-{
-    const auto key = request.header("Sec-WebSocket-Key");
-    const QString ticket = QUrlQuery(QString::fromUtf8(request.query.value_or(QByteArray())))
-                               .queryItemValue(u"ticket"_s);
-    int refusal = 0;
-    if (m_rejectSocketStatus != 0)
-        refusal = m_rejectSocketStatus;
-    else if (!key || request.header("Sec-WebSocket-Version") != "13")
-        refusal = 400;
-    else if (!m_tickets.remove(ticket))
-        refusal = 401;
-    if (refusal != 0) {
-        socket->write(http::response(refusal, "socket refused", "text/plain"));
-        socket->disconnectFromHost();
-        return;
-    }
-
-    const QByteArray accept = QCryptographicHash::hash(
-        QByteArray(*key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11"), QCryptographicHash::Sha1)
-                                  .toBase64();
-    socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n"
-                  "Connection: Upgrade\r\nSec-WebSocket-Accept: "
-        + accept + "\r\n\r\n");
-
-    // The connection takes the socket over, with whatever arrived after the request.
-    disconnect(socket, nullptr, this, nullptr);
-    QByteArray leftover = m_buffers.take(socket);
     ++m_socketCount;
     auto* connection = new FakeSocketConnection(socket, m_clock, std::move(leftover), this);
     connection->setAnswerPings(m_answerPings);
     connect(connection, &FakeSocketConnection::frameReceived, this,
         [this](const ReceivedFrame& frame) { m_frames.append(frame); });
-    connect(connection, &FakeSocketConnection::disconnected, connection, &QObject::deleteLater);
-    m_connections.append(connection);
+    return connection;
+}
+
+void FakeSlack::socketOpened(sim::SocketConnection& connection)
+{
     if (m_helloOnConnect)
-        sendHello();
+        sim::SlackServer::socketOpened(connection);
 }
 
 void FakeSlack::setAnswerPings(bool answer)
 {
     m_answerPings = answer;
-    for (const auto& connection : std::as_const(m_connections)) {
-        if (connection)
-            connection->setAnswerPings(answer);
+    for (const auto& connection : connections()) {
+        if (auto* fake = qobject_cast<FakeSocketConnection*>(connection.data()))
+            fake->setAnswerPings(answer);
     }
 }
 
-FakeSocketConnection* FakeSlack::newestConnection() const
+FakeSocketConnection* FakeSlack::newestFakeConnection() const
 {
-    for (auto it = m_connections.crbegin(); it != m_connections.crend(); ++it) {
-        if (*it && (*it)->isOpen())
-            return it->data();
-    }
-    return nullptr;
-}
-
-bool FakeSlack::isSocketConnected() const
-{
-    return newestConnection() != nullptr;
+    return qobject_cast<FakeSocketConnection*>(newestConnection());
 }
 
 bool FakeSlack::sendText(const QByteArray& utf8)
 {
-    FakeSocketConnection* connection = newestConnection();
+    sim::SocketConnection* connection = newestConnection();
     if (!connection)
         return false;
     connection->sendText(utf8);
@@ -380,7 +248,7 @@ bool FakeSlack::sendText(const QByteArray& utf8)
 
 bool FakeSlack::sendBinary(const QByteArray& bytes)
 {
-    FakeSocketConnection* connection = newestConnection();
+    FakeSocketConnection* connection = newestFakeConnection();
     if (!connection)
         return false;
     connection->sendBinary(bytes);
@@ -389,30 +257,16 @@ bool FakeSlack::sendBinary(const QByteArray& bytes)
 
 bool FakeSlack::sendTextInFragments(const QByteArray& utf8, qsizetype fragmentSize)
 {
-    FakeSocketConnection* connection = newestConnection();
+    FakeSocketConnection* connection = newestFakeConnection();
     if (!connection)
         return false;
     connection->sendTextInFragments(utf8, fragmentSize);
     return true;
 }
 
-bool FakeSlack::sendEnvelope(const QJsonObject& envelope)
-{
-    return sendText(compact(envelope));
-}
-
 bool FakeSlack::sendHello(std::optional<qint64> numConnections)
 {
-    QJsonObject hello {
-        { u"type"_s, u"hello"_s },
-        { u"debug_info"_s,
-            QJsonObject {
-                { u"host"_s, u"fake-slack"_s }, { u"approximate_connection_time"_s, 18060 } } },
-        { u"connection_info"_s, QJsonObject { { u"app_id"_s, m_workspace.appId } } },
-    };
-    if (numConnections)
-        hello.insert(u"num_connections", *numConnections);
-    return sendEnvelope(hello);
+    return sendEnvelope(hello(numConnections));
 }
 
 bool FakeSlack::sendDisconnect(std::optional<QString> reason)
@@ -426,59 +280,9 @@ bool FakeSlack::sendDisconnect(std::optional<QString> reason)
     return sendEnvelope(envelope);
 }
 
-QString FakeSlack::sendEvent(const QJsonObject& event)
-{
-    const QString envelopeId = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QJsonObject envelope {
-        { u"envelope_id"_s, envelopeId },
-        { u"type"_s, u"events_api"_s },
-        { u"accepts_response_payload"_s, false },
-        { u"retry_attempt"_s, 0 },
-        { u"retry_reason"_s, u""_s },
-        { u"payload"_s,
-            QJsonObject {
-                { u"token"_s, u"verification-token"_s },
-                { u"team_id"_s, m_workspace.teamId },
-                { u"api_app_id"_s, m_workspace.appId },
-                { u"event"_s, event },
-                { u"type"_s, u"event_callback"_s },
-                { u"event_id"_s, QString(u"Ev"_s + QString::number(++m_eventCount)) },
-                { u"event_time"_s, QDateTime::currentSecsSinceEpoch() },
-            } },
-    };
-    return sendEnvelope(envelope) ? envelopeId : QString();
-}
-
-QString FakeSlack::postMessage(const QString& channel, QJsonObject message)
-{
-    const QString ts = m_workspace.addMessage(channel, message);
-    QJsonObject event = *m_workspace.message(channel, ts);
-    event.insert(u"channel", channel);
-    event.insert(u"event_ts", ts);
-    const auto info = m_workspace.channel(channel);
-    event.insert(u"channel_type", info && info->isPrivate ? u"group"_s : u"channel"_s);
-    sendEvent(event);
-    return ts;
-}
-
-QString FakeSlack::addReaction(
-    const QString& channel, const QString& ts, const QString& name, const QString& user)
-{
-    m_workspace.addReaction(channel, ts, name, user);
-    return sendEvent(QJsonObject {
-        { u"type"_s, u"reaction_added"_s },
-        { u"user"_s, user },
-        { u"reaction"_s, name },
-        { u"item"_s,
-            QJsonObject {
-                { u"type"_s, u"message"_s }, { u"channel"_s, channel }, { u"ts"_s, ts } } },
-        { u"event_ts"_s, ts },
-    });
-}
-
 void FakeSlack::dropSocket()
 {
-    if (FakeSocketConnection* connection = newestConnection())
+    if (FakeSocketConnection* connection = newestFakeConnection())
         connection->drop();
 }
 

@@ -2,8 +2,8 @@
 // demonstrated without a Slack account. Prints the Web API URL on standard output and serves
 // until SIGINT or SIGTERM.
 
-#include "halyard-sim/demoscenario.h"
-#include "halyard-sim/fakeslack.h"
+#include "sim/demoscenario.h"
+#include "sim/slackserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,13 +17,13 @@
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
-using halyard::test::DemoScenario;
-using halyard::test::FakeSlack;
+using halyard::sim::DemoScenario;
+using halyard::sim::SlackServer;
 
 namespace {
 
 // One bot alert at a time, taking turns over the watched channels, so alerts keep arriving.
-void postAlert(FakeSlack& slack, int n)
+void postAlert(SlackServer& slack, int n)
 {
     static const QStringList channels { u"C0ALERTS"_s, u"C0DEPLOYS"_s, u"G0ONCALL"_s };
     static const QStringList texts {
@@ -98,9 +98,7 @@ int main(int argc, char* argv[])
         QCoreApplication::quit();
     });
 
-    FakeSlack slack;
-    // Slack says hello on every new connection; the program waits for it.
-    slack.setHelloOnConnect(true);
+    SlackServer slack;
     DemoScenario::populate(slack.workspace());
     if (!slack.listen(quint16(port))) {
         err << "halyard-sim: cannot listen on 127.0.0.1:" << port << Qt::endl;

@@ -5,9 +5,9 @@
 #include "desktop/endpointrule.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
-#include "halyard-sim/httpwire.h"
 #include "settings/preferencestore.h"
 #include "settings/updatereminderstore.h"
+#include "sim/httpwire.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
@@ -36,12 +36,14 @@ public:
                 auto buffer = std::make_shared<QByteArray>();
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
                     buffer->append(socket->readAll());
-                    if (std::holds_alternative<http::Incomplete>(http::takeRequest(*buffer)))
+                    if (std::holds_alternative<sim::http::Incomplete>(
+                            sim::http::takeRequest(*buffer)))
                         return;
                     ++requests;
                     if (silent)
                         return;
-                    socket->write(http::response(status, body, "application/rss+xml", headers));
+                    socket->write(
+                        sim::http::response(status, body, "application/rss+xml", headers));
                     socket->disconnectFromHost();
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

@@ -1,12 +1,12 @@
 #include "common/fakekeychain.h"
 #include "common/logcapture.h"
 #include "common/timers.h"
-#include "halyard-sim/demoscenario.h"
 #include "halyard-sim/fakeslack.h"
 #include "queue/alertstore.h"
 #include "settings/connectionstate.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
+#include "sim/demoscenario.h"
 #include "slack/directory/slackdirectory.h"
 #include "slack/intake/bannerposter.h"
 #include "slack/slackservice.h"
@@ -177,9 +177,9 @@ TEST_F(SlackServiceTest, OddFieldsOfLiveMessagesCostOnlyThemselves)
 // Every shape the demo's bots post becomes an alert, and the teammates' acks clear theirs.
 TEST_F(SlackServiceTest, DemoScenarioAlertsArriveAndTeammatesClearSome)
 {
-    test::DemoScenario::populate(m_fake.workspace());
+    sim::DemoScenario::populate(m_fake.workspace());
     build();
-    test::DemoScenario scenario(m_fake,
+    sim::DemoScenario scenario(m_fake,
         { .firstBurst = 0ms,
             .minGap = 10ms,
             .maxGap = 30ms,

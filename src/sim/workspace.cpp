@@ -1,4 +1,4 @@
-#include "halyard-sim/fakeworkspace.h"
+#include "sim/workspace.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -7,11 +7,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace halyard::test {
+namespace halyard::sim {
 
 namespace {
 
-using Params = FakeWorkspace::Params;
+using Params = Workspace::Params;
 
 std::optional<QString> paramOf(const Params& params, const QString& name)
 {
@@ -75,7 +75,7 @@ std::optional<int> limitOf(const Params& params, int fallback, int maximum)
     return std::clamp(value, 1, maximum);
 }
 
-QJsonObject channelJson(const FakeWorkspace::Channel& channel)
+QJsonObject channelJson(const Workspace::Channel& channel)
 {
     return QJsonObject {
         { u"id"_s, channel.id },
@@ -95,7 +95,7 @@ QJsonObject slackErrorBody(const QString& code)
     return QJsonObject { { u"ok"_s, false }, { u"error"_s, code } };
 }
 
-void FakeWorkspace::addChannel(const Channel& channel)
+void Workspace::addChannel(const Channel& channel)
 {
     for (Channel& existing : m_channels) {
         if (existing.id == channel.id) {
@@ -106,12 +106,12 @@ void FakeWorkspace::addChannel(const Channel& channel)
     m_channels.append(channel);
 }
 
-void FakeWorkspace::addUser(const QJsonObject& user)
+void Workspace::addUser(const QJsonObject& user)
 {
     m_users.insert(user.value(u"id").toString(), user);
 }
 
-void FakeWorkspace::addUser(
+void Workspace::addUser(
     const QString& id, const QString& name, const QString& realName, const QString& displayName)
 {
     addUser(QJsonObject {
@@ -124,12 +124,12 @@ void FakeWorkspace::addUser(
     });
 }
 
-void FakeWorkspace::addBot(const Bot& bot)
+void Workspace::addBot(const Bot& bot)
 {
     m_bots.insert(bot.id, bot);
 }
 
-QString FakeWorkspace::addMessage(const QString& channel, QJsonObject message)
+QString Workspace::addMessage(const QString& channel, QJsonObject message)
 {
     QString ts = message.value(u"ts").toString();
     if (ts.isEmpty()) {
@@ -152,7 +152,7 @@ QString FakeWorkspace::addMessage(const QString& channel, QJsonObject message)
     return ts;
 }
 
-bool FakeWorkspace::addReaction(
+bool Workspace::addReaction(
     const QString& channel, const QString& ts, const QString& name, const QString& user)
 {
     StoredMessage* stored = find(channel, ts);
@@ -169,7 +169,7 @@ bool FakeWorkspace::addReaction(
     return true;
 }
 
-std::optional<FakeWorkspace::Channel> FakeWorkspace::channel(const QString& id) const
+std::optional<Workspace::Channel> Workspace::channel(const QString& id) const
 {
     for (const Channel& channel : m_channels) {
         if (channel.id == id)
@@ -178,7 +178,7 @@ std::optional<FakeWorkspace::Channel> FakeWorkspace::channel(const QString& id) 
     return std::nullopt;
 }
 
-FakeWorkspace::StoredMessage* FakeWorkspace::find(const QString& channel, const QString& ts)
+Workspace::StoredMessage* Workspace::find(const QString& channel, const QString& ts)
 {
     auto it = m_messages.find(channel);
     if (it == m_messages.end())
@@ -190,13 +190,12 @@ FakeWorkspace::StoredMessage* FakeWorkspace::find(const QString& channel, const 
     return nullptr;
 }
 
-const FakeWorkspace::StoredMessage* FakeWorkspace::find(
-    const QString& channel, const QString& ts) const
+const Workspace::StoredMessage* Workspace::find(const QString& channel, const QString& ts) const
 {
-    return const_cast<FakeWorkspace*>(this)->find(channel, ts);
+    return const_cast<Workspace*>(this)->find(channel, ts);
 }
 
-QJsonObject FakeWorkspace::toJson(const StoredMessage& stored) const
+QJsonObject Workspace::toJson(const StoredMessage& stored) const
 {
     QJsonObject out = stored.fields;
     out.insert(u"ts", stored.ts);
@@ -214,22 +213,21 @@ QJsonObject FakeWorkspace::toJson(const StoredMessage& stored) const
     return out;
 }
 
-std::optional<QJsonObject> FakeWorkspace::message(const QString& channel, const QString& ts) const
+std::optional<QJsonObject> Workspace::message(const QString& channel, const QString& ts) const
 {
     if (const StoredMessage* stored = find(channel, ts))
         return toJson(*stored);
     return std::nullopt;
 }
 
-QList<FakeWorkspace::Reaction> FakeWorkspace::reactions(
-    const QString& channel, const QString& ts) const
+QList<Workspace::Reaction> Workspace::reactions(const QString& channel, const QString& ts) const
 {
     if (const StoredMessage* stored = find(channel, ts))
         return stored->reactions;
     return {};
 }
 
-QJsonObject FakeWorkspace::handle(
+QJsonObject Workspace::handle(
     const QString& apiMethod, const Params& params, const std::optional<QString>& token)
 {
     if (const auto error = tokenError(apiMethod, token))
@@ -253,7 +251,7 @@ QJsonObject FakeWorkspace::handle(
     return slackErrorBody(u"unknown_method"_s);
 }
 
-std::optional<QString> FakeWorkspace::tokenError(
+std::optional<QString> Workspace::tokenError(
     const QString& apiMethod, const std::optional<QString>& token) const
 {
     if (!token || token->isEmpty())
@@ -266,7 +264,7 @@ std::optional<QString> FakeWorkspace::tokenError(
     return u"invalid_auth"_s;
 }
 
-QJsonObject FakeWorkspace::authTest() const
+QJsonObject Workspace::authTest() const
 {
     return QJsonObject {
         { u"ok"_s, true },
@@ -280,7 +278,7 @@ QJsonObject FakeWorkspace::authTest() const
     };
 }
 
-QJsonObject FakeWorkspace::usersConversations(const Params& params) const
+QJsonObject Workspace::usersConversations(const Params& params) const
 {
     const QStringList types
         = paramOf(params, u"types"_s).value_or(u"public_channel"_s).split(u',', Qt::SkipEmptyParts);
@@ -316,7 +314,7 @@ QJsonObject FakeWorkspace::usersConversations(const Params& params) const
     };
 }
 
-QJsonObject FakeWorkspace::conversationsInfo(const Params& params) const
+QJsonObject Workspace::conversationsInfo(const Params& params) const
 {
     const auto found = channel(paramOf(params, u"channel"_s).value_or(QString()));
     if (!found)
@@ -324,7 +322,7 @@ QJsonObject FakeWorkspace::conversationsInfo(const Params& params) const
     return QJsonObject { { u"ok"_s, true }, { u"channel"_s, channelJson(*found) } };
 }
 
-QJsonObject FakeWorkspace::usersInfo(const Params& params) const
+QJsonObject Workspace::usersInfo(const Params& params) const
 {
     const auto it = m_users.constFind(paramOf(params, u"user"_s).value_or(QString()));
     if (it == m_users.constEnd())
@@ -332,7 +330,7 @@ QJsonObject FakeWorkspace::usersInfo(const Params& params) const
     return QJsonObject { { u"ok"_s, true }, { u"user"_s, *it } };
 }
 
-QJsonObject FakeWorkspace::botsInfo(const Params& params) const
+QJsonObject Workspace::botsInfo(const Params& params) const
 {
     const auto it = m_bots.constFind(paramOf(params, u"bot"_s).value_or(QString()));
     if (it == m_bots.constEnd())
@@ -349,7 +347,7 @@ QJsonObject FakeWorkspace::botsInfo(const Params& params) const
     };
 }
 
-QJsonObject FakeWorkspace::conversationsHistory(const Params& params) const
+QJsonObject Workspace::conversationsHistory(const Params& params) const
 {
     const QString channelId = paramOf(params, u"channel"_s).value_or(QString());
     const auto found = channel(channelId);
@@ -410,7 +408,7 @@ QJsonObject FakeWorkspace::conversationsHistory(const Params& params) const
     return out;
 }
 
-QJsonObject FakeWorkspace::reactionsGet(const Params& params) const
+QJsonObject Workspace::reactionsGet(const Params& params) const
 {
     const auto channelId = paramOf(params, u"channel"_s);
     const auto ts = paramOf(params, u"timestamp"_s);
@@ -429,7 +427,7 @@ QJsonObject FakeWorkspace::reactionsGet(const Params& params) const
     };
 }
 
-QJsonObject FakeWorkspace::reactionsAdd(const Params& params)
+QJsonObject Workspace::reactionsAdd(const Params& params)
 {
     static const QRegularExpression validName(u"^[a-z0-9_+'\\-]+$"_s);
     const auto channelId = paramOf(params, u"channel"_s);
@@ -451,4 +449,4 @@ QJsonObject FakeWorkspace::reactionsAdd(const Params& params)
     return QJsonObject { { u"ok"_s, true } };
 }
 
-} // namespace halyard::test
+} // namespace halyard::sim

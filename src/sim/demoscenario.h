@@ -7,10 +7,10 @@
 
 #include <chrono>
 
-namespace halyard::test {
+namespace halyard::sim {
 
-class FakeSlack;
-class FakeWorkspace;
+class SlackServer;
+class Workspace;
 
 // A lively workspace for demonstrations: bots post realistic alerts (deploys, failing checks,
 // pages, disk and certificate warnings) across a few channels at a steady pace with an occasional
@@ -34,12 +34,12 @@ public:
 
     static constexpr QStringView kAckEmoji = u"white_check_mark";
 
-    // The slack must outlive the scenario.
-    explicit DemoScenario(FakeSlack& slack, QObject* parent = nullptr);
-    DemoScenario(FakeSlack& slack, Pace pace, QObject* parent = nullptr);
+    // The server must outlive the scenario.
+    explicit DemoScenario(SlackServer& slack, QObject* parent = nullptr);
+    DemoScenario(SlackServer& slack, Pace pace, QObject* parent = nullptr);
 
     // The channels, teammates and bots the alerts come from.
-    static void populate(FakeWorkspace& workspace);
+    static void populate(Workspace& workspace);
 
     // Waits for a Socket Mode connection, then posts until destroyed.
     void start();
@@ -58,7 +58,7 @@ private:
     std::chrono::milliseconds between(
         std::chrono::milliseconds low, std::chrono::milliseconds high);
 
-    FakeSlack& m_slack;
+    SlackServer& m_slack;
     Pace m_pace;
     QRandomGenerator m_random;
     QTimer m_timer;
@@ -67,4 +67,4 @@ private:
     int m_acknowledged = 0;
 };
 
-} // namespace halyard::test
+} // namespace halyard::sim

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace halyard::test {
+namespace halyard::sim {
 
 // A TCP server whose incoming connections are plain, or TLS once a configuration is set. Qt 6.4
 // has no QSslServer, so encryption starts here, before the connection is handed out: readers
@@ -26,4 +26,4 @@ private:
     std::optional<QSslConfiguration> m_tls;
 };
 
-} // namespace halyard::test
+} // namespace halyard::sim

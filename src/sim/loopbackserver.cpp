@@ -1,8 +1,8 @@
-#include "halyard-sim/loopbackserver.h"
+#include "sim/loopbackserver.h"
 
 #include <QSslSocket>
 
-namespace halyard::test {
+namespace halyard::sim {
 
 void LoopbackServer::setTls(std::optional<QSslConfiguration> configuration)
 {
@@ -26,4 +26,4 @@ void LoopbackServer::incomingConnection(qintptr descriptor)
     addPendingConnection(socket);
 }
 
-} // namespace halyard::test
+} // namespace halyard::sim

@@ -1,6 +1,6 @@
-#include "halyard-sim/demoscenario.h"
+#include "sim/demoscenario.h"
 
-#include "halyard-sim/fakeslack.h"
+#include "sim/slackserver.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -8,7 +8,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace halyard::test {
+namespace halyard::sim {
 
 namespace {
 
@@ -131,12 +131,12 @@ std::pair<QString, QJsonObject> makeAlert(QRandomGenerator& random)
 
 } // namespace
 
-DemoScenario::DemoScenario(FakeSlack& slack, QObject* parent)
+DemoScenario::DemoScenario(SlackServer& slack, QObject* parent)
     : DemoScenario(slack, Pace {}, parent)
 {
 }
 
-DemoScenario::DemoScenario(FakeSlack& slack, Pace pace, QObject* parent)
+DemoScenario::DemoScenario(SlackServer& slack, Pace pace, QObject* parent)
     : QObject(parent)
     , m_slack(slack)
     , m_pace(pace)
@@ -145,7 +145,7 @@ DemoScenario::DemoScenario(FakeSlack& slack, Pace pace, QObject* parent)
     m_timer.setSingleShot(true);
 }
 
-void DemoScenario::populate(FakeWorkspace& workspace)
+void DemoScenario::populate(Workspace& workspace)
 {
     workspace.teamName = u"Simulated Team"_s;
     workspace.addChannel({ kAlerts, u"alerts"_s });
@@ -234,4 +234,4 @@ std::chrono::milliseconds DemoScenario::between(
         low.count() + qint64(m_random.bounded(quint64(high.count() - low.count() + 1))));
 }
 
-} // namespace halyard::test
+} // namespace halyard::sim

@@ -9,12 +9,12 @@
 #include <optional>
 #include <utility>
 
-namespace halyard::test {
+namespace halyard::sim {
 
-// The in-memory Slack workspace behind the fake server: channels, users, bots and the messages
+// The in-memory Slack workspace behind the simulated server: channels, users, bots and the messages
 // of each channel with their reactions, and the answers of the Web API methods the program
 // uses, shaped like Slack's.
-class FakeWorkspace {
+class Workspace {
 public:
     struct Channel {
         QString id;
@@ -105,4 +105,4 @@ private:
 // Slack's error answer: {"ok": false, "error": code}.
 QJsonObject slackErrorBody(const QString& code);
 
-} // namespace halyard::test
+} // namespace halyard::sim

@@ -1,8 +1,8 @@
-#include "halyard-sim/recordedrequest.h"
+#include "sim/httprequest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace halyard::test {
+namespace halyard::sim {
 
 namespace {
 
@@ -28,7 +28,7 @@ QList<std::pair<QString, QString>> decodeForm(QByteArrayView text)
 
 } // namespace
 
-std::optional<QByteArray> RecordedRequest::header(QByteArrayView name) const
+std::optional<QByteArray> HttpRequest::header(QByteArrayView name) const
 {
     for (const auto& [key, value] : headers) {
         if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -37,7 +37,7 @@ std::optional<QByteArray> RecordedRequest::header(QByteArrayView name) const
     return std::nullopt;
 }
 
-QList<std::pair<QString, QString>> RecordedRequest::params() const
+QList<std::pair<QString, QString>> HttpRequest::params() const
 {
     QList<std::pair<QString, QString>> out;
     if (query)
@@ -48,7 +48,7 @@ QList<std::pair<QString, QString>> RecordedRequest::params() const
     return out;
 }
 
-std::optional<QString> RecordedRequest::param(const QString& name) const
+std::optional<QString> HttpRequest::param(const QString& name) const
 {
     for (const auto& [key, value] : params()) {
         if (key == name)
@@ -57,7 +57,7 @@ std::optional<QString> RecordedRequest::param(const QString& name) const
     return std::nullopt;
 }
 
-std::optional<QString> RecordedRequest::token() const
+std::optional<QString> HttpRequest::token() const
 {
     if (const auto authorization = header("Authorization")) {
         if (authorization->startsWith("Bearer "))
@@ -66,4 +66,4 @@ std::optional<QString> RecordedRequest::token() const
     return param(u"token"_s);
 }
 
-} // namespace halyard::test
+} // namespace halyard::sim

@@ -1,10 +1,10 @@
-#include "halyard-sim/httpwire.h"
+#include "sim/httpwire.h"
 
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace halyard::test::http {
+namespace halyard::sim::http {
 
 namespace {
 
@@ -57,7 +57,7 @@ ParseResult takeRequest(QByteArray& buffer)
     if (requestLine.size() != 3 || !requestLine[2].startsWith("HTTP/1."))
         return Malformed { 400, "bad request line" };
 
-    RecordedRequest request;
+    HttpRequest request;
     request.method = requestLine[0];
     request.target = requestLine[1];
     qint64 contentLength = 0;
@@ -111,4 +111,4 @@ QByteArray response(int status, const QByteArray& body, const QByteArray& conten
     return out;
 }
 
-} // namespace halyard::test::http
+} // namespace halyard::sim::http
