@@ -216,15 +216,6 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> performAttempt(QPointer<QNetworkAcce
 
 QUrl SlackWebAPI::defaultBaseUrl()
 {
-    const QString configured = qEnvironmentVariable("HALYARD_SLACK_API_URL");
-    if (!configured.isEmpty()) {
-        const QUrl url(configured, QUrl::StrictMode);
-        if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https")
-            && !url.host().isEmpty())
-            return url;
-        qCCritical(lcSlack, "Ignoring HALYARD_SLACK_API_URL: not an http or https URL: %s",
-            qUtf8Printable(configured));
-    }
     return QUrl(QString::fromLatin1(kDefaultBaseUrl));
 }
 

@@ -74,8 +74,8 @@ public:
         std::optional<QByteArray> body;
     };
 
-    // The base URL of Slack's Web API, "https://slack.com/api/", unless HALYARD_SLACK_API_URL
-    // holds an http or https URL (the simulator points it at a local server).
+    // The base URL of Slack's Web API, "https://slack.com/api/". The program's profile decides
+    // whether another one (the simulator's) is allowed.
     static QUrl defaultBaseUrl();
 
     // A transfer time-out ends a request that has received nothing for that long.

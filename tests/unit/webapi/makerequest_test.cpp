@@ -1,4 +1,3 @@
-#include "common/logcapture.h"
 #include "slack/webapi/responses.h"
 #include "slack/webapi/slackwebapi.h"
 
@@ -31,24 +30,6 @@ TEST(MakeRequestTest, TheMethodIsOnePathComponentOfTheBaseAndAPostSendsItsQueryA
     // Characters a query may hold as they are stay readable.
     EXPECT_EQ(SlackWebAPI::encodeQuery({ { u"v"_s, u"skin-tone-2~!$'()*,;:@/?"_s } }),
         "v=skin-tone-2~!$'()*,;:@/?");
-}
-
-TEST(MakeRequestTest, TheEnvironmentMayPointTheClientElsewhere)
-{
-    const QByteArray saved = qgetenv("HALYARD_SLACK_API_URL");
-    const std::tuple<QByteArray, QString, bool> cases[] = {
-        { "", u"https://slack.com/api/"_s, false },
-        { "http://127.0.0.1:4567/api/", u"http://127.0.0.1:4567/api/"_s, false },
-        { "ftp://example.com/api/", u"https://slack.com/api/"_s, true },
-    };
-    for (const auto& [value, url, logged] : cases) {
-        test::LogCapture log;
-        qputenv("HALYARD_SLACK_API_URL", value);
-        EXPECT_EQ(SlackWebAPI::defaultBaseUrl().toString(), url) << value.constData();
-        EXPECT_EQ(log.messagesStartingWith(u"slack"_s, u"Ignoring HALYARD_SLACK_API_URL"_s).size(),
-            logged ? 1 : 0);
-    }
-    qputenv("HALYARD_SLACK_API_URL", saved);
 }
 
 TEST(ResponsesTest, DisplayNameTakesTheFirstUsefulNameAndSkipsNamesOfTheWrongType)
