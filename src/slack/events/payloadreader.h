@@ -116,29 +116,20 @@ public:
         return decoded ? std::move(*decoded) : T {};
     }
 
-    // An array whose every element decodes; one bad element fails the record.
+    // An array whose every element decodes; the first bad element fails the record.
     template <typename T, typename Fn>
     std::optional<QList<T>> optionalListWith(std::string_view key, Fn&& decodeElement)
     {
-        const auto value = present(key);
-        if (!value)
-            return std::nullopt;
-        simdjson::dom::array array;
-        if (value->get_array().get(array)) {
-            fail(key, QStringLiteral("expected an array"));
-            return std::nullopt;
-        }
-        QList<T> out;
-        out.reserve(qsizetype(array.size()));
-        const Path base = m_path.member(key);
-        qsizetype i = 0;
-        for (const Value element : array) {
-            auto decoded = take<T>(decodeElement(element, base.element(i++)));
-            if (!decoded)
-                return std::nullopt;
-            out.append(std::move(*decoded));
-        }
-        return out;
+        std::optional<DecodeError> first;
+        auto out = optionalListSkipping<T>(
+            key, std::forward<Fn>(decodeElement), [&first](Value, const DecodeError& error) {
+                if (!first)
+                    first = error;
+            });
+        if (!first)
+            return out;
+        take<T>(std::unexpected(std::move(*first)));
+        return std::nullopt;
     }
 
     // An array whose elements that do not decode are left out: each is handed to

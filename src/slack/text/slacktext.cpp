@@ -133,27 +133,4 @@ QString SlackText::plainText(QStringView text)
     return plain;
 }
 
-QString SlackText::toHtml(const StyledText& runs)
-{
-    QString html;
-    for (const StyledRun& run : runs) {
-        QString text = run.text.toHtmlEscaped();
-        text.replace(u'\n', u"<br>"_s);
-        QString style;
-        if (run.foreground)
-            style += u"color:" + run.foreground->hexName() + u';';
-        if (run.underline)
-            style += u"text-decoration:underline;"_s;
-        if (run.link) {
-            html += u"<a href=\"" + run.link->toString(QUrl::FullyEncoded).toHtmlEscaped()
-                + u"\" style=\"" + style + u"\">" + text + u"</a>";
-        } else if (!style.isEmpty()) {
-            html += u"<span style=\"" + style + u"\">" + text + u"</span>";
-        } else {
-            html += text;
-        }
-    }
-    return html;
-}
-
 } // namespace halyard

@@ -57,10 +57,6 @@ public:
     // What a reader sees, without styles: link labels, emoji and the escaped characters as
     // typed. For places that show plain text only, such as banners.
     static QString plainText(QStringView text);
-
-    // The runs as an HTML fragment for Qt's rich-text views, with every piece of text escaped
-    // so that message content never becomes markup.
-    static QString toHtml(const StyledText& runs);
 };
 
 } // namespace halyard

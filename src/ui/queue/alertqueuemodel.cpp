@@ -65,7 +65,7 @@ QVariant AlertQueueModel::data(const QModelIndex& index, int role) const
     case StageRole:
         return QVariant::fromValue(row.stage);
     case AgeTextRole:
-        return relativeAge(m_now - row.alert.receivedAt);
+        return ageText(index.row());
     default:
         return {};
     }

@@ -88,19 +88,17 @@ TEST(SlackTextAttributedText, LinksCarryTargetColourAndUnderline)
     EXPECT_EQ(runs[2], (StyledRun { u" done 👍"_s, {}, {}, false }));
 }
 
-TEST(SlackTextAttributedText, HtmlEscapesMessageContent)
+// What a reader sees is the text as typed: Slack's three escapes decoded once, markup never made.
+TEST(SlackTextAttributedText, ShowsMarkupAsTyped)
 {
-    const auto html
-        = [](const QString& input) { return SlackText::toHtml(SlackText::attributedText(input)); };
-    EXPECT_EQ(html(u"a < b & c\nd"_s), u"a &lt; b &amp; c<br>d"_s);
-    // Decoded from Slack's markup, escaped again for the rich-text view.
-    EXPECT_EQ(html(u"&lt;img src=x&gt; &amp;amp;"_s), u"&lt;img src=x&gt; &amp;amp;"_s);
-    EXPECT_EQ(html(u"<https://a.example/|<img src=x onerror=alert(1)>"_s),
-        u"<a href=\"https://a.example/\" style=\"color:#f5a624;text-decoration:underline;\">"
-        u"&lt;img src=x onerror=alert(1)</a>"_s);
-    EXPECT_EQ(html(u"<https://a.example/?q=%22x%22&b=1|A & B>"_s),
-        u"<a href=\"https://a.example/?q=%22x%22&amp;b=1\" "
-        u"style=\"color:#f5a624;text-decoration:underline;\">A &amp; B</a>"_s);
+    EXPECT_EQ(SlackText::plainText(u"a < b & c\nd"_s), u"a < b & c\nd"_s);
+    EXPECT_EQ(SlackText::plainText(u"&lt;img src=x&gt; &amp;amp;"_s), u"<img src=x> &amp;"_s);
+    EXPECT_EQ(SlackText::attributedText(u"<https://a.example/|<img src=x onerror=alert(1)>"_s),
+        (StyledText { { u"<img src=x onerror=alert(1)"_s, QUrl(u"https://a.example/"_s),
+            accentColor, true } }));
+    EXPECT_EQ(SlackText::attributedText(u"<https://a.example/?q=%22x%22&amp;b=1|A &amp; B>"_s),
+        (StyledText {
+            { u"A & B"_s, QUrl(u"https://a.example/?q=%22x%22&b=1"_s), accentColor, true } }));
 }
 
 TEST(SlackEmojiReplacing, KnownShortcodesOnlyAndNoneWithAnEmptyTable)
