@@ -1,0 +1,121 @@
+#include "ui/common/activation.h"
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstring>
+#include <xcb/xcb.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    const auto cookie
+        = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    free(reply); // NOLINT: xcb hands out malloc'd replies
+    return result;
+}
+
+xcb_window_t rootOf(xcb_connection_t* connection)
+{
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    return screen ? screen->root : xcb_window_t { XCB_WINDOW_NONE };
+}
+
+// Launchers end startup ids with "_TIME<server time of the click>"; without one, the activation
+// carries no time and the window manager decides.
+uint32_t startupTime(const QString& id)
+{
+    static const QRegularExpression time(u"_TIME(\\d+)$"_s);
+    const QRegularExpressionMatch match = time.match(id);
+    return match.hasMatch() ? match.captured(1).toUInt() : 0;
+}
+
+// Ends the launch's startup sequence: a "remove" message to the root window, sent in the 20-byte
+// pieces the startup-notification protocol uses.
+void endStartupSequence(xcb_connection_t* connection, xcb_window_t window, const QString& id)
+{
+    QString quoted = id;
+    quoted.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
+    const QByteArray message = "remove: ID=\"" + quoted.toUtf8() + "\"";
+    const xcb_atom_t begin = internAtom(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = internAtom(connection, "_NET_STARTUP_INFO");
+    // The terminating NUL belongs to the message.
+    const qsizetype length = message.size() + 1;
+    for (qsizetype offset = 0; offset < length; offset += 20) {
+        xcb_client_message_event_t event {};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 8;
+        event.window = window;
+        event.type = offset == 0 ? begin : more;
+        std::memcpy(event.data.data8, message.constData() + offset,
+            static_cast<size_t>(std::min<qsizetype>(20, length - offset)));
+        xcb_send_event(connection, 0, rootOf(connection), XCB_EVENT_MASK_PROPERTY_CHANGE,
+            reinterpret_cast<const char*>(&event));
+    }
+}
+
+void activateOnX11(xcb_connection_t* connection, xcb_window_t window, const QString& token)
+{
+    const QByteArray id = token.toUtf8();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+        internAtom(connection, "_NET_STARTUP_ID"), internAtom(connection, "UTF8_STRING"), 8,
+        static_cast<uint32_t>(id.size()), id.constData());
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 1; // from an application
+    event.data.data32[1] = startupTime(token);
+    xcb_send_event(connection, 0, rootOf(connection),
+        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+        reinterpret_cast<const char*>(&event));
+    endStartupSequence(connection, window, token);
+    xcb_flush(connection);
+}
+
+} // namespace
+
+QString launchActivationToken()
+{
+    static const QString token = [] {
+        QString value = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+        if (value.isEmpty())
+            value = qEnvironmentVariable("DESKTOP_STARTUP_ID");
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        qunsetenv("DESKTOP_STARTUP_ID");
+        // A token is a short printable word; anything else is not one.
+        static const QRegularExpression printable(u"^[\\x21-\\x7e]{1,256}$"_s);
+        return printable.match(value).hasMatch() ? value : QString();
+    }();
+    return token;
+}
+
+void activateWithToken(QWidget* window, const QString& token)
+{
+    if (!window)
+        return;
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && !token.isEmpty()) {
+        activateOnX11(x11->connection(), static_cast<xcb_window_t>(window->winId()), token);
+        return;
+    }
+    // Qt's Wayland client hands this variable to the compositor with the next activation.
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    window->activateWindow();
+}
+
+} // namespace halyard
