@@ -6,10 +6,12 @@
 #include "app/tokenscommand.h"
 #include "app/version.h"
 #include "translations/translations.h"
+#include "ui/common/activation.h"
 #include "ui/panel/displayplatform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTextStream>
 
 #include <cstdio>
@@ -38,6 +40,8 @@ bool wantsDesktop(int argc, char* argv[])
 
 int runCommandLine(int argc, char* argv[])
 {
+    // Before Qt's display connection takes it out of the environment.
+    launchActivationToken();
     const bool desktop = wantsDesktop(argc, argv);
     QString platformNote;
     std::unique_ptr<QCoreApplication> app;
@@ -56,12 +60,21 @@ int runCommandLine(int argc, char* argv[])
         }
         platformNote = *platform;
         app = std::make_unique<QApplication>(argc, argv);
+        // Who the windows belong to, for docks, the window switcher and notification settings:
+        // the desktop entry's name (the Wayland app id) and its icon. The windows' WM_CLASS is
+        // "Halyard", the application name, as the entry's StartupWMClass says.
+        QGuiApplication::setDesktopFileName(u"com.corvane.Halyard"_s);
+        QApplication::setWindowIcon(QIcon::fromTheme(
+            u"com.corvane.Halyard"_s, QIcon(u":/icons/com.corvane.Halyard.svg"_s)));
         // Qt has read the choice; the programs that Halyard opens make their own.
         if (!userChosePlatform)
             qunsetenv("QT_QPA_PLATFORM");
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    // Spent with this launch: the programs Halyard opens get tokens of their own.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
     // Before the parser: its help and errors are for a person too.
     installTranslations();
     QCoreApplication::setApplicationName(u"Halyard"_s);

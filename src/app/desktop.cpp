@@ -9,6 +9,7 @@
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
+#include "ui/common/activation.h"
 #include "ui/panel/desktoppanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
 #include "ui/settings/settingswindow.h"
@@ -37,10 +38,14 @@ public:
     using QObject::QObject;
 
 public slots:
-    Q_SCRIPTABLE void ShowSettings() { emit showSettingsRequested(); }
+    // The token of the launch that asks, so that the window may come to the front.
+    Q_SCRIPTABLE void ShowSettings(const QString& activationToken)
+    {
+        emit showSettingsRequested(activationToken);
+    }
 
 signals:
-    void showSettingsRequested();
+    void showSettingsRequested(const QString& activationToken);
 };
 
 // The panel, the settings window (made when first asked for), the update reminders and the bus
@@ -65,9 +70,9 @@ public:
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
         connect(&core, &AppCore::setupNeeded, this,
-            [this] { showSettings(SettingsWindow::Tab::authentication); });
+            [this] { showSettings(SettingsWindow::Tab::authentication, launchActivationToken()); });
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
-            [this] { showSettings(std::nullopt); });
+            [this](const QString& token) { showSettings(std::nullopt, token); });
         if (demo)
             m_panel->setDemo(true);
         else
@@ -93,7 +98,7 @@ private:
             qCInfo(lcApp, "Not on the session bus; a second launch cannot bring up Settings");
     }
 
-    void showSettings(std::optional<SettingsWindow::Tab> tab)
+    void showSettings(std::optional<SettingsWindow::Tab> tab, const QString& activationToken = {})
     {
         if (!m_settings) {
             m_settings = makeSettingsWindow();
@@ -103,9 +108,7 @@ private:
             m_settings->selectTab(*tab);
         if (!m_settings->isVisible())
             m_panel->controller().windowActivated(m_settings.get());
-        m_settings->show();
-        m_settings->raise();
-        m_settings->activateWindow();
+        activateWithToken(m_settings.get(), activationToken);
     }
 
     std::unique_ptr<SettingsWindow> makeSettingsWindow();
@@ -177,8 +180,9 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
 // Asks the copy that holds the bus name to show its settings window.
 bool showSettingsOfRunningCopy()
 {
-    const QDBusMessage call
+    QDBusMessage call
         = QDBusMessage::createMethodCall(kBusName, kObjectPath, kBusName, u"ShowSettings"_s);
+    call << launchActivationToken();
     const QDBusMessage reply
         = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;

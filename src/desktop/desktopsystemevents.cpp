@@ -2,7 +2,6 @@
 
 #include "common/logging.h"
 
-#include <QCoreApplication>
 #include <QDBusError>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -99,10 +98,12 @@ void DesktopSystemEvents::watchScreenLock()
     if (!m_systemBus.isConnected())
         return;
     // The session's LockedHint is the one lock state every desktop on logind keeps; its object
-    // path is looked up without waiting.
+    // path is looked up without waiting. "auto" is the caller's session, or the user's display
+    // session when the caller runs outside one, as programs started by GNOME and Plasma do
+    // (where a lookup by process id fails).
     QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.login1"_s,
-        u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s, u"GetSessionByPID"_s);
-    call << static_cast<uint>(QCoreApplication::applicationPid());
+        u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s, u"GetSession"_s);
+    call << u"auto"_s;
     auto* watcher = new QDBusPendingCallWatcher(m_systemBus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();

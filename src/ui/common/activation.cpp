@@ -91,8 +91,6 @@ QString launchActivationToken()
         QString value = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
         if (value.isEmpty())
             value = qEnvironmentVariable("DESKTOP_STARTUP_ID");
-        qunsetenv("XDG_ACTIVATION_TOKEN");
-        qunsetenv("DESKTOP_STARTUP_ID");
         // A token is a short printable word; anything else is not one.
         static const QRegularExpression printable(u"^[\\x21-\\x7e]{1,256}$"_s);
         return printable.match(value).hasMatch() ? value : QString();

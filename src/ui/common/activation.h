@@ -7,8 +7,9 @@ class QWidget;
 namespace halyard {
 
 // The activation token of this launch: XDG_ACTIVATION_TOKEN, else DESKTOP_STARTUP_ID; empty when
-// the launcher gave none. Read once per process; both variables are then cleared, so programs
-// that Halyard starts do not reuse a spent token.
+// the launcher gave none or it is not a token. Read once per process, the first time before the
+// application object exists: Qt's X11 connection takes DESKTOP_STARTUP_ID out of the environment
+// (and ends the startup sequence when the first window shows).
 QString launchActivationToken();
 
 // Shows, un-minimises, raises and activates `window` on behalf of the launch that handed over

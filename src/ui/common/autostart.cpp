@@ -36,6 +36,36 @@ QString execValue(const QString& executable)
     return arg.replace(u"\\"_s, u"\\\\"_s).replace(u"\t"_s, u"\\t"_s);
 }
 
+// TryExec is a plain string value: only the string level's escapes apply.
+QString stringValue(const QString& value)
+{
+    return QString(value).replace(u"\\"_s, u"\\\\"_s).replace(u"\t"_s, u"\\t"_s);
+}
+
+// What the desktop's startup settings write into the entry to switch it off without removing it.
+bool switchedOffInside(QFile& file)
+{
+    // A hand-edited file can be anything; the keys sit near the top.
+    constexpr qint64 kLimit = 64 * 1024;
+    bool inMainGroup = false;
+    for (const QByteArray& raw : file.read(kLimit).split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (!inMainGroup || equals < 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed();
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if ((key == "Hidden" && value == "true")
+            || (key == "X-GNOME-Autostart-enabled" && value == "false"))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString Autostart::defaultFolder()
@@ -59,8 +89,8 @@ std::expected<QByteArray, QString> Autostart::desktopEntry(const QString& execut
                           u"Type=Application\n"
                           u"Name=Halyard\n"
                           u"Comment=Slack alerts you have to acknowledge\n"
-                          u"Exec="_s
-        + execValue(executable)
+                          u"TryExec="_s
+        + stringValue(executable) + u"\nExec="_s + execValue(executable)
         + u"\n"
           u"Icon=com.corvane.Halyard\n"
           u"Terminal=false\n"
@@ -81,7 +111,8 @@ QString Autostart::filePath() const
 
 bool Autostart::isEnabled() const
 {
-    return QFile::exists(filePath());
+    QFile file(filePath());
+    return file.open(QIODevice::ReadOnly) && !switchedOffInside(file);
 }
 
 std::expected<void, QString> Autostart::setEnabled(bool enabled) const

@@ -7,9 +7,10 @@
 
 namespace halyard {
 
-// The desktop entry that makes the session start the program at login (XDG autostart). Whether
-// it is on is whether the file exists, so a change made by hand or by the desktop's own startup
-// settings shows up the next time it is read.
+// The desktop entry that makes the session start the program at login (XDG autostart). It is on
+// while the file exists and does not switch itself off (Hidden=true or
+// X-GNOME-Autostart-enabled=false, which desktops' startup settings write into it), so a change
+// made by hand or by the desktop shows up the next time it is read.
 class Autostart {
 public:
     static constexpr QStringView kFileName = u"com.corvane.Halyard.desktop";

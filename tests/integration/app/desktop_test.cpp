@@ -142,6 +142,21 @@ protected:
         return id;
     }
 
+    // Docks and window switchers tie a window to the desktop entry by its class, and show its
+    // icon.
+    void expectDesktopIdentity(const QString& window) const
+    {
+        QFile entry(QStringLiteral(HALYARD_DESKTOP_ENTRY));
+        ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+        const QString wmClass = QString::fromUtf8(entry.readAll())
+                                    .section(u"\nStartupWMClass="_s, 1)
+                                    .section(u'\n', 0, 0);
+        EXPECT_TRUE(x(u"xprop"_s, { u"-id"_s, window, u"WM_CLASS"_s })
+                        .endsWith(u", \""_s + wmClass + u'"'));
+        EXPECT_TRUE(x(u"xprop"_s, { u"-id"_s, window, u"-len"_s, u"8"_s, u"_NET_WM_ICON"_s })
+                        .startsWith(u"_NET_WM_ICON(CARDINAL) = "_s));
+    }
+
     // A window's geometry as xwininfo reports it: x, y, width, height.
     QRect geometry(const QString& window) const
     {
@@ -214,6 +229,7 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
         EXPECT_TRUE(state.contains(atom)) << state.toStdString();
     EXPECT_EQ(x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_DESKTOP"_s }),
         u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
+    expectDesktopIdentity(m_window);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return m_log.contains(u"app: Running through XWayland"_s); }, 5000))
         << m_log.toStdString();
@@ -244,6 +260,7 @@ TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
     const QString settings = waitForWindow(u"^Halyard Settings$"_s);
     ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
     EXPECT_EQ(geometry(settings).topLeft(), QPoint(8 + 320 + 8, 0));
+    expectDesktopIdentity(settings);
 
     // A drag on the bar's empty middle moves the panel, and the move is stored.
     const QPoint grab = panelGeometry().topLeft() + QPoint(200, collapsed.height() / 2);

@@ -8,6 +8,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
 #include <QTest>
@@ -133,6 +134,21 @@ QDBusMessage prepareForSleep(bool sleeping)
     return signal;
 }
 
+// Answers the session lookup as logind does for a program started outside the session's scope:
+// only "auto" names a session.
+class FakeLoginManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    QString asked;
+public slots:
+    Q_SCRIPTABLE QDBusObjectPath GetSession(const QString& id)
+    {
+        asked = id;
+        return QDBusObjectPath(u"/org/freedesktop/login1/session/c2"_s);
+    }
+};
+
 class SleepWakeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -142,6 +158,8 @@ protected:
         login1 = bus.connect();
         ASSERT_TRUE(login1.registerService(u"org.freedesktop.login1"_s));
         ASSERT_TRUE(login1.registerService(u"org.freedesktop.ScreenSaver"_s));
+        ASSERT_TRUE(login1.registerObject(
+            u"/org/freedesktop/login1"_s, &manager, QDBusConnection::ExportScriptableSlots));
         QDBusConnection client = bus.connect();
         events = std::make_unique<DesktopSystemEvents>(client, client);
         QObject::connect(events.get(), &SystemEvents::willSleep, [this] { seen += u"sleep "_s; });
@@ -158,6 +176,7 @@ protected:
     PrivateBus bus;
     LogCapture log;
     QDBusConnection login1 { QString() };
+    FakeLoginManager manager;
     std::unique_ptr<DesktopSystemEvents> events;
     QString seen;
 };
@@ -190,5 +209,18 @@ TEST_F(SleepWakeTest, LogindAndTheScreenSaverBecomeSleepWakeLockAndUnlock)
         || DesktopSystemEvents::isSatisfied(R::Site));
 }
 
+TEST_F(SleepWakeTest, TheLockIsTheLockedHintOfTheUsersSession)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.asked == u"auto"_s; }, 5000));
+    QDBusMessage changed = QDBusMessage::createSignal(u"/org/freedesktop/login1/session/c2"_s,
+        u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+    changed << u"org.freedesktop.login1.Session"_s << QVariantMap { { u"LockedHint"_s, true } }
+            << QStringList();
+    // Sent until heard: the subscription follows the lookup's answer, and a repeated lock is one.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return login1.send(changed) && seen == u"lock "_s; }, 5000));
+}
+
 } // namespace
 } // namespace halyard::test
+
+#include "desktop_test.moc"

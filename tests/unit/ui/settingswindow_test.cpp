@@ -470,6 +470,29 @@ TEST(AutostartEntry, AwkwardProgramPathsRoundTripAndALineBreakIsRefused)
     ASSERT_FALSE(refused.has_value());
     EXPECT_TRUE(refused.error().contains(u"line break"_s)) << refused.error().toStdString();
     EXPECT_FALSE(QFile::exists(broken.filePath()));
+
+    // Desktops switch the entry off inside it; switching it on again writes it afresh.
+    const Autostart marked(root.filePath(u"autostart-marked"_s), u"/opt/halyard"_s);
+    const struct {
+        QByteArray from, to;
+        bool enabled;
+    } markers[] = {
+        { "X-GNOME-Autostart-enabled=true", "X-GNOME-Autostart-enabled = false", false },
+        { "Terminal=false", "Terminal=false\nHidden=true", false },
+        { "Terminal=false", "Terminal=false\nHidden=false\n[Other]\nHidden=true", true },
+    };
+    for (const auto& marker : markers) {
+        ASSERT_TRUE(marked.setEnabled(true).has_value());
+        QFile file(marked.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray contents = file.readAll();
+        EXPECT_TRUE(contents.contains("\nTryExec=/opt/halyard\n"));
+        file.resize(0);
+        file.seek(0);
+        file.write(contents.replace(marker.from, marker.to));
+        file.close();
+        EXPECT_EQ(marked.isEnabled(), marker.enabled) << marker.to.toStdString();
+    }
 }
 
 TEST(SettingsVersion, BuildNumberShowsOnlyWhenItAddsSomething)
