@@ -2,7 +2,8 @@
 # Saves PNG screenshots of the panel (collapsed; expanded with alerts of every stage, links and
 # emoji), the update dialog and the settings window into docs/, or into the folder given.
 # Usage: tools/panel-screenshots.sh [folder] [build dir, default build/default] [--language <code>]
-# With --language (de, say) the windows show that translation and the files end in "-de.png".
+# With --language (de, say) the windows show that translation and the files end in "-de.png";
+# with --dark a dark palette ("-dark.png"); QT_SCALE_FACTOR=2 renders at double size ("@2x.png").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder="${1:-docs}"

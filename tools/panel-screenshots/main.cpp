@@ -1,6 +1,8 @@
 // Renders the floating panel, collapsed and expanded with alerts of every stage, links and
 // emoji, and each tab of the settings window, and saves each as a PNG in the folder given.
-// With --language, the windows show that translation and each file name ends in "-<language>".
+// With --language, the windows show that translation and each file name ends in "-<language>";
+// with --dark, a dark desktop palette and "-dark"; at a scale factor above 1 (QT_SCALE_FACTOR=2),
+// "@2x".
 #include "queue/alertstore.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
@@ -18,12 +20,46 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QPalette>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
+
+namespace {
+
+// What a dark desktop theme hands the program.
+QPalette darkPalette()
+{
+    QPalette palette;
+    const auto set = [&palette](QPalette::ColorRole role, QColor color) {
+        palette.setColor(role, color);
+        palette.setColor(QPalette::Disabled, role, color.darker(150));
+    };
+    set(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    set(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    set(QPalette::Base, QColor(0x1f, 0x1f, 0x1f));
+    set(QPalette::AlternateBase, QColor(0x33, 0x33, 0x33));
+    set(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    set(QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x8c));
+    set(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    set(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    set(QPalette::Light, QColor(0x4a, 0x4a, 0x4a));
+    set(QPalette::Midlight, QColor(0x40, 0x40, 0x40));
+    set(QPalette::Mid, QColor(0x55, 0x55, 0x55));
+    set(QPalette::Dark, QColor(0x1a, 0x1a, 0x1a));
+    set(QPalette::Shadow, QColor(0x0d, 0x0d, 0x0d));
+    set(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    set(QPalette::HighlightedText, Qt::white);
+    set(QPalette::Link, QColor(0x78, 0xae, 0xed));
+    set(QPalette::ToolTipBase, QColor(0x1f, 0x1f, 0x1f));
+    set(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xe8));
+    return palette;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -32,10 +68,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption languageOption(
         u"language"_s, u"Show the windows in this language (de, …)."_s, u"language"_s);
     parser.addOption(languageOption);
+    const QCommandLineOption darkOption(u"dark"_s, u"Use a dark palette."_s);
+    parser.addOption(darkOption);
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
-        QTextStream(stderr) << "usage: halyard-panel-screenshots [--language <code>] <folder>"
-                            << Qt::endl;
+        QTextStream(stderr)
+            << "usage: halyard-panel-screenshots [--language <code>] [--dark] <folder>" << Qt::endl;
         return 2;
     }
     const QDir out(parser.positionalArguments().first());
@@ -51,6 +89,12 @@ int main(int argc, char* argv[])
         }
         suffix = u'-' + language;
     }
+    if (parser.isSet(darkOption)) {
+        QApplication::setPalette(darkPalette());
+        suffix += u"-dark"_s;
+    }
+    if (app.devicePixelRatio() > 1)
+        suffix += u'@' + QString::number(app.devicePixelRatio()) + u'x';
     const auto fileName
         = [&out, &suffix](const QString& name) { return out.filePath(name + suffix + u".png"_s); };
 
