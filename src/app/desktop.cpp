@@ -5,10 +5,12 @@
 #include "app/version.h"
 #include "app/webapitokentester.h"
 #include "common/logging.h"
+#include "desktop/notificationservice.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
+#include "ui/common/linkopener.h"
 #include "ui/panel/desktoppanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
 #include "ui/settings/settingswindow.h"
@@ -68,6 +70,13 @@ public:
             [this] { showSettings(SettingsWindow::Tab::authentication); });
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
             [this] { showSettings(std::nullopt); });
+        // A banner opens its message the way its row does.
+        if (NotificationService* banners = core.notificationService()) {
+            connect(banners, &NotificationService::openRequested, this,
+                [this](const Alert& alert, const QString& activationToken) {
+                    m_opener.openAlert(m_core.settingsStore(), alert, activationToken);
+                });
+        }
         if (demo)
             m_panel->setDemo(true);
         else
@@ -149,6 +158,7 @@ private:
     UpdateChecker m_updateChecker;
     QPointer<UpdateDialog> m_updateDialog;
     RemoteControl m_remote;
+    LinkOpener m_opener;
     bool m_published = false;
     std::unique_ptr<DesktopPanel> m_panel;
     std::unique_ptr<SettingsWindow> m_settings;
