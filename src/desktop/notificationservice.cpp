@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -111,27 +112,28 @@ void NotificationService::shown(const QString& alertId, uint id, const QString& 
         m_server = server;
         m_alertByBanner.clear();
         m_bannerByAlert.clear();
-        m_shownSinceAnnounced.clear();
         m_activation.reset();
     }
     m_alertByBanner.insert(id, alertId);
     m_bannerByAlert.insert(alertId, id);
     if (!m_store)
         return;
-    if (m_store->contains(alertId))
-        m_shownSinceAnnounced.append(alertId);
-    else
+    if (!m_store->contains(alertId)) {
         withdraw(alertId);
+        return;
+    }
+    // An alert added and removed between two announcements is in neither, and the store
+    // announces what is pending now within this spacing: one more look after it.
+    QTimer::singleShot(AlertStore::kAnnounceSpacingMs, this, [this, alertId] {
+        if (!m_store->contains(alertId))
+            withdraw(alertId);
+    });
 }
 
 void NotificationService::onAlertsChanged(const AlertChanges& changes)
 {
     for (const QString& alertId : changes.removed)
         withdraw(alertId);
-    for (const QString& alertId : std::exchange(m_shownSinceAnnounced, {})) {
-        if (!m_store->contains(alertId))
-            withdraw(alertId);
-    }
 }
 
 void NotificationService::withdraw(const QString& alertId)

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -80,9 +79,6 @@ private:
     QString m_server;
     QHash<uint, QString> m_alertByBanner;
     QHash<QString, uint> m_bannerByAlert;
-    // Shown since the store last announced: an alert added and removed between two
-    // announcements is in neither list of the next one.
-    QStringList m_shownSinceAnnounced;
     // The token the server sent for a banner, taken by the action that follows it.
     std::optional<std::pair<uint, QString>> m_activation;
 };

@@ -186,8 +186,17 @@ TEST_F(NotificationServiceTest, BannerActionsActOnTheirAlertWhichTakesItsBannerA
     store.removeBySource(u"C1"_s, u"1.1"_s);
     store.removeBySource(u"C1"_s, u"1.3"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed == QList<uint> { 4, 2, 3 }; }, 5000));
+
+    // Shown and gone between two announcements of the store, which then tells of neither.
+    store.announceChanges();
+    store.enqueue({ u"C1:1.5"_s, u"C1"_s, u"1.5"_s, {}, u"t"_s, 0, {} });
+    service->postBanner(u"C1:1.5"_s, u"#alerts"_s, u"t"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 5; }, 5000));
     awaitEarlierAnswers();
-    EXPECT_EQ(server.closed, (QList<uint> { 4, 2, 3 }));
+    store.removeBySource(u"C1"_s, u"1.5"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 4; }, 5000));
+    awaitEarlierAnswers();
+    EXPECT_EQ(server.closed, (QList<uint> { 4, 2, 3, 5 }));
 }
 
 QDBusMessage prepareForSleep(bool sleeping)
