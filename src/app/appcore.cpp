@@ -16,7 +16,8 @@
 
 namespace halyard {
 
-AppCore::AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QObject* parent)
+AppCore::AppCore(
+    std::unique_ptr<KeychainService> keychain, Profile profile, bool banners, QObject* parent)
     : QObject(parent)
     , m_profile(std::move(profile))
     , m_keychain(std::move(keychain))
@@ -24,7 +25,8 @@ AppCore::AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QOb
     m_preferences = std::make_unique<PreferenceStore>(m_profile.configFolder());
     m_settingsStore = std::make_unique<SettingsStore>(*m_keychain, *m_preferences);
     m_directory = std::make_unique<SlackDirectory>();
-    m_notificationService = std::make_unique<NotificationService>();
+    if (banners)
+        m_notificationService = std::make_unique<NotificationService>();
     auto persistence = AlertPersistence::create(m_profile.dataFolder());
     m_alertStore = std::make_unique<AlertStore>(
         persistence ? std::optional(std::move(*persistence)) : std::nullopt);
@@ -32,6 +34,11 @@ AppCore::AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QOb
     m_alertStore->setAgingPolicy(m_settingsStore->agingPolicy());
     connect(m_settingsStore.get(), &SettingsStore::agingPolicyChanged, m_alertStore.get(),
         &AlertStore::setAgingPolicy);
+    if (m_notificationService) {
+        m_notificationService->follow(*m_alertStore);
+        connect(m_notificationService.get(), &NotificationService::acknowledgeRequested, this,
+            [this](const Alert& alert) { slackService().acknowledge(alert); });
+    }
 }
 
 AppCore::~AppCore()

@@ -26,9 +26,12 @@ class SystemEvents;
 class AppCore : public QObject {
     Q_OBJECT
 public:
-    // Builds the stores (in the profile's folders), the directory, the banners and the queue, and
-    // hands the aging policy from the settings to the queue.
-    AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, QObject* parent = nullptr);
+    // Builds the stores (in the profile's folders), the directory, the banners when `banners` is
+    // set (a desktop session has someone to see them) and the queue, and hands the aging policy
+    // from the settings to the queue. Banners leave with their alerts, and their "Ack" goes
+    // through the Slack service like the panel's.
+    AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, bool banners,
+        QObject* parent = nullptr);
     ~AppCore() override;
 
     // Logs the launch (and a Web API address that is not Slack's), reads the tokens, creates the
@@ -43,6 +46,8 @@ public:
     SettingsStore& settingsStore() const { return *m_settingsStore; }
     SlackDirectory& directory() const { return *m_directory; }
     PreferenceStore& preferences() const { return *m_preferences; }
+    // Null without banners.
+    NotificationService* notificationService() const { return m_notificationService.get(); }
     // What the service hears from the system; created with the service.
     SystemEvents& systemEvents()
     {

@@ -5,11 +5,13 @@
 #include "app/version.h"
 #include "app/webapitokentester.h"
 #include "common/logging.h"
+#include "desktop/notificationservice.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
 #include "ui/common/activation.h"
+#include "ui/common/linkopener.h"
 #include "ui/panel/desktoppanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
 #include "ui/settings/settingswindow.h"
@@ -73,6 +75,13 @@ public:
             [this] { showSettings(SettingsWindow::Tab::authentication, launchActivationToken()); });
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
             [this](const QString& token) { showSettings(std::nullopt, token); });
+        // A banner opens its message the way its row does.
+        if (NotificationService* banners = core.notificationService()) {
+            connect(banners, &NotificationService::openRequested, this,
+                [this](const Alert& alert, const QString& activationToken) {
+                    m_opener.openAlert(m_core.settingsStore(), alert, activationToken);
+                });
+        }
         if (demo)
             m_panel->setDemo(true);
         else
@@ -152,6 +161,7 @@ private:
     UpdateChecker m_updateChecker;
     QPointer<UpdateDialog> m_updateDialog;
     RemoteControl m_remote;
+    LinkOpener m_opener;
     bool m_published = false;
     std::unique_ptr<DesktopPanel> m_panel;
     std::unique_ptr<SettingsWindow> m_settings;

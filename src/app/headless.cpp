@@ -66,7 +66,9 @@ int runProgram(std::unique_ptr<KeychainService> keychain, const Profile& profile
         return reachRunningCopy && reachRunningCopy() ? 0 : 1;
     }
 
-    AppCore core(std::move(keychain), profile);
+    // Banners only where a desktop shows them: a service or a server without a front end has
+    // no one to see them, and no notification server to miss.
+    AppCore core(std::move(keychain), profile, bool(frontEnd));
     const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
     core.launch();
     return QCoreApplication::exec();

@@ -2,13 +2,16 @@
 
 #include "common/logging.h"
 #include "common/servertext.h"
+#include "queue/alertstore.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,9 +24,21 @@ const QString kService = u"org.freedesktop.Notifications"_s;
 const QString kPath = u"/org/freedesktop/Notifications"_s;
 const QString kInterface = u"org.freedesktop.Notifications"_s;
 
-QDBusMessage methodCall(const QString& method)
+// The installed desktop entry's name, without ".desktop", and the theme icon of that name.
+const QString kDesktopEntry = u"com.corvane.Halyard"_s;
+const QString kDefaultAction = u"default"_s;
+const QString kAckAction = u"ack"_s;
+constexpr uchar kNormalUrgency = 1;
+
+QDBusMessage methodCall(const QString& method, const QString& service = kService)
 {
-    return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    return QDBusMessage::createMethodCall(service, kPath, kInterface, method);
+}
+
+bool isActivationToken(const QString& token)
+{
+    return !token.isEmpty() && token.size() <= NotificationService::kMaxActivationTokenLength
+        && std::ranges::all_of(token, [](QChar c) { return c > u' ' && c < QChar(0x7f); });
 }
 
 } // namespace
@@ -32,40 +47,152 @@ NotificationService::NotificationService(QDBusConnection bus, QObject* parent)
     : QObject(parent)
     , m_bus(std::move(bus))
 {
+    // From any sender: each signal is checked against the server that showed the banner, which
+    // also covers a server that was replaced meanwhile.
+    m_bus.connect(QString(), kPath, kInterface, u"ActivationToken"_s, this,
+        SLOT(onActivationToken(uint, QString, QDBusMessage)));
+    m_bus.connect(QString(), kPath, kInterface, u"ActionInvoked"_s, this,
+        SLOT(onActionInvoked(uint, QString, QDBusMessage)));
+    m_bus.connect(QString(), kPath, kInterface, u"NotificationClosed"_s, this,
+        SLOT(onNotificationClosed(uint, uint, QDBusMessage)));
 }
 
-void NotificationService::postBanner(const QString& title, const QString& body)
+void NotificationService::follow(const AlertStore& store)
+{
+    m_store = &store;
+    connect(&store, &AlertStore::alertsChanged, this, &NotificationService::onAlertsChanged);
+}
+
+void NotificationService::postBanner(
+    const QString& alertId, const QString& title, const QString& body)
 {
     // Servers with "body-markup" read the body as markup; alert text comes from anyone in
     // Slack, so it must reach them escaped, and everyone else as it is. Both are cut to what a
     // banner shows before that, so no escape is cut in half.
     whenFinished(m_bus.asyncCall(methodCall(u"GetCapabilities"_s)),
-        [this, title = excerpt(title, kBannerTextLimit), body = cutText(body, kBannerTextLimit)](
-            const QDBusPendingCall& call) {
+        [this, alertId, title = excerpt(title, kBannerTextLimit),
+            body = cutText(body, kBannerTextLimit)](const QDBusPendingCall& call) {
             const QDBusPendingReply<QStringList> capabilities(call);
             if (capabilities.isError()) {
                 logFailure(capabilities.error());
                 return;
             }
             const bool markup = capabilities.value().contains(u"body-markup"_s);
-            notify(title, markup ? body.toHtmlEscaped() : body);
+            notify(alertId, title, markup ? body.toHtmlEscaped() : body);
         });
 }
 
-void NotificationService::notify(const QString& title, const QString& body)
+void NotificationService::notify(const QString& alertId, const QString& title, const QString& body)
 {
     QDBusMessage message = methodCall(u"Notify"_s);
     // replaces_id 0: banners never replace each other. expire_timeout -1: the server decides.
-    // The desktop-entry hint (the entry's name, without ".desktop") lets desktops list the
-    // program in their notification settings.
-    message << u"Halyard"_s << 0u << QString() << title << body << QStringList()
-            << QVariantMap { { u"desktop-entry"_s, u"com.corvane.Halyard"_s } } << -1;
-    whenFinished(m_bus.asyncCall(message), [this](const QDBusPendingCall& call) {
-        if (call.isError())
-            logFailure(call.error());
-        else
-            m_serverMissingLogged = false;
+    // The desktop-entry hint lets desktops list the program in their notification settings.
+    const QStringList actions { kDefaultAction, tr("Open"), kAckAction, tr("Ack") };
+    const QVariantMap hints {
+        { u"desktop-entry"_s, kDesktopEntry },
+        { u"category"_s, u"im.received"_s },
+        { u"urgency"_s, QVariant::fromValue(kNormalUrgency) },
+    };
+    message << u"Halyard"_s << 0u << kDesktopEntry << title << body << actions << hints << -1;
+    whenFinished(m_bus.asyncCall(message), [this, alertId](const QDBusPendingCall& call) {
+        const QDBusPendingReply<uint> reply(call);
+        if (reply.isError()) {
+            logFailure(reply.error());
+            return;
+        }
+        m_serverMissingLogged = false;
+        shown(alertId, reply.value(), reply.reply().service());
     });
+}
+
+void NotificationService::shown(const QString& alertId, uint id, const QString& server)
+{
+    // A new server: the banners of the one before went with it.
+    if (server != m_server) {
+        m_server = server;
+        m_alertByBanner.clear();
+        m_bannerByAlert.clear();
+        m_activation.reset();
+    }
+    m_alertByBanner.insert(id, alertId);
+    m_bannerByAlert.insert(alertId, id);
+    if (!m_store)
+        return;
+    if (!m_store->contains(alertId)) {
+        withdraw(alertId);
+        return;
+    }
+    // An alert added and removed between two announcements is in neither, and the store
+    // announces what is pending now within this spacing: one more look after it.
+    QTimer::singleShot(AlertStore::kAnnounceSpacingMs, this, [this, alertId] {
+        if (!m_store->contains(alertId))
+            withdraw(alertId);
+    });
+}
+
+void NotificationService::onAlertsChanged(const AlertChanges& changes)
+{
+    for (const QString& alertId : changes.removed)
+        withdraw(alertId);
+}
+
+void NotificationService::withdraw(const QString& alertId)
+{
+    const auto banner = m_bannerByAlert.constFind(alertId);
+    if (banner == m_bannerByAlert.cend())
+        return;
+    const uint id = *banner;
+    m_bannerByAlert.erase(banner);
+    m_alertByBanner.remove(id);
+    // The answer tells nothing worth waiting for: a banner the server has already closed is
+    // gone either way.
+    m_bus.send(methodCall(u"CloseNotification"_s, m_server) << id);
+}
+
+std::optional<QString> NotificationService::alertOf(uint id, const QDBusMessage& message) const
+{
+    if (m_server.isEmpty() || message.service() != m_server)
+        return std::nullopt;
+    const auto alertId = m_alertByBanner.constFind(id);
+    return alertId == m_alertByBanner.cend() ? std::nullopt : std::optional(*alertId);
+}
+
+void NotificationService::onActivationToken(
+    uint id, const QString& token, const QDBusMessage& message)
+{
+    if (alertOf(id, message))
+        m_activation = std::pair(id, isActivationToken(token) ? token : QString());
+}
+
+void NotificationService::onActionInvoked(uint id, const QString& key, const QDBusMessage& message)
+{
+    const std::optional<QString> alertId = alertOf(id, message);
+    if (!alertId)
+        return;
+    const auto activation = std::exchange(m_activation, std::nullopt);
+    if (!m_store)
+        return;
+    const QList<Alert>& alerts = m_store->alerts();
+    const auto alert = std::ranges::find(alerts, *alertId, &Alert::id);
+    if (alert == alerts.cend())
+        return;
+    // A copy: acknowledging takes the alert out of the list.
+    const Alert target = *alert;
+    if (key == kDefaultAction)
+        emit openRequested(
+            target, activation && activation->first == id ? activation->second : QString());
+    else if (key == kAckAction)
+        emit acknowledgeRequested(target);
+}
+
+void NotificationService::onNotificationClosed(uint id, uint, const QDBusMessage& message)
+{
+    const std::optional<QString> alertId = alertOf(id, message);
+    if (!alertId)
+        return;
+    m_alertByBanner.remove(id);
+    if (m_bannerByAlert.value(*alertId) == id)
+        m_bannerByAlert.remove(*alertId);
 }
 
 void NotificationService::whenFinished(

@@ -251,6 +251,7 @@ QCoro::Task<std::expected<void, KeychainError>> SettingsStore::clearTokens()
         self->setCachedTokens(std::nullopt);
         self->setTeamName(std::nullopt);
         self->setTeamId(std::nullopt);
+        self->setWorkspaceUrl(std::nullopt);
         self->setBotUserName(std::nullopt);
     }
     co_return deleted;

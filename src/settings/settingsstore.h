@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <expected>
 #include <optional>
@@ -60,6 +61,9 @@ public:
     const ConnectionState& connectionState() const { return m_connectionState; }
     const std::optional<QString>& teamName() const { return m_teamName; }
     const std::optional<QString>& teamId() const { return m_teamId; }
+    // The workspace's web address as auth.test reported it, unchecked: read when a link is
+    // built, never shown or watched.
+    const std::optional<QUrl>& workspaceUrl() const { return m_workspaceUrl; }
     const std::optional<QString>& botUserName() const { return m_botUserName; }
     bool botsOnly() const { return m_botsOnly; }
     const QString& triggerPrefix() const { return m_triggerPrefix; }
@@ -74,6 +78,7 @@ public:
     void setConnectionState(const ConnectionState& state);
     void setTeamName(const std::optional<QString>& name);
     void setTeamId(const std::optional<QString>& id);
+    void setWorkspaceUrl(const std::optional<QUrl>& url) { m_workspaceUrl = url; }
     void setBotUserName(const std::optional<QString>& name);
 
     // Preferences: each assignment writes the key, even when the value is unchanged. The two
@@ -133,6 +138,7 @@ private:
     ConnectionState m_connectionState;
     std::optional<QString> m_teamName;
     std::optional<QString> m_teamId;
+    std::optional<QUrl> m_workspaceUrl;
     std::optional<QString> m_botUserName;
     bool m_botsOnly = preference::botsOnly.defaultValue;
     QString m_triggerPrefix = preference::triggerPrefix.defaultValue.toString();

@@ -132,6 +132,8 @@ QCoro::Task<> SlackService::connect()
         qUtf8Printable(logCut(auth->team_id.value_or(u"?"_s))));
     m_settingsStore->setTeamName(auth->team);
     m_settingsStore->setTeamId(auth->team_id);
+    m_settingsStore->setWorkspaceUrl(
+        auth->url ? std::optional(QUrl(*auth->url, QUrl::StrictMode)) : std::nullopt);
     m_settingsStore->setBotUserName(auth->user);
 
     // Names are only for display and the list can be slow for members of many channels, so it

@@ -5,11 +5,12 @@
 namespace halyard {
 
 // Where the Slack service sends a system banner for a new live alert. postBanner returns at
-// once and never fails to its caller: whatever goes wrong is the poster's to log.
+// once and never fails to its caller: whatever goes wrong is the poster's to log. The alert's
+// ID ties the banner to its alert, so the banner can act on it and leave with it.
 class BannerPoster {
 public:
     virtual ~BannerPoster() = default;
-    virtual void postBanner(const QString& title, const QString& body) = 0;
+    virtual void postBanner(const QString& alertId, const QString& title, const QString& body) = 0;
 
 protected:
     BannerPoster() = default;

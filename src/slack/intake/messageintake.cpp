@@ -59,17 +59,20 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
         return;
     }
 
-    const bool isNew = !m_alerts->contains(Alert::makeId(accepted->channelId, accepted->ts));
+    const QString id = Alert::makeId(accepted->channelId, accepted->ts);
+    const bool wasQueued = m_alerts->contains(id);
     // A repeated delivery still goes through ingest: it may carry a name the directory lacks.
     ingest(*accepted, tokens.botToken);
-    if (!isNew || !m_settings->notificationsEnabled() || !m_banners)
+    // Only a message that became an alert just now: one acknowledged before is not queued again,
+    // and its banner would stand for nothing.
+    if (wasQueued || !m_alerts->contains(id) || !m_settings->notificationsEnabled() || !m_banners)
         return;
 
     const auto channelName = m_directory->channelName(accepted->channelId);
     const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
     m_banners->postBanner(
-        title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));
+        id, title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));
 }
 
 void MessageIntake::handleReaction(const ReactionEvent& reaction)

@@ -93,6 +93,7 @@ Decoded<AuthTestResponse> AuthTestResponse::decode(QByteArrayView body)
         out.team_id = r.optionalString("team_id");
         out.user_id = r.optionalString("user_id");
         out.bot_id = r.optionalString("bot_id");
+        out.url = r.displayString("url");
         out.error = r.optionalString("error");
         return out;
     });

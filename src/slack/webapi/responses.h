@@ -26,6 +26,7 @@ struct AuthTestResponse {
     std::optional<QString> team_id;
     std::optional<QString> user_id;
     std::optional<QString> bot_id;
+    std::optional<QString> url; // the workspace's web address, only for links
     std::optional<QString> error; // Slack's error code when ok is false
 
     static json::Decoded<AuthTestResponse> decode(QByteArrayView body);

@@ -1,5 +1,6 @@
 #include "ui/common/deeplink.h"
 
+#include <QHostAddress>
 #include <QUrlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -13,6 +14,17 @@ namespace {
 QString encoded(const QString& value)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+bool isWorkspacePage(const QUrl& url)
+{
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"https")
+        return true;
+    const QHostAddress address(url.host());
+    return scheme == u"http" && (address.isLoopback() || url.host() == u"localhost");
 }
 
 } // namespace
@@ -32,8 +44,19 @@ std::optional<QUrl> deepLink(const std::optional<QString>& teamId, const Alert& 
     return url;
 }
 
-QUrl browserLink(const QString& teamId, const Alert& alert)
+QUrl browserLink(const QString& teamId, const std::optional<QUrl>& workspaceUrl, const Alert& alert)
 {
+    if (workspaceUrl && isWorkspacePage(*workspaceUrl)) {
+        QUrl url = workspaceUrl->adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+        QString path = url.path(QUrl::FullyEncoded);
+        if (!path.endsWith(u'/'))
+            path += u'/';
+        url.setPath(path + u"archives/"_s + encoded(alert.channelId) + u"/p"_s
+                + encoded(QString(alert.ts).remove(u'.')),
+            QUrl::StrictMode);
+        if (url.isValid())
+            return url;
+    }
     QUrl url;
     url.setScheme(u"https"_s);
     url.setHost(u"app.slack.com"_s);

@@ -1,12 +1,15 @@
 #include "ui/common/linkopener.h"
 
+#include "settings/settingsstore.h"
 #include "ui/common/deeplink.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QStringList>
 
 #include <utility>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,6 +18,43 @@ namespace halyard {
 namespace {
 
 constexpr int kProbeTimeoutMs = 1000;
+
+// The activation token for the programs started while it lives; then the environment is as it
+// was, so no later launch reuses a spent token.
+class LaunchEnvironment {
+public:
+    explicit LaunchEnvironment(const QString& activationToken)
+    {
+        if (activationToken.isEmpty())
+            return;
+        set("XDG_ACTIVATION_TOKEN", activationToken);
+        // X11 programs know the same token as their startup notification ID.
+        if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && QGuiApplication::platformName() == u"xcb")
+            set("DESKTOP_STARTUP_ID", activationToken);
+    }
+    ~LaunchEnvironment()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    }
+    LaunchEnvironment(const LaunchEnvironment&) = delete;
+    LaunchEnvironment& operator=(const LaunchEnvironment&) = delete;
+
+private:
+    void set(const char* name, const QString& value)
+    {
+        m_saved.emplace_back(
+            name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qputenv(name, value.toUtf8());
+    }
+
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
+};
 
 } // namespace
 
@@ -70,12 +110,17 @@ LinkOpener::LinkOpener(Open open, HandlerProbe probe)
 {
 }
 
-void LinkOpener::openAlert(const std::optional<QString>& teamId, const Alert& alert)
+void LinkOpener::openAlert(
+    const SettingsStore& workspace, const Alert& alert, const QString& activationToken)
 {
+    const std::optional<QString>& teamId = workspace.teamId();
     const std::optional<QUrl> link = deepLink(teamId, alert);
     if (!link)
         return;
-    m_open(hasSlackHandler() ? *link : browserLink(*teamId, alert));
+    const QUrl url
+        = hasSlackHandler() ? *link : browserLink(*teamId, workspace.workspaceUrl(), alert);
+    const LaunchEnvironment environment(activationToken);
+    m_open(url);
 }
 
 void LinkOpener::openMessageLink(const QUrl& url)

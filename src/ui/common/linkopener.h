@@ -9,9 +9,11 @@
 
 namespace halyard {
 
+class SettingsStore;
+
 // Opens what the panel links to: an alert in the Slack desktop application (or, when the desktop
-// has no handler for slack: links, the web client), and the links inside message text. Both
-// system operations are constructor parameters so tests can record instead of opening.
+// has no handler for slack: links, its message on the web), and the links inside message text.
+// Both system operations are constructor parameters so tests can record instead of opening.
 class LinkOpener {
 public:
     using Open = std::function<void(const QUrl&)>;
@@ -31,8 +33,12 @@ public:
     explicit LinkOpener(
         Open open = &LinkOpener::openWithDesktop, HandlerProbe probe = &desktopHandlesSlackLinks);
 
-    // Without a team ID there is no link to build, and nothing is opened.
-    void openAlert(const std::optional<QString>& teamId, const Alert& alert);
+    // The workspace (team ID and web address) as the settings hold it. Without a team ID there
+    // is no link to build, and nothing is opened. A non-empty activation token lets the opened
+    // program come to the front: it is in the environment of what starts during this call, and
+    // only then (XDG_ACTIVATION_TOKEN, and DESKTOP_STARTUP_ID in an X11 session).
+    void openAlert(
+        const SettingsStore& workspace, const Alert& alert, const QString& activationToken = {});
     // Only web and mail links (the latter withoutMailExtras): message text comes from other
     // people.
     void openMessageLink(const QUrl& url);

@@ -51,7 +51,7 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     connect(m_queue, &QueueView::acknowledgeRequested, this,
         [this](const Alert& alert) { m_acknowledge(alert); });
     connect(m_queue, &QueueView::openRequested, this,
-        [this](const Alert& alert) { m_opener.openAlert(m_settings.teamId(), alert); });
+        [this](const Alert& alert) { m_opener.openAlert(m_settings, alert); });
     connect(m_queue, &QueueView::linkActivated, this,
         [this](const QUrl& url) { m_opener.openMessageLink(url); });
     connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);

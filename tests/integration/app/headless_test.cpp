@@ -172,6 +172,8 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
     ASSERT_TRUE(waitFor([&] { return !queuedIds().contains(id); }));
     EXPECT_FALSE(m_log.contains(m_fake.workspace().botToken));
     EXPECT_FALSE(m_log.contains(u"Disk full"_s)) << "message text is private in the log";
+    // No banners without a desktop, so no notification server to miss either.
+    EXPECT_FALSE(m_log.contains(u"notification"_s, Qt::CaseInsensitive)) << m_log.toStdString();
 }
 
 TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCleared)

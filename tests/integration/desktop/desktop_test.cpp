@@ -5,6 +5,7 @@
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
 #include "fakenotificationserver.h"
+#include "queue/alertstore.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,9 +76,9 @@ TEST_F(NotificationServiceTest, EachBannerIsANotificationWithItsBodyEscapedOnlyF
         QDBusConnection serverBus = bus.connect();
         FakeNotificationServer server(c.capabilities);
         ASSERT_TRUE(server.registerOn(serverBus));
-        service->postBanner(u"#a&b"_s, text);
-        service->postBanner(u"New alert"_s, u"second"_s);
-        service->postBanner(u"#"_s + QString(500, u'c'), QString(5000, u'x'));
+        service->postBanner(u"C1:1"_s, u"#a&b"_s, text);
+        service->postBanner(u"C1:2"_s, u"New alert"_s, u"second"_s);
+        service->postBanner(u"C1:3"_s, u"#"_s + QString(500, u'c'), QString(5000, u'x'));
         ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications.size() == 3; }, 5000));
         const auto& shown = server.notifications;
         // The summary is plain text for every server.
@@ -88,8 +91,13 @@ TEST_F(NotificationServiceTest, EachBannerIsANotificationWithItsBodyEscapedOnlyF
         for (const auto& notification : shown) {
             EXPECT_EQ(notification.appName, u"Halyard"_s);
             EXPECT_EQ(notification.replacesId, 0u);
+            EXPECT_EQ(notification.appIcon, u"com.corvane.Halyard"_s);
+            EXPECT_EQ(notification.actions,
+                (QStringList { u"default"_s, u"Open"_s, u"ack"_s, u"Ack"_s }));
             EXPECT_EQ(notification.hints,
-                (QVariantMap { { u"desktop-entry"_s, u"com.corvane.Halyard"_s } }));
+                (QVariantMap { { u"desktop-entry"_s, u"com.corvane.Halyard"_s },
+                    { u"category"_s, u"im.received"_s }, { u"urgency"_s, 1 } }));
+            EXPECT_EQ(notification.hints.value(u"urgency"_s).typeId(), QMetaType::UChar);
             EXPECT_EQ(notification.expireTimeout, -1);
         }
         ASSERT_TRUE(serverBus.unregisterService(u"org.freedesktop.Notifications"_s));
@@ -102,14 +110,14 @@ TEST_F(NotificationServiceTest, AMissingServerIsLoggedOnceUntilABannerGetsThroug
 {
     const auto postThree = [this] {
         for (const QString& text : { u"one"_s, u"two"_s, u"three"_s })
-            service->postBanner(u"#alerts"_s, text);
+            service->postBanner(u"C1:1"_s, u"#alerts"_s, text);
     };
     postThree();
     EXPECT_EQ(settledLines(kNoServer, 1).size(), 1);
     QDBusConnection serverBus = bus.connect();
     FakeNotificationServer server;
     ASSERT_TRUE(server.registerOn(serverBus));
-    service->postBanner(u"#alerts"_s, u"shown"_s);
+    service->postBanner(u"C1:1"_s, u"#alerts"_s, u"shown"_s);
     ASSERT_TRUE(QTest::qWaitFor([&server] { return server.notifications.size() == 1; }, 5000));
 
     // Gone again after a banner got through: worth one more line.
@@ -121,9 +129,75 @@ TEST_F(NotificationServiceTest, AMissingServerIsLoggedOnceUntilABannerGetsThroug
     FakeNotificationServer refusing;
     refusing.refusal = u"Do not disturb"_s;
     ASSERT_TRUE(refusing.registerOn(bus.connect()));
-    service->postBanner(u"#alerts"_s, u"one"_s);
+    service->postBanner(u"C1:1"_s, u"#alerts"_s, u"one"_s);
     EXPECT_EQ(settledLines(u"Failed to post notification: "_s, 1),
         QStringList { u"Failed to post notification: Do not disturb"_s });
+}
+
+// Clicks reach a banner's alert only from the server that showed the banner, and a banner leaves
+// with its alert, whoever took the alert out of the queue.
+TEST_F(NotificationServiceTest, BannerActionsActOnTheirAlertWhichTakesItsBannerAlong)
+{
+    QDBusConnection serverBus = bus.connect();
+    FakeNotificationServer server;
+    ASSERT_TRUE(server.registerOn(serverBus));
+    AlertStore store;
+    service->follow(store);
+    QStringList opened; // the alert and the token
+    QObject::connect(service.get(), &NotificationService::openRequested,
+        [&](const Alert& alert, const QString& token) { opened.append(alert.id + u' ' + token); });
+    QObject::connect(service.get(), &NotificationService::acknowledgeRequested,
+        [&](const Alert& alert) { store.acknowledge(alert); });
+
+    // Banners 1 to 4; the fourth alert is gone before its banner is shown.
+    for (const QString& id : { u"C1:1.1"_s, u"C1:1.2"_s, u"C1:1.3"_s, u"C1:1.4"_s }) {
+        store.enqueue({ id, u"C1"_s, id.mid(3), {}, u"t"_s, 0, {} });
+        service->postBanner(id, u"#alerts"_s, u"t"_s);
+    }
+    store.acknowledge(store.alerts().last());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.closed == QList<uint> { 4 }; }, 5000));
+
+    // An impostor's click does not count.
+    QDBusConnection impostor = bus.connect();
+    ASSERT_TRUE(impostor.send(QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                  u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s)
+        << 3u << u"ack"_s));
+    ASSERT_TRUE(impostor.interface()->isServiceRegistered(u"org.freedesktop.Notifications"_s));
+    const std::tuple<QString, uint, QVariant> script[] = {
+        { u"ActivationToken"_s, 1, u"x11-host;1;_TIME42"_s },
+        { u"ActionInvoked"_s, 1, u"default"_s },
+        // A token that would not fit an environment variable is dropped.
+        { u"ActivationToken"_s, 1, u"a\nb"_s },
+        { u"ActionInvoked"_s, 1, u"default"_s },
+        { u"ActionInvoked"_s, 2, u"ack"_s },
+        // Closed by the user: its banner is forgotten.
+        { u"NotificationClosed"_s, 1, 2u },
+        { u"ActionInvoked"_s, 1, u"default"_s },
+        { u"ActionInvoked"_s, 3, u"default"_s },
+    };
+    for (const auto& [name, id, argument] : script)
+        ASSERT_TRUE(server.emitSignal(name, id, argument));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() == 3; }, 5000));
+    EXPECT_EQ(opened, (QStringList { u"C1:1.1 x11-host;1;_TIME42"_s, u"C1:1.1 "_s, u"C1:1.3 "_s }));
+    EXPECT_EQ(store.alerts().size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed == QList<uint> { 4, 2 }; }, 5000));
+
+    // Acknowledged elsewhere (a reaction in Slack): its banner is withdrawn; banner 1 is
+    // already closed.
+    store.removeBySource(u"C1"_s, u"1.1"_s);
+    store.removeBySource(u"C1"_s, u"1.3"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed == QList<uint> { 4, 2, 3 }; }, 5000));
+
+    // Shown and gone between two announcements of the store, which then tells of neither.
+    store.announceChanges();
+    store.enqueue({ u"C1:1.5"_s, u"C1"_s, u"1.5"_s, {}, u"t"_s, 0, {} });
+    service->postBanner(u"C1:1.5"_s, u"#alerts"_s, u"t"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 5; }, 5000));
+    awaitEarlierAnswers();
+    store.removeBySource(u"C1"_s, u"1.5"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 4; }, 5000));
+    awaitEarlierAnswers();
+    EXPECT_EQ(server.closed, (QList<uint> { 4, 2, 3, 5 }));
 }
 
 QDBusMessage prepareForSleep(bool sleeping)

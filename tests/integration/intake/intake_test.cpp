@@ -32,10 +32,12 @@ namespace {
 
 class RecordingBanners : public BannerPoster {
 public:
-    void postBanner(const QString& title, const QString& body) override
+    void postBanner(const QString& alertId, const QString& title, const QString& body) override
     {
+        ids.append(alertId);
         posted.append({ title, body });
     }
+    QStringList ids;
     QList<std::pair<QString, QString>> posted;
 };
 
@@ -145,6 +147,11 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000400.000100"_s });
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, u"1700000401.000100"_s);
+
+    // An ack that overtook its message: the message is not queued, so it raises no banner.
+    intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000500.000100"_s });
+    intake->handleLiveMessage(botMessage(u"1700000500.000100"_s, u"c"_s), tokens());
+    EXPECT_EQ(banners.ids, (QStringList { u"C1:1700000400.000100"_s, u"C1:1700000401.000100"_s }));
 }
 
 // Ack-back posts: spaced between their starts, one in flight, failures logged and dropped.

@@ -38,7 +38,7 @@ const QString kGivingUp = u"Giving up reconnect after 5 failures — will retry 
 
 class NoBanners : public BannerPoster {
 public:
-    void postBanner(const QString&, const QString&) override { }
+    void postBanner(const QString&, const QString&, const QString&) override { }
 };
 
 // Reports nothing by itself; the tests emit its signals. Counts whether the service started it.

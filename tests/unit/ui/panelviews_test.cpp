@@ -322,23 +322,38 @@ TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
     EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), u"#alerts"_s);
 }
 
+// Without a slack: handler the message's permalink opens on the workspace's own web address,
+// when the address the server gave is one to trust, else the channel in the web client.
 TEST(AlertRowClick, OpensTheMessageOnlyOnceTheTeamIsKnown)
 {
     struct Case {
         std::optional<QString> teamId;
         bool slackHandler;
+        QString workspace;
         QString expected; // empty: nothing opened
     };
+    const QString web = u"https://t.slack.com/"_s,
+                  channel = u"https://app.slack.com/client/T1/C1"_s;
     const Case cases[] = {
-        { std::nullopt, true, {} },
-        { u""_s, true, {} },
-        { u"T1"_s, true, u"slack://channel?team=T1&id=C1&message=1712.000100"_s },
-        { u"T1"_s, false, u"https://app.slack.com/client/T1/C1"_s },
+        { std::nullopt, true, web, {} },
+        { u""_s, false, web, {} },
+        { u"T1"_s, true, web, u"slack://channel?team=T1&id=C1&message=1712.000100"_s },
+        { u"T1"_s, false, {}, channel },
+        { u"T1"_s, false, web, web + u"archives/C1/p1712000100"_s },
+        { u"T1"_s, false, u"http://[::1]:80/sim?x#y"_s,
+            u"http://[::1]:80/sim/archives/C1/p1712000100"_s },
+        { u"T1"_s, false, u"http://t.slack.com/"_s, channel },
+        { u"T1"_s, false, u"https://t.slack.com@evil.example/"_s, channel },
+        { u"T1"_s, false, u"javascript:alert(1)//"_s, channel },
+        { u"T1"_s, false, u"https:///archives/"_s, channel },
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.workspace.toStdString());
         Panel p;
         p.slackHandler = c.slackHandler;
         p.settings.setTeamId(c.teamId);
+        if (!c.workspace.isEmpty())
+            p.settings.setWorkspaceUrl(QUrl(c.workspace, QUrl::StrictMode));
         p.add(u"1712.000100"_s, 10, std::nullopt, u"see <https://example.com/runbook|runbook>"_s);
         p.view.show();
         // Through a child of the click area, the way the pointer reaches it.
@@ -360,23 +375,29 @@ TEST(AlertRowClick, OpensTheMessageOnlyOnceTheTeamIsKnown)
         QTest::mouseClick(text, Qt::LeftButton, {}, onLink);
         EXPECT_EQ(p.opened, QList<QUrl> { QUrl(u"https://example.com/runbook"_s) });
     }
+
+    // A banner's click hands its activation token to that launch alone.
+    Panel p;
+    p.settings.setTeamId(u"T1"_s);
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    QStringList tokens;
+    LinkOpener opener(
+        [&](const QUrl&) { tokens.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")); },
+        [] { return true; });
+    for (const QString& token : { u"t1"_s, QString() })
+        opener.openAlert(p.settings, p.add(u"1712.000100"_s, 10), token);
+    EXPECT_EQ(tokens, (QStringList { u"t1"_s, QString() }));
 }
 
-TEST(Links, DeepLinkEncodesValuesAndMessageLinksStayOnTheWebOrMail)
+TEST(Links, DeepLinkAndPermalinkEncodeValues)
 {
     const Alert odd { {}, u"C 1&x"_s, u"1.2+3=4#"_s, std::nullopt, {}, 0, std::nullopt };
     EXPECT_EQ(deepLink(u"T/1"_s, odd)->toString(QUrl::FullyEncoded),
         u"slack://channel?team=T%2F1&id=C%201%26x&message=1.2%2B3%3D4%23"_s);
-    EXPECT_EQ(browserLink(u"T/1"_s, odd).toString(QUrl::FullyEncoded),
+    EXPECT_EQ(browserLink(u"T/1"_s, std::nullopt, odd).toString(QUrl::FullyEncoded),
         u"https://app.slack.com/client/T%2F1/C%201%26x"_s);
-
-    QList<QUrl> opened;
-    LinkOpener opener([&](const QUrl& url) { opened.append(url); }, [] { return true; });
-    for (const QString& link :
-        { u"https://a.example/x"_s, u"HTTP://a.example"_s, u"mailto:ops@example.com"_s,
-            u"javascript:alert(1)"_s, u"file:///etc/passwd"_s, u"slack://channel?team=T1"_s })
-        opener.openMessageLink(QUrl(link));
-    EXPECT_EQ(opened.size(), 3);
+    EXPECT_EQ(browserLink(u"T/1"_s, QUrl(u"https://t.example"_s), odd).toString(QUrl::FullyEncoded),
+        u"https://t.example/archives/C%201%26x/p12%2B3%3D4%23"_s);
 }
 
 TEST(AlertRowStage, Alert299SecondsOldTurnsAgingAtTheFirstTickAfter300)

@@ -404,7 +404,10 @@ TEST(LinkRules, MailLinksKeepAddressSubjectAndBodyAndTheFeedOpensOnlyWebPages)
         { u"mailto:ops@example.com?body=x%26attach%3D%2Fetc%2Fpasswd"_s,
             u"mailto:ops@example.com?body=x%26attach%3D%2Fetc%2Fpasswd"_s },
         { u"https://a.example/x?attach=1"_s, u"https://a.example/x?attach=1"_s },
+        { u"HTTP://a.example"_s, u"http://a.example"_s },
         { u"file:///etc/passwd"_s, {} },
+        { u"javascript:alert(1)"_s, {} },
+        { u"slack://channel?team=T1"_s, {} },
     };
     for (const auto& c : cases) {
         QList<QUrl> opened;
