@@ -65,6 +65,12 @@ add_custom_target(halyard_docs DEPENDS ${_docs})
 add_dependencies(halyard halyard_docs)
 
 install(TARGETS halyard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Stripped as Debian's own tools strip a program: the compiler's .comment section goes too.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/halyard\"
+        COMMAND_ERROR_IS_FATAL ANY)
+endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.svg
