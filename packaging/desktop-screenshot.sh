@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves the screenshot that the AppStream metadata shows: the demo's panel with its first alerts
-# on a plain 1280x720 desktop (the smallest size software centres take) (Xvfb, openbox), in docs/desktop-demo.png or the file given.
+# on a plain desktop (Xvfb, openbox) of 1280x720, the smallest size software centres take, in
+# docs/desktop-demo.png or the file given.
 # Usage: packaging/desktop-screenshot.sh [file] [halyard program, default build/default's]
 set -euo pipefail
 cd "$(dirname "$0")/.."
