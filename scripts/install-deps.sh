@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the tools need.
+# Installs every Debian package the build, the tests, the package checks and the tools need.
 # Idempotent: refreshes the package index only when something is missing.
+# `install-deps.sh --screenshot` adds what packaging/desktop-screenshot.sh needs (a window manager,
+# a desktop background, a screen grab), which nothing else does, so CI goes without it.
 set -euo pipefail
 
 packages=(
@@ -14,7 +16,11 @@ packages=(
     python3 openssl
     libxcb1-dev xvfb x11-utils xdotool fonts-noto-color-emoji desktop-file-utils libqt6svg6
     appstream dpkg-dev file libglib2.0-bin
+    lintian scdoc man-db
 )
+if [[ ${1:-} == --screenshot ]]; then
+    packages+=(openbox x11-xserver-utils imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
