@@ -97,12 +97,16 @@ private:
     {
         if (!m_settings) {
             m_settings = makeSettingsWindow();
-            m_panel->controller().setSettingsWindow(m_settings.get());
+            m_panel->setSettingsWindow(m_settings.get());
         }
         if (tab)
             m_settings->selectTab(*tab);
         if (!m_settings->isVisible())
             m_panel->controller().windowActivated(m_settings.get());
+        // Mapped again by the state change: show() and raise() leave a minimised window as it
+        // is, and a window manager may refuse the activation below (a request without a recent
+        // user action).
+        m_settings->setWindowState(m_settings->windowState() & ~Qt::WindowMinimized);
         m_settings->show();
         m_settings->raise();
         m_settings->activateWindow();
