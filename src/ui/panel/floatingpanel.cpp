@@ -83,14 +83,14 @@ void FloatingPanel::showOnTop()
     raise();
 }
 
-// A dock window rather than the utility window that Qt::Tool makes. Plasma hides the utility
-// windows of an inactive program that has other windows, so the panel vanished while Settings or
-// the update dialog was open and another program was active; Qt also makes a tool window
-// transient for the whole program. Docks are never hidden that way; GNOME, Plasma and the other
-// EWMH window managers keep them above normal windows, on every workspace, out of the taskbar,
-// pager and window switcher, never give them the focus on their own and leave them alone on
-// "show desktop". Not _NET_WM_STATE_ABOVE: Mutter then denies the focus to every new window the
-// panel would cover. Window managers do not move docks, so the panel follows the pointer itself.
+// A dock window, not the utility window of Qt::Tool (which Qt also makes transient for the whole
+// program): Plasma hides the utility windows of an inactive program that has other windows, so
+// the panel vanished while Settings or the update dialog was open and another program was
+// active. Mutter, KWin and the other EWMH window managers keep a dock above normal windows, on
+// every workspace, out of the taskbar, pager and window switcher, never focus it on their own and
+// leave it in place on "show desktop". No _NET_WM_STATE_ABOVE: Mutter denies the focus to new
+// windows that an "above" window would cover. Window managers do not move docks, so the panel
+// follows the pointer itself.
 //
 // Set on the unmapped window, where the window manager reads them when it maps it; Qt writes the
 // type only when the window is created or its flags change, and merges its own states into the

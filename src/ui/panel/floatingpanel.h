@@ -8,9 +8,8 @@ namespace halyard {
 
 // The panel window: a frameless dock above normal windows, on every workspace, out of the taskbar
 // and the window switcher, shown without taking focus, active once clicked, and moved by dragging
-// its background. Rounded
-// and translucent where a compositor runs, square and opaque where none does. Its height follows
-// its content; its width is the panel's (panelstyle::kPanelWidth).
+// its background. Rounded and translucent where a compositor runs, square and opaque where none
+// does. Its height follows its content; its width is the panel's (panelstyle::kPanelWidth).
 class FloatingPanel : public QWidget, public PanelWindow {
     Q_OBJECT
 public:
