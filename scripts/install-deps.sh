@@ -14,7 +14,7 @@ packages=(
     clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format
     dbus dbus-bin dbus-daemon gnome-keyring
     python3 openssl
-    libxcb1-dev xvfb x11-utils xdotool fonts-noto-color-emoji desktop-file-utils libqt6svg6
+    libxcb1-dev xvfb x11-utils xdotool openbox fonts-noto-color-emoji desktop-file-utils libqt6svg6
     appstream dpkg-dev file libglib2.0-bin
     lintian scdoc man-db
 )

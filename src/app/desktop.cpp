@@ -111,7 +111,7 @@ private:
     {
         if (!m_settings) {
             m_settings = makeSettingsWindow();
-            m_panel->controller().setSettingsWindow(m_settings.get());
+            m_panel->setSettingsWindow(m_settings.get());
         }
         if (tab)
             m_settings->selectTab(*tab);

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QScreen>
-#include <QWindow>
 
 namespace halyard {
 
@@ -52,7 +51,6 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
         Qt::QueuedConnection);
     m_controller->follow(systemEvents);
     watchScreens();
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &DesktopPanel::handleFocusWindow);
 
     m_window->adjustSize();
     m_window->setController(m_controller.get());
@@ -86,23 +84,19 @@ void DesktopPanel::watchScreens()
     connect(qApp, &QGuiApplication::screenRemoved, this, changed, Qt::QueuedConnection);
 }
 
-void DesktopPanel::handleFocusWindow(QWindow* window)
+void DesktopPanel::setSettingsWindow(QWidget* window)
 {
-    if (!window || window == m_window->windowHandle())
-        return;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->windowHandle() != window)
-            continue;
-        m_controller->windowActivated(widget);
-        widget->removeEventFilter(this);
-        widget->installEventFilter(this);
-        return;
-    }
+    m_controller->setSettingsWindow(window);
+    window->installEventFilter(this);
 }
 
+// Close, not Hide: the window is also hidden when it is minimised or its workspace is left, and
+// that is no reason to place it afresh when it comes back.
 bool DesktopPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Hide)
+    if (event->type() == QEvent::WindowActivate)
+        m_controller->windowActivated(qobject_cast<QWidget*>(watched));
+    else if (event->type() == QEvent::Close)
         m_controller->windowClosing(qobject_cast<QWidget*>(watched));
     return QObject::eventFilter(watched, event);
 }

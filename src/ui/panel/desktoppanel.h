@@ -8,8 +8,6 @@
 #include <functional>
 #include <memory>
 
-class QWindow;
-
 namespace halyard {
 
 struct Alert;
@@ -46,6 +44,9 @@ public:
     FloatingPanelController& controller() const { return *m_controller; }
     // Marks the panel as the demo's.
     void setDemo(bool demo);
+    // The window that opens beside the panel; set before it is first shown. It must outlive
+    // the panel or be deleted first.
+    void setSettingsWindow(QWidget* window);
 
 signals:
     // The settings button or the context menu's "Settings…".
@@ -56,7 +57,6 @@ protected:
 
 private:
     void watchScreens();
-    void handleFocusWindow(QWindow* window);
 
     PanelLayout m_layout;
     PanelPositionStore m_positions;

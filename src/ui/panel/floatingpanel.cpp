@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -52,7 +53,7 @@ bool compositorRuns(xcb_connection_t* connection)
 } // namespace
 
 FloatingPanel::FloatingPanel(QWidget* content, std::optional<bool> rounded, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_content(content)
 {
     setWindowTitle(u"Halyard"_s);
@@ -77,23 +78,36 @@ void FloatingPanel::showOnTop()
 {
     winId();
     applyX11WindowState();
+    windowHandle()->installEventFilter(this);
     show();
     raise();
 }
 
-// Set on the unmapped window, where the window manager reads them when it maps it; Qt merges its
-// own states into the list instead of replacing it.
+// A dock window, not the utility window of Qt::Tool (which Qt also makes transient for the whole
+// program): Plasma hides the utility windows of an inactive program that has other windows, so
+// the panel vanished while Settings or the update dialog was open and another program was
+// active. Mutter, KWin and the other EWMH window managers keep a dock above normal windows, on
+// every workspace, out of the taskbar, pager and window switcher, never focus it on their own and
+// leave it in place on "show desktop". No _NET_WM_STATE_ABOVE: Mutter denies the focus to new
+// windows that an "above" window would cover. Window managers do not move docks, so the panel
+// follows the pointer itself.
+//
+// Set on the unmapped window, where the window manager reads them when it maps it; Qt writes the
+// type only when the window is created or its flags change, and merges its own states into the
+// list instead of replacing it.
 void FloatingPanel::applyX11WindowState()
 {
     xcb_connection_t* connection = x11Connection();
     if (!connection)
         return;
     const auto window = static_cast<xcb_window_t>(winId());
+    const xcb_atom_t dock = atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+        atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
     const xcb_atom_t states[] = {
         atom(connection, "_NET_WM_STATE_STICKY"),
         atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
         atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
-        atom(connection, "_NET_WM_STATE_ABOVE"),
     };
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
         atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, std::size(states), states);
@@ -123,6 +137,16 @@ std::optional<QString> FloatingPanel::screenName() const
     if (const QScreen* s = screen())
         return s->name();
     return std::nullopt;
+}
+
+bool FloatingPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on the inactive panel makes it the active window and still reaches what was
+    // clicked: no window manager gives a dock the focus on its own.
+    if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !isActiveWindow())
+        activateWindow();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool FloatingPanel::event(QEvent* event)
@@ -158,10 +182,13 @@ void FloatingPanel::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    // The window manager moves the panel when it can; without one, the panel follows the
-    // pointer itself.
-    if (!windowHandle() || !windowHandle()->startSystemMove())
-        m_dragOffset = event->globalPosition().toPoint() - pos();
+    // Followed here rather than handed to the window manager (startSystemMove): the press grabs
+    // the pointer for this window until the button is released, so the release that ends the
+    // drag always arrives, wherever the pointer is. A move the window manager runs ends with a
+    // release that goes to the window manager alone.
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+    if (m_controller)
+        m_controller->beginDrag();
     event->accept();
 }
 
@@ -174,7 +201,12 @@ void FloatingPanel::mouseMoveEvent(QMouseEvent* event)
 
 void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_dragOffset.reset();
+    if (event->button() == Qt::LeftButton && m_dragOffset) {
+        const QPoint topLeft
+            = event->globalPosition().toPoint() - *std::exchange(m_dragOffset, std::nullopt);
+        if (m_controller)
+            m_controller->endDrag(topLeft);
+    }
     event->accept();
 }
 

@@ -6,10 +6,10 @@
 
 namespace halyard {
 
-// The panel window: frameless, above normal windows, on every workspace, out of the taskbar and
-// the window switcher, shown without taking focus, and moved by dragging its background. Rounded
-// and translucent where a compositor runs, square and opaque where none does. Its height follows
-// its content; its width is the panel's (panelstyle::kPanelWidth).
+// The panel window: a frameless dock above normal windows, on every workspace, out of the taskbar
+// and the window switcher, shown without taking focus, active once clicked, and moved by dragging
+// its background. Rounded and translucent where a compositor runs, square and opaque where none
+// does. Its height follows its content; its width is the panel's (panelstyle::kPanelWidth).
 class FloatingPanel : public QWidget, public PanelWindow {
     Q_OBJECT
 public:
@@ -33,6 +33,7 @@ signals:
     void quitRequested();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,7 +49,7 @@ private:
     QWidget* m_content;
     FloatingPanelController* m_controller = nullptr;
     bool m_composited = false;
-    // Where the pointer grabbed the panel while it is dragged without the window manager's help.
+    // Where the pointer holds the panel while it is dragged.
     std::optional<QPoint> m_dragOffset;
 };
 

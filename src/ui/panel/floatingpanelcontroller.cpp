@@ -53,7 +53,6 @@ void FloatingPanelController::start()
         = placement::initialTopLeft(m_positionStore.load(), m_panel.frame().size(), m_screens());
     pinToAnchor();
     updateMaxQueueHeight();
-    m_lastPanelTop = m_panel.frame().top();
 }
 
 void FloatingPanelController::follow(SystemEvents& events)
@@ -75,13 +74,11 @@ void FloatingPanelController::pinToAnchor()
     m_panel.setFrame(QRectF(m_anchoredTopLeft, m_panel.frame().size()));
 }
 
-bool FloatingPanelController::sizeDiffersFromContent() const
+// The width alone: the content sets it, while a window manager may impose another height.
+bool FloatingPanelController::widthDiffersFromContent() const
 {
-    const QSizeF preferred = m_panel.preferredSize();
-    const QSizeF size = m_panel.frame().size();
-    return !preferred.isEmpty()
-        && (std::abs(size.width() - preferred.width()) > kSizeTolerance
-            || std::abs(size.height() - preferred.height()) > kSizeTolerance);
+    const double preferred = m_panel.preferredSize().width();
+    return preferred > 0 && std::abs(m_panel.frame().width() - preferred) > kSizeTolerance;
 }
 
 // One geometry change, so the panel never shows at its new size in the old place.
@@ -91,7 +88,9 @@ void FloatingPanelController::fitToContent()
     if (preferred.isEmpty())
         return;
     const FlagGuard guard(m_isApplyingProgrammaticChange);
-    m_panel.setFrame(QRectF(m_anchoredTopLeft, preferred));
+    // Mid-drag the panel stays under the pointer.
+    m_panel.setFrame(
+        QRectF(m_dragStart ? m_panel.frame().topLeft() : m_anchoredTopLeft, preferred));
 }
 
 void FloatingPanelController::updateMaxQueueHeight()
@@ -101,43 +100,52 @@ void FloatingPanelController::updateMaxQueueHeight()
             placement::maxQueueHeight(m_anchoredTopLeft.y(), screen->available));
 }
 
-void FloatingPanelController::panelMoved()
+void FloatingPanelController::beginDrag()
 {
-    if (m_isApplyingProgrammaticChange || m_systemEventInProgress)
+    m_dragStart = m_panel.frame().topLeft();
+}
+
+// Snapping when the drag ends, not on its way: the pointer passes through the band near the top
+// on most drags, and where the panel stops must not depend on which way the last motion went.
+void FloatingPanelController::endDrag(QPointF topLeft)
+{
+    const std::optional<QPointF> start = std::exchange(m_dragStart, std::nullopt);
+    // A click is not a drag; a move while the system sleeps or is locked is not the user's.
+    if (!start || topLeft == *start || m_systemEventInProgress)
         return;
-    if (sizeDiffersFromContent()) {
-        fitToContent();
-        return;
-    }
+    QRectF frame(topLeft, m_panel.frame().size());
     if (const auto screen = panelScreen()) {
-        const QRectF frame = m_panel.frame();
-        std::optional<QPointF> corrected;
         if (m_settingsStore.snapToMenuBar())
-            corrected = placement::snapToMenuBar(frame, screen->available, m_lastPanelTop);
+            frame.moveTopLeft(placement::snapToMenuBar(frame, screen->available).value_or(topLeft));
         // Never above the work area, snapping or not.
-        const QRectF constrained = placement::constrainFrame(
-            QRectF(corrected.value_or(frame.topLeft()), frame.size()), 0, screen->available);
-        if (constrained.topLeft() != frame.topLeft()) {
-            const FlagGuard guard(m_isApplyingProgrammaticChange);
-            m_panel.setFrame(constrained);
-        }
+        frame = placement::constrainFrame(frame, 0, screen->available);
     }
-    const QRectF frame = m_panel.frame();
-    m_lastPanelTop = frame.top();
     m_anchoredTopLeft = frame.topLeft();
+    pinToAnchor();
     m_positionStore.save(m_anchoredTopLeft, m_panel.screenName());
     updateMaxQueueHeight();
+}
+
+void FloatingPanelController::panelMoved()
+{
+    if (m_isApplyingProgrammaticChange || m_systemEventInProgress || m_dragStart)
+        return;
+    if (widthDiffersFromContent())
+        fitToContent();
 }
 
 void FloatingPanelController::panelResized()
 {
     if (m_isApplyingProgrammaticChange)
         return;
-    if (sizeDiffersFromContent()) {
+    if (widthDiffersFromContent()) {
         fitToContent();
         return;
     }
-    pinToAnchor();
+    // The top edge stays put. A height the window manager imposes is kept: asking for the
+    // content's again would only start a round of requests and refusals.
+    if (!m_dragStart && m_panel.frame().topLeft() != m_anchoredTopLeft)
+        pinToAnchor();
 }
 
 void FloatingPanelController::screensChanged()
@@ -181,24 +189,13 @@ void FloatingPanelController::resume(const char* reason)
     if (std::abs(after - before) > kDriftTolerance) {
         qCInfo(lcApp, "Restored panel position on %s (drifted by %ldpx)", reason,
             static_cast<long>(std::abs(after - before)));
-        m_lastPanelTop = after;
         m_positionStore.save(m_anchoredTopLeft, m_panel.screenName());
     }
 }
 
 void FloatingPanelController::windowActivated(QWidget* window)
 {
-    if (!window || !m_settingsWindow)
-        return;
-    if (window != m_settingsWindow) {
-        // A dialog of the settings window opens over its middle.
-        const QRect settings = m_settingsWindow->frameGeometry();
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(settings.center());
-        window->move(frame.topLeft());
-        return;
-    }
-    if (m_settingsWindowMovedThisSession)
+    if (!window || window != m_settingsWindow || m_settingsWindowMovedThisSession)
         return;
     m_settingsWindowMovedThisSession = true;
     const bool panelStayed = m_panelPositionAtLastSettingsClose

@@ -29,13 +29,14 @@ public:
 };
 
 // Keeps the panel where the user put it: anchored by its top-left corner so that it grows and
-// shrinks downward, remembered per screen, snapped under the top of the work area when dragged
-// close to it, clamped back onto a screen when screens change, and put back where it was when
-// the system moved it during sleep or a screen lock. Also places the settings window beside the
-// panel. Main thread only.
+// shrinks downward, remembered per screen, snapped under the top of the work area when a drag
+// ends close to it, clamped back onto a screen when screens change, and put back where it was
+// when the system moved it during sleep or a screen lock. Also places the settings window beside
+// the panel. Main thread only.
 //
-// The window system answers a move or resize with its own move and resize events, sometimes
-// before the call returns; two flags tell those echoes apart from the user's moves.
+// Only the end of the user's drag places the panel. Move events never do: the window system
+// answers the program's own moves (the first show among them) before the call returns or, under a
+// window manager, long after it, so no guard can tell such an echo from the user's move.
 class FloatingPanelController : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +54,10 @@ public:
 
     // The content asks for a new size: the panel takes it, keeping its top-left corner.
     void fitToContent();
+    // The user grabbed the panel, and let go with its top-left corner at `topLeft`. In between
+    // the panel follows the pointer and nothing is snapped or saved.
+    void beginDrag();
+    void endDrag(QPointF topLeft);
     // The window's move and resize events.
     void panelMoved();
     void panelResized();
@@ -62,17 +67,17 @@ public:
     void resume(const char* reason);
     // The window that settings placement applies to; set before it is first shown.
     void setSettingsWindow(QWidget* window) { m_settingsWindow = window; }
-    // Settings-window placement: call when any window other than the panel becomes active, and
-    // when the settings window closes. The settings window opens beside the panel (or where it
-    // was, while the panel has not moved); other windows opening while it exists are centred on
-    // it.
+    // Settings-window placement: call when the settings window becomes active and when it is
+    // closed (not when it is minimised or its workspace left). It opens beside the panel, or where
+    // it was while the panel has not moved. Other windows are left where the window manager puts
+    // them.
     void windowActivated(QWidget* window);
     void windowClosing(QWidget* window);
 
 private:
     std::optional<placement::ScreenInfo> panelScreen() const;
     void pinToAnchor();
-    bool sizeDiffersFromContent() const;
+    bool widthDiffersFromContent() const;
     void updateMaxQueueHeight();
     void placeSettingsWindow(QWidget* window);
 
@@ -83,7 +88,8 @@ private:
     ScreenSource m_screens;
     QPointF m_anchoredTopLeft;
     bool m_isApplyingProgrammaticChange = false;
-    double m_lastPanelTop = 0;
+    // Where the panel was when the user grabbed it; set while a drag lasts.
+    std::optional<QPointF> m_dragStart;
     bool m_settingsWindowMovedThisSession = false;
     std::optional<QRect> m_rememberedSettingsFrame;
     std::optional<QPointF> m_panelPositionAtLastSettingsClose;

@@ -64,12 +64,9 @@ double maxQueueHeight(double anchoredTop, const QRectF& available)
     return std::max(available.bottom() - anchoredTop - kBarHeight - kBottomMargin, kMinQueueHeight);
 }
 
-std::optional<QPointF> snapToMenuBar(
-    const QRectF& frame, const QRectF& available, double lastAcceptedTop)
+std::optional<QPointF> snapToMenuBar(const QRectF& frame, const QRectF& available)
 {
-    const bool near = frame.top() - available.top() < kSnapDistance;
-    const bool movingDown = frame.top() > lastAcceptedTop;
-    if (!near || movingDown)
+    if (frame.top() - available.top() >= kSnapDistance)
         return std::nullopt;
     return QPointF(frame.left(), available.top());
 }

@@ -50,10 +50,10 @@ QPointF initialTopLeft(
 double maxQueueHeight(double anchoredTop, const QRectF& available);
 inline constexpr double kMinQueueHeight = 120.0;
 
-// A panel dragged up (or sideways) to within kSnapDistance of the top of the work area snaps
-// flush against it; the new top-left corner, or nothing when the panel stays where it is.
-std::optional<QPointF> snapToMenuBar(
-    const QRectF& frame, const QRectF& available, double lastAcceptedTop);
+// A drag that ends with the panel's top within kSnapDistance of the top of the work area (or
+// above it) ends flush against it; the new top-left corner, or nothing when the panel stays where
+// it was let go.
+std::optional<QPointF> snapToMenuBar(const QRectF& frame, const QRectF& available);
 inline constexpr double kSnapDistance = 50.0;
 
 // Where the settings window goes beside a panel at `panel`: on its right, else on its left,

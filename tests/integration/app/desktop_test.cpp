@@ -2,7 +2,9 @@
 // driven from outside with the X tools, the way a window manager and a user see it.
 #include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
+#include "settings/preferencestore.h"
 #include "settings/slacktokens.h"
+#include "ui/panel/panelpositionstore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +34,7 @@ class DesktopProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : { "Xvfb", "xprop", "xdotool", "xwininfo" }) {
+        for (const char* tool : { "Xvfb", "xprop", "xdotool", "xwininfo", "openbox" }) {
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 GTEST_SKIP() << tool << " is not installed";
         }
@@ -103,6 +105,26 @@ protected:
         return { u"--keychain-service"_s, m_keychain.service() };
     }
 
+    // For what only a window manager does: stacking, frames, minimising, focus requests.
+    void startWindowManager()
+    {
+        m_windowManager.setProcessEnvironment(programEnvironment());
+        m_windowManager.start(u"openbox"_s, {});
+        const QStringList check { u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return x(u"xprop"_s, check).contains(u'#'); }, 10000));
+    }
+
+    // A second launch, which hands over to the running copy and ends.
+    void launchAgain()
+    {
+        QProcess second;
+        second.setProcessEnvironment(programEnvironment());
+        second.start(QStringLiteral(HALYARD_BINARY), programArguments());
+        ASSERT_TRUE(second.waitForFinished(10000));
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_TRUE(second.readAllStandardError().contains("Halyard is already running"));
+    }
+
     // `programsFirst`: a folder searched before the PATH, for programs the program runs.
     void start(const QStringList& extraArguments = {}, const QString& programsFirst = {})
     {
@@ -169,6 +191,17 @@ protected:
             field(u"Width:"_s), field(u"Height:"_s) };
     }
     QRect panelGeometry() const { return geometry(m_window); }
+    bool isViewable(const QString& window) const
+    {
+        return x(u"xwininfo"_s, { u"-id"_s, window }).contains(u"Map State: IsViewable"_s);
+    }
+    // Runs xdotool's pointer commands with these numbers for %1, %2 and so on.
+    void pointer(QString commands, std::initializer_list<int> numbers) const
+    {
+        for (int number : numbers)
+            commands = commands.arg(number);
+        x(u"xdotool"_s, commands.split(u' '));
+    }
 
     void click(QPoint at) const
     {
@@ -213,66 +246,80 @@ protected:
     KeychainService m_keychain { u"com.corvane.Halyard.test-"_s
         + QUuid::createUuid().toString(QUuid::Id128) };
     QProcess m_program;
+    QProcess m_windowManager;
     QString m_window;
     QString m_log;
 };
 
-TEST_F(DesktopProgramTest, PanelIsOnTopEverywhereAndAcksAndMovesByMouse)
+// Under a window manager: the panel is a dock on every workspace, a place near the top survives
+// a restart untouched, a drag snaps only where it ends, and a minimised Settings window is no
+// closed one: a second launch brings it back where it was.
+TEST_F(DesktopProgramTest, PanelStaysWhereTheUserPutsIt)
 {
+    startWindowManager();
+    {
+        PreferenceStore preferences(m_home.filePath(u"config/Halyard"_s));
+        PanelPositionStore(preferences).save({ 300, 30 }, std::nullopt);
+    }
     start();
     m_window = waitForWindow(u"^Halyard$"_s);
     ASSERT_FALSE(m_window.isEmpty()) << m_log.toStdString();
-    EXPECT_TRUE(x(u"xwininfo"_s, { u"-id"_s, m_window }).contains(u"Map State: IsViewable"_s));
+    EXPECT_TRUE(isViewable(m_window));
+    const QString type = x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_WINDOW_TYPE"_s });
+    EXPECT_TRUE(type.endsWith(u"= _NET_WM_WINDOW_TYPE_DOCK"_s)) << type.toStdString();
     const QString state = x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_STATE"_s });
-    for (const QString& atom : { u"_NET_WM_STATE_ABOVE"_s, u"_NET_WM_STATE_STICKY"_s,
-             u"_NET_WM_STATE_SKIP_TASKBAR"_s, u"_NET_WM_STATE_SKIP_PAGER"_s })
-        EXPECT_TRUE(state.contains(atom)) << state.toStdString();
+    // On every workspace by _NET_WM_DESKTOP: openbox keeps no sticky state.
+    EXPECT_TRUE(state.endsWith(u"_NET_WM_STATE_SKIP_TASKBAR, _NET_WM_STATE_SKIP_PAGER"_s))
+        << state.toStdString();
     EXPECT_EQ(x(u"xprop"_s, { u"-id"_s, m_window, u"_NET_WM_DESKTOP"_s }),
         u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
     expectDesktopIdentity(m_window);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return m_log.contains(u"app: Running through XWayland"_s); }, 5000))
         << m_log.toStdString();
-    const QRect collapsed = panelGeometry();
-    EXPECT_EQ(collapsed.topLeft(), QPoint(8, 0)) << m_log.toStdString();
-    EXPECT_EQ(collapsed.width(), 320);
 
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
         << m_log.toStdString();
-    const QString ts = m_fake.postMessage(u"C1"_s,
-        { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full on db-1"_s },
-            { u"ts"_s, u"1700000000.000100"_s } });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().size() == 1; }, 10000));
-    // The row opens the panel below the bar.
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return panelGeometry().height() > collapsed.height(); }, 5000));
+    const QRect collapsed = panelGeometry();
+    EXPECT_EQ(collapsed.topLeft(), QPoint(300, 30)) << m_log.toStdString();
+    EXPECT_EQ(savedPosition().value(u"topLeftY"_s).toDouble(), 30);
+    EXPECT_EQ(collapsed.width(), 320);
 
-    // "Ack" sits at the right end of the first row, which starts below the bar.
-    const QRect expanded = panelGeometry();
-    const QPoint ack = expanded.topLeft() + QPoint(expanded.width() - 32, collapsed.height() + 20);
-    click(ack);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
-        << m_log.toStdString();
-
-    // The gear at the bar's right end opens the settings window beside the panel, 8 px away.
+    // The gear at the bar's right end opens the settings window.
     click(panelGeometry().topLeft() + QPoint(320 - 14, collapsed.height() / 2));
     const QString settings = waitForWindow(u"^Halyard Settings$"_s);
     ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
-    EXPECT_EQ(geometry(settings).topLeft(), QPoint(8 + 320 + 8, 0));
     expectDesktopIdentity(settings);
+    const QRect placed = geometry(settings);
+    x(u"xdotool"_s, { u"windowminimize"_s, settings });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !isViewable(settings); }, 5000));
 
-    // A drag on the bar's empty middle moves the panel, and the move is stored.
+    // Dragged on the bar's empty middle up into the top 50 px and a little down again: no snap on
+    // the way, flush once let go.
     const QPoint grab = panelGeometry().topLeft() + QPoint(200, collapsed.height() / 2);
-    x(u"xdotool"_s,
-        { u"mousemove"_s, QString::number(grab.x()), QString::number(grab.y()), u"mousedown"_s,
-            u"1"_s, u"mousemove"_s, QString::number(grab.x() + 150),
-            QString::number(grab.y() + 200), u"mouseup"_s, u"1"_s });
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return savedPosition().value(u"topLeftX"_s).toDouble() == 158; }, 5000))
-        << QJsonDocument(savedPosition()).toJson().toStdString();
-    EXPECT_EQ(savedPosition().value(u"topLeftY"_s).toDouble(), 200);
-    EXPECT_EQ(panelGeometry().topLeft(), QPoint(158, 200));
+    pointer(
+        u"mousemove %1 %2 mousedown 1 mousemove %1 %3"_s, { grab.x(), grab.y(), grab.y() - 20 });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panelGeometry().top() == 10; }, 5000));
+    pointer(u"mousemove %1 %2 mouseup 1"_s, { grab.x(), grab.y() - 15 });
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return savedPosition().value(u"topLeftY"_s).toDouble() == 0
+            && panelGeometry().topLeft() == QPoint(300, 0);
+    })) << panelGeometry();
+    // Down through them: where it was let go.
+    pointer(u"mousemove %1 %2 mousedown 1 mousemove %1 %3 mousemove %4 %5 mouseup 1"_s,
+        { grab.x(), grab.y() - 30, grab.y(), grab.x() + 150, grab.y() + 140 });
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return savedPosition().value(u"topLeftY"_s).toDouble() == 170
+            && panelGeometry().topLeft() == QPoint(450, 170);
+    })) << QJsonDocument(savedPosition()).toJson().toStdString()
+        << panelGeometry();
+
+    // The window manager animates the way back from the minimised state.
+    launchAgain();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return isViewable(settings) && geometry(settings) == placed;
+    })) << geometry(settings);
 
     ::kill(pid_t(m_program.processId()), SIGTERM);
     ASSERT_TRUE(m_program.waitForFinished(10000))
@@ -347,15 +394,12 @@ TEST_F(DesktopProgramTest, FirstRunOpensSettingsWhereSavedTokensConnect)
 {
     ASSERT_TRUE(QCoro::waitFor(deleteSlackTokens(&m_keychain)).has_value());
     start();
+    // Beside the panel, 8 px away.
     const QString settings = waitForWindow(u"^Halyard Settings$"_s);
     ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
+    EXPECT_EQ(geometry(settings).topLeft(), QPoint(8 + 320 + 8, 0));
 
-    QProcess second;
-    second.setProcessEnvironment(programEnvironment());
-    second.start(QStringLiteral(HALYARD_BINARY), programArguments());
-    ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(second.readAllStandardError().contains("Halyard is already running"));
+    launchAgain();
 
     const QPoint origin = geometry(settings).topLeft();
     click(origin + QPoint(280, 104));

@@ -48,14 +48,12 @@ TEST(PlacementTest, StartingCornerIsSavedAndClampedOrTheTopLeftOfTheWorkArea)
     EXPECT_EQ(clampTopLeft({ 500, 500 }, { 3000, 2000 }, kPrimary.available), QPointF(0, 32));
 }
 
-TEST(PlacementTest, DraggingUpSnapsUnderTheTopBarWithinFiftyPixels)
+TEST(PlacementTest, ADragEndingWithinFiftyPixelsOfTheTopEndsFlush)
 {
     const QRectF& work = kPrimary.available;
-    EXPECT_EQ(snapToMenuBar({ { 100, 32 + 49 }, kPanel }, work, 300), QPointF(100, 32));
-    EXPECT_EQ(snapToMenuBar({ { 100, 32 + 50 }, kPanel }, work, 300), std::nullopt);
-    // Moving down away from the bar never snaps back.
-    EXPECT_EQ(snapToMenuBar({ { 100, 40 }, kPanel }, work, 32), std::nullopt);
-    EXPECT_EQ(snapToMenuBar({ { 300, 40 }, kPanel }, work, 40), QPointF(300, 32));
+    EXPECT_EQ(snapToMenuBar({ { 100, 32 + 49 }, kPanel }, work), QPointF(100, 32));
+    EXPECT_EQ(snapToMenuBar({ { 100, 32 + 50 }, kPanel }, work), std::nullopt);
+    EXPECT_EQ(snapToMenuBar({ { 100, 10 }, kPanel }, work), QPointF(100, 32));
 }
 
 TEST(PlacementTest, QueueHeightFrameAndScreens)
@@ -108,7 +106,7 @@ public:
     }
     std::optional<QString> screenName() const override { return u"DP-1"_s; }
 
-    // The user (or the system) drags the panel.
+    // The system (or the user, mid-drag) moves the panel.
     void moveTo(QPointF topLeft)
     {
         geometry.moveTopLeft(topLeft);
@@ -128,6 +126,14 @@ protected:
         controller.follow(events);
     }
 
+    // The user drags the panel to `topLeft` and lets go there.
+    void drag(QPointF topLeft)
+    {
+        controller.beginDrag();
+        panel.moveTo(topLeft);
+        controller.endDrag(topLeft);
+    }
+
     QTemporaryDir dir;
     PreferenceStore preferences { dir.path() };
     FakeKeychain keychain;
@@ -141,40 +147,58 @@ protected:
     LogCapture log;
 };
 
-TEST_F(PanelControllerTest, MovesAreSavedSnappedOrNotAndTheTopEdgeStaysPutWhenContentGrows)
+TEST_F(PanelControllerTest, DragsAreSavedSnappedOrNotAndTheTopEdgeStaysPut)
 {
+    // Restored near the top: a click is no drag; a drag ends flush.
+    positions.save({ 400, 60 }, u"DP-1"_s);
     controller.start();
-    EXPECT_EQ(panel.geometry.topLeft(), QPointF(8, 32));
-    panel.moveTo({ 400, 500 });
-    EXPECT_EQ(positions.load()->topLeft, QPointF(400, 500));
-    EXPECT_EQ(positions.load()->displayID, u"DP-1"_s);
-    EXPECT_EQ(layout.maxQueueHeight(), 1080 - 500 - 36);
-    panel.moveTo({ 400, 60 });
+    controller.beginDrag();
+    controller.endDrag({ 400, 60 });
+    EXPECT_EQ(positions.load()->topLeft, QPointF(400, 60));
+    drag({ 400, 70 });
     EXPECT_EQ(panel.geometry.topLeft(), QPointF(400, 32));
     EXPECT_EQ(positions.load()->topLeft, QPointF(400, 32));
+    EXPECT_EQ(layout.maxQueueHeight(), 1080 - 32 - 36);
 
     settings.setSnapToMenuBar(false);
-    panel.moveTo({ 400, 300 });
-    panel.moveTo({ 410, 60 });
-    EXPECT_EQ(panel.geometry.topLeft(), QPointF(410, 60));
+    drag({ 410, 60 });
     EXPECT_EQ(positions.load()->topLeft, QPointF(410, 60));
+
+    // A height the window manager imposes is kept, and drags still count.
+    panel.geometry.setHeight(50);
+    controller.panelResized();
+    controller.panelMoved();
+    EXPECT_EQ(panel.geometry, QRectF(410, 60, 320, 50));
+    drag({ 420, 70 });
+    EXPECT_EQ(positions.load()->topLeft, QPointF(420, 70));
 
     panel.preferred = { 320, 250 };
     controller.fitToContent();
-    EXPECT_EQ(panel.geometry, QRectF(410, 60, 320, 250));
+    EXPECT_EQ(panel.geometry, QRectF(420, 70, 320, 250));
 
     // A restart puts it back.
     FloatingPanelController again { panel, positions, settings, layout, [] { return kScreens; } };
     panel.controller = &again;
     panel.geometry = { 0, 0, 320, 250 };
     again.start();
-    EXPECT_EQ(panel.geometry.topLeft(), QPointF(410, 60));
+    EXPECT_EQ(panel.geometry.topLeft(), QPointF(420, 70));
+}
+
+// The update dialog and other windows stay where the window manager puts them.
+TEST_F(PanelControllerTest, OnlyTheSettingsWindowIsPlaced)
+{
+    QWidget settingsWindow;
+    QWidget dialog;
+    dialog.move(1000, 700);
+    controller.setSettingsWindow(&settingsWindow);
+    controller.windowActivated(&dialog);
+    EXPECT_EQ(dialog.pos(), QPoint(1000, 700));
 }
 
 TEST_F(PanelControllerTest, SleepAfterALockKeepsTheFirstSnapshotAndSystemMovesAreNotSaved)
 {
     controller.start();
-    panel.moveTo({ 400, 300 });
+    drag({ 400, 300 });
     events.screenLocked();
     panel.moveTo({ 400, 200 }); // the system shuffles windows while locked
     events.willSleep();
@@ -190,7 +214,7 @@ TEST_F(PanelControllerTest, SleepAfterALockKeepsTheFirstSnapshotAndSystemMovesAr
     EXPECT_TRUE(log.contains(
         u"app"_s, u"System resume: unlock (panel.maxY=300 anchored=300 snapshotUsed=false)"_s));
     EXPECT_EQ(log.messagesStartingWith(u"app"_s, u"Restored"_s).size(), 1);
-    panel.moveTo({ 500, 300 });
+    drag({ 500, 300 });
     EXPECT_EQ(positions.load()->topLeft, QPointF(500, 300));
 }
 
