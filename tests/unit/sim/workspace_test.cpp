@@ -11,14 +11,14 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard::sim {
 namespace {
 
-enum class Token { bot, app, none, wrong };
+enum class Token { bot, app, none, empty, wrong };
 
 // An answer in short: its error, or what it lists (message ts, channel IDs, a user's or bot's
 // name, reactions as name:users), pages joined by " | " as far as the cursor leads.
 QString summary(Workspace& workspace, const QString& method, Workspace::Params params, Token token)
 {
     const std::optional<QString> tokens[]
-        = { workspace.botToken, workspace.appToken, std::nullopt, u"xoxb-wrong"_s };
+        = { workspace.botToken, workspace.appToken, std::nullopt, u""_s, u"xoxb-wrong"_s };
     QStringList pages;
     while (pages.size() < 10) {
         const QJsonObject answer = workspace.handle(method, params, tokens[int(token)]);
@@ -102,6 +102,7 @@ TEST(WorkspaceTest, AnswersLikeSlack)
         { u"reactions.get"_s, { { u"channel"_s, u"C1"_s }, { u"timestamp"_s, u"9.5"_s } },
             u"eyes:U1,U0BOT"_s },
         { u"auth.test"_s, {}, u"not_authed"_s, Token::none },
+        { u"auth.test"_s, {}, u"not_authed"_s, Token::empty },
         { u"auth.test"_s, {}, u"not_allowed_token_type"_s, Token::app },
         { u"auth.test"_s, {}, u"invalid_auth"_s, Token::wrong },
         { u"apps.connections.open"_s, {}, u"not_allowed_token_type"_s, Token::bot },

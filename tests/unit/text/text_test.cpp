@@ -116,6 +116,8 @@ TEST(SlackEmojiReplacing, KnownShortcodesOnlyAndNoneWithAnEmptyTable)
         // A colon carrying a combining mark is another character and closes nothing.
         { u":fire:\u0301"_s, u":fire:\u0301"_s },
         { u"a\u0301:fire:"_s, u"a\u0301🔥"_s },
+        // A prefix sign joins the colon after it into one character.
+        { u"\u0600:fire:"_s, u"\u0600:fire:"_s },
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(SlackEmoji::replacingShortcodes(input, kTable), expected) << qPrintable(input);

@@ -87,6 +87,7 @@ TEST(PlacementTest, SettingsWindowGoesBesideThePanelElseBelowOrAbove)
         { { 1500, 300, 320, 200 }, wide, { 892, 300 } },
         // Neither side fits: below when there is as much room there as above…
         { { 200, 32, 320, 200 }, narrow, { 200, 240 } },
+        { { 605, 32, 320, 200 }, narrow, { 400, 240 } },
         // …above otherwise, pulled left to stay inside.
         { { 500, 800, 320, 200 }, narrow, { 400, 392 } },
     };
