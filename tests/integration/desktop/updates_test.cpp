@@ -204,6 +204,7 @@ TEST(UpdateChecks, NewerMeansNumericallyGreaterPartByPart)
     // A pre-release ranks below its release and above the one before.
     EXPECT_LT(compareVersions(u"2.1-beta", u"2.1"), 0);
     EXPECT_LT(compareVersions(u"2.1-beta", u"2.1-rc1"), 0);
+    EXPECT_EQ(compareVersions(u"2.1-rc1", u"2.1.rc1"), 0);
     EXPECT_GT(compareVersions(u"2.1-beta", u"2.0.9"), 0);
 
     // The same rule picks the newest item and decides against the running "1.9"; the versions
