@@ -1,7 +1,9 @@
 #include "ui/common/panelstyle.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWidget>
 
 namespace halyard::panelstyle {
@@ -21,6 +23,65 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter(this).fillRect(rect(), toneColor(palette(), Tone::separator));
+    }
+};
+
+constexpr char kToneProperty[] = "halyardTone";
+
+void applyTone(QWidget* widget)
+{
+    const QVariant tone = widget->property(kToneProperty);
+    if (!tone.isValid())
+        return;
+    const QWidget* parent = widget->isWindow() ? nullptr : widget->parentWidget();
+    const QColor color = toneColor(parent ? parent->palette() : QApplication::palette(widget),
+        static_cast<Tone>(tone.toInt()));
+    QPalette palette = widget->palette();
+    if (palette.color(QPalette::WindowText) == color
+        && palette.color(QPalette::ButtonText) == color)
+        return;
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+// A tone is set as an explicit text colour, which no longer follows the palette it came from:
+// this derives it again whenever that palette may have changed.
+class ToneKeeper : public QObject {
+public:
+    static ToneKeeper& instance()
+    {
+        static ToneKeeper keeper;
+        return keeper;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::PaletteChange:
+        case QEvent::ParentChange:
+            applyTone(widget);
+            break;
+        case QEvent::ApplicationPaletteChange:
+        case QEvent::ThemeChange:
+        case QEvent::StyleChange:
+            applyTone(widget);
+            // Widgets hear of a new palette in no set order, so the parent may not have its
+            // own yet: look again once every widget has.
+            QMetaObject::invokeMethod(
+                this,
+                [widget = QPointer<QWidget>(widget)] {
+                    if (widget)
+                        applyTone(widget);
+                },
+                Qt::QueuedConnection);
+            break;
+        default:
+            break;
+        }
+        return false;
     }
 };
 
@@ -47,14 +108,24 @@ QColor toneColor(const QPalette& palette, Tone tone)
     case Tone::hover:
         color.setAlphaF(0.04f);
         break;
+    case Tone::link:
+        color = palette.color(QPalette::Link);
+        break;
     }
     return color;
 }
 
 void setTone(QWidget* widget, Tone tone)
 {
+    widget->setProperty(kToneProperty, static_cast<int>(tone));
+    widget->installEventFilter(&ToneKeeper::instance());
+    applyTone(widget);
+}
+
+void setFixedTextColor(QWidget* widget, const QColor& color)
+{
+    widget->setProperty(kToneProperty, QVariant());
     QPalette palette = widget->palette();
-    const QColor color = toneColor(palette, tone);
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
@@ -79,6 +150,21 @@ QColor stageColor(AgeStage stage)
         return QColor(0xff, 0x95, 0x00);
     case AgeStage::overdue:
         return QColor(0xff, 0x3b, 0x30);
+    }
+    return {};
+}
+
+QString stageName(AgeStage stage)
+{
+    switch (stage) {
+    case AgeStage::fresh:
+        return QCoreApplication::translate("halyard::panelstyle", "Fresh");
+    case AgeStage::aging:
+        return QCoreApplication::translate("halyard::panelstyle", "Aging");
+    case AgeStage::stale:
+        return QCoreApplication::translate("halyard::panelstyle", "Stale");
+    case AgeStage::overdue:
+        return QCoreApplication::translate("halyard::panelstyle", "Overdue");
     }
     return {};
 }
