@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -57,11 +58,12 @@ SettingsAboutTab::SettingsAboutTab(
     auto* supportTitle = new QLabel(tr("Support:"), this);
     setTone(supportTitle, Tone::secondary);
     const QString address = kSupportAddress.toString();
-    // A flat button that reads as a link: one stop for Tab with a visible focus frame, where a
+    // A plain button that reads as a link: one stop for Tab with a visible focus frame, where a
     // link in a label takes two and shows the first with no frame.
-    auto* supportLink = new QPushButton(address, this);
+    auto* supportLink = new QToolButton(this);
+    supportLink->setText(address);
     supportLink->setObjectName(u"supportLink"_s);
-    supportLink->setFlat(true);
+    supportLink->setAutoRaise(true);
     supportLink->setCursor(Qt::PointingHandCursor);
     QFont linkFont = supportLink->font();
     linkFont.setUnderline(true);
@@ -69,7 +71,7 @@ SettingsAboutTab::SettingsAboutTab(
     setTone(supportLink, Tone::link);
     supportLink->setAccessibleName(tr("Support: %1").arg(address));
     supportLink->setAccessibleDescription(tr("Writes an email to the support address"));
-    connect(supportLink, &QPushButton::clicked, this,
+    connect(supportLink, &QToolButton::clicked, this,
         [address] { QDesktopServices::openUrl(QUrl(u"mailto:"_s + address)); });
     auto* support = new QHBoxLayout;
     support->setSpacing(4);
