@@ -279,22 +279,22 @@ TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
     start();
     m_window = waitForWindow(u"^Halyard$"_s);
     ASSERT_FALSE(m_window.isEmpty()) << m_log.toStdString();
+    const int collapsed = panelGeometry().height();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
         << m_log.toStdString();
-    for (const QString& ts : { u"1700000000.000100"_s, u"1700000000.000200"_s })
-        m_fake.postMessage(u"C1"_s,
-            { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full"_s }, { u"ts"_s, ts } });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().size() == 2; }, 10000));
-    const QString first = queuedIds().first();
+    m_fake.postMessage(u"C1"_s,
+        { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full"_s },
+            { u"ts"_s, u"1700000000.000100"_s } });
+    // The panel opens once its queue has the alert.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelGeometry().height() > collapsed; }, 10000));
 
     EXPECT_EQ(focus(), 0);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return x(u"xdotool"_s, { u"getwindowfocus"_s }) == m_window; }, 5000));
-    // Down to the second alert, and A acknowledges it.
-    x(u"xdotool"_s, { u"key"_s, u"Down"_s, u"a"_s });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds() == QStringList { first }; }, 5000))
-        << queuedIds().join(u' ').toStdString() << m_log.toStdString();
+    x(u"xdotool"_s, { u"key"_s, u"a"_s });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
+        << m_log.toStdString();
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
