@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QWidget>
 
 namespace halyard::panelstyle {
@@ -46,7 +45,8 @@ void applyTone(QWidget* widget)
 }
 
 // A tone is set as an explicit text colour, which no longer follows the palette it came from:
-// this derives it again whenever that palette may have changed.
+// this derives it again whenever that palette changes. It watches the parent too, since a change
+// of the text colour alone changes nothing in a child that set its own.
 class ToneKeeper : public QObject {
 public:
     static ToneKeeper& instance()
@@ -55,31 +55,26 @@ public:
         return keeper;
     }
 
+    void keep(QWidget* widget)
+    {
+        widget->installEventFilter(this);
+        if (QWidget* parent = widget->parentWidget())
+            parent->installEventFilter(this);
+        applyTone(widget);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = static_cast<QWidget*>(watched);
-        switch (event->type()) {
-        case QEvent::PaletteChange:
-        case QEvent::ParentChange:
+        if (event->type() == QEvent::ParentChange && widget->property(kToneProperty).isValid()) {
+            keep(widget);
+        } else if (event->type() == QEvent::PaletteChange) {
             applyTone(widget);
-            break;
-        case QEvent::ApplicationPaletteChange:
-        case QEvent::ThemeChange:
-        case QEvent::StyleChange:
-            applyTone(widget);
-            // Widgets hear of a new palette in no set order, so the parent may not have its
-            // own yet: look again once every widget has.
-            QMetaObject::invokeMethod(
-                this,
-                [widget = QPointer<QWidget>(widget)] {
-                    if (widget)
-                        applyTone(widget);
-                },
-                Qt::QueuedConnection);
-            break;
-        default:
-            break;
+            for (QObject* child : widget->children()) {
+                if (child->isWidgetType() && child->property(kToneProperty).isValid())
+                    applyTone(static_cast<QWidget*>(child));
+            }
         }
         return false;
     }
@@ -118,8 +113,7 @@ QColor toneColor(const QPalette& palette, Tone tone)
 void setTone(QWidget* widget, Tone tone)
 {
     widget->setProperty(kToneProperty, static_cast<int>(tone));
-    widget->installEventFilter(&ToneKeeper::instance());
-    applyTone(widget);
+    ToneKeeper::instance().keep(widget);
 }
 
 void setFixedTextColor(QWidget* widget, const QColor& color)

@@ -405,15 +405,13 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
     EXPECT_EQ(released.count(), 1);
 }
 
-// Toned text is derived from the palette's text colour, and follows it when the desktop switches
-// between light and dark while the program runs.
+// Toned text is derived from the palette's text colour and follows it when the desktop switches
+// between light and dark while the program runs, even when only the text colour changes.
 TEST(PanelStyle, ToneFollowsAPaletteSwitch)
 {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
-    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
     Panel p;
     p.directory.setUserName(u"U1"_s, u"Dana"_s);
     p.add(u"100.1"_s, 10, u"U1"_s);
@@ -430,7 +428,6 @@ TEST(PanelStyle, ToneFollowsAPaletteSwitch)
     };
     for (const QPalette& palette : { dark, light }) {
         QApplication::setPalette(palette);
-        QCoreApplication::processEvents();
         for (const Case& c : cases) {
             const QColor expected = panelstyle::toneColor(palette, c.tone);
             EXPECT_EQ(p.find<QWidget>(c.name)->palette().color(QPalette::WindowText), expected)
