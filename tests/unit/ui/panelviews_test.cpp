@@ -428,6 +428,7 @@ TEST(PanelStyle, ToneFollowsAPaletteSwitch)
     };
     for (const QPalette& palette : { dark, light }) {
         QApplication::setPalette(palette);
+        QCoreApplication::processEvents(); // widgets hear of it through posted events
         for (const Case& c : cases) {
             const QColor expected = panelstyle::toneColor(palette, c.tone);
             EXPECT_EQ(p.find<QWidget>(c.name)->palette().color(QPalette::WindowText), expected)
