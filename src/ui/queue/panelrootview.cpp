@@ -89,7 +89,7 @@ void PanelRootView::setDemo(bool demo)
 void PanelRootView::takeKeyboardFocus()
 {
     if (!m_queue->isHidden() && m_queue->focusPolicy() != Qt::NoFocus)
-        return m_queue->setFocus(Qt::OtherFocusReason);
+        return m_queue->takeKeyboardFocus();
     for (QAbstractButton* button : m_bar->findChildren<QAbstractButton*>()) {
         if (!button->isHidden() && button->focusPolicy() != Qt::NoFocus)
             return button->setFocus(Qt::OtherFocusReason);

@@ -224,6 +224,7 @@ AlertRow* QueueView::takeRow(const Alert& alert)
     // A row pressed with the pointer becomes the keyboard's current row too.
     connect(row->openArea(), &QAbstractButton::pressed, this, [this, row] {
         m_currentId = row->alert().id;
+        m_framed = false;
         showCurrent();
     });
     connect(row, &AlertRow::acknowledgeRequested, this, &QueueView::acknowledgeRequested);
@@ -336,6 +337,13 @@ void QueueView::setCurrentRow(int row)
     showCurrent();
 }
 
+void QueueView::takeKeyboardFocus()
+{
+    m_framed = true;
+    setFocus(Qt::OtherFocusReason);
+    showCurrent();
+}
+
 void QueueView::showCurrent()
 {
     if (m_layoutScheduled)
@@ -344,7 +352,7 @@ void QueueView::showCurrent()
     AlertRow* current = nullptr;
     for (const auto& [row, widget] : std::as_const(m_shownRows)) {
         const bool isCurrent = focused && widget->alert().id == m_currentId;
-        widget->setCurrent(isCurrent);
+        widget->setCurrent(isCurrent && m_framed);
         if (isCurrent)
             current = widget;
     }
@@ -427,6 +435,8 @@ void QueueView::keyPressEvent(QKeyEvent* event)
         return QAbstractScrollArea::keyPressEvent(event);
     }
     event->accept();
+    if (!std::exchange(m_framed, true))
+        showCurrent();
 }
 
 void QueueView::focusInEvent(QFocusEvent* event)
@@ -434,7 +444,12 @@ void QueueView::focusInEvent(QFocusEvent* event)
     QAbstractScrollArea::focusInEvent(event);
     if (currentRow() < 0 && m_model.rowCount() > 0)
         m_currentId = m_model.alert(0).id;
-    // A click chooses its own row; the keyboard's arrival shows the current one.
+    // A click chooses its own row; the keyboard's arrival shows the current one. Activation
+    // keeps whatever the last arrival was.
+    if (event->reason() == Qt::MouseFocusReason)
+        m_framed = false;
+    else if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        m_framed = true;
     if (event->reason() != Qt::MouseFocusReason)
         scrollToCurrent();
     showCurrent();

@@ -46,8 +46,9 @@ public:
     QList<AlertRow*> rows();
     // Hidden while no update is offered.
     UpdateRow* updateRow() const { return m_updateRow; }
-    // The id of the keyboard's current alert; empty while the queue is empty.
-    QString currentId() const { return m_currentId; }
+    // Gives the view the keyboard, its current row framed; it arrives when the window is next
+    // activated, at once if it is active.
+    void takeKeyboardFocus();
 
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
@@ -81,7 +82,7 @@ private:
     // The model's row of the current alert, or -1.
     int currentRow() const;
     void setCurrentRow(int row);
-    // Marks the current row's widget while the view has focus, and tells assistive technology.
+    // Frames the current row's widget while the view has focus, and tells assistive technology.
     void showCurrent();
     void scrollToCurrent();
 
@@ -108,6 +109,8 @@ private:
     QString m_currentId;
     // The current row assistive technology last heard of.
     QString m_announcedId;
+    // The frame shows once the keyboard is in use, not after a click (which opens or acks).
+    bool m_framed = false;
     bool m_layoutScheduled = false;
     bool m_layingOut = false;
     int m_relayouts = 0;
