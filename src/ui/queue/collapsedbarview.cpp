@@ -149,7 +149,7 @@ void CollapsedBarView::setQueueSummary(QueueHealth health, qsizetype alertCount)
     m_health = health;
     m_alertCount = alertCount;
     m_count->setText(u"(%1)"_s.arg(alertCount));
-    m_count->setAccessibleName(tr("%n alert(s)", nullptr, int(alertCount)));
+    m_count->setAccessibleName(tr("Alerts: %1").arg(alertCount));
     m_count->setVisible(alertCount > 0);
     m_chevron->setVisible(alertCount > 0);
     updateStatus();
