@@ -29,8 +29,8 @@ bool wantsDesktop(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView arg(argv[i]);
-        if (arg == "--headless" || arg == "tokens" || arg == "-h" || arg == "--help"
-            || arg == "--help-all" || arg == "-v" || arg == "--version")
+        if (arg == "--headless" || arg == "--focus" || arg == "tokens" || arg == "-h"
+            || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
             return false;
     }
     return true;
@@ -100,12 +100,18 @@ int runCommandLine(int argc, char* argv[])
             "Try Halyard against a simulated workspace on this computer, in a throw-away "
             "profile; nothing reaches Slack."));
     parser.addOption(demo);
+    const QCommandLineOption focus(u"focus"_s,
+        QCoreApplication::translate("halyard::CommandLine",
+            "Give the keyboard to the panel of the running Halyard, for a desktop shortcut."));
+    parser.addOption(focus);
     addTokensCommandOptions(parser);
     parser.process(*app);
     if (parser.positionalArguments().value(0) == u"tokens")
         return runTokensCommand(parser);
     if (!parser.positionalArguments().isEmpty())
         parser.showHelp(2);
+    if (parser.isSet(focus))
+        return focusRunningCopy(launchActivationToken());
     const QString keychainService = parser.value(u"keychain-service"_s);
     if (parser.isSet(demo) && !parser.isSet(headless))
         return runDemo(platformNote);

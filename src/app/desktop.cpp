@@ -11,9 +11,12 @@
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
 #include "ui/common/activation.h"
+#include "ui/common/focusreturn.h"
 #include "ui/common/linkopener.h"
 #include "ui/panel/desktoppanel.h"
+#include "ui/panel/floatingpanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
+#include "ui/queue/panelrootview.h"
 #include "ui/settings/settingswindow.h"
 #include "ui/updates/updatedialog.h"
 
@@ -21,6 +24,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QPointer>
+#include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,9 +49,15 @@ public slots:
     {
         emit showSettingsRequested(activationToken);
     }
+    // Gives the panel the keyboard, for a desktop shortcut; the token is the launch's own.
+    Q_SCRIPTABLE void Focus(const QString& activationToken)
+    {
+        emit focusRequested(activationToken);
+    }
 
 signals:
     void showSettingsRequested(const QString& activationToken);
+    void focusRequested(const QString& activationToken);
 };
 
 // The panel, the settings window (made when first asked for), the update reminders and the bus
@@ -82,6 +92,13 @@ public:
                     m_opener.openAlert(m_core.settingsStore(), alert, activationToken);
                 });
         }
+        m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());
+        connect(&m_remote, &RemoteControl::focusRequested, this, [this](const QString& token) {
+            m_panel->content().takeKeyboardFocus();
+            activateWithToken(&m_panel->window(), token);
+        });
+        connect(&m_panel->content(), &PanelRootView::keyboardReleased, this,
+            [this] { m_focusReturn->handBack(); });
         if (demo)
             m_panel->setDemo(true);
         else
@@ -164,6 +181,7 @@ private:
     LinkOpener m_opener;
     bool m_published = false;
     std::unique_ptr<DesktopPanel> m_panel;
+    std::unique_ptr<FocusReturn> m_focusReturn;
     std::unique_ptr<SettingsWindow> m_settings;
 };
 
@@ -199,6 +217,30 @@ bool showSettingsOfRunningCopy()
 }
 
 } // namespace
+
+int focusRunningCopy(const QString& activationToken)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kBusName, kObjectPath, kBusName, u"Focus"_s);
+    call << activationToken;
+    const QDBusMessage reply
+        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return 0;
+    const QString error = reply.errorName();
+    if (!QDBusConnection::sessionBus().isConnected()
+        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
+        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s) {
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::CommandLine", "Halyard is not running.")
+                            << Qt::endl;
+        return 3;
+    }
+    QTextStream(stderr) << QCoreApplication::translate(
+        "halyard::CommandLine", "Halyard did not take the request: %1")
+                               .arg(reply.errorMessage())
+                        << Qt::endl;
+    return 1;
+}
 
 int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
     const QString& platformNote, bool demo)

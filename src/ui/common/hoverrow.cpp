@@ -20,10 +20,35 @@ void HoverRow::leaveEvent(QEvent* event)
     QWidget::leaveEvent(event);
 }
 
+void HoverRow::setCurrent(bool current)
+{
+    if (current == m_current)
+        return;
+    m_current = current;
+    update();
+}
+
 void HoverRow::paintEvent(QPaintEvent*)
 {
-    if (m_hovered)
+    if (m_hovered || m_current)
         QPainter(this).fillRect(rect(), panelstyle::toneColor(palette(), panelstyle::Tone::hover));
+    if (m_current)
+        paintFocusFrame(this);
+}
+
+void OpenArea::paintEvent(QPaintEvent*)
+{
+    if (hasFocus())
+        paintFocusFrame(this);
+}
+
+void paintFocusFrame(QWidget* widget)
+{
+    QPainter painter(widget);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(widget->palette().color(QPalette::Highlight), 2.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(widget->rect()).adjusted(1, 1, -1, -1), 4, 4);
 }
 
 } // namespace halyard

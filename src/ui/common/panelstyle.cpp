@@ -1,6 +1,7 @@
 #include "ui/common/panelstyle.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPainter>
 #include <QWidget>
 
@@ -21,6 +22,61 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter(this).fillRect(rect(), toneColor(palette(), Tone::separator));
+    }
+};
+
+constexpr char kToneProperty[] = "halyardTone";
+
+void applyTone(QWidget* widget)
+{
+    const QVariant tone = widget->property(kToneProperty);
+    if (!tone.isValid())
+        return;
+    const QWidget* parent = widget->isWindow() ? nullptr : widget->parentWidget();
+    const QColor color = toneColor(parent ? parent->palette() : QApplication::palette(widget),
+        static_cast<Tone>(tone.toInt()));
+    QPalette palette = widget->palette();
+    if (palette.color(QPalette::WindowText) == color
+        && palette.color(QPalette::ButtonText) == color)
+        return;
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+// A tone is set as an explicit text colour, which no longer follows the palette it came from:
+// this derives it again whenever that palette changes. It watches the parent too, since a change
+// of the text colour alone changes nothing in a child that set its own.
+class ToneKeeper : public QObject {
+public:
+    static ToneKeeper& instance()
+    {
+        static ToneKeeper keeper;
+        return keeper;
+    }
+
+    void keep(QWidget* widget)
+    {
+        widget->installEventFilter(this);
+        if (QWidget* parent = widget->parentWidget())
+            parent->installEventFilter(this);
+        applyTone(widget);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::ParentChange && widget->property(kToneProperty).isValid()) {
+            keep(widget);
+        } else if (event->type() == QEvent::PaletteChange) {
+            applyTone(widget);
+            for (QObject* child : widget->children()) {
+                if (child->isWidgetType() && child->property(kToneProperty).isValid())
+                    applyTone(static_cast<QWidget*>(child));
+            }
+        }
+        return false;
     }
 };
 
@@ -47,14 +103,23 @@ QColor toneColor(const QPalette& palette, Tone tone)
     case Tone::hover:
         color.setAlphaF(0.04f);
         break;
+    case Tone::link:
+        color = palette.color(QPalette::Link);
+        break;
     }
     return color;
 }
 
 void setTone(QWidget* widget, Tone tone)
 {
+    widget->setProperty(kToneProperty, static_cast<int>(tone));
+    ToneKeeper::instance().keep(widget);
+}
+
+void setFixedTextColor(QWidget* widget, const QColor& color)
+{
+    widget->setProperty(kToneProperty, QVariant());
     QPalette palette = widget->palette();
-    const QColor color = toneColor(palette, tone);
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
@@ -79,6 +144,21 @@ QColor stageColor(AgeStage stage)
         return QColor(0xff, 0x95, 0x00);
     case AgeStage::overdue:
         return QColor(0xff, 0x3b, 0x30);
+    }
+    return {};
+}
+
+QString stageName(AgeStage stage)
+{
+    switch (stage) {
+    case AgeStage::fresh:
+        return QCoreApplication::translate("halyard::panelstyle", "Fresh");
+    case AgeStage::aging:
+        return QCoreApplication::translate("halyard::panelstyle", "Aging");
+    case AgeStage::stale:
+        return QCoreApplication::translate("halyard::panelstyle", "Stale");
+    case AgeStage::overdue:
+        return QCoreApplication::translate("halyard::panelstyle", "Overdue");
     }
     return {};
 }

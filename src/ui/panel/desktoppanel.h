@@ -42,6 +42,7 @@ public:
 
     FloatingPanel& window() const { return *m_window; }
     FloatingPanelController& controller() const { return *m_controller; }
+    PanelRootView& content() const { return *m_content; }
     // Marks the panel as the demo's.
     void setDemo(bool demo);
     // The window that opens beside the panel; set before it is first shown. It must outlive

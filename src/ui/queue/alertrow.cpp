@@ -92,7 +92,9 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
 
     m_ack->setFont(textFont(11));
     m_ack->setFixedSize(m_ack->fontMetrics().horizontalAdvance(m_ack->text()) + 20, 22);
+    // The queue moves the keyboard between rows; A or Delete acknowledges the current one.
     m_ack->setFocusPolicy(Qt::NoFocus);
+    m_ack->setAccessibleDescription(tr("Removes the alert from the queue"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);
@@ -107,7 +109,7 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::updateNames);
 
     updateText();
-    m_dot->setColor(stageColor(m_stage));
+    updateStage();
     updateNames();
 }
 
@@ -125,27 +127,50 @@ void AlertRow::setAlert(const Alert& alert)
 void AlertRow::updateText()
 {
     m_text->setRuns(SlackText::attributedText(m_alert.text));
+    updateAccessibleText();
+}
+
+void AlertRow::updateStage()
+{
+    m_dot->setColor(panelstyle::stageColor(m_stage));
+    const QString name = tr("Stage: %1").arg(panelstyle::stageName(m_stage));
+    m_dot->setToolTip(name);
+    m_dot->setAccessibleName(name);
 }
 
 void AlertRow::setAge(const QString& ageText, AgeStage stage)
 {
+    if (stage == m_stage && ageText == m_age->text())
+        return;
     if (stage != m_stage) {
         m_stage = stage;
-        m_dot->setColor(panelstyle::stageColor(stage));
+        updateStage();
     }
-    if (m_age->text() != ageText)
-        m_age->setText(ageText);
+    m_age->setText(ageText);
+    updateAccessibleText();
 }
 
 void AlertRow::updateNames()
 {
     const QString channel = m_directory.channelName(m_alert.channelId).value_or(m_alert.channelId);
     m_channel->setText(u'#' + channel);
-    const std::optional<QString> author
-        = m_alert.userId ? m_directory.userName(*m_alert.userId) : std::nullopt;
-    m_author->setText(author ? u"· "_s + *author : QString());
-    m_author->setVisible(author.has_value());
-    m_openArea->setAccessibleName(m_channel->text() + u": "_s + m_text->plainText());
+    m_authorName = m_alert.userId ? m_directory.userName(*m_alert.userId) : std::nullopt;
+    m_author->setText(m_authorName ? u"· "_s + *m_authorName : QString());
+    m_author->setVisible(m_authorName.has_value());
+    m_ack->setAccessibleName(tr("Acknowledge alert from %1").arg(m_channel->text()));
+    updateAccessibleText();
+}
+
+void AlertRow::updateAccessibleText()
+{
+    QStringList parts { m_channel->text() };
+    if (m_authorName)
+        parts.append(*m_authorName);
+    if (!m_age->text().isEmpty())
+        parts.append(m_age->text());
+    parts.append(panelstyle::stageName(m_stage));
+    parts.append(m_text->plainText());
+    m_openArea->setAccessibleName(parts.join(tr(", ", "between the parts of an alert's name")));
 }
 
 } // namespace halyard

@@ -32,6 +32,8 @@ public:
     void setAlert(const Alert& alert);
     AgeStage stage() const { return m_stage; }
     void setAge(const QString& ageText, AgeStage stage);
+    // What a screen reader announces as the row.
+    QAbstractButton* openArea() const { return m_openArea; }
 
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
@@ -41,6 +43,9 @@ signals:
 private:
     void updateNames();
     void updateText();
+    void updateStage();
+    // "#channel, author, age, stage, text" on the click area, the channel on the Ack button.
+    void updateAccessibleText();
 
     const SlackDirectory& m_directory;
     Alert m_alert;
@@ -49,6 +54,7 @@ private:
     StatusDot* m_dot;
     ElidedLabel* m_channel;
     ElidedLabel* m_author;
+    std::optional<QString> m_authorName;
     QLabel* m_age;
     AlertText* m_text;
     QPushButton* m_ack;

@@ -34,12 +34,28 @@ QString healthSymbol(QueueHealth health)
     return {};
 }
 
+QString healthDescription(QueueHealth health)
+{
+    switch (health) {
+    case QueueHealth::allClear:
+        return CollapsedBarView::tr("All clear");
+    case QueueHealth::hasAlerts:
+        return CollapsedBarView::tr("Alerts waiting");
+    case QueueHealth::halfAged:
+        return CollapsedBarView::tr("Half of the alerts are aging");
+    case QueueHealth::mostlyAged:
+        return CollapsedBarView::tr("Most alerts are aging");
+    }
+    return {};
+}
+
 QToolButton* makeBarButton(const QString& text, int pixelSize, QWidget* parent)
 {
     auto* button = new QToolButton(parent);
     button->setText(text);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab once the panel has the keyboard; a click leaves the keyboard alone.
+    button->setFocusPolicy(Qt::TabFocus);
     button->setCursor(Qt::PointingHandCursor);
     button->setFixedSize(kButtonSize, kButtonSize);
     button->setFont(panelstyle::textFont(pixelSize, QFont::DemiBold));
@@ -75,6 +91,8 @@ CollapsedBarView::CollapsedBarView(QWidget* parent)
     setTone(m_count, Tone::secondary);
     m_settings->setToolTip(tr("Settings"));
     m_settings->setAccessibleName(tr("Settings"));
+    m_settings->setAccessibleDescription(tr("Opens the settings window"));
+    m_chevron->setAccessibleDescription(tr("Shows or hides the queue of alerts"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 0, 4, 0);
@@ -131,6 +149,7 @@ void CollapsedBarView::setQueueSummary(QueueHealth health, qsizetype alertCount)
     m_health = health;
     m_alertCount = alertCount;
     m_count->setText(u"(%1)"_s.arg(alertCount));
+    m_count->setAccessibleName(tr("Alerts: %1").arg(alertCount));
     m_count->setVisible(alertCount > 0);
     m_chevron->setVisible(alertCount > 0);
     updateStatus();
@@ -152,6 +171,7 @@ void CollapsedBarView::updateStatus()
                                        : statusDescription(m_state);
     m_dot->setToolTip(plainToolTip(description));
     m_dot->setAccessibleName(description);
+    m_dot->setAccessibleDescription(tr("Connection to Slack"));
 
     QString label;
     switch (m_state.kind()) {
@@ -170,11 +190,12 @@ void CollapsedBarView::updateStatus()
     }
     const bool symbol = m_state.kind() == ConnectionState::Kind::connected;
     m_status->setFont(textFont(symbol ? 12 : 11));
-    m_status->setPalette(palette());
-    if (!symbol)
-        setTone(m_status, Tone::secondary);
+    setTone(m_status, symbol ? Tone::primary : Tone::secondary);
     m_status->setText(label);
     m_status->setToolTip(m_dot->toolTip());
+    // The health symbol is a coloured circle: say in words what it means.
+    m_status->setAccessibleName(symbol ? healthDescription(m_health) : label);
+    m_status->setAccessibleDescription(description);
 }
 
 } // namespace halyard

@@ -9,6 +9,9 @@
 #include "ui/queue/collapsedbarview.h"
 #include "ui/queue/queueview.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -81,6 +84,39 @@ PanelRootView::~PanelRootView() = default;
 void PanelRootView::setDemo(bool demo)
 {
     m_bar->setDemo(demo);
+}
+
+void PanelRootView::takeKeyboardFocus()
+{
+    if (!m_queue->isHidden() && m_queue->focusPolicy() != Qt::NoFocus)
+        return m_queue->takeKeyboardFocus();
+    for (QAbstractButton* button : m_bar->findChildren<QAbstractButton*>()) {
+        if (!button->isHidden() && button->focusPolicy() != Qt::NoFocus)
+            return button->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void PanelRootView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return QWidget::keyPressEvent(event);
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        emit keyboardReleased();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Outside dialogs buttons leave Return to their parents; here it presses them.
+        if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+            button && isAncestorOf(button))
+            button->click();
+        else
+            return QWidget::keyPressEvent(event);
+        break;
+    default:
+        return QWidget::keyPressEvent(event);
+    }
+    event->accept();
 }
 
 bool PanelRootView::hasContent() const

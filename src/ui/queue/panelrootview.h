@@ -25,6 +25,10 @@ class UpdateReminderStore;
 // itself: Ack goes to the acknowledge action, opening goes to the link opener, the update row
 // goes to the open-update action and the reminder store.
 //
+// Once the window has the keyboard, the queue's current row and the buttons of the bar and the
+// update row take it in turn (Tab); Return or Space presses a focused button, and Escape asks for
+// the keyboard to go back where it came from.
+//
 // Paints no background of its own; the window supplies it. A change of sizeHint() reaches the
 // window as a layout request, and the window follows it; the window also answers
 // settingsRequested().
@@ -51,6 +55,9 @@ public:
     bool hasContent() const;
     // Marks the bar as the demo's.
     void setDemo(bool demo);
+    // Puts the keyboard on the queue's current alert, or on the bar when no queue shows; it
+    // arrives when the window is next activated, at once if it is active.
+    void takeKeyboardFocus();
 
 public slots:
     // Reads the clock and re-ages everything; the timer calls it every kTickIntervalMs.
@@ -58,9 +65,12 @@ public slots:
 
 signals:
     void settingsRequested();
+    // Escape: the user is done with the panel.
+    void keyboardReleased();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void onAlertsChanged();

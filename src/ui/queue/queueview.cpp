@@ -6,6 +6,8 @@
 #include "ui/queue/alertrow.h"
 #include "ui/updates/updaterow.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QResizeEvent>
@@ -56,14 +58,33 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(20);
+    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(tr("Alerts"));
+    setAccessibleDescription(tr("Up and Down choose an alert, Return opens it in Slack, A or "
+                                "Delete acknowledges it, Escape leaves the panel"));
 
     connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
         [this](const QModelIndex&, int first, int last) {
-            for (int row = first; row <= last; ++row)
-                m_heights.remove(m_model.alert(row).id);
+            bool current = false;
+            for (int row = first; row <= last; ++row) {
+                const QString& id = m_model.alert(row).id;
+                m_heights.remove(id);
+                current = current || id == m_currentId;
+            }
+            // The keyboard stays where the removed alert was: on the next one, else the one
+            // before.
+            if (current) {
+                const int next = last + 1 < m_model.rowCount() ? last + 1 : first - 1;
+                m_currentId = next >= 0 ? m_model.alert(next).id : QString();
+            }
         });
     const auto changed = [this] {
         m_shownRows.clear();
+        // Only a queue with alerts takes the keyboard; the update row's buttons take it alone.
+        const bool empty = m_model.rowCount() == 0;
+        if (empty && hasFocus())
+            focusNextChild();
+        setFocusPolicy(empty ? Qt::NoFocus : Qt::StrongFocus);
         scheduleLayout();
         emit contentChanged();
     };
@@ -71,6 +92,8 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&model, &QAbstractItemModel::modelReset, this, [this, changed] {
         m_heights.clear();
+        if (currentRow() < 0)
+            m_currentId.clear();
         changed();
     });
     connect(&model, &QAbstractItemModel::dataChanged, this,
@@ -90,6 +113,8 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
         [this, &updates] { syncUpdate(updates.availableVersion()); });
     syncUpdate(updates.availableVersion());
+    if (model.rowCount() > 0)
+        setFocusPolicy(Qt::StrongFocus);
 }
 
 QueueView::~QueueView() = default;
@@ -196,6 +221,12 @@ AlertRow* QueueView::takeRow(const Alert& alert)
         return row;
     }
     auto* row = new AlertRow(alert, m_directory, viewport());
+    // A row pressed with the pointer becomes the keyboard's current row too.
+    connect(row->openArea(), &QAbstractButton::pressed, this, [this, row] {
+        m_currentId = row->alert().id;
+        m_framed = false;
+        showCurrent();
+    });
     connect(row, &AlertRow::acknowledgeRequested, this, &QueueView::acknowledgeRequested);
     connect(row, &AlertRow::openRequested, this, &QueueView::openRequested);
     connect(row, &AlertRow::linkActivated, this, &QueueView::linkActivated);
@@ -248,6 +279,7 @@ void QueueView::layOutRows()
     // What left the view waits for reuse; a click that removed it may still be running.
     for (AlertRow* row : std::as_const(m_shown)) {
         row->hide();
+        row->setCurrent(false);
         m_spare.append(row);
     }
     m_shown = std::move(shown);
@@ -268,6 +300,7 @@ void QueueView::layOutRows()
     if (m_dividers != dividers)
         viewport()->update();
     m_layingOut = false;
+    showCurrent();
     // The range may have moved the value (rows went away below the view) or shown the scroll
     // bar, which narrows the rows: lay out again, a bounded number of times.
     if ((bar->value() != top || rowWidth() != width || viewport()->height() != bottom - top)
@@ -276,6 +309,156 @@ void QueueView::layOutRows()
         layOutRows();
         --m_relayouts;
     }
+}
+
+int QueueView::currentRow() const
+{
+    if (m_currentId.isEmpty())
+        return -1;
+    if (!m_layoutScheduled) {
+        for (const auto& [row, widget] : m_shownRows) {
+            if (widget->alert().id == m_currentId)
+                return row;
+        }
+    }
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        if (m_model.alert(row).id == m_currentId)
+            return row;
+    }
+    return -1;
+}
+
+void QueueView::setCurrentRow(int row)
+{
+    if (row < 0 || row >= m_model.rowCount())
+        return;
+    m_currentId = m_model.alert(row).id;
+    scrollToCurrent();
+    showCurrent();
+}
+
+void QueueView::takeKeyboardFocus()
+{
+    m_framed = true;
+    setFocus(Qt::OtherFocusReason);
+    showCurrent();
+}
+
+void QueueView::showCurrent()
+{
+    if (m_layoutScheduled)
+        return;
+    const bool focused = hasFocus();
+    AlertRow* current = nullptr;
+    for (const auto& [row, widget] : std::as_const(m_shownRows)) {
+        const bool isCurrent = focused && widget->alert().id == m_currentId;
+        widget->setCurrent(isCurrent && m_framed);
+        if (isCurrent)
+            current = widget;
+    }
+    if (!focused) {
+        m_announcedId.clear();
+    } else if (current && m_announcedId != m_currentId) {
+        m_announcedId = m_currentId;
+        QAccessibleEvent event(current->openArea(), QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void QueueView::scrollToCurrent()
+{
+    if (m_layoutScheduled)
+        layOutRows();
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const int width = rowWidth();
+    QScrollBar* bar = verticalScrollBar();
+    // Positions above the view are partly estimates until rows are measured in view, which
+    // the scroll itself does: a second look settles it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int top = 0;
+        for (int above = 0; above < row; ++above)
+            top += knownHeight(m_model.alert(above).id, width).value_or(estimatedHeight(width))
+                + kDividerHeight;
+        const int height = measure(row, width);
+        const int viewTop = bar->value();
+        int target = viewTop;
+        if (top < viewTop)
+            target = top;
+        else if (top + height > viewTop + viewport()->height())
+            target = std::min(top, top + height - viewport()->height());
+        if (target == viewTop)
+            return;
+        bar->setValue(target);
+        if (bar->value() == viewTop)
+            return;
+    }
+}
+
+void QueueView::keyPressEvent(QKeyEvent* event)
+{
+    const int rows = m_model.rowCount();
+    const bool plain
+        = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (rows == 0 || !plain)
+        return QAbstractScrollArea::keyPressEvent(event);
+    const int current = currentRow();
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setCurrentRow(std::max(0, current - 1));
+        break;
+    case Qt::Key_Down:
+        setCurrentRow(std::min(rows - 1, current + 1));
+        break;
+    case Qt::Key_Home:
+        setCurrentRow(0);
+        break;
+    case Qt::Key_End:
+        setCurrentRow(rows - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_A:
+    case Qt::Key_Delete: {
+        if (current < 0)
+            break;
+        // A copy: acknowledging removes the model's own before the signal is done with it.
+        const Alert alert = m_model.alert(current);
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            emit openRequested(alert);
+        else
+            emit acknowledgeRequested(alert);
+        break;
+    }
+    default:
+        return QAbstractScrollArea::keyPressEvent(event);
+    }
+    event->accept();
+    if (!std::exchange(m_framed, true))
+        showCurrent();
+}
+
+void QueueView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    if (currentRow() < 0 && m_model.rowCount() > 0)
+        m_currentId = m_model.alert(0).id;
+    // A click chooses its own row; the keyboard's arrival shows the current one. Activation
+    // keeps whatever the last arrival was.
+    if (event->reason() == Qt::MouseFocusReason)
+        m_framed = false;
+    else if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        m_framed = true;
+    if (event->reason() != Qt::MouseFocusReason)
+        scrollToCurrent();
+    showCurrent();
+}
+
+void QueueView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    showCurrent();
 }
 
 void QueueView::paintEvent(QPaintEvent*)

@@ -20,6 +20,11 @@ class UpdateRow;
 // The queued alerts in the model's order, oldest first, each row followed by a divider, in a
 // vertical scroll area, and after them the update reminder while one is offered.
 //
+// With the keyboard, one row is current: Up and Down (Home, End) move it and scroll it into view,
+// Return opens it and A or Delete acknowledges it, as its click area and Ack button do. The
+// current row is held by alert id, so it survives rows coming and going and their widgets being
+// reused.
+//
 // Only the rows in view (and a little around it) are widgets; the rest are heights, measured
 // once per alert and width when first needed and estimated as one line until then, so a queue
 // of thousands costs what a screenful does. A row keeps its widget while it stays in view, so
@@ -41,6 +46,9 @@ public:
     QList<AlertRow*> rows();
     // Hidden while no update is offered.
     UpdateRow* updateRow() const { return m_updateRow; }
+    // Gives the view the keyboard, its current row framed; it arrives when the window is next
+    // activated, at once if it is active.
+    void takeKeyboardFocus();
 
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
@@ -54,6 +62,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void syncUpdate(const std::optional<QString>& version);
@@ -68,6 +79,12 @@ private:
     std::optional<int> knownHeight(const QString& id, int width, bool shown = false) const;
     int estimatedHeight(int width);
     int updateRowHeight(int width) const;
+    // The model's row of the current alert, or -1.
+    int currentRow() const;
+    void setCurrentRow(int row);
+    // Frames the current row's widget while the view has focus, and tells assistive technology.
+    void showCurrent();
+    void scrollToCurrent();
 
     struct Measured {
         int width;
@@ -89,6 +106,11 @@ private:
     QList<std::pair<int, AlertRow*>> m_shownRows;
     // Divider lines in viewport coordinates, from the last layout.
     QList<int> m_dividers;
+    QString m_currentId;
+    // The current row assistive technology last heard of.
+    QString m_announcedId;
+    // The frame shows once the keyboard is in use, not after a click (which opens or acks).
+    bool m_framed = false;
     bool m_layoutScheduled = false;
     bool m_layingOut = false;
     int m_relayouts = 0;

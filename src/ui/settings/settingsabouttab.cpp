@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -39,6 +40,7 @@ SettingsAboutTab::SettingsAboutTab(
     if (checksForUpdates) {
         auto* button = new QPushButton(tr("Check for Updates…"), this);
         connect(button, &QPushButton::clicked, this, &SettingsAboutTab::checkForUpdatesRequested);
+        button->setAccessibleDescription(tr("Looks for a newer version of Halyard"));
         check = button;
         check->setObjectName(u"checkForUpdatesButton"_s);
     } else {
@@ -56,13 +58,21 @@ SettingsAboutTab::SettingsAboutTab(
     auto* supportTitle = new QLabel(tr("Support:"), this);
     setTone(supportTitle, Tone::secondary);
     const QString address = kSupportAddress.toString();
-    auto* supportLink = new QLabel(u"<a href=\"mailto:%1\">%1</a>"_s.arg(address), this);
+    // A plain button that reads as a link: one stop for Tab with a visible focus frame, where a
+    // link in a label takes two and shows the first with no frame.
+    auto* supportLink = new QToolButton(this);
+    supportLink->setText(address);
     supportLink->setObjectName(u"supportLink"_s);
-    supportLink->setTextFormat(Qt::RichText);
-    supportLink->setTextInteractionFlags(
-        Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(supportLink, &QLabel::linkActivated, this,
-        [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    supportLink->setAutoRaise(true);
+    supportLink->setCursor(Qt::PointingHandCursor);
+    QFont linkFont = supportLink->font();
+    linkFont.setUnderline(true);
+    supportLink->setFont(linkFont);
+    setTone(supportLink, Tone::link);
+    supportLink->setAccessibleName(tr("Support: %1").arg(address));
+    supportLink->setAccessibleDescription(tr("Writes an email to the support address"));
+    connect(supportLink, &QToolButton::clicked, this,
+        [address] { QDesktopServices::openUrl(QUrl(u"mailto:"_s + address)); });
     auto* support = new QHBoxLayout;
     support->setSpacing(4);
     support->addStretch(1);

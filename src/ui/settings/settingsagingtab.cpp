@@ -62,6 +62,7 @@ SettingsAgingTab::SettingsAgingTab(SettingsStore& settings, QWidget* parent)
 
     auto* reset = new QPushButton(tr("Reset to defaults"), this);
     reset->setObjectName(u"resetAgingButton"_s);
+    reset->setAccessibleDescription(tr("Sets the thresholds back to 5, 15 and 30 minutes"));
     layout->addWidget(reset, 0, Qt::AlignLeft);
     layout->addStretch(1);
 
@@ -97,6 +98,8 @@ SettingsAgingTab::Row SettingsAgingTab::addRow(QVBoxLayout* layout, const QStrin
     row.slider->setRange(1, kSliderMaxMinutes);
     row.slider->setSingleStep(1);
     row.slider->setPageStep(5);
+    row.slider->setAccessibleName(label);
+    row.slider->setAccessibleDescription(tr("Minutes, from 1 to %1").arg(kSliderMaxMinutes));
 
     auto* line = new QHBoxLayout;
     line->setSpacing(8);

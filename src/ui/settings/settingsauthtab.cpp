@@ -7,8 +7,10 @@
 #include "ui/common/statusdot.h"
 #include "ui/settings/settingsform.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -76,13 +78,20 @@ SettingsAuthTab::SettingsAuthTab(
     , m_dot(new StatusDot(kDotDiameter, false, this))
     , m_status(new QLabel(this))
     , m_workspace(new QLabel(this))
-    , m_saveButton(new QPushButton(tr("Save && Connect"), this))
-    , m_testButton(new QPushButton(this))
-    , m_clearButton(new QPushButton(tr("Clear"), this))
     , m_result(new QLabel(this))
 {
     using namespace panelstyle;
     using namespace settingsform;
+
+    // Made in the order the keyboard visits them, top to bottom.
+    QWidget* botField = makeTokenField(m_bot, tr("Bot User OAuth Token"), u"botToken"_s,
+        tr("OAuth & Permissions → Bot User OAuth Token (xoxb-…)"), halyard::TokenField::bot);
+    QWidget* appField = makeTokenField(m_app, tr("App-Level Token (Socket Mode)"), u"appToken"_s,
+        tr("Basic Information → App-Level Tokens, with scope connections:write (xapp-…)"),
+        halyard::TokenField::app);
+    m_saveButton = new QPushButton(tr("Save && Connect"), this);
+    m_testButton = new QPushButton(this);
+    m_clearButton = new QPushButton(tr("Clear"), this);
 
     m_dot->setObjectName(u"connectionDot"_s);
     m_status->setObjectName(u"connectionStatus"_s);
@@ -107,8 +116,12 @@ SettingsAuthTab::SettingsAuthTab(
     connectionRow->addWidget(m_status);
     connectionRow->addWidget(m_workspace, 1);
 
-    // Return in either field saves, as a dialog's default button would.
+    // Return saves, as a dialog's default button would (keyPressEvent).
     m_saveButton->setDefault(true);
+    m_saveButton->setAccessibleDescription(tr("Stores both tokens and connects to Slack"));
+    m_testButton->setAccessibleDescription(
+        tr("Asks Slack whether the bot token works, without storing it"));
+    m_clearButton->setAccessibleDescription(tr("Deletes both stored tokens and disconnects"));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     buttons->addWidget(m_saveButton);
@@ -148,11 +161,8 @@ SettingsAuthTab::SettingsAuthTab(
         note->setObjectName(u"demoNote"_s);
         layout->addWidget(note);
     }
-    layout->addWidget(makeTokenField(m_bot, tr("Bot User OAuth Token"), u"botToken"_s,
-        tr("OAuth & Permissions → Bot User OAuth Token (xoxb-…)"), halyard::TokenField::bot));
-    layout->addWidget(makeTokenField(m_app, tr("App-Level Token (Socket Mode)"), u"appToken"_s,
-        tr("Basic Information → App-Level Tokens, with scope connections:write (xapp-…)"),
-        halyard::TokenField::app));
+    layout->addWidget(botField);
+    layout->addWidget(appField);
     layout->addLayout(buttons);
     layout->addWidget(m_result);
     layout->addLayout(steps);
@@ -164,8 +174,6 @@ SettingsAuthTab::SettingsAuthTab(
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsAuthTab::save);
     connect(m_testButton, &QPushButton::clicked, this, &SettingsAuthTab::test);
     connect(m_clearButton, &QPushButton::clicked, this, &SettingsAuthTab::clear);
-    connect(m_bot.edit, &QLineEdit::returnPressed, m_saveButton, &QPushButton::animateClick);
-    connect(m_app.edit, &QLineEdit::returnPressed, m_saveButton, &QPushButton::animateClick);
     connect(&settings, &SettingsStore::cachedTokensChanged, this, &SettingsAuthTab::updateButtons);
     connect(&settings, &SettingsStore::connectionStateChanged, this,
         &SettingsAuthTab::updateConnectionRow);
@@ -186,6 +194,8 @@ QWidget* SettingsAuthTab::makeTokenField(TokenField& field, const QString& label
     field.edit->setObjectName(name + u"Field"_s);
     field.edit->setEchoMode(QLineEdit::Password);
     field.edit->setPlaceholderText(label);
+    field.edit->setAccessibleName(label);
+    field.edit->setAccessibleDescription(hint);
     field.warningIcon = new QLabel(box);
     field.warningIcon->setObjectName(name + u"WarningIcon"_s);
     QIcon icon = settingsform::themeIcon(u"dialog-warning"_s);
@@ -223,11 +233,11 @@ void SettingsAuthTab::updateNote(const TokenField& field, halyard::TokenField ki
     const std::optional<QString> warning = tokenValidationMessage(field.edit->text(), kind);
     field.warningIcon->setVisible(warning.has_value());
     field.note->setText(warning.value_or(field.hint));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText,
-        warning ? settingsform::warningColor()
-                : panelstyle::toneColor(palette, panelstyle::Tone::secondary));
-    field.note->setPalette(palette);
+    field.edit->setAccessibleDescription(warning.value_or(field.hint));
+    if (warning)
+        panelstyle::setFixedTextColor(field.note, settingsform::warningColor());
+    else
+        panelstyle::setTone(field.note, panelstyle::Tone::secondary);
 }
 
 void SettingsAuthTab::updateConnectionRow()
@@ -266,6 +276,18 @@ void SettingsAuthTab::showEvent(QShowEvent* event)
         m_bot.edit->setText(tokens->botToken);
         m_app.edit->setText(tokens->appToken);
     }
+}
+
+void SettingsAuthTab::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        || (event->modifiers() & ~Qt::KeypadModifier))
+        return QWidget::keyPressEvent(event);
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    QPushButton* button = focused && isAncestorOf(focused) ? focused : m_saveButton;
+    if (button->isEnabled())
+        button->animateClick();
+    event->accept();
 }
 
 void SettingsAuthTab::save()

@@ -31,6 +31,8 @@ public:
 protected:
     // Refills the fields from the stored tokens each time the tab appears.
     void showEvent(QShowEvent* event) override;
+    // Return presses a focused button, else Save & Connect, as in a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct TokenField {
@@ -63,9 +65,9 @@ private:
     QLabel* m_workspace;
     TokenField m_bot;
     TokenField m_app;
-    QPushButton* m_saveButton;
-    QPushButton* m_testButton;
-    QPushButton* m_clearButton;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_testButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
     QLabel* m_result;
 };
 

@@ -61,6 +61,9 @@ QWidget* scrollable(QWidget* content, QWidget* parent)
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The keyboard goes to the controls inside, which the area scrolls into view; the area itself
+    // would be a stop with nothing to show for it.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setWidget(content);
     // The content keeps the window's background instead of the view's base colour.
     area->viewport()->setAutoFillBackground(false);

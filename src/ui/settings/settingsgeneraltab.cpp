@@ -42,6 +42,15 @@ void bindToggle(
     QObject::connect(&settings, changed, toggle, &QCheckBox::setChecked);
 }
 
+// The control's own words for assistive technology, its help text as the description.
+void describe(QWidget* control, QString name, const QString& help)
+{
+    if (name.endsWith(u':'))
+        name.chop(1);
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(QString(help).remove(u'`'));
+}
+
 } // namespace
 
 QString SettingsGeneralTab::prefixExample(const QString& prefix)
@@ -71,15 +80,17 @@ SettingsGeneralTab::SettingsGeneralTab(
             settings.botsOnly()),
         settings, &SettingsStore::setBotsOnly, &SettingsStore::botsOnlyChanged);
     layout->addSpacing(4);
-    layout->addWidget(headingLabel(tr("Trigger prefix"), content));
+    const QString prefixHeading = tr("Trigger prefix");
+    layout->addWidget(headingLabel(prefixHeading, content));
     QLineEdit* prefix
         = addTextField(layout, u"triggerPrefixField"_s, u"halyard:"_s, settings.triggerPrefix());
     bindText(
         prefix, settings, &SettingsStore::setTriggerPrefix, &SettingsStore::triggerPrefixChanged);
-    layout->addWidget(helpLabel(tr("Any message starting with this prefix is added to the queue "
-                                   "regardless of who sent it. The prefix is stripped from the "
-                                   "displayed text. Leave blank to disable."),
-        content));
+    const QString prefixHelp = tr("Any message starting with this prefix is added to the queue "
+                                  "regardless of who sent it. The prefix is stripped from the "
+                                  "displayed text. Leave blank to disable.");
+    layout->addWidget(helpLabel(prefixHelp, content));
+    describe(prefix, prefixHeading, prefixHelp);
     QLabel* example = helpLabel(QString(), content);
     example->setObjectName(u"prefixExample"_s);
     example->setTextFormat(Qt::PlainText);
@@ -112,16 +123,18 @@ SettingsGeneralTab::SettingsGeneralTab(
                    settings.ackBackEnabled()),
         settings, &SettingsStore::setAckBackEnabled, &SettingsStore::ackBackEnabledChanged);
     layout->addSpacing(4);
-    layout->addWidget(headingLabel(tr("Emoji shortcode:"), content));
+    const QString emojiHeading = tr("Emoji shortcode:");
+    layout->addWidget(headingLabel(emojiHeading, content));
     QLineEdit* emoji = addTextField(
         layout, u"ackBackEmojiField"_s, u"white_check_mark"_s, settings.ackBackEmoji());
     emoji->setMaximumWidth(kEmojiFieldMaxWidth);
     bindText(emoji, settings, &SettingsStore::setAckBackEmoji, &SettingsStore::ackBackEmojiChanged);
-    layout->addWidget(helpLabel(
-        tr("Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. "
-           "Requires the `reactions:write` bot scope. If you set up Halyard before this feature, "
-           "see Authentication for the updated scope list and reinstall the app."),
-        content));
+    const QString emojiHelp
+        = tr("Without colons — e.g. `white_check_mark`, `eyes`, `thumbsup`, `large_green_circle`. "
+             "Requires the `reactions:write` bot scope. If you set up Halyard before this feature, "
+             "see Authentication for the updated scope list and reinstall the app.");
+    layout->addWidget(helpLabel(emojiHelp, content));
+    describe(emoji, emojiHeading, emojiHelp);
     layout->addSpacing(4);
     bindToggle(
         addToggle(layout, u"teamSharedAckToggle"_s,
@@ -165,6 +178,7 @@ QCheckBox* SettingsGeneralTab::addToggle(QVBoxLayout* layout, const QString& nam
     layout->addWidget(toggle);
     if (!help.isEmpty())
         layout->addWidget(settingsform::helpLabel(help, parent));
+    describe(toggle, label, help);
     return toggle;
 }
 

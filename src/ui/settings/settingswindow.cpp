@@ -6,9 +6,13 @@
 #include "ui/settings/settingsform.h"
 #include "ui/settings/settingsgeneraltab.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -36,6 +40,7 @@ SettingsWindow::SettingsWindow(
     setFixedSize(kWidth, kHeight);
     m_tabs->setObjectName(u"settingsTabs"_s);
     m_tabs->setDocumentMode(true);
+    m_tabs->tabBar()->setObjectName(u"settingsTabBar"_s);
 
     auto* about = new SettingsAboutTab(
         versionText(program.shortVersion, program.buildNumber), program.checksForUpdates);
@@ -55,6 +60,17 @@ SettingsWindow::SettingsWindow(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);
     selectTab(Tab::authentication);
+
+    // The tab widget turns Ctrl+Tab itself; Ctrl+Page Down and Up are the other common keys.
+    const auto step = [this](int by) {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + by + m_tabs->count()) % m_tabs->count());
+    };
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this), &QShortcut::activated,
+        this, [step] { step(1); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this), &QShortcut::activated,
+        this, [step] { step(-1); });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+        &QWidget::close);
 }
 
 void SettingsWindow::selectTab(Tab tab)
@@ -78,6 +94,16 @@ QPixmap SettingsWindow::grabTab(Tab tab)
     for (int round = 0; round < 3; ++round)
         QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return grab();
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    if ((event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        || (event->modifiers() & ~Qt::KeypadModifier) || !button || !isAncestorOf(button))
+        return QWidget::keyPressEvent(event);
+    button->animateClick();
+    event->accept();
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

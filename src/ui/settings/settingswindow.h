@@ -56,6 +56,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Return presses the focused button, as Space does; outside dialogs Qt leaves it unused.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QTabWidget* m_tabs;

@@ -70,7 +70,8 @@ UpdateRow::UpdateRow(QWidget* parent)
     m_openArea->setToolTip(tr("View and install the update"));
     m_openArea->setAccessibleDescription(tr("View and install the update"));
     m_openArea->setCursor(Qt::PointingHandCursor);
-    m_openArea->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab once the panel has the keyboard; a click leaves the keyboard alone.
+    m_openArea->setFocusPolicy(Qt::TabFocus);
     m_openArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_text->setFont(textFont(12));
     m_text->setTextFormat(Qt::PlainText);
@@ -85,8 +86,10 @@ UpdateRow::UpdateRow(QWidget* parent)
 
     m_ack->setFont(textFont(11));
     m_ack->setFixedSize(m_ack->fontMetrics().horizontalAdvance(m_ack->text()) + 20, 22);
-    m_ack->setFocusPolicy(Qt::NoFocus);
+    m_ack->setFocusPolicy(Qt::TabFocus);
     m_ack->setToolTip(tr("Dismiss this update reminder"));
+    m_ack->setAccessibleName(tr("Dismiss this update reminder"));
+    m_ack->setAccessibleDescription(tr("Stops the reminder for this version"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);

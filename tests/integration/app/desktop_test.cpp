@@ -328,6 +328,39 @@ TEST_F(DesktopProgramTest, PanelStaysWhereTheUserPutsIt)
     EXPECT_EQ(m_program.exitCode(), 0) << m_log.toStdString();
 }
 
+// A desktop shortcut's "halyard --focus" reaches the running copy over the session bus, and the
+// panel then works from the keyboard; with no copy running it says so with status 3.
+TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
+{
+    const auto focus = [&] {
+        QProcess process;
+        process.setProcessEnvironment(programEnvironment());
+        process.start(QStringLiteral(HALYARD_BINARY), { u"--focus"_s });
+        process.waitForFinished(10000);
+        return process.exitCode();
+    };
+    EXPECT_EQ(focus(), 3);
+    start();
+    m_window = waitForWindow(u"^Halyard$"_s);
+    ASSERT_FALSE(m_window.isEmpty()) << m_log.toStdString();
+    const int collapsed = panelGeometry().height();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
+        << m_log.toStdString();
+    m_fake.postMessage(u"C1"_s,
+        { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full"_s },
+            { u"ts"_s, u"1700000000.000100"_s } });
+    // The panel opens once its queue has the alert.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelGeometry().height() > collapsed; }, 10000));
+
+    EXPECT_EQ(focus(), 0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return x(u"xdotool"_s, { u"getwindowfocus"_s }) == m_window; }, 5000));
+    x(u"xdotool"_s, { u"key"_s, u"a"_s });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
+        << m_log.toStdString();
+}
+
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
 // there, the user's folders stay untouched, what it opens runs in the user's environment, and
 // the profile is gone once the program ends, also on SIGHUP.

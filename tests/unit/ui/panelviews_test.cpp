@@ -8,6 +8,7 @@
 #include "ui/common/deeplink.h"
 #include "ui/common/elidedlabel.h"
 #include "ui/common/panellayout.h"
+#include "ui/common/panelstyle.h"
 #include "ui/common/statusdot.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
@@ -18,6 +19,8 @@
 #include "ui/updates/updaterow.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -284,25 +287,36 @@ TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
     EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), u"(999)"_s);
 }
 
-TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
+// What the row shows, and what a screen reader says for it: the stage in words, not colour alone.
+TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnlyAndReadsTheStage)
 {
     struct Case {
         QString channel;
         std::optional<QString> userId;
+        double age;
         QString expectedChannel;
         QString expectedAuthor; // empty: hidden
+        QString accessibleName;
+        QString stage;
     };
     const Case cases[] = {
-        { u"C1"_s, u"U1"_s, u"#ops"_s, u"· Dana"_s },
-        { u"C1"_s, u"U2"_s, u"#ops"_s, {} },
-        { u"C1"_s, std::nullopt, u"#ops"_s, {} },
-        { u"C9"_s, u"U1"_s, u"#C9"_s, u"· Dana"_s },
+        { u"C1"_s, u"U1"_s, 125, u"#ops"_s, u"· Dana"_s,
+            u"#ops, Dana, 2 min ago, Fresh, Backup failed"_s, u"Fresh"_s },
+        { u"C1"_s, u"U2"_s, 400, u"#ops"_s, {}, u"#ops, 6 min ago, Aging, Backup failed"_s,
+            u"Aging"_s },
+        { u"C1"_s, std::nullopt, 1000, u"#ops"_s, {}, u"#ops, 16 min ago, Stale, Backup failed"_s,
+            u"Stale"_s },
+        { u"C9"_s, u"U1"_s, 2000, u"#C9"_s, u"· Dana"_s,
+            u"#C9, Dana, 33 min ago, Overdue, Backup failed"_s, u"Overdue"_s },
+    };
+    const auto accessible = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
     };
     for (const Case& c : cases) {
         Panel p;
         p.directory.setChannelName(u"C1"_s, u"ops"_s);
         p.directory.setUserName(u"U1"_s, u"Dana"_s);
-        p.add(u"100.1"_s, 125, c.userId, u"Backup failed"_s, c.channel);
+        p.add(u"100.1"_s, c.age, c.userId, u"Backup failed"_s, c.channel);
         AlertRow* row = p.rows().at(0);
         EXPECT_EQ(row->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), c.expectedChannel);
         auto* author = row->findChild<ElidedLabel*>(u"alertAuthor"_s);
@@ -310,7 +324,12 @@ TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
         if (!c.expectedAuthor.isEmpty()) {
             EXPECT_EQ(author->text(), c.expectedAuthor);
         }
-        EXPECT_EQ(row->findChild<QLabel*>(u"alertAge"_s)->text(), u"2 min ago"_s);
+        EXPECT_EQ(accessible(row->openArea()), c.accessibleName);
+        EXPECT_EQ(accessible(row->findChild<QWidget*>(u"ackButton"_s)),
+            u"Acknowledge alert from "_s + c.expectedChannel);
+        auto* dot = row->findChild<StatusDot*>(u"stageDot"_s);
+        EXPECT_EQ(dot->toolTip(), u"Stage: "_s + c.stage);
+        EXPECT_EQ(accessible(dot), u"Stage: "_s + c.stage);
     }
 
     // A name that arrives later shows up in the rows already there.
@@ -320,6 +339,102 @@ TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnly)
     p.directory.setChannelName(u"C1"_s, u"alerts"_s);
     EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertAuthor"_s)->text(), u"· Sam"_s);
     EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), u"#alerts"_s);
+}
+
+// The keyboard walks a queue far longer than the view: the current row is always in view, even
+// though rows outside it have no widgets, and keys do what the row's click and button do.
+TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLetsGo)
+{
+    Panel p;
+    p.settings.setTeamId(u"T1"_s);
+    p.layout.setMaxQueueHeight(200);
+    for (int i = 0; i < 40; ++i)
+        p.add(u"100.%1"_s.arg(i, 2, 10, QChar(u'0')), 10, {}, u"Alert %1"_s.arg(i));
+    p.view.show();
+    p.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
+    p.view.takeKeyboardFocus();
+    QSignalSpy released(&p.view, &PanelRootView::keyboardReleased);
+    auto* queue = p.view.findChild<QueueView*>();
+
+    struct Step {
+        Qt::Key key;
+        QString current; // the current row's text; empty: the queue does not have the keyboard
+        qsizetype queued;
+        qsizetype opened;
+    };
+    const Step steps[] = {
+        { Qt::Key_unknown, u"Alert 0"_s, 40, 0 },
+        { Qt::Key_Down, u"Alert 1"_s, 40, 0 },
+        { Qt::Key_End, u"Alert 39"_s, 40, 0 },
+        { Qt::Key_Up, u"Alert 38"_s, 40, 0 },
+        { Qt::Key_Return, u"Alert 38"_s, 40, 1 },
+        { Qt::Key_A, u"Alert 39"_s, 39, 1 },
+        { Qt::Key_Home, u"Alert 0"_s, 39, 1 },
+        { Qt::Key_Delete, u"Alert 1"_s, 38, 1 },
+        // Tab reaches the bar, where Return presses the chevron: the queue folds away.
+        { Qt::Key_Tab, {}, 38, 1 },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(qUtf8Printable(step.current));
+        if (step.key != Qt::Key_unknown)
+            QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_EQ(p.alerts.alerts().size(), step.queued);
+        EXPECT_EQ(p.opened.size(), step.opened);
+        EXPECT_EQ(queue->hasFocus(), !step.current.isEmpty());
+        QList<AlertRow*> current;
+        for (AlertRow* row : p.rows()) {
+            if (row->isCurrent())
+                current.append(row);
+        }
+        if (step.current.isEmpty()) {
+            EXPECT_TRUE(current.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(current.size(), 1);
+        EXPECT_EQ(current.at(0)->alert().text, step.current);
+        const QRect inView = queue->viewport()->rect();
+        EXPECT_TRUE(inView.contains(current.at(0)->geometry())) << current.at(0)->y();
+    }
+    EXPECT_EQ(p.opened.at(0).toString(), u"slack://channel?team=T1&id=C1&message=100.38"_s);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"chevronButton"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(p.view.isExpanded());
+    EXPECT_EQ(released.count(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(released.count(), 1);
+}
+
+// Toned text is derived from the palette's text colour and follows it when the desktop switches
+// between light and dark while the program runs, even when only the text colour changes.
+TEST(PanelStyle, ToneFollowsAPaletteSwitch)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    Panel p;
+    p.directory.setUserName(u"U1"_s, u"Dana"_s);
+    p.add(u"100.1"_s, 10, u"U1"_s);
+    p.view.show();
+    struct Case {
+        QString name;
+        panelstyle::Tone tone;
+    };
+    const Case cases[] = {
+        { u"alertChannel"_s, panelstyle::Tone::secondary },
+        { u"alertAuthor"_s, panelstyle::Tone::tertiary },
+        { u"countLabel"_s, panelstyle::Tone::secondary },
+        { u"chevronButton"_s, panelstyle::Tone::secondary },
+    };
+    for (const QPalette& palette : { dark, light }) {
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents(); // widgets hear of it through posted events
+        for (const Case& c : cases) {
+            const QColor expected = panelstyle::toneColor(palette, c.tone);
+            EXPECT_EQ(p.find<QWidget>(c.name)->palette().color(QPalette::WindowText), expected)
+                << qUtf8Printable(c.name);
+        }
+    }
 }
 
 // Without a slack: handler the message's permalink opens on the workspace's own web address,

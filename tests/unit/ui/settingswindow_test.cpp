@@ -9,6 +9,8 @@
 #include "ui/updates/updaterow.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoroSignal>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -198,6 +201,77 @@ TEST_F(SettingsWindowTest, SaveStoresTrimmedTokensAndReconnects)
         EXPECT_TRUE(result().isEmpty());
         EXPECT_TRUE(enabled(u"clearButton"_s));
     }
+}
+
+// Tab visits every control of a tab in the order shown, and nothing else, so no stop is
+// invisible; each control tells assistive technology its name and what it does.
+TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
+{
+    storeTokens();
+    window->showTab(Tab::authentication);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    struct Case {
+        Tab tab;
+        QStringList order;
+    };
+    const Case cases[] = {
+        { Tab::authentication,
+            { u"botTokenField"_s, u"appTokenField"_s, u"saveButton"_s, u"testButton"_s,
+                u"clearButton"_s } },
+        { Tab::general,
+            { u"botsOnlyToggle"_s, u"triggerPrefixField"_s, u"notificationsToggle"_s,
+                u"ackBackToggle"_s, u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s,
+                u"snapToggle"_s, u"autostartToggle"_s } },
+        { Tab::aging,
+            { u"freshSlider"_s, u"agingSlider"_s, u"staleSlider"_s, u"resetAgingButton"_s } },
+        { Tab::about, { u"checkForUpdatesButton"_s, u"supportLink"_s } },
+    };
+    for (const Case& c : cases) {
+        window->selectTab(c.tab);
+        find(u"settingsTabBar"_s)->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (qsizetype i = 0; i <= c.order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            visited.append(focused->objectName());
+            // The tab bar reads as its current tab.
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(focused);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << visited.size();
+            EXPECT_TRUE(focused->objectName() == u"settingsTabBar"_s
+                || !accessible->text(QAccessible::Description).isEmpty())
+                << visited.size();
+        }
+        EXPECT_EQ(visited, c.order + QStringList { u"settingsTabBar"_s });
+    }
+}
+
+// The window works from the keyboard alone: sections switch with Ctrl+Tab and Ctrl+Page Down or
+// Up, Return presses the focused button or else Save & Connect, Escape closes.
+TEST_F(SettingsWindowTest, KeysSwitchSectionsReturnSavesAndEscapeCloses)
+{
+    window->showTab(Tab::authentication);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    type(u"botTokenField"_s, u"xoxb-1"_s);
+    type(u"appTokenField"_s, u"xapp-1"_s);
+    const auto tabs = find<QTabWidget>(u"settingsTabs"_s);
+    const std::pair<Qt::Key, int> steps[] = { { Qt::Key_PageDown, 1 }, { Qt::Key_PageUp, 0 },
+        { Qt::Key_PageUp, 3 }, { Qt::Key_Tab, 0 } };
+    find(u"appTokenField"_s)->setFocus();
+    for (const auto& [key, tab] : steps) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        EXPECT_EQ(tabs->currentIndex(), tab);
+    }
+
+    find(u"testButton"_s)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tester.tokens.size() == 1; }, 2000));
+    EXPECT_EQ(connects, 0);
+    find(u"botTokenField"_s)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return connects == 1; }, 2000));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isHidden());
 }
 
 TEST_F(SettingsWindowTest, FailedSaveLeavesTheConnectionAlone)
