@@ -30,6 +30,23 @@
         <source>Open in Slack</source>
         <translation>In Slack öffnen</translation>
     </message>
+    <message>
+        <source>Removes the alert from the queue</source>
+        <translation>Entfernt den Alarm aus der Warteschlange</translation>
+    </message>
+    <message>
+        <source>Stage: %1</source>
+        <translation>Stufe: %1</translation>
+    </message>
+    <message>
+        <source>Acknowledge alert from %1</source>
+        <translation>Alarm aus %1 bestätigen</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the parts of an alert&apos;s name</comment>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Autostart</name>
@@ -100,6 +117,38 @@
         <source>Connection error</source>
         <translation>Verbindungsfehler</translation>
     </message>
+    <message>
+        <source>All clear</source>
+        <translation>Alles erledigt</translation>
+    </message>
+    <message>
+        <source>Alerts waiting</source>
+        <translation>Alarme warten</translation>
+    </message>
+    <message>
+        <source>Half of the alerts are aging</source>
+        <translation>Die Hälfte der Alarme altert</translation>
+    </message>
+    <message>
+        <source>Most alerts are aging</source>
+        <translation>Die meisten Alarme altern</translation>
+    </message>
+    <message>
+        <source>Opens the settings window</source>
+        <translation>Öffnet das Einstellungsfenster</translation>
+    </message>
+    <message>
+        <source>Shows or hides the queue of alerts</source>
+        <translation>Zeigt oder verbirgt die Warteschlange der Alarme</translation>
+    </message>
+    <message>
+        <source>Alerts: %1</source>
+        <translation>Alarme: %1</translation>
+    </message>
+    <message>
+        <source>Connection to Slack</source>
+        <translation>Verbindung zu Slack</translation>
+    </message>
 </context>
 <context>
     <name>halyard::CommandLine</name>
@@ -118,6 +167,18 @@
     <message>
         <source>Try Halyard against a simulated workspace on this computer, in a throw-away profile; nothing reaches Slack.</source>
         <translation>Halyard mit einem simulierten Workspace auf diesem Computer ausprobieren, in einem Wegwerfprofil; nichts davon erreicht Slack.</translation>
+    </message>
+    <message>
+        <source>Give the keyboard to the panel of the running Halyard, for a desktop shortcut.</source>
+        <translation>Dem Panel des laufenden Halyard die Tastatur geben, für ein Tastenkürzel des Desktops.</translation>
+    </message>
+    <message>
+        <source>Halyard is not running.</source>
+        <translation>Halyard läuft nicht.</translation>
+    </message>
+    <message>
+        <source>Halyard did not take the request: %1</source>
+        <translation>Halyard hat die Anfrage nicht angenommen: %1</translation>
     </message>
 </context>
 <context>
@@ -187,6 +248,17 @@
     </message>
 </context>
 <context>
+    <name>halyard::NotificationService</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Ack</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
     <name>halyard::Profile</name>
     <message>
         <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
@@ -195,6 +267,17 @@
     <message>
         <source>an invalid URL</source>
         <translation>eine ungültige URL</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueView</name>
+    <message>
+        <source>Alerts</source>
+        <translation>Alarme</translation>
+    </message>
+    <message>
+        <source>Up and Down choose an alert, Return opens it in Slack, A or Delete acknowledges it, Escape leaves the panel</source>
+        <translation>Pfeil hoch und runter wählen einen Alarm, Eingabe öffnet ihn in Slack, A oder Entf bestätigt ihn, Escape verlässt das Panel</translation>
     </message>
 </context>
 <context>
@@ -214,6 +297,18 @@
     <message>
         <source>Support:</source>
         <translation>Support:</translation>
+    </message>
+    <message>
+        <source>Looks for a newer version of Halyard</source>
+        <translation>Sucht nach einer neueren Version von Halyard</translation>
+    </message>
+    <message>
+        <source>Support: %1</source>
+        <translation>Support: %1</translation>
+    </message>
+    <message>
+        <source>Writes an email to the support address</source>
+        <translation>Schreibt eine E-Mail an die Support-Adresse</translation>
     </message>
 </context>
 <context>
@@ -245,6 +340,14 @@
     <message>
         <source>%1 min</source>
         <translation>%1 Min.</translation>
+    </message>
+    <message>
+        <source>Sets the thresholds back to 5, 15 and 30 minutes</source>
+        <translation>Setzt die Schwellen auf 5, 15 und 30 Minuten zurück</translation>
+    </message>
+    <message>
+        <source>Minutes, from 1 to %1</source>
+        <translation>Minuten, von 1 bis %1</translation>
     </message>
 </context>
 <context>
@@ -344,6 +447,18 @@
     <message>
         <source>Tokens cleared.</source>
         <translation>Tokens gelöscht.</translation>
+    </message>
+    <message>
+        <source>Stores both tokens and connects to Slack</source>
+        <translation>Speichert beide Tokens und verbindet mit Slack</translation>
+    </message>
+    <message>
+        <source>Asks Slack whether the bot token works, without storing it</source>
+        <translation>Fragt Slack, ob das Bot-Token funktioniert, ohne es zu speichern</translation>
+    </message>
+    <message>
+        <source>Deletes both stored tokens and disconnects</source>
+        <translation>Löscht beide gespeicherten Tokens und trennt die Verbindung</translation>
     </message>
 </context>
 <context>
@@ -617,6 +732,29 @@
     <message>
         <source>Update available - Halyard %1</source>
         <translation>Update verfügbar - Halyard %1</translation>
+    </message>
+    <message>
+        <source>Stops the reminder for this version</source>
+        <translation>Beendet die Erinnerung an diese Version</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::panelstyle</name>
+    <message>
+        <source>Fresh</source>
+        <translation>Frisch</translation>
+    </message>
+    <message>
+        <source>Aging</source>
+        <translation>Alternd</translation>
+    </message>
+    <message>
+        <source>Stale</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <source>Overdue</source>
+        <translation>Überfällig</translation>
     </message>
 </context>
 </TS>

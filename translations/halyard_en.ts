@@ -30,6 +30,23 @@
         <source>Open in Slack</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Removes the alert from the queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stage: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledge alert from %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the parts of an alert&apos;s name</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::Autostart</name>
@@ -100,6 +117,38 @@
         <source>Connection error</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>All clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Half of the alerts are aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Most alerts are aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opens the settings window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shows or hides the queue of alerts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection to Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::CommandLine</name>
@@ -117,6 +166,18 @@
     </message>
     <message>
         <source>Try Halyard against a simulated workspace on this computer, in a throw-away profile; nothing reaches Slack.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Give the keyboard to the panel of the running Halyard, for a desktop shortcut.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard is not running.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard did not take the request: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -187,6 +248,17 @@
     </message>
 </context>
 <context>
+    <name>halyard::NotificationService</name>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ack</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>halyard::Profile</name>
     <message>
         <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
@@ -194,6 +266,17 @@
     </message>
     <message>
         <source>an invalid URL</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueView</name>
+    <message>
+        <source>Alerts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Up and Down choose an alert, Return opens it in Slack, A or Delete acknowledges it, Escape leaves the panel</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -213,6 +296,18 @@
     </message>
     <message>
         <source>Support:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looks for a newer version of Halyard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Support: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writes an email to the support address</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -244,6 +339,14 @@
     </message>
     <message>
         <source>%1 min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sets the thresholds back to 5, 15 and 30 minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minutes, from 1 to %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -343,6 +446,18 @@
     </message>
     <message>
         <source>Tokens cleared.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stores both tokens and connects to Slack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Asks Slack whether the bot token works, without storing it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deletes both stored tokens and disconnects</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -616,6 +731,29 @@
     </message>
     <message>
         <source>Update available - Halyard %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stops the reminder for this version</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::panelstyle</name>
+    <message>
+        <source>Fresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overdue</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
