@@ -1,34 +1,18 @@
 #include "ui/common/activation.h"
 
+#include "ui/common/x11.h"
+
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstring>
-#include <xcb/xcb.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
 namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const auto cookie
-        = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
-    free(reply); // NOLINT: xcb hands out malloc'd replies
-    return result;
-}
-
-xcb_window_t rootOf(xcb_connection_t* connection)
-{
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    return screen ? screen->root : xcb_window_t { XCB_WINDOW_NONE };
-}
 
 // Launchers end startup ids with "_TIME<server time of the click>"; without one, the activation
 // carries no time and the window manager decides.
@@ -46,8 +30,8 @@ void endStartupSequence(xcb_connection_t* connection, xcb_window_t window, const
     QString quoted = id;
     quoted.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
     const QByteArray message = "remove: ID=\"" + quoted.toUtf8() + "\"";
-    const xcb_atom_t begin = internAtom(connection, "_NET_STARTUP_INFO_BEGIN");
-    const xcb_atom_t more = internAtom(connection, "_NET_STARTUP_INFO");
+    const xcb_atom_t begin = x11::atom(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = x11::atom(connection, "_NET_STARTUP_INFO");
     // The terminating NUL belongs to the message.
     const qsizetype length = message.size() + 1;
     for (qsizetype offset = 0; offset < length; offset += 20) {
@@ -58,7 +42,7 @@ void endStartupSequence(xcb_connection_t* connection, xcb_window_t window, const
         event.type = offset == 0 ? begin : more;
         std::memcpy(event.data.data8, message.constData() + offset,
             static_cast<size_t>(std::min<qsizetype>(20, length - offset)));
-        xcb_send_event(connection, 0, rootOf(connection), XCB_EVENT_MASK_PROPERTY_CHANGE,
+        xcb_send_event(connection, 0, x11::rootWindow(connection), XCB_EVENT_MASK_PROPERTY_CHANGE,
             reinterpret_cast<const char*>(&event));
     }
 }
@@ -67,16 +51,16 @@ void activateOnX11(xcb_connection_t* connection, xcb_window_t window, const QStr
 {
     const QByteArray id = token.toUtf8();
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        internAtom(connection, "_NET_STARTUP_ID"), internAtom(connection, "UTF8_STRING"), 8,
+        x11::atom(connection, "_NET_STARTUP_ID"), x11::atom(connection, "UTF8_STRING"), 8,
         static_cast<uint32_t>(id.size()), id.constData());
     xcb_client_message_event_t event {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = window;
-    event.type = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    event.type = x11::atom(connection, "_NET_ACTIVE_WINDOW");
     event.data.data32[0] = 1; // from an application
     event.data.data32[1] = startupTime(token);
-    xcb_send_event(connection, 0, rootOf(connection),
+    xcb_send_event(connection, 0, x11::rootWindow(connection),
         XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
         reinterpret_cast<const char*>(&event));
     endStartupSequence(connection, window, token);
@@ -105,9 +89,9 @@ void activateWithToken(QWidget* window, const QString& token)
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->show();
     window->raise();
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 && !token.isEmpty()) {
-        activateOnX11(x11->connection(), static_cast<xcb_window_t>(window->winId()), token);
+    xcb_connection_t* connection = x11::connection();
+    if (connection && !token.isEmpty()) {
+        activateOnX11(connection, static_cast<xcb_window_t>(window->winId()), token);
         return;
     }
     // Qt's Wayland client hands this variable to the compositor with the next activation.

@@ -1,5 +1,7 @@
 #include "ui/common/focusreturn.h"
 
+#include "ui/common/x11.h"
+
 #include <QGuiApplication>
 
 #include <cstring>
@@ -7,32 +9,16 @@
 
 namespace halyard {
 
-namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const auto cookie
-        = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
-    free(reply); // NOLINT: xcb hands out malloc'd replies
-    return result;
-}
-
-} // namespace
-
 FocusReturn::FocusReturn(QWidget* window)
     : m_window(window)
 {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    m_connection = x11::connection();
+    if (!m_connection)
         return;
-    m_connection = x11->connection();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-    if (!screen)
+    m_root = x11::rootWindow(m_connection);
+    if (m_root == XCB_WINDOW_NONE)
         return;
-    m_root = screen->root;
-    m_activeAtom = internAtom(m_connection, "_NET_ACTIVE_WINDOW");
+    m_activeAtom = x11::atom(m_connection, "_NET_ACTIVE_WINDOW");
     // Property changes of the root window, added to what Qt already listens for there.
     xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
         m_connection, xcb_get_window_attributes(m_connection, m_root), nullptr);

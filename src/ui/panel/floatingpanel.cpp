@@ -1,6 +1,7 @@
 #include "ui/panel/floatingpanel.h"
 
 #include "ui/common/panelstyle.h"
+#include "ui/common/x11.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -12,8 +13,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -22,25 +21,10 @@ namespace {
 
 constexpr double kCornerRadius = 8.0;
 
-xcb_connection_t* x11Connection()
-{
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
-{
-    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
-    free(reply); // NOLINT: xcb hands out malloc'd replies
-    return result;
-}
-
 // A compositing manager owns this selection; without one, transparent pixels would show black.
 bool compositorRuns(xcb_connection_t* connection)
 {
-    const xcb_atom_t selection = atom(connection, "_NET_WM_CM_S0");
+    const xcb_atom_t selection = x11::atom(connection, "_NET_WM_CM_S0");
     if (selection == XCB_ATOM_NONE)
         return false;
     xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
@@ -60,7 +44,7 @@ FloatingPanel::FloatingPanel(QWidget* content, std::optional<bool> rounded, QWid
     setAttribute(Qt::WA_ShowWithoutActivating);
     if (rounded)
         m_composited = *rounded;
-    else if (xcb_connection_t* connection = x11Connection())
+    else if (xcb_connection_t* connection = x11::connection())
         m_composited = compositorRuns(connection);
     // Only before the native window exists does this give it an alpha channel.
     setAttribute(Qt::WA_TranslucentBackground, m_composited);
@@ -97,23 +81,23 @@ void FloatingPanel::showOnTop()
 // list instead of replacing it.
 void FloatingPanel::applyX11WindowState()
 {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = x11::connection();
     if (!connection)
         return;
     const auto window = static_cast<xcb_window_t>(winId());
-    const xcb_atom_t dock = atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    const xcb_atom_t dock = x11::atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+        x11::atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
     const xcb_atom_t states[] = {
-        atom(connection, "_NET_WM_STATE_STICKY"),
-        atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-        atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
+        x11::atom(connection, "_NET_WM_STATE_STICKY"),
+        x11::atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+        x11::atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
     };
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, std::size(states), states);
+        x11::atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, std::size(states), states);
     const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+        x11::atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     xcb_flush(connection);
 }
 
