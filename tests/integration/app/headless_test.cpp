@@ -216,6 +216,38 @@ TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCle
     EXPECT_FALSE(m_log.contains(u"com.corvane.Halyard.alerts: Enqueued: "_s)) << "a debug line";
 }
 
+// "halyard tokens" reaches the running copy that uses its store: gone tokens disconnect it, new
+// ones connect it, without a restart.
+TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
+{
+    start();
+    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
+        << m_log.toStdString();
+    const auto tokens = [&](const QStringList& words, const QString& service,
+                            const QByteArray& input = {}) {
+        QProcess command;
+        command.start(QStringLiteral(HALYARD_BINARY),
+            QStringList { u"tokens"_s } + words + QStringList { u"--keychain-service"_s, service });
+        command.write(input);
+        command.closeWriteChannel();
+        waitFor([&] { return command.state() == QProcess::NotRunning; }, 30000);
+        return QString::fromUtf8(command.readAllStandardOutput());
+    };
+    const QString pickedUp = u"The running Halyard picked up the change.\n"_s;
+    EXPECT_TRUE(
+        tokens({ u"clear"_s }, m_keychain.service() + u".other"_s)
+            .endsWith(u"No running Halyard uses these tokens; they apply when it starts.\n"_s));
+    EXPECT_TRUE(tokens({ u"clear"_s }, m_keychain.service()).endsWith(pickedUp));
+    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.app: Tokens removed — disconnecting"_s));
+    const SlackTokens fake { m_fake.workspace().botToken, m_fake.workspace().appToken };
+    EXPECT_TRUE(tokens({ u"set"_s }, m_keychain.service(),
+        (fake.botToken + u'\n' + fake.appToken + u'\n').toUtf8())
+                    .endsWith(pickedUp));
+    EXPECT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }))
+        << m_log.toStdString();
+    EXPECT_EQ(m_log.count(u"Tokens removed"_s), 1);
+}
+
 // A Secret Service that takes every call and never answers, as a keyring does while it waits
 // for the user to unlock it.
 class SilentSecretService : public QDBusVirtualObject {

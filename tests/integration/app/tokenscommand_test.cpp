@@ -1,12 +1,21 @@
+#include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,17 +36,24 @@ protected:
     Outcome run(const QStringList& words, const QByteArray& input = {},
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
     {
+        return runProgram(QStringList { u"tokens"_s } + words
+                + QStringList { u"--keychain-service"_s, m_keychain.service() },
+            input, environment);
+    }
+    // The event loop runs meanwhile, so that a fake Slack in this process answers.
+    static Outcome runProgram(const QStringList& arguments, const QByteArray& input = {},
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    {
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(HALYARD_BINARY),
-            QStringList { u"tokens"_s } + words
-                + QStringList { u"--keychain-service"_s, m_keychain.service() });
+        process.start(QStringLiteral(HALYARD_BINARY), arguments);
         if (!process.waitForStarted())
             return {};
         process.write(input);
         process.closeWriteChannel();
-        if (!process.waitForFinished(60000))
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
+        process.waitForFinished();
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) };
@@ -79,9 +95,9 @@ TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
     Outcome outcome = run({ u"set"_s },
         "  " + tokens.botToken.toUtf8() + " \r\n\t" + tokens.appToken.toUtf8() + "\n");
     EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
-    EXPECT_EQ(outcome.out,
-        u"Stored bot token "_s + tokens.botToken.left(9) + u"… and app-level token "_s
-            + tokens.appToken.left(9) + u"…\n"_s);
+    EXPECT_TRUE(outcome.out.startsWith(u"Stored bot token "_s + tokens.botToken.left(9)
+        + u"… and app-level token "_s + tokens.appToken.left(9) + u"…\n"_s))
+        << redacted(outcome.out);
     EXPECT_EQ(outcome.err, QString());
     expectNoToken(outcome, tokens);
     EXPECT_TRUE(storedTokens() == tokens);
@@ -121,7 +137,7 @@ TEST_F(TokensCommandTest, ClearDeletesBothTokensAndSucceedsWhenNoneAreStored)
     for (int round = 0; round < 2; ++round) {
         const Outcome outcome = run({ u"clear"_s });
         EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
-        EXPECT_EQ(outcome.out, u"Tokens cleared.\n"_s);
+        EXPECT_TRUE(outcome.out.startsWith(u"Tokens cleared.\n"_s));
         EXPECT_EQ(storedTokens(), std::nullopt);
     }
 }
@@ -145,6 +161,111 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
         EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
         expectNoToken(outcome, tokens);
     }
+}
+
+// Refused before anything runs, a display included: status 2 and one reason on standard error.
+TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s })
+        environment.remove(name);
+    const struct {
+        QStringList arguments;
+        QString reason;
+    } cases[] = {
+        { { u"--bogus"_s }, u"Unknown option 'bogus'"_s },
+        { { u"--demo"_s, u"tokens"_s, u"status"_s }, u"tokens and --demo exclude each other"_s },
+        { { u"--headless"_s, u"--demo"_s }, u"--headless and --demo exclude each other"_s },
+        { { u"tokens"_s, u"show"_s }, u"halyard tokens status"_s },
+    };
+    for (const auto& [arguments, reason] : cases) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const Outcome outcome = runProgram(arguments, {}, environment);
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s) && outcome.err.contains(reason))
+            << outcome.err.toStdString();
+        EXPECT_EQ(outcome.out, QString());
+    }
+}
+
+// Ctrl+C at the prompt gives the terminal its echo back and ends with the shell's 130.
+TEST_F(TokensCommandTest, InterruptAtThePromptRestoresEchoAndExitsWith130)
+{
+    int terminal = -1;
+    const QByteArray binary = HALYARD_BINARY;
+    const QByteArray service = m_keychain.service().toUtf8();
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const char* argv[] = { binary.constData(), "tokens", "set", "--keychain-service",
+            service.constData(), nullptr };
+        execv(argv[0], const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    // The prompt shows once echo is off.
+    QByteArray shown;
+    while (!shown.contains("Bot User OAuth Token")) {
+        pollfd ready { terminal, POLLIN, 0 };
+        char buffer[256];
+        if (poll(&ready, 1, 30000) <= 0)
+            break;
+        const ssize_t size = read(terminal, buffer, sizeof buffer);
+        if (size <= 0)
+            break;
+        shown.append(buffer, size);
+    }
+    termios settings {};
+    ASSERT_TRUE(shown.contains("Bot User OAuth Token")) << shown.toStdString();
+    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+    EXPECT_FALSE(settings.c_lflag & ECHO);
+    ASSERT_EQ(write(terminal, "xoxb-half\x03", 10), 10);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+    EXPECT_TRUE(settings.c_lflag & ECHO);
+    close(terminal);
+    EXPECT_EQ(storedTokens(), std::nullopt);
+}
+
+// Masked tokens, what Slack says of each, and 0 only when both work.
+TEST_F(TokensCommandTest, StatusShowsWhatSlackSaysOfBothTokens)
+{
+    test::FakeSlack fake;
+    ASSERT_TRUE(fake.listen());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
+    const QString bot = fake.workspace().botToken;
+    const QString app = fake.workspace().appToken;
+    const QString wrongBot = madeUpToken(u"xoxb-"_s);
+    const struct {
+        SlackTokens tokens;
+        int exitCode;
+        QStringList lines;
+    } cases[] = {
+        { { bot, app }, 0,
+            { u"Bot token: xoxb-…"_s + bot.right(4) + u" — looks valid"_s,
+                u"App-level token: xapp-…"_s + app.right(4) + u" — looks valid"_s,
+                u"auth.test: team Fake Team, bot halyard"_s, u"apps.connections.open: works"_s } },
+        { { wrongBot, app }, 1,
+            { u"Bot token: xoxb-…"_s + wrongBot.right(4) + u" — looks valid"_s,
+                u"auth.test: invalid_auth"_s, u"apps.connections.open: works"_s } },
+        { { app, app }, 1,
+            { u"Bot token: xapp-…"_s + app.right(4) + u" — That's the App-Level Token"_s } },
+    };
+    for (const auto& [tokens, exitCode, lines] : cases) {
+        SCOPED_TRACE(exitCode);
+        ASSERT_TRUE(QCoro::waitFor(storeSlackTokens(&m_keychain, tokens)).has_value());
+        const Outcome outcome = run({ u"status"_s }, {}, environment);
+        EXPECT_EQ(outcome.exitCode, exitCode) << redacted(outcome.err);
+        for (const QString& line : lines)
+            EXPECT_TRUE(outcome.out.contains(line)) << redacted(outcome.out);
+        expectNoToken(outcome, tokens);
+    }
+    (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
+    const Outcome none = run({ u"status"_s }, {}, environment);
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, u"Bot token: not stored\nApp-level token: not stored\n"_s);
 }
 
 } // namespace

@@ -10,9 +10,12 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -269,6 +272,18 @@ TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
     EXPECT_EQ(text(u"connectionStatus"_s), u"Disconnected"_s);
     EXPECT_FALSE(shown(u"connectionWorkspace"_s));
     EXPECT_FALSE(enabled(u"clearButton"_s));
+}
+
+// The manifest the first setup step names is handed out whole, with a word that it was.
+TEST_F(SettingsWindowTest, CopyManifestPutsTheManifestOnTheClipboard)
+{
+    window->showTab(Tab::authentication);
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(shown(u"manifestCopiedLabel"_s));
+    click(u"copyManifestButton"_s);
+    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
+    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
+    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
 }
 
 TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)
