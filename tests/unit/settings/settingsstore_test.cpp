@@ -249,17 +249,5 @@ TEST_F(SettingsStoreTest, SavingAndClearingTokensChangeTheCacheOnlyOnSuccess)
     expectNotLogged(fresh);
 }
 
-// The store's own explanation is what a person can act on; the bare number only without one.
-TEST(KeychainErrorTest, DescriptionCarriesTheStoresOwnText)
-{
-    const std::pair<KeychainError, QString> cases[] = {
-        { KeychainError::unhandledError(5, u" No keyring daemon\n"_s),
-            u"Keychain error: No keyring daemon (5)"_s },
-        { KeychainError::unhandledError(-25308), u"Keychain error: -25308"_s },
-    };
-    for (const auto& [error, description] : cases)
-        EXPECT_EQ(error.description(), description);
-}
-
 } // namespace
 } // namespace halyard
