@@ -157,10 +157,6 @@
         <translation>Slack-Alarme, die Sie bestätigen müssen.</translation>
     </message>
     <message>
-        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them.</source>
-        <translation>&quot;tokens set&quot; speichert das Bot- und das App-Level-Token, gelesen von der Standardeingabe, je eine Zeile; &quot;tokens clear&quot; löscht sie.</translation>
-    </message>
-    <message>
         <source>Run the core without windows: take alerts in and acknowledge them in Slack.</source>
         <translation>Den Kern ohne Fenster ausführen: Alarme annehmen und in Slack bestätigen.</translation>
     </message>
@@ -179,6 +175,26 @@
     <message>
         <source>Halyard did not take the request: %1</source>
         <translation>Halyard hat die Anfrage nicht angenommen: %1</translation>
+    </message>
+    <message>
+        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them; &quot;tokens status&quot; shows them masked and whether Slack accepts them.</source>
+        <translation>&quot;tokens set&quot; speichert das Bot- und das App-Level-Token, gelesen von der Standardeingabe, je eine Zeile; &quot;tokens clear&quot; löscht sie; &quot;tokens status&quot; zeigt sie maskiert und ob Slack sie annimmt.</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>unbekannter Befehl &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token), &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
+        <translation>verwenden Sie &quot;halyard tokens set&quot; (zwei Zeilen auf der Standardeingabe: das Bot-Token, dann das App-Level-Token), &quot;halyard tokens clear&quot; oder &quot;halyard tokens status&quot;</translation>
+    </message>
+    <message>
+        <source>%1 and %2 exclude each other</source>
+        <translation>%1 und %2 schließen einander aus</translation>
+    </message>
+    <message>
+        <source>Try &quot;halyard --help&quot; for more information.</source>
+        <translation>&quot;halyard --help&quot; zeigt mehr.</translation>
     </message>
 </context>
 <context>
@@ -373,10 +389,6 @@
         <translation>✓ %1 als @%2</translation>
     </message>
     <message>
-        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (paste resources/slack-app-manifest.json), or From scratch</source>
-        <translation>1. https://api.slack.com/apps → Create New App → From an app manifest (resources/slack-app-manifest.json einfügen) oder From scratch</translation>
-    </message>
-    <message>
         <source>2. Socket Mode → enable, generate xapp- token (connections:write)</source>
         <translation>2. Socket Mode → aktivieren, xapp-Token erzeugen (connections:write)</translation>
     </message>
@@ -459,6 +471,22 @@
     <message>
         <source>Deletes both stored tokens and disconnects</source>
         <translation>Löscht beide gespeicherten Tokens und trennt die Verbindung</translation>
+    </message>
+    <message>
+        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (Copy manifest, then paste it), or From scratch</source>
+        <translation>1. https://api.slack.com/apps → Create New App → From an app manifest (Manifest kopieren, dann einfügen) oder From scratch</translation>
+    </message>
+    <message>
+        <source>Copy manifest</source>
+        <translation>Manifest kopieren</translation>
+    </message>
+    <message>
+        <source>Copies the Slack app manifest, to paste when creating the app</source>
+        <translation>Kopiert das Manifest der Slack-App, zum Einfügen beim Anlegen der App</translation>
+    </message>
+    <message>
+        <source>Copied — paste it into Slack&apos;s manifest box.</source>
+        <translation>Kopiert – fügen Sie es in Slacks Manifest-Feld ein.</translation>
     </message>
 </context>
 <context>
@@ -661,8 +689,52 @@
         <translation>Name</translation>
     </message>
     <message>
-        <source>halyard: use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token) or &quot;halyard tokens clear&quot;</source>
-        <translation>halyard: Verwenden Sie &quot;halyard tokens set&quot; (zwei Zeilen auf der Standardeingabe: das Bot-Token, dann das App-Level-Token) oder &quot;halyard tokens clear&quot;</translation>
+        <source>The running Halyard picked up the change.</source>
+        <translation>Das laufende Halyard hat die Änderung übernommen.</translation>
+    </message>
+    <message>
+        <source>No running Halyard uses these tokens; they apply when it starts.</source>
+        <translation>Kein laufendes Halyard verwendet diese Tokens; sie gelten ab dem nächsten Start.</translation>
+    </message>
+    <message>
+        <source>not stored</source>
+        <translation>nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>looks valid</source>
+        <translation>sieht gültig aus</translation>
+    </message>
+    <message>
+        <source>halyard: could not read the tokens: %1 — %2</source>
+        <translation>halyard: Die Tokens konnten nicht gelesen werden: %1 – %2</translation>
+    </message>
+    <message>
+        <source>Bot token: %1</source>
+        <translation>Bot-Token: %1</translation>
+    </message>
+    <message>
+        <source>App-level token: %1</source>
+        <translation>App-Level-Token: %1</translation>
+    </message>
+    <message>
+        <source>auth.test: %1</source>
+        <translation>auth.test: %1</translation>
+    </message>
+    <message>
+        <source>auth.test: team %1, bot %2</source>
+        <translation>auth.test: Team %1, Bot %2</translation>
+    </message>
+    <message>
+        <source>apps.connections.open: %1</source>
+        <translation>apps.connections.open: %1</translation>
+    </message>
+    <message>
+        <source>works</source>
+        <translation>funktioniert</translation>
+    </message>
+    <message>
+        <source>halyard: use &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
+        <translation>halyard: Verwenden Sie &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; oder &quot;halyard tokens status&quot;</translation>
     </message>
 </context>
 <context>

@@ -157,10 +157,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Run the core without windows: take alerts in and acknowledge them in Slack.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -178,6 +174,26 @@
     </message>
     <message>
         <source>Halyard did not take the request: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;tokens set&quot; stores the bot and app-level tokens read from standard input, one line each; &quot;tokens clear&quot; deletes them; &quot;tokens status&quot; shows them masked and whether Slack accepts them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token), &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 and %2 exclude each other</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try &quot;halyard --help&quot; for more information.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -373,10 +389,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (paste resources/slack-app-manifest.json), or From scratch</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>2. Socket Mode → enable, generate xapp- token (connections:write)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -458,6 +470,22 @@
     </message>
     <message>
         <source>Deletes both stored tokens and disconnects</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1. https://api.slack.com/apps → Create New App → From an app manifest (Copy manifest, then paste it), or From scratch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy manifest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copies the Slack app manifest, to paste when creating the app</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copied — paste it into Slack&apos;s manifest box.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -661,7 +689,51 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>halyard: use &quot;halyard tokens set&quot; (two lines on standard input: the bot token, then the app-level token) or &quot;halyard tokens clear&quot;</source>
+        <source>The running Halyard picked up the change.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No running Halyard uses these tokens; they apply when it starts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>looks valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: could not read the tokens: %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bot token: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>App-level token: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>auth.test: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>auth.test: team %1, bot %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>apps.connections.open: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>works</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>halyard: use &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -8,6 +8,7 @@
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
+#include "settings/slacktokens.h"
 #include "slack/directory/slackdirectory.h"
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
@@ -82,6 +83,29 @@ QCoro::Task<> AppCore::launch()
     } else {
         qCInfo(lcApp, "No tokens stored — waiting for user setup");
         emit self->setupNeeded();
+    }
+}
+
+QCoro::Task<> AppCore::reloadTokens()
+{
+    QPointer self(this);
+    const auto tokens = co_await loadSlackTokens(m_keychain.get());
+    if (!self)
+        co_return;
+    if (!tokens) {
+        qCWarning(lcApp, "Could not re-read the Slack tokens (%s) — keeping the connection",
+            qUtf8Printable(tokens.error().description()));
+        co_return;
+    }
+    SlackService& service = slackService();
+    if (*tokens) {
+        qCInfo(lcApp, "Tokens changed — reconnecting");
+        m_settingsStore->adoptTokens(*tokens);
+        service.connect();
+    } else {
+        qCInfo(lcApp, "Tokens removed — disconnecting");
+        service.disconnect();
+        m_settingsStore->adoptTokens(std::nullopt);
     }
 }
 

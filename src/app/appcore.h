@@ -38,6 +38,9 @@ public:
     // Slack service and connects when both tokens are stored. Resumes on the event loop once the
     // credential store has answered; a failed read is logged and nothing connects.
     QCoro::Task<> launch();
+    // Re-reads the tokens after another program changed them: connects with new ones, forgets
+    // and disconnects when they are gone. A failed read is logged and changes nothing.
+    QCoro::Task<> reloadTokens();
 
     const Profile& profile() const { return m_profile; }
     AlertStore& alertStore() const { return *m_alertStore; }

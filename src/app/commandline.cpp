@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,17 +24,73 @@ namespace halyard {
 
 namespace {
 
-// Whether the arguments ask for the desktop program. Decided before the parser runs, because
-// the desktop needs its application object (and its display) from the start.
-bool wantsDesktop(int argc, char* argv[])
+const QString kHeadless = u"headless"_s;
+const QString kDemo = u"demo"_s;
+const QString kFocus = u"focus"_s;
+
+// The options and commands, described in the user's language once the catalogues are installed.
+void describeArguments(QCommandLineParser& parser)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView arg(argv[i]);
-        if (arg == "--headless" || arg == "--focus" || arg == "tokens" || arg == "-h"
-            || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
-            return false;
-    }
-    return true;
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "halyard::CommandLine", "Slack alerts you have to acknowledge."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(u"tokens"_s,
+        QCoreApplication::translate("halyard::CommandLine",
+            "\"tokens set\" stores the bot and app-level tokens read from standard input, one "
+            "line each; \"tokens clear\" deletes them; \"tokens status\" shows them masked and "
+            "whether Slack accepts them."),
+        u"[tokens set|clear|status]"_s);
+    parser.addOption(QCommandLineOption(kHeadless,
+        QCoreApplication::translate("halyard::CommandLine",
+            "Run the core without windows: take alerts in and acknowledge them in Slack.")));
+    parser.addOption(QCommandLineOption(kDemo,
+        QCoreApplication::translate("halyard::CommandLine",
+            "Try Halyard against a simulated workspace on this computer, in a throw-away "
+            "profile; nothing reaches Slack.")));
+    parser.addOption(QCommandLineOption(kFocus,
+        QCoreApplication::translate("halyard::CommandLine",
+            "Give the keyboard to the panel of the running Halyard, for a desktop shortcut.")));
+    addTokensCommandOptions(parser);
+}
+
+// What is wrong with the parsed arguments, for standard error; absent when they make sense.
+std::optional<QString> usageError(const QCommandLineParser& parser)
+{
+    const QStringList words = parser.positionalArguments();
+    const bool tokens = words.value(0) == u"tokens";
+    if (!words.isEmpty() && !tokens)
+        return QCoreApplication::translate("halyard::CommandLine", "unknown command \"%1\"")
+            .arg(words.first());
+    if (tokens && !isTokensCommand(words.mid(1)))
+        return QCoreApplication::translate("halyard::CommandLine",
+            "use \"halyard tokens set\" (two lines on standard input: the bot token, then the "
+            "app-level token), \"halyard tokens clear\" or \"halyard tokens status\"");
+    // Each is a program of its own; none can be another at the same time.
+    QStringList modes;
+    if (tokens)
+        modes.append(u"tokens"_s);
+    if (parser.isSet(kHeadless))
+        modes.append(u"--headless"_s);
+    if (parser.isSet(kDemo))
+        modes.append(u"--demo"_s);
+    if (parser.isSet(kFocus))
+        modes.append(u"--focus"_s);
+    if (modes.size() > 1)
+        return QCoreApplication::translate("halyard::CommandLine", "%1 and %2 exclude each other")
+            .arg(modes[0], modes[1]);
+    return std::nullopt;
+}
+
+// Whether the arguments ask for the desktop program, which needs its application object (and
+// so its display) from the start. Anything else, a usage error included, needs no display.
+bool wantsDesktop(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    describeArguments(parser);
+    return parser.parse(arguments) && !usageError(parser) && parser.positionalArguments().isEmpty()
+        && !parser.isSet(kHeadless) && !parser.isSet(kFocus) && !parser.isSet(u"help"_s)
+        && !parser.isSet(u"help-all"_s) && !parser.isSet(u"version"_s);
 }
 
 } // namespace
@@ -42,7 +99,10 @@ int runCommandLine(int argc, char* argv[])
 {
     // Before Qt's display connection takes it out of the environment.
     launchActivationToken();
-    const bool desktop = wantsDesktop(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const bool desktop = wantsDesktop(arguments);
     QString platformNote;
     std::unique_ptr<QCoreApplication> app;
     if (desktop) {
@@ -82,45 +142,36 @@ int runCommandLine(int argc, char* argv[])
         QString::fromLatin1(kVersion) + u" (build "_s + QString::fromLatin1(kBuildNumber) + u')');
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate(
-        "halyard::CommandLine", "Slack alerts you have to acknowledge."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(u"tokens"_s,
-        QCoreApplication::translate("halyard::CommandLine",
-            "\"tokens set\" stores the bot and app-level tokens read from standard input, one "
-            "line each; \"tokens clear\" deletes them."),
-        u"[tokens set|clear]"_s);
-    const QCommandLineOption headless(u"headless"_s,
-        QCoreApplication::translate("halyard::CommandLine",
-            "Run the core without windows: take alerts in and acknowledge them in Slack."));
-    parser.addOption(headless);
-    const QCommandLineOption demo(u"demo"_s,
-        QCoreApplication::translate("halyard::CommandLine",
-            "Try Halyard against a simulated workspace on this computer, in a throw-away "
-            "profile; nothing reaches Slack."));
-    parser.addOption(demo);
-    const QCommandLineOption focus(u"focus"_s,
-        QCoreApplication::translate("halyard::CommandLine",
-            "Give the keyboard to the panel of the running Halyard, for a desktop shortcut."));
-    parser.addOption(focus);
-    addTokensCommandOptions(parser);
-    parser.process(*app);
+    describeArguments(parser);
+    // Usage errors get a status of their own, as in other command-line tools; process() would
+    // exit with 1.
+    std::optional<QString> error;
+    if (!parser.parse(QCoreApplication::arguments()))
+        error = parser.errorText();
+    else
+        error = usageError(parser);
+    if (error) {
+        QTextStream(stderr) << u"halyard: "_s << *error << Qt::endl
+                            << QCoreApplication::translate("halyard::CommandLine",
+                                   "Try \"halyard --help\" for more information.")
+                            << Qt::endl;
+        return 2;
+    }
+    // Help and version; the arguments are known to be sound.
+    parser.process(QCoreApplication::arguments());
     if (parser.positionalArguments().value(0) == u"tokens")
         return runTokensCommand(parser);
-    if (!parser.positionalArguments().isEmpty())
-        parser.showHelp(2);
-    if (parser.isSet(focus))
+    if (parser.isSet(kFocus))
         return focusRunningCopy(launchActivationToken());
     const QString keychainService = parser.value(u"keychain-service"_s);
-    if (parser.isSet(demo) && !parser.isSet(headless))
+    if (parser.isSet(kDemo))
         return runDemo(platformNote);
     const auto profile = Profile::user();
     if (!profile) {
         QTextStream(stderr) << profile.error() << Qt::endl;
         return 2;
     }
-    if (parser.isSet(headless))
+    if (parser.isSet(kHeadless))
         return runHeadless(keychainService, *profile);
     return runDesktop(std::make_unique<KeychainService>(keychainService), *profile, platformNote);
 }

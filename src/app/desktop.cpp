@@ -2,6 +2,7 @@
 
 #include "app/appcore.h"
 #include "app/headless.h"
+#include "app/remotecontrol.h"
 #include "app/version.h"
 #include "app/webapitokentester.h"
 #include "common/logging.h"
@@ -32,16 +33,18 @@ namespace halyard {
 
 namespace {
 
-const QString kBusName = u"com.corvane.Halyard"_s;
-const QString kObjectPath = u"/com/corvane/Halyard"_s;
 constexpr int kRemoteCallTimeoutMs = 5000;
 
-// What a second copy of the desktop program may ask of the running one on the session bus.
+// What a second copy of the desktop program, or "halyard tokens", may ask of the running one on
+// the session bus: the headless program's interface, plus the settings window.
 class RemoteControl : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.corvane.Halyard")
 public:
-    using QObject::QObject;
+    explicit RemoteControl(AppCore& core)
+        : m_core(core)
+    {
+    }
 
 public slots:
     // The token of the launch that asks, so that the window may come to the front.
@@ -54,10 +57,18 @@ public slots:
     {
         emit focusRequested(activationToken);
     }
+    // See CoreRemoteControl.
+    Q_SCRIPTABLE bool ReloadTokens(const QString& keychainService)
+    {
+        return CoreRemoteControl(m_core).ReloadTokens(keychainService);
+    }
 
 signals:
     void showSettingsRequested(const QString& activationToken);
     void focusRequested(const QString& activationToken);
+
+private:
+    AppCore& m_core;
 };
 
 // The panel, the settings window (made when first asked for), the update reminders and the bus
@@ -71,6 +82,7 @@ public:
         , m_updateBridge(m_updates)
         , m_updateChecker(core.network(), core.preferences(),
               QUrl(QString::fromUtf8(kUpdateFeedUrl)), QString::fromLatin1(kVersion))
+        , m_remote(core)
     {
         m_updateBridge.follow(m_updateChecker);
         const DesktopPanel::Stores stores { core.alertStore(), core.settingsStore(),
@@ -102,7 +114,7 @@ public:
         if (demo)
             m_panel->setDemo(true);
         else
-            publishOnBus();
+            m_published = publishOnSessionBus(&m_remote);
         m_updateChecker.start();
     }
 
@@ -110,20 +122,10 @@ public:
     {
         delete m_updateDialog;
         if (m_published)
-            QDBusConnection::sessionBus().unregisterService(kBusName);
+            unpublishFromSessionBus();
     }
 
 private:
-    void publishOnBus()
-    {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        m_published = bus.isConnected()
-            && bus.registerObject(kObjectPath, &m_remote, QDBusConnection::ExportScriptableSlots)
-            && bus.registerService(kBusName);
-        if (!m_published)
-            qCInfo(lcApp, "Not on the session bus; a second launch cannot bring up Settings");
-    }
-
     void showSettings(std::optional<SettingsWindow::Tab> tab, const QString& activationToken = {})
     {
         if (!m_settings) {
@@ -208,8 +210,8 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
 // Asks the copy that holds the bus name to show its settings window.
 bool showSettingsOfRunningCopy()
 {
-    QDBusMessage call
-        = QDBusMessage::createMethodCall(kBusName, kObjectPath, kBusName, u"ShowSettings"_s);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"ShowSettings"_s);
     call << launchActivationToken();
     const QDBusMessage reply
         = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
@@ -220,7 +222,8 @@ bool showSettingsOfRunningCopy()
 
 int focusRunningCopy(const QString& activationToken)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kBusName, kObjectPath, kBusName, u"Focus"_s);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"Focus"_s);
     call << activationToken;
     const QDBusMessage reply
         = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);

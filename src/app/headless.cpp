@@ -2,6 +2,7 @@
 
 #include "app/appcore.h"
 #include "app/datafolderlock.h"
+#include "app/remotecontrol.h"
 #include "common/logging.h"
 
 #include <QCoreApplication>
@@ -70,6 +71,13 @@ int runProgram(std::unique_ptr<KeychainService> keychain, const Profile& profile
     // no one to see them, and no notification server to miss.
     AppCore core(std::move(keychain), profile, bool(frontEnd));
     const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
+    // Without a front end the core answers on the bus itself, so that "halyard tokens" reaches
+    // a headless copy too.
+    std::unique_ptr<CoreRemoteControl> remote;
+    if (!front) {
+        remote = std::make_unique<CoreRemoteControl>(core);
+        publishOnSessionBus(remote.get());
+    }
     core.launch();
     return QCoreApplication::exec();
 }

@@ -1,15 +1,22 @@
 #include "app/tokenscommand.h"
 
+#include "app/profile.h"
+#include "app/remotecontrol.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 #include "settings/tokenvalidation.h"
+#include "slack/webapi/slackwebapi.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QNetworkAccessManager>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
+#include <expected>
+#include <iterator>
 #include <optional>
 #include <termios.h>
 #include <unistd.h>
@@ -23,28 +30,55 @@ namespace {
 // A credential-store service other than the user's own (hidden; for isolated runs).
 const QString kServiceOption = u"keychain-service"_s;
 
-// Turns terminal echo off while tokens are typed, so they never show on screen.
+// The terminal as it was before the prompt, for the signal handler: it may run at any moment.
+termios g_savedTerminal {};
+volatile sig_atomic_t g_echoOff = 0;
+
+extern "C" void onSignalAtPrompt(int signal)
+{
+    // Only async-signal-safe calls: the terminal gets its echo back, the line ends and the
+    // program ends with the shell's status for the signal (130 for Ctrl+C).
+    if (g_echoOff)
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, "\n", 1);
+    _exit(128 + signal);
+}
+
+// Turns terminal echo off while tokens are typed, so they never show on screen; an interrupt
+// at the prompt leaves the terminal as it found it.
 class EchoOff {
 public:
     explicit EchoOff(bool active)
     {
-        if (!active || tcgetattr(STDIN_FILENO, &m_saved) != 0)
+        if (!active || tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0)
             return;
-        termios quiet = m_saved;
+        struct sigaction action { };
+        action.sa_handler = onSignalAtPrompt;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+        m_handlers = true;
+        termios quiet = g_savedTerminal;
         quiet.c_lflag &= ~tcflag_t(ECHO);
-        m_active = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+        g_echoOff = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
     }
     ~EchoOff()
     {
-        if (m_active)
-            tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
+        if (g_echoOff)
+            tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        g_echoOff = 0;
+        if (m_handlers) {
+            for (std::size_t i = 0; i < std::size(kSignals); ++i)
+                sigaction(kSignals[i], &m_previous[i], nullptr);
+        }
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
 
 private:
-    termios m_saved {};
-    bool m_active = false;
+    static constexpr int kSignals[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT };
+    struct sigaction m_previous[std::size(kSignals)] {};
+    bool m_handlers = false;
 };
 
 std::optional<QString> readToken(
@@ -77,28 +111,41 @@ QString failureLine(const QString& line, const KeychainError& error)
     return line.arg(error.description(), KeychainError::serviceHint());
 }
 
-QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTextStream* outStream,
-    QTextStream* errStream, bool interactive)
+// Tells a running copy about the change; says whether one took it up, so that nobody restarts
+// what already uses the new tokens, or waits for a copy that does not.
+void tellRunningCopy(const TokensCommandIo& io)
 {
-    QTextStream& in = *inStream;
-    QTextStream& err = *errStream;
+    if (!io.tellRunningCopy)
+        return;
+    *io.out << (io.tellRunningCopy() ? QCoreApplication::translate(
+                    "halyard::TokensCommand", "The running Halyard picked up the change.")
+                                     : QCoreApplication::translate("halyard::TokensCommand",
+                                         "No running Halyard uses these tokens; they apply when it "
+                                         "starts."))
+            << Qt::endl;
+}
+
+QCoro::Task<int> setTokens(TokensCommandIo io)
+{
+    QTextStream& in = *io.in;
+    QTextStream& err = *io.err;
     std::optional<QString> bot;
     std::optional<QString> app;
     {
         // Off for both lines, so that a pasted pair never shows either.
-        EchoOff echoOff(interactive);
-        bot = readToken(in, err, interactive,
+        EchoOff echoOff(io.interactive);
+        bot = readToken(in, err, io.interactive,
             QCoreApplication::translate(
                 "halyard::TokensCommand", "Bot User OAuth Token (xoxb-…): "));
         if (bot)
-            app = readToken(in, err, interactive,
+            app = readToken(in, err, io.interactive,
                 QCoreApplication::translate(
                     "halyard::TokensCommand", "App-Level Token (xapp-…): "));
     }
     if (!bot || !app) {
         err << QCoreApplication::translate("halyard::TokensCommand",
-            "halyard: tokens set reads two lines from standard input: the bot token, "
-            "then the app-level token; nothing was stored")
+            "halyard: tokens set reads two lines from standard input: the bot "
+            "token, then the app-level token; nothing was stored")
             << Qt::endl;
         co_return 1;
     }
@@ -115,31 +162,112 @@ QCoro::Task<int> setTokens(KeychainService* keychain, QTextStream* inStream, QTe
     warnAbout(*app, TokenField::app, err);
 
     const SlackTokens tokens { *bot, *app };
-    if (const auto stored = co_await storeSlackTokens(keychain, tokens); !stored) {
-        *errStream << failureLine(QCoreApplication::translate("halyard::TokensCommand",
-                                      "halyard: could not store the tokens: %1 — %2"),
+    if (const auto stored = co_await storeSlackTokens(io.keychain, tokens); !stored) {
+        err << failureLine(QCoreApplication::translate("halyard::TokensCommand",
+                               "halyard: could not store the tokens: %1 — %2"),
             stored.error())
-                   << Qt::endl;
+            << Qt::endl;
         co_return 1;
     }
-    *outStream << QCoreApplication::translate(
+    *io.out << QCoreApplication::translate(
         "halyard::TokensCommand", "Stored bot token %1 and app-level token %2")
-                      .arg(maskedToken(tokens.botToken), maskedToken(tokens.appToken))
-               << Qt::endl;
+                   .arg(maskedToken(tokens.botToken), maskedToken(tokens.appToken))
+            << Qt::endl;
+    tellRunningCopy(io);
     co_return 0;
 }
 
-QCoro::Task<int> clearTokens(KeychainService* keychain, QTextStream* out, QTextStream* err)
+QCoro::Task<int> clearTokens(TokensCommandIo io)
 {
-    if (const auto deleted = co_await deleteSlackTokens(keychain); !deleted) {
-        *err << failureLine(QCoreApplication::translate("halyard::TokensCommand",
-                                "halyard: could not clear the tokens: %1 — %2"),
+    if (const auto deleted = co_await deleteSlackTokens(io.keychain); !deleted) {
+        *io.err << failureLine(QCoreApplication::translate("halyard::TokensCommand",
+                                   "halyard: could not clear the tokens: %1 — %2"),
             deleted.error())
-             << Qt::endl;
+                << Qt::endl;
         co_return 1;
     }
-    *out << QCoreApplication::translate("halyard::TokensCommand", "Tokens cleared.") << Qt::endl;
+    *io.out << QCoreApplication::translate("halyard::TokensCommand", "Tokens cleared.") << Qt::endl;
+    tellRunningCopy(io);
     co_return 0;
+}
+
+// The kind ("xoxb-") and the last four characters: enough to tell two tokens apart. A value too
+// short for that shows less, so that never more than half of it appears.
+QString maskedEnds(const QString& token)
+{
+    constexpr qsizetype kTail = 4;
+    const qsizetype dash = token.indexOf(u'-');
+    const qsizetype head = dash >= 0 && dash < 5 ? dash + 1 : 0;
+    if (head + kTail > token.size() / 2)
+        return maskedToken(token);
+    return token.left(head) + u'…' + token.right(kTail);
+}
+
+// One token's line; false when none is stored.
+bool showToken(
+    const QString& label, const std::optional<QString>& token, TokenField field, QTextStream& out)
+{
+    if (!token || token->isEmpty()) {
+        out << label.arg(QCoreApplication::translate("halyard::TokensCommand", "not stored"))
+            << Qt::endl;
+        return false;
+    }
+    const auto advice = tokenValidationMessage(*token, field);
+    out << label.arg(maskedEnds(*token) + u" — "_s
+        + advice.value_or(QCoreApplication::translate("halyard::TokensCommand", "looks valid")))
+        << Qt::endl;
+    return true;
+}
+
+// Both tokens masked, whether each looks right, and whether Slack takes them: auth.test for
+// the bot token, apps.connections.open (a Socket Mode address that is never used) for the
+// app-level one. 0 only when both work.
+QCoro::Task<int> showStatus(TokensCommandIo io)
+{
+    QTextStream& out = *io.out;
+    const auto bot = co_await io.keychain->get(kBotTokenAccount.toString());
+    std::expected<std::optional<QString>, KeychainError> app = bot;
+    if (bot)
+        app = co_await io.keychain->get(kAppTokenAccount.toString());
+    if (!app) {
+        *io.err << failureLine(QCoreApplication::translate("halyard::TokensCommand",
+                                   "halyard: could not read the tokens: %1 — %2"),
+            app.error())
+                << Qt::endl;
+        co_return 1;
+    }
+    const bool haveBot
+        = showToken(QCoreApplication::translate("halyard::TokensCommand", "Bot token: %1"), *bot,
+            TokenField::bot, out);
+    const bool haveApp
+        = showToken(QCoreApplication::translate("halyard::TokensCommand", "App-level token: %1"),
+            *app, TokenField::app, out);
+    if (!haveBot || !haveApp)
+        co_return 1;
+
+    const SlackWebAPI api(io.network, io.slackApiUrl);
+    bool works = false;
+    const auto auth = co_await api.authTest(**bot);
+    if (!auth)
+        out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: %1")
+                   .arg(auth.error().description())
+            << Qt::endl;
+    else if (!auth->ok)
+        out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: %1")
+                   .arg(auth->error.value_or(u"ok=false"_s))
+            << Qt::endl;
+    else {
+        out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: team %1, bot %2")
+                   .arg(auth->team.value_or(u"?"_s), auth->user.value_or(u"?"_s))
+            << Qt::endl;
+        works = true;
+    }
+    const auto socket = co_await api.connectionsOpen(**app);
+    out << QCoreApplication::translate("halyard::TokensCommand", "apps.connections.open: %1")
+               .arg(socket ? QCoreApplication::translate("halyard::TokensCommand", "works")
+                           : socket.error().description())
+        << Qt::endl;
+    co_return works&& socket ? 0 : 1;
 }
 
 } // namespace
@@ -154,38 +282,53 @@ void addTokensCommandOptions(QCommandLineParser& parser)
     parser.addOption(service);
 }
 
+bool isTokensCommand(const QStringList& words)
+{
+    return words.size() == 1
+        && (words[0] == u"set"_s || words[0] == u"clear"_s || words[0] == u"status"_s);
+}
+
 int runTokensCommand(const QCommandLineParser& parser)
 {
+    const auto profile = Profile::user();
+    if (!profile) {
+        QTextStream(stderr) << profile.error() << Qt::endl;
+        return 2;
+    }
     KeychainService keychain(parser.value(kServiceOption));
+    QNetworkAccessManager network;
     QTextStream in(stdin);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    TokensCommandIo io { &keychain, &in, &out, &err, isatty(STDIN_FILENO) == 1, &network,
+        profile->slackApiUrl,
+        [&keychain] { return tellRunningCopyToReloadTokens(keychain.service()); } };
     const QStringList arguments = parser.positionalArguments().mid(1);
-    const bool interactive = isatty(STDIN_FILENO) == 1;
     // Started from the running loop, so that a command that ends before its first wait still
     // ends the loop: exit() before exec() would be lost.
     QMetaObject::invokeMethod(
         qApp,
         [&] {
-            QCoro::connect(runTokensCommand(arguments, &keychain, &in, &out, &err, interactive),
-                qApp, [](int status) { QCoreApplication::exit(status); });
+            QCoro::connect(runTokensCommand(arguments, io), qApp,
+                [](int status) { QCoreApplication::exit(status); });
         },
         Qt::QueuedConnection);
     return QCoreApplication::exec();
 }
 
-QCoro::Task<int> runTokensCommand(QStringList arguments, KeychainService* keychain, QTextStream* in,
-    QTextStream* out, QTextStream* err, bool interactive)
+QCoro::Task<int> runTokensCommand(QStringList arguments, TokensCommandIo io)
 {
     if (arguments == QStringList { u"set"_s })
-        co_return co_await setTokens(keychain, in, out, err, interactive);
+        co_return co_await setTokens(io);
     if (arguments == QStringList { u"clear"_s })
-        co_return co_await clearTokens(keychain, out, err);
-    *err << QCoreApplication::translate("halyard::TokensCommand",
-        "halyard: use \"halyard tokens set\" (two lines on standard input: the bot "
-        "token, then the app-level token) or \"halyard tokens clear\"")
-         << Qt::endl;
-    co_return 1;
+        co_return co_await clearTokens(io);
+    if (arguments == QStringList { u"status"_s })
+        co_return co_await showStatus(io);
+    *io.err << QCoreApplication::translate("halyard::TokensCommand",
+        "halyard: use \"halyard tokens set\", \"halyard tokens clear\" or "
+        "\"halyard tokens status\"")
+            << Qt::endl;
+    co_return 2;
 }
 
 } // namespace halyard

@@ -39,6 +39,10 @@ QString KeychainError::description() const
 {
     switch (m_kind) {
     case Kind::unhandledError:
+        // The store's own words say what to do ("No keyring daemon"); the number alone does not.
+        if (!m_platformMessage.trimmed().isEmpty())
+            return u"Keychain error: "_s + m_platformMessage.trimmed() + u" ("_s
+                + QString::number(m_status) + u')';
         return u"Keychain error: "_s + QString::number(m_status);
     case Kind::unfinished:
         return u"Keychain request did not finish"_s;

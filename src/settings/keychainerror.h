@@ -5,7 +5,7 @@
 namespace halyard {
 
 // A failure of the credential store. The description is the text that logs and status lines
-// show; `platformMessage` is the backend's own explanation, for diagnostics only.
+// show; it carries `platformMessage`, the backend's own explanation, when there is one.
 class KeychainError {
 public:
     enum class Kind { unhandledError, unexpectedData, unfinished };
@@ -20,8 +20,8 @@ public:
     qint32 status() const { return m_status; }
     const QString& platformMessage() const { return m_platformMessage; }
 
-    // "Keychain error: <status>", "Keychain returned unexpected data" or "Keychain request did
-    // not finish".
+    // "Keychain error: <platform message> (<status>)" ("Keychain error: <status>" without a
+    // message), "Keychain returned unexpected data" or "Keychain request did not finish".
     QString description() const;
     // What the user can do about it: the usual cause on a desktop is a Secret Service that is
     // missing or locked, and the bare status does not say so.

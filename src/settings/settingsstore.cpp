@@ -247,14 +247,20 @@ QCoro::Task<std::expected<void, KeychainError>> SettingsStore::clearTokens()
 {
     QPointer self(this);
     const auto deleted = co_await deleteSlackTokens(&m_keychain);
-    if (deleted && self) {
-        self->setCachedTokens(std::nullopt);
-        self->setTeamName(std::nullopt);
-        self->setTeamId(std::nullopt);
-        self->setWorkspaceUrl(std::nullopt);
-        self->setBotUserName(std::nullopt);
-    }
+    if (deleted && self)
+        self->adoptTokens(std::nullopt);
     co_return deleted;
+}
+
+void SettingsStore::adoptTokens(const std::optional<SlackTokens>& tokens)
+{
+    setCachedTokens(tokens);
+    if (tokens)
+        return;
+    setTeamName(std::nullopt);
+    setTeamId(std::nullopt);
+    setWorkspaceUrl(std::nullopt);
+    setBotUserName(std::nullopt);
 }
 
 } // namespace halyard

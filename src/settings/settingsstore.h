@@ -111,6 +111,9 @@ public:
     // Deletes both tokens (a missing one is fine), then forgets the tokens and the workspace
     // and bot facts. The first failure is returned and changes nothing in memory.
     QCoro::Task<std::expected<void, KeychainError>> clearTokens();
+    // Takes in what another program left in the credential store, without touching it: a pair
+    // becomes cachedTokens; none forgets the tokens and the workspace and bot facts.
+    void adoptTokens(const std::optional<SlackTokens>& tokens);
 
 signals:
     void cachedTokensChanged();

@@ -8,6 +8,9 @@
 #include "ui/settings/settingsform.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -19,6 +22,12 @@
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
+
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initManifestResource()
+{
+    Q_INIT_RESOURCE(slackappmanifest);
+}
 
 namespace halyard {
 
@@ -54,8 +63,8 @@ QStringList setupSteps()
 {
     return {
         SettingsAuthTab::tr(
-            "1. https://api.slack.com/apps → Create New App → From an app manifest (paste "
-            "resources/slack-app-manifest.json), or From scratch"),
+            "1. https://api.slack.com/apps → Create New App → From an app manifest (Copy "
+            "manifest, then paste it), or From scratch"),
         SettingsAuthTab::tr("2. Socket Mode → enable, generate xapp- token (connections:write)"),
         SettingsAuthTab::tr(
             "3. OAuth & Permissions → add bot scopes: channels:history, groups:history, "
@@ -143,10 +152,37 @@ SettingsAuthTab::SettingsAuthTab(
     stepsHeading->setFont(textFont(11));
     setTone(stepsHeading, Tone::secondary);
     steps->addWidget(stepsHeading);
-    for (const QString& step : setupSteps()) {
-        QLabel* line = helpLabel(step, this);
+    const QStringList stepTexts = setupSteps();
+    for (qsizetype i = 0; i < stepTexts.size(); ++i) {
+        QLabel* line = helpLabel(stepTexts[i], this);
         line->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        steps->addWidget(line);
+        if (i != 0) {
+            steps->addWidget(line);
+            continue;
+        }
+        // The manifest goes with the step that pastes it: the installed program has no source
+        // folder to copy it from.
+        auto* copy = new QPushButton(tr("Copy manifest"), this);
+        copy->setObjectName(u"copyManifestButton"_s);
+        copy->setAccessibleDescription(
+            tr("Copies the Slack app manifest, to paste when creating the app"));
+        auto* copied = helpLabel(tr("Copied — paste it into Slack's manifest box."), this);
+        copied->setObjectName(u"manifestCopiedLabel"_s);
+        copied->hide();
+        connect(copy, &QPushButton::clicked, copied, [copied] {
+            initManifestResource();
+            QFile manifest(u":/slack-app-manifest.json"_s);
+            if (!manifest.open(QIODevice::ReadOnly))
+                return;
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(manifest.readAll()));
+            copied->show();
+        });
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        row->addWidget(line, 1);
+        row->addWidget(copy, 0, Qt::AlignTop);
+        steps->addLayout(row);
+        steps->addWidget(copied);
     }
 
     auto* content = new QWidget(this);

@@ -1,12 +1,19 @@
+#include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,14 +37,15 @@ protected:
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(HALYARD_BINARY),
-            QStringList { u"tokens"_s } + words
-                + QStringList { u"--keychain-service"_s, m_keychain.service() });
+            words + QStringList { u"--keychain-service"_s, m_keychain.service() });
         if (!process.waitForStarted())
             return {};
         process.write(input);
         process.closeWriteChannel();
-        if (!process.waitForFinished(60000))
+        // The event loop runs meanwhile, so that a fake Slack in this process answers.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
             process.kill();
+        process.waitForFinished();
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) };
@@ -76,17 +84,18 @@ protected:
 TEST_F(TokensCommandTest, SetStoresBothTrimmedTokensForTheNextProcess)
 {
     const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
-    Outcome outcome = run({ u"set"_s },
+    Outcome outcome = run({ u"tokens"_s, u"set"_s },
         "  " + tokens.botToken.toUtf8() + " \r\n\t" + tokens.appToken.toUtf8() + "\n");
     EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
-    EXPECT_EQ(outcome.out,
-        u"Stored bot token "_s + tokens.botToken.left(9) + u"… and app-level token "_s
-            + tokens.appToken.left(9) + u"…\n"_s);
+    EXPECT_TRUE(outcome.out.startsWith(u"Stored bot token "_s + tokens.botToken.left(9)
+        + u"… and app-level token "_s + tokens.appToken.left(9) + u"…\n"_s))
+        << redacted(outcome.out);
     EXPECT_EQ(outcome.err, QString());
     expectNoToken(outcome, tokens);
     EXPECT_TRUE(storedTokens() == tokens);
     const SlackTokens swapped { tokens.appToken, tokens.botToken };
-    outcome = run({ u"set"_s }, (swapped.botToken + u'\n' + swapped.appToken).toUtf8());
+    outcome
+        = run({ u"tokens"_s, u"set"_s }, (swapped.botToken + u'\n' + swapped.appToken).toUtf8());
     EXPECT_EQ(outcome.exitCode, 0);
     const QStringList warnings = outcome.err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(warnings.size(), 2) << redacted(outcome.err);
@@ -105,24 +114,12 @@ TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
     for (const QByteArray& input :
         { QByteArray(), QByteArray(line + "\n   \n"), QByteArray("\n" + line + "\n") }) {
         SCOPED_TRACE(input.size());
-        const Outcome outcome = run({ u"set"_s }, input);
+        const Outcome outcome = run({ u"tokens"_s, u"set"_s }, input);
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s)) << redacted(outcome.err);
         EXPECT_TRUE(outcome.err.contains(u"nothing was stored"_s));
         EXPECT_FALSE(outcome.err.contains(other));
         EXPECT_TRUE(storedTokens() == kept);
-    }
-}
-
-TEST_F(TokensCommandTest, ClearDeletesBothTokensAndSucceedsWhenNoneAreStored)
-{
-    ASSERT_TRUE(QCoro::waitFor(
-        storeSlackTokens(&m_keychain, { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) })));
-    for (int round = 0; round < 2; ++round) {
-        const Outcome outcome = run({ u"clear"_s });
-        EXPECT_EQ(outcome.exitCode, 0) << redacted(outcome.err);
-        EXPECT_EQ(outcome.out, u"Tokens cleared.\n"_s);
-        EXPECT_EQ(storedTokens(), std::nullopt);
     }
 }
 
@@ -134,17 +131,114 @@ TEST_F(TokensCommandTest, MissingSecretServiceIsNamedAndFails)
     const SlackTokens tokens { madeUpToken(u"xoxb-"_s), madeUpToken(u"xapp-"_s) };
     const QByteArray input = (tokens.botToken + u'\n' + tokens.appToken + u'\n').toUtf8();
     const Outcome outcomes[] = {
-        run({ u"set"_s }, input, environment),
-        run({ u"clear"_s }, {}, environment),
+        run({ u"tokens"_s, u"set"_s }, input, environment),
+        run({ u"tokens"_s, u"clear"_s }, {}, environment),
     };
     for (const Outcome& outcome : outcomes) {
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, QString());
         EXPECT_EQ(outcome.err.count(u'\n'), 1) << redacted(outcome.err);
         EXPECT_TRUE(outcome.err.contains(u"Secret Service (org.freedesktop.secrets"_s));
-        EXPECT_TRUE(outcome.err.contains(u"Keychain error: "_s));
+        EXPECT_TRUE(
+            outcome.err.contains(QRegularExpression(u"Keychain error: \\D.* \\(\\d+\\) — "_s)));
         expectNoToken(outcome, tokens);
     }
+}
+
+// Refused before anything runs (a display and the Web API address included): status 2 and the
+// reason on standard error.
+TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s })
+        environment.remove(name);
+    environment.insert(u"HALYARD_SLACK_API_URL"_s, u"http://192.0.2.1/api/"_s);
+    const std::pair<QStringList, QString> cases[] = {
+        { { u"--bogus"_s }, u"Unknown option 'bogus'"_s },
+        { { u"--demo"_s, u"tokens"_s, u"status"_s }, u"tokens and --demo exclude each other"_s },
+        { { u"--headless"_s, u"--demo"_s }, u"--headless and --demo exclude each other"_s },
+        { { u"tokens"_s, u"show"_s }, u"use \"halyard tokens set\""_s },
+        { { u"--headless"_s }, u"HALYARD_SLACK_API_URL must be an https URL"_s },
+    };
+    for (const auto& [arguments, reason] : cases) {
+        const Outcome outcome = run(arguments, {}, environment);
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_TRUE(outcome.err.startsWith(u"halyard: "_s + reason) && outcome.out.isEmpty())
+            << outcome.err.toStdString();
+    }
+}
+
+// Ctrl+C at the prompt gives the terminal its echo back and ends with the shell's 130.
+TEST_F(TokensCommandTest, InterruptAtThePromptRestoresEchoAndExitsWith130)
+{
+    int terminal = -1;
+    const QByteArray service = m_keychain.service().toUtf8();
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        execl(HALYARD_BINARY, HALYARD_BINARY, "tokens", "set", "--keychain-service",
+            service.constData(), nullptr);
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    // The prompt shows once echo is off.
+    QByteArray shown(4096, 0);
+    for (qsizetype size = 0; !shown.left(size).contains("Token (xoxb-");) {
+        pollfd ready { terminal, POLLIN, 0 };
+        const ssize_t got = poll(&ready, 1, 30000) > 0
+            ? read(terminal, shown.data() + size, shown.size() - size)
+            : -1;
+        ASSERT_GT(got, 0) << shown.left(size).toStdString();
+        size += got;
+    }
+    termios settings {};
+    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+    EXPECT_FALSE(settings.c_lflag & ECHO);
+    ASSERT_EQ(write(terminal, "xoxb-half\x03", 10), 10);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+    EXPECT_TRUE(settings.c_lflag & ECHO);
+    close(terminal);
+}
+
+// Masked tokens, what Slack says of each, and 0 only when both work; then cleared for good.
+TEST_F(TokensCommandTest, StatusShowsWhatSlackSaysOfBothTokens)
+{
+    test::FakeSlack fake;
+    ASSERT_TRUE(fake.listen());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HALYARD_SLACK_API_URL"_s, fake.apiUrl().toString());
+    const QString bot = fake.workspace().botToken;
+    const QString app = fake.workspace().appToken;
+    const QString wrongBot = madeUpToken(u"xoxb-"_s);
+    const struct {
+        SlackTokens tokens;
+        int exitCode;
+        QStringList lines;
+    } cases[] = {
+        { { bot, app }, 0,
+            { u"Bot token: xoxb-…"_s + bot.right(4) + u" — looks valid"_s,
+                u"App-level token: xapp-…"_s + app.right(4) + u" — looks valid"_s,
+                u"auth.test: team Fake Team, bot halyard"_s, u"apps.connections.open: works"_s } },
+        { { wrongBot, app }, 1,
+            { u"Bot token: xoxb-…"_s + wrongBot.right(4) + u" — looks valid"_s,
+                u"auth.test: invalid_auth"_s, u"apps.connections.open: works"_s } },
+        { { QString(), app }, 1, { u"Bot token: not stored\n"_s } },
+    };
+    for (const auto& [tokens, exitCode, lines] : cases) {
+        SCOPED_TRACE(exitCode);
+        ASSERT_TRUE(QCoro::waitFor(storeSlackTokens(&m_keychain, tokens)).has_value());
+        const Outcome outcome = run({ u"tokens"_s, u"status"_s }, {}, environment);
+        EXPECT_EQ(outcome.exitCode, exitCode) << redacted(outcome.err);
+        for (const QString& line : lines)
+            EXPECT_TRUE(outcome.out.contains(line)) << redacted(outcome.out);
+    }
+    // Clearing twice succeeds; nothing is left.
+    for (const QString& command : { u"clear"_s, u"clear"_s, u"status"_s })
+        EXPECT_EQ(
+            run({ u"tokens"_s, command }, {}, environment).exitCode, command == u"clear"_s ? 0 : 1);
+    EXPECT_EQ(storedTokens(), std::nullopt);
 }
 
 } // namespace

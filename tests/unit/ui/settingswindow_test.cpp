@@ -12,9 +12,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -217,7 +220,7 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
     const Case cases[] = {
         { Tab::authentication,
             { u"botTokenField"_s, u"appTokenField"_s, u"saveButton"_s, u"testButton"_s,
-                u"clearButton"_s } },
+                u"clearButton"_s, u"copyManifestButton"_s } },
         { Tab::general,
             { u"botsOnlyToggle"_s, u"triggerPrefixField"_s, u"notificationsToggle"_s,
                 u"ackBackToggle"_s, u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s,
@@ -343,6 +346,15 @@ TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
     EXPECT_EQ(text(u"connectionStatus"_s), u"Disconnected"_s);
     EXPECT_FALSE(shown(u"connectionWorkspace"_s));
     EXPECT_FALSE(enabled(u"clearButton"_s));
+}
+
+// The manifest the first setup step names is handed out whole, with a word that it was.
+TEST_F(SettingsWindowTest, CopyManifestPutsTheManifestOnTheClipboard)
+{
+    click(u"copyManifestButton"_s);
+    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
+    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
+    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
 }
 
 TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace halyard {
+
+class AppCore;
+
+// The running copy's name and object on the session bus.
+inline constexpr QStringView kBusName = u"com.corvane.Halyard";
+inline constexpr QStringView kObjectPath = u"/com/corvane/Halyard";
+
+// Takes the bus name with `object` at the program's path, exporting its scriptable slots; false
+// without a session bus or when another copy holds the name. Logs either way.
+bool publishOnSessionBus(QObject* object);
+void unpublishFromSessionBus();
+
+// Asks the copy that holds the bus name to re-read the tokens of `keychainService` and
+// reconnect; true when it did, false when none runs or it keeps its tokens elsewhere.
+bool tellRunningCopyToReloadTokens(const QString& keychainService);
+
+// What the headless program offers on the bus: new tokens take effect without a restart.
+class CoreRemoteControl : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.corvane.Halyard")
+public:
+    explicit CoreRemoteControl(AppCore& core, QObject* parent = nullptr);
+
+public slots:
+    // False, and nothing read, when this copy keeps its tokens under another service name.
+    Q_SCRIPTABLE bool ReloadTokens(const QString& keychainService);
+
+private:
+    AppCore& m_core;
+};
+
+} // namespace halyard
