@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/commandline.h"
 #include "app/profile.h"
 #include "settings/keychainservice.h"
 
@@ -20,5 +21,8 @@ int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile
 // (data, configuration and tokens) that is removed when it ends. The profile is the program's
 // alone: what it opens runs in the user's own environment.
 int runDemo(const QString& platformNote);
+
+// The desktop program's part of the command line.
+const DesktopEntry& desktopEntry();
 
 } // namespace halyard
