@@ -92,6 +92,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT desktop)
 install(FILES ${PROJECT_BINARY_DIR}/resources/halyard-headless.service
     DESTINATION ${HALYARD_SYSTEMD_USER_UNIT_DIR} COMPONENT headless)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/halyard.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME halyard COMPONENT desktop)
 # The manifest the setup steps tell users to paste into Slack, where they can find it.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/slack-app-manifest.json
     DESTINATION ${CMAKE_INSTALL_DATADIR}/halyard COMPONENT desktop)
