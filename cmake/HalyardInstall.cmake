@@ -119,8 +119,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # most 80 columns with its leading space (lintian's limit).
 set(_about
     "Halyard joins one Slack workspace as a Slack app and turns chosen bot\n"
-    "messages into alerts that age from fresh to overdue until acknowledged;\n"
-    "an acknowledgement shows in Slack as a reaction.\n"
+    "messages into alerts that age from fresh to overdue until acknowledged,\n"
+    "and an acknowledgement shows in Slack as a reaction.\n"
     ".\n")
 string(JOIN "" CPACK_COMPONENT_DESKTOP_DESCRIPTION
     "Slack alerts you have to acknowledge\n" ${_about}
