@@ -1,6 +1,8 @@
-# Installs the desktop program with what a Linux desktop needs to list, launch and describe it,
-# and packages it as a .deb. Only the halyard program is installed: the simulator, tests,
-# benchmarks and fuzzers stay in the build tree.
+# Installs the programs with what a Linux desktop needs to list, launch and describe them, and
+# packages them as two .debs: halyard-headless (the `halyard` command, the service, the manual
+# page; no Qt GUI, so a server needs no X11 or GL) and halyard (the desktop program, its entry,
+# icon and metadata), which depends on the first. The simulator, tests, benchmarks and fuzzers
+# stay in the build tree.
 include(GNUInstallDirs)
 
 # Not CMAKE_INSTALL_LIBDIR: systemd looks in lib/systemd/user, never in a multiarch folder.
@@ -33,6 +35,8 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/halyard-headless.service.in
 # The manual page (scdoc) and the changelog, both gzipped without a time stamp (gzip -n) so the
 # same tree gives the same package. The page is dated by the release, not by the build.
 set(HALYARD_MANIFEST_PATH ${CMAKE_INSTALL_FULL_DATADIR}/halyard/slack-app-manifest.json)
+# As src/app compiles it in.
+set(HALYARD_DESKTOP_PROGRAM ${CMAKE_INSTALL_FULL_LIBEXECDIR}/halyard/halyard-desktop)
 cmake_path(ABSOLUTE_PATH HALYARD_SYSTEMD_USER_UNIT_DIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
     OUTPUT_VARIABLE _unitDir)
 set(HALYARD_UNIT_PATH ${_unitDir}/halyard-headless.service)
@@ -55,7 +59,8 @@ if(HALYARD_SCDOC)
         DEPENDS ${_docsDir}/halyard.1.scd
         WORKING_DIRECTORY ${_docsDir} VERBATIM)
     list(APPEND _docs ${_docsDir}/halyard.1.gz)
-    install(FILES ${_docsDir}/halyard.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${_docsDir}/halyard.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT headless)
 else()
     message(WARNING "scdoc not found: no manual page (scripts/install-deps.sh installs it)")
 endif()
@@ -64,48 +69,67 @@ add_custom_target(halyard_docs DEPENDS ${_docs})
 # has everything the install rules name.
 add_dependencies(halyard halyard_docs)
 
-install(TARGETS halyard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS halyard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT headless)
+install(TARGETS halyard-desktop RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/halyard
+    COMPONENT desktop)
 # Stripped as Debian's own tools strip a program: the compiler's .comment section goes too.
-install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+foreach(_program headless|${CMAKE_INSTALL_BINDIR}/halyard
+        desktop|${CMAKE_INSTALL_LIBEXECDIR}/halyard/halyard-desktop)
+    string(REPLACE "|" ";" _program "${_program}")
+    list(GET _program 0 _component)
+    list(GET _program 1 _path)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/halyard\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_path}\"
         COMMAND_ERROR_IS_FATAL ANY)
-endif()")
+endif()" COMPONENT ${_component})
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT desktop)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.svg
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT desktop)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.metainfo.xml
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT desktop)
 install(FILES ${PROJECT_BINARY_DIR}/resources/halyard-headless.service
-    DESTINATION ${HALYARD_SYSTEMD_USER_UNIT_DIR})
+    DESTINATION ${HALYARD_SYSTEMD_USER_UNIT_DIR} COMPONENT headless)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/halyard.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME halyard COMPONENT desktop)
 # The manifest the setup steps tell users to paste into Slack, where they can find it.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/slack-app-manifest.json
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/halyard)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/halyard COMPONENT desktop)
 
 # Every binary package carries the copyright and changelog in /usr/share/doc/<package>; a
 # second package calls this with its own name.
-function(halyard_install_package_docs package)
+function(halyard_install_package_docs package component)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_docsDir}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package})
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endfunction()
-halyard_install_package_docs(halyard)
+halyard_install_package_docs(halyard desktop)
+halyard_install_package_docs(halyard-headless headless)
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL headless desktop)
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME halyard)
+set(CPACK_DEBIAN_HEADLESS_PACKAGE_NAME halyard-headless)
 set(CPACK_PACKAGE_NAME halyard)
 set(CPACK_PACKAGE_VENDOR Corvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Slack alerts you have to acknowledge")
-# One list element per line of the control file, each at most 80 columns with its leading
-# space (lintian's limit).
-set(CPACK_PACKAGE_DESCRIPTION
+# The first line is the package's summary; then one line per line of the control file, each at
+# most 80 columns with its leading space (lintian's limit).
+set(_about
     "Halyard joins one Slack workspace as a Slack app and turns chosen bot\n"
-    "messages into alerts in a small floating panel that stays above other\n"
-    "windows. Alerts age from fresh to overdue until acknowledged, and an\n"
-    "acknowledgement shows in Slack as a reaction.\n"
-    ".\n"
-    "It also runs headless as a systemd user service.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+    "messages into alerts that age from fresh to overdue until acknowledged,\n"
+    "and an acknowledgement shows in Slack as a reaction.\n"
+    ".\n")
+string(JOIN "" CPACK_COMPONENT_DESKTOP_DESCRIPTION
+    "Slack alerts you have to acknowledge\n" ${_about}
+    "This package holds the desktop program: a small floating panel that stays\n"
+    "above other windows.")
+string(JOIN "" CPACK_COMPONENT_HEADLESS_DESCRIPTION
+    "Slack alerts you have to acknowledge (command and service)\n" ${_about}
+    "This package holds the halyard command and the headless program, with a\n"
+    "systemd unit, for servers: it needs no display and no GUI libraries.")
 set(CPACK_PACKAGE_CONTACT "Corvane <halyard@corvane.com>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
@@ -113,15 +137,17 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/corvane/halyard)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Library dependencies come from the linked libraries (dpkg-shlibdeps); the Qt plugins the
-# program loads come with them: xcb (the platform it asks for), TLS and network reachability
-# with libqt6gui6 and libqt6network6. Named here is what is loaded at run time and linked by
-# nothing: the Secret Service client, which QtKeychain opens itself.
+# programs load come with them: xcb (the platform the desktop asks for), TLS and network
+# reachability with libqt6gui6 and libqt6network6. Named here is what is loaded at run time and
+# linked by nothing: the Secret Service client, which QtKeychain opens itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsecret-1-0")
+set(CPACK_DEBIAN_HEADLESS_PACKAGE_DEPENDS "libsecret-1-0")
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "halyard-headless (= ${PROJECT_VERSION})")
 # What most desktops want and the program does without: colour emoji (plain glyphs otherwise),
 # the SVG icon engine for theme icons, xdg-open for links, Wayland where no XWayland runs, and a
-# Secret Service to keep the tokens in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+# Secret Service to keep the tokens in. A server may hand the tokens over as credentials instead.
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS
     "fonts-noto-color-emoji, libqt6svg6, xdg-utils, qt6-wayland, gnome-keyring | kwalletmanager")
+set(CPACK_DEBIAN_HEADLESS_PACKAGE_SUGGESTS "gnome-keyring")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 
 paths="$(./scripts/package.sh)"
 mapfile -t debs <<<"$paths"
-# The desktop program's package; the file checks below are its own.
+# The desktop program's package, and the lean one with the command and the service.
 deb="$(printf '%s\n' "${debs[@]}" | grep '/halyard_[^/]*\.deb$')"
+headlessDeb="$(printf '%s\n' "${debs[@]}" | grep '/halyard-headless_[^/]*\.deb$')"
 echo "Checking ${debs[*]}"
 
 fail() { echo "check-package: $*" >&2; exit 1; }
@@ -27,8 +28,16 @@ lintian --fail-on error,warning --display-info "${debs[@]}" || fail "lintian fou
 depends="$(dpkg-deb -f "$deb" Depends)"
 recommends="$(dpkg-deb -f "$deb" Recommends)"
 listed() { grep -Eq "(^|, |\| )$1( |,|$)" <<<"$2"; }
-for dep in libqt6widgets6 libqt6network6 libsecret-1-0; do
+for dep in libqt6widgets6 halyard-headless; do
     listed "$dep" "$depends" || fail "Depends lacks $dep"
+done
+# A server installs the headless package alone: no GUI library may come with it.
+headlessDepends="$(dpkg-deb -f "$headlessDeb" Depends)"
+for dep in libqt6network6 libsecret-1-0; do
+    listed "$dep" "$headlessDepends" || fail "halyard-headless: Depends lacks $dep"
+done
+for dep in libqt6gui6 libqt6widgets6 libx11-6 libgl1; do
+    ! listed "$dep" "$headlessDepends" || fail "halyard-headless depends on $dep"
 done
 for rec in fonts-noto-color-emoji libqt6svg6 xdg-utils qt6-wayland; do
     listed "$rec" "$recommends" || fail "Recommends lacks $rec"
@@ -41,17 +50,25 @@ done
 
 contents="$(dpkg-deb -c "$deb" | awk '{print $NF}')"
 for file in \
-    ./usr/bin/halyard \
+    ./usr/libexec/halyard/halyard-desktop \
     ./usr/share/applications/com.corvane.Halyard.desktop \
     ./usr/share/icons/hicolor/scalable/apps/com.corvane.Halyard.svg \
     ./usr/share/metainfo/com.corvane.Halyard.metainfo.xml \
     ./usr/share/halyard/slack-app-manifest.json \
-    ./usr/share/man/man1/halyard.1.gz \
     ./usr/share/doc/halyard/copyright \
-    ./usr/share/doc/halyard/changelog.gz \
-    ./usr/lib/systemd/user/halyard-headless.service; do
+    ./usr/share/doc/halyard/changelog.gz; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
+headlessContents="$(dpkg-deb -c "$headlessDeb" | awk '{print $NF}')"
+for file in \
+    ./usr/bin/halyard \
+    ./usr/share/man/man1/halyard.1.gz \
+    ./usr/share/doc/halyard-headless/copyright \
+    ./usr/share/doc/halyard-headless/changelog.gz \
+    ./usr/lib/systemd/user/halyard-headless.service; do
+    grep -qxF "$file" <<<"$headlessContents" || fail "halyard-headless lacks $file"
+done
+contents+=$'\n'"$headlessContents"
 if grep -Eq '(halyard-sim|_tests|_bench|fuzz_)' <<<"$contents"; then
     fail "the package carries a program that is not for users"
 fi
@@ -71,7 +88,10 @@ echo "Installing into $root (dpkg --root):"
 # path filter undoes a minimal image's dpkg.cfg.d excludes, which would leave out the manual page.
 $sudo dpkg --root="$root" --force-depends --path-include='*' -i "${debs[@]}" 2>"$scratch/dpkg.err" \
     || fail "dpkg could not install it: $(cat "$scratch/dpkg.err")"
-dpkg --root="$root" -s halyard | grep -qx 'Status: install ok installed' || fail "dpkg did not install it"
+for package in halyard halyard-headless; do
+    dpkg --root="$root" -s "$package" | grep -qx 'Status: install ok installed' \
+        || fail "dpkg did not install $package"
+done
 
 appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/com.corvane.Halyard.metainfo.xml"
 desktop-file-validate "$root/usr/share/applications/com.corvane.Halyard.desktop"

@@ -196,6 +196,10 @@
         <source>Try &quot;halyard --help&quot; for more information.</source>
         <translation>&quot;halyard --help&quot; zeigt mehr.</translation>
     </message>
+    <message>
+        <source>halyard: cannot start the desktop program %1 (%2); &quot;halyard --headless&quot; runs without it</source>
+        <translation>halyard: Das Desktop-Programm %1 kann nicht gestartet werden (%2); &quot;halyard --headless&quot; läuft ohne es</translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -294,6 +298,41 @@
     <message>
         <source>Up and Down choose an alert, Return opens it in Slack, A or Delete acknowledges it, Escape leaves the panel</source>
         <translation>Pfeil hoch und runter wählen einen Alarm, Eingabe öffnet ihn in Slack, A oder Entf bestätigt ihn, Escape verlässt das Panel</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::ServiceStatus</name>
+    <message>
+        <source>Reconnecting…</source>
+        <translation>Verbinde erneut…</translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation>Verbinde…</translation>
+    </message>
+    <message>
+        <source>Not connected: %1</source>
+        <translation>Nicht verbunden: %1</translation>
+    </message>
+    <message>
+        <source>Waiting for the keyring</source>
+        <translation>Warte auf den Schlüsselbund</translation>
+    </message>
+    <message>
+        <source>No tokens stored: run &quot;halyard tokens set&quot;</source>
+        <translation>Keine Tokens gespeichert: &quot;halyard tokens set&quot; ausführen</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>Connected to %1 · 1 alert, %2 overdue</source>
+        <translation>Verbunden mit %1 · 1 Alarm, %2 überfällig</translation>
+    </message>
+    <message>
+        <source>Connected to %1 · %2 alerts, %3 overdue</source>
+        <translation>Verbunden mit %1 · %2 Alarme, %3 überfällig</translation>
     </message>
 </context>
 <context>

@@ -196,6 +196,10 @@
         <source>Try &quot;halyard --help&quot; for more information.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>halyard: cannot start the desktop program %1 (%2); &quot;halyard --headless&quot; runs without it</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -293,6 +297,41 @@
     </message>
     <message>
         <source>Up and Down choose an alert, Return opens it in Slack, A or Delete acknowledges it, Escape leaves the panel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::ServiceStatus</name>
+    <message>
+        <source>Reconnecting…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the keyring</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No tokens stored: run &quot;halyard tokens set&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected to %1 · 1 alert, %2 overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected to %1 · %2 alerts, %3 overdue</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -13,7 +13,10 @@
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
 
+#include <QCoreApplication>
 #include <QPointer>
+
+#include <algorithm>
 
 namespace halyard {
 
@@ -35,6 +38,9 @@ AppCore::AppCore(
     m_alertStore->setAgingPolicy(m_settingsStore->agingPolicy());
     connect(m_settingsStore.get(), &SettingsStore::agingPolicyChanged, m_alertStore.get(),
         &AlertStore::setAgingPolicy);
+    // A read cut short by the end of the program is no reason to try again.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
     if (m_notificationService) {
         m_notificationService->follow(*m_alertStore);
         connect(m_notificationService.get(), &NotificationService::acknowledgeRequested, this,
@@ -44,6 +50,7 @@ AppCore::AppCore(
 
 AppCore::~AppCore()
 {
+    m_stopping.cancel();
     // The service first: its tasks refer to the stores.
     m_slackService.reset();
 }
@@ -67,15 +74,35 @@ QCoro::Task<> AppCore::launch()
             qUtf8Printable(m_profile.slackApiUrl.toDisplayString(QUrl::RemoveUserInfo)));
     }
     QPointer self(this);
-    const auto loaded = co_await m_settingsStore->loadTokens();
-    if (!self)
-        co_return;
-    if (!loaded) {
+    auto delay = m_firstRetry;
+    QString failure;
+    for (;;) {
+        const auto loaded = co_await self->m_settingsStore->loadTokens();
+        if (!self)
+            co_return;
+        if (loaded)
+            break;
         // Not "no tokens": the user has nothing to set up, the store did not answer.
-        qCCritical(lcApp, "Could not read the Slack tokens (%s) — not connecting",
-            qUtf8Printable(loaded.error().description()));
-        co_return;
+        if (self->m_quitting) {
+            qCCritical(lcApp, "Could not read the Slack tokens (%s) — not connecting",
+                qUtf8Printable(loaded.error().description()));
+            co_return;
+        }
+        if (loaded.error().description() != failure) {
+            failure = loaded.error().description();
+            qCCritical(lcApp,
+                "Could not read the Slack tokens (%s) — trying again until the "
+                "credential store answers",
+                qUtf8Printable(failure));
+            emit self->tokenStoreUnavailable();
+        }
+        const CancellationToken stopping = self->m_stopping.token();
+        if (!co_await sleepFor(delay, stopping) || !self)
+            co_return;
+        delay = std::min(delay * 2, self->m_longestRetry);
     }
+    if (!failure.isEmpty())
+        qCInfo(lcApp, "Read the Slack tokens: the credential store answered");
     SlackService& service = self->slackService();
     if (self->m_settingsStore->cachedTokens()) {
         qCInfo(lcApp, "Tokens present — initiating Slack connection");

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/profile.h"
+#include "common/cancellation.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 
 namespace halyard {
@@ -36,11 +38,18 @@ public:
 
     // Logs the launch (and a Web API address that is not Slack's), reads the tokens, creates the
     // Slack service and connects when both tokens are stored. Resumes on the event loop once the
-    // credential store has answered; a failed read is logged and nothing connects.
+    // credential store has answered. A failed read (a locked or absent store, not "nothing
+    // stored") is tried again after a delay that grows to its longest, so a service started
+    // before the store unlocks connects once it does; one log line per change of state.
     QCoro::Task<> launch();
     // Re-reads the tokens after another program changed them: connects with new ones, forgets
     // and disconnects when they are gone. A failed read is logged and changes nothing.
     QCoro::Task<> reloadTokens();
+    void setTokenReadRetry(std::chrono::milliseconds first, std::chrono::milliseconds longest)
+    {
+        m_firstRetry = first;
+        m_longestRetry = longest;
+    }
 
     const Profile& profile() const { return m_profile; }
     AlertStore& alertStore() const { return *m_alertStore; }
@@ -63,6 +72,8 @@ public:
 signals:
     // launch() found no tokens: the user has to set the program up.
     void setupNeeded();
+    // launch() could not read the tokens and keeps trying.
+    void tokenStoreUnavailable();
 
 private:
     Profile m_profile;
@@ -76,6 +87,10 @@ private:
     std::unique_ptr<SystemEvents> m_systemEvents;
     std::unique_ptr<SlackWebAPI> m_webApi;
     std::unique_ptr<SlackService> m_slackService;
+    std::chrono::milliseconds m_firstRetry = std::chrono::seconds(10);
+    std::chrono::milliseconds m_longestRetry = std::chrono::minutes(5);
+    CancellationSource m_stopping;
+    bool m_quitting = false;
 };
 
 } // namespace halyard

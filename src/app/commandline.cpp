@@ -1,22 +1,22 @@
 #include "app/commandline.h"
 
-#include "app/desktop.h"
 #include "app/headless.h"
 #include "app/profile.h"
+#include "app/remotecontrol.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
 #include "translations/translations.h"
-#include "ui/common/activation.h"
-#include "ui/panel/displayplatform.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
+#include <QFileInfo>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -93,9 +93,30 @@ bool wantsDesktop(const QStringList& arguments)
         && !parser.isSet(u"help-all"_s) && !parser.isSet(u"version"_s);
 }
 
+// The desktop program in place of this one, same process, arguments and environment: beside
+// this program in a build tree, else where the package installs it.
+int execDesktopProgram(int& argc, char* argv[])
+{
+    const QString besideThis
+        = QFileInfo(u"/proc/self/exe"_s).canonicalPath() + u"/halyard-desktop"_s;
+    const QByteArray program = QFileInfo::exists(besideThis) ? QFile::encodeName(besideThis)
+                                                             : QByteArray(kDesktopProgram);
+    ::execv(program.constData(), argv);
+    // Still here: a server that has the lean program alone. Said in the user's language.
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QCoreApplication core(argc, argv);
+    installTranslations();
+    QTextStream(stderr) << QCoreApplication::translate("halyard::CommandLine",
+        "halyard: cannot start the desktop program %1 (%2); \"halyard --headless\" runs "
+        "without it")
+                               .arg(QFile::decodeName(program), reason)
+                        << Qt::endl;
+    return 1;
+}
+
 } // namespace
 
-int runCommandLine(int argc, char* argv[])
+int runCommandLine(int argc, char* argv[], const DesktopEntry* desktopEntry)
 {
     // Before Qt's display connection takes it out of the environment.
     launchActivationToken();
@@ -103,32 +124,15 @@ int runCommandLine(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const bool desktop = wantsDesktop(arguments);
+    if (desktop && !desktopEntry)
+        return execDesktopProgram(argc, argv);
     QString platformNote;
     std::unique_ptr<QCoreApplication> app;
     if (desktop) {
-        const bool userChosePlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-        const auto platform = chooseDisplayPlatform();
-        if (!platform) {
-            // A message for a person, so in their language: translators need an application
-            // object, and without a display only a core one can be made.
-            const QCoreApplication core(argc, argv);
-            installTranslations();
-            QTextStream(stderr) << QCoreApplication::translate(
-                "halyard::DisplayPlatform", qUtf8Printable(platform.error()))
-                                << Qt::endl;
-            return 1;
-        }
-        platformNote = *platform;
-        app = std::make_unique<QApplication>(argc, argv);
-        // Who the windows belong to, for docks, the window switcher and notification settings:
-        // the desktop entry's name (the Wayland app id) and its icon. The windows' WM_CLASS is
-        // "Halyard", the application name, as the entry's StartupWMClass says.
-        QGuiApplication::setDesktopFileName(u"com.corvane.Halyard"_s);
-        QApplication::setWindowIcon(QIcon::fromTheme(
-            u"com.corvane.Halyard"_s, QIcon(u":/icons/com.corvane.Halyard.svg"_s)));
-        // Qt has read the choice; the programs that Halyard opens make their own.
-        if (!userChosePlatform)
-            qunsetenv("QT_QPA_PLATFORM");
+        auto made = desktopEntry->makeApplication(argc, argv, platformNote);
+        if (!made)
+            return made.error();
+        app = std::move(*made);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
@@ -164,16 +168,17 @@ int runCommandLine(int argc, char* argv[])
     if (parser.isSet(kFocus))
         return focusRunningCopy(launchActivationToken());
     const QString keychainService = parser.value(u"keychain-service"_s);
-    if (parser.isSet(kDemo))
-        return runDemo(platformNote);
+    if (parser.isSet(kDemo) && desktopEntry)
+        return desktopEntry->runDemo(platformNote);
     const auto profile = Profile::user();
     if (!profile) {
         QTextStream(stderr) << profile.error() << Qt::endl;
         return 2;
     }
-    if (parser.isSet(kHeadless))
+    if (parser.isSet(kHeadless) || !desktopEntry)
         return runHeadless(keychainService, *profile);
-    return runDesktop(std::make_unique<KeychainService>(keychainService), *profile, platformNote);
+    return desktopEntry->runDesktop(
+        std::make_unique<KeychainService>(keychainService), *profile, platformNote);
 }
 
 } // namespace halyard

@@ -11,10 +11,12 @@
 #include "desktop/updatereminderbridge.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
+#include "translations/translations.h"
 #include "ui/common/activation.h"
 #include "ui/common/focusreturn.h"
 #include "ui/common/linkopener.h"
 #include "ui/panel/desktoppanel.h"
+#include "ui/panel/displayplatform.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
 #include "ui/queue/panelrootview.h"
@@ -24,6 +26,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QIcon>
 #include <QPointer>
 #include <QTextStream>
 
@@ -220,31 +223,6 @@ bool showSettingsOfRunningCopy()
 
 } // namespace
 
-int focusRunningCopy(const QString& activationToken)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"Focus"_s);
-    call << activationToken;
-    const QDBusMessage reply
-        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return 0;
-    const QString error = reply.errorName();
-    if (!QDBusConnection::sessionBus().isConnected()
-        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
-        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s) {
-        QTextStream(stderr) << QCoreApplication::translate(
-            "halyard::CommandLine", "Halyard is not running.")
-                            << Qt::endl;
-        return 3;
-    }
-    QTextStream(stderr) << QCoreApplication::translate(
-        "halyard::CommandLine", "Halyard did not take the request: %1")
-                               .arg(reply.errorMessage())
-                        << Qt::endl;
-    return 1;
-}
-
 int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
     const QString& platformNote, bool demo)
 {
@@ -259,6 +237,54 @@ int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile
         },
         // The demo's data folder is its own: no other copy can hold it.
         demo ? ReachRunningCopy() : showSettingsOfRunningCopy);
+}
+
+namespace {
+
+std::expected<std::unique_ptr<QCoreApplication>, int> makeDesktopApplication(
+    int& argc, char** argv, QString& platformNote)
+{
+    // Before Qt's display connection takes it out of the environment.
+    launchActivationToken();
+    std::unique_ptr<QCoreApplication> app;
+    const bool userChosePlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    const auto platform = chooseDisplayPlatform();
+    if (!platform) {
+        // A message for a person, so in their language: translators need an application
+        // object, and without a display only a core one can be made.
+        const QCoreApplication core(argc, argv);
+        installTranslations();
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::DisplayPlatform", qUtf8Printable(platform.error()))
+                            << Qt::endl;
+        return std::unexpected(1);
+    }
+    platformNote = *platform;
+    app = std::make_unique<QApplication>(argc, argv);
+    // Who the windows belong to, for docks, the window switcher and notification settings:
+    // the desktop entry's name (the Wayland app id) and its icon. The windows' WM_CLASS is
+    // "Halyard", the application name, as the entry's StartupWMClass says.
+    QGuiApplication::setDesktopFileName(u"com.corvane.Halyard"_s);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(u"com.corvane.Halyard"_s, QIcon(u":/icons/com.corvane.Halyard.svg"_s)));
+    // Qt has read the choice; the programs that Halyard opens make their own.
+    if (!userChosePlatform)
+        qunsetenv("QT_QPA_PLATFORM");
+
+    return app;
+}
+
+} // namespace
+
+const DesktopEntry& desktopEntry()
+{
+    static const DesktopEntry entry { makeDesktopApplication,
+        [](std::unique_ptr<KeychainService> keychain, const Profile& profile,
+            const QString& platformNote) {
+            return runDesktop(std::move(keychain), profile, platformNote);
+        },
+        runDemo };
+    return entry;
 }
 
 } // namespace halyard

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/commandline.h"
 #include "app/profile.h"
 #include "settings/keychainservice.h"
 
@@ -16,14 +17,12 @@ namespace halyard {
 int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
     const QString& platformNote, bool demo = false);
 
-// Asks the running desktop program over the session bus to give its panel the keyboard, on behalf
-// of the launch that handed over `activationToken`. Returns the exit status: 0 done, 3 when no
-// copy runs, 1 when it refused.
-int focusRunningCopy(const QString& activationToken);
-
 // The desktop program against a simulated workspace on loopback, in a throw-away profile
 // (data, configuration and tokens) that is removed when it ends. The profile is the program's
 // alone: what it opens runs in the user's own environment.
 int runDemo(const QString& platformNote);
+
+// The desktop program's part of the command line.
+const DesktopEntry& desktopEntry();
 
 } // namespace halyard

@@ -3,7 +3,9 @@
 #include "app/appcore.h"
 #include "app/datafolderlock.h"
 #include "app/remotecontrol.h"
+#include "app/servicestatus.h"
 #include "common/logging.h"
+#include "common/servicemanager.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -45,6 +47,7 @@ bool installTerminationHandlers()
 int runProgram(std::unique_ptr<KeychainService> keychain, const Profile& profile,
     const FrontEnd& frontEnd, const ReachRunningCopy& reachRunningCopy)
 {
+    installJournalPriorities();
     // First of all, so that a signal during start-up is never lost: it waits in the pipe until
     // the event loop runs, and start-up itself never waits outside that loop.
     if (!installTerminationHandlers()) {
@@ -63,18 +66,21 @@ int runProgram(std::unique_ptr<KeychainService> keychain, const Profile& profile
     // Before anything reads or writes the data folder.
     const auto lock = lockDataFolder(profile.dataFolder());
     if (!lock) {
-        QTextStream(stderr) << lock.error() << Qt::endl;
-        return reachRunningCopy && reachRunningCopy() ? 0 : 1;
+        QTextStream(stderr) << lock.error().message << Qt::endl;
+        if (reachRunningCopy && reachRunningCopy())
+            return 0;
+        return lock.error().heldByAnotherCopy ? kExitAlreadyRunning : 1;
     }
 
     // Banners only where a desktop shows them: a service or a server without a front end has
     // no one to see them, and no notification server to miss.
     AppCore core(std::move(keychain), profile, bool(frontEnd));
-    const std::unique_ptr<QObject> front = frontEnd ? frontEnd(core) : nullptr;
+    const std::unique_ptr<QObject> front
+        = frontEnd ? frontEnd(core) : std::make_unique<ServiceStatus>(core);
     // Without a front end the core answers on the bus itself, so that "halyard tokens" reaches
     // a headless copy too.
     std::unique_ptr<CoreRemoteControl> remote;
-    if (!front) {
+    if (!frontEnd) {
         remote = std::make_unique<CoreRemoteControl>(core);
         publishOnSessionBus(remote.get());
     }

@@ -4,8 +4,11 @@
 #include "common/logging.h"
 #include "settings/keychainservice.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QRegularExpression>
+#include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,6 +59,44 @@ bool CoreRemoteControl::ReloadTokens(const QString& keychainService)
         return false;
     m_core.reloadTokens();
     return true;
+}
+
+QString launchActivationToken()
+{
+    static const QString token = [] {
+        QString value = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+        if (value.isEmpty())
+            value = qEnvironmentVariable("DESKTOP_STARTUP_ID");
+        // A token is a short printable word; anything else is not one.
+        static const QRegularExpression printable(u"^[\\x21-\\x7e]{1,256}$"_s);
+        return printable.match(value).hasMatch() ? value : QString();
+    }();
+    return token;
+}
+
+int focusRunningCopy(const QString& activationToken)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"Focus"_s);
+    call << activationToken;
+    const QDBusMessage reply
+        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return 0;
+    const QString error = reply.errorName();
+    if (!QDBusConnection::sessionBus().isConnected()
+        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
+        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s) {
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::CommandLine", "Halyard is not running.")
+                            << Qt::endl;
+        return 3;
+    }
+    QTextStream(stderr) << QCoreApplication::translate(
+        "halyard::CommandLine", "Halyard did not take the request: %1")
+                               .arg(reply.errorMessage())
+                        << Qt::endl;
+    return 1;
 }
 
 } // namespace halyard

@@ -20,6 +20,17 @@ void unpublishFromSessionBus();
 // reconnect; true when it did, false when none runs or it keeps its tokens elsewhere.
 bool tellRunningCopyToReloadTokens(const QString& keychainService);
 
+// The activation token of this launch: XDG_ACTIVATION_TOKEN, else DESKTOP_STARTUP_ID; empty when
+// the launcher gave none or it is not a token. Read once per process, the first time before the
+// application object exists: Qt's X11 connection takes DESKTOP_STARTUP_ID out of the environment
+// (and ends the startup sequence when the first window shows).
+QString launchActivationToken();
+
+// Asks the running desktop program over the session bus to give its panel the keyboard, on behalf
+// of the launch that handed over `activationToken`. Returns the exit status: 0 done, 3 when no
+// copy runs, 1 when it refused.
+int focusRunningCopy(const QString& activationToken);
+
 // What the headless program offers on the bus: new tokens take effect without a restart.
 class CoreRemoteControl : public QObject {
     Q_OBJECT

@@ -69,19 +69,6 @@ void activateOnX11(xcb_connection_t* connection, xcb_window_t window, const QStr
 
 } // namespace
 
-QString launchActivationToken()
-{
-    static const QString token = [] {
-        QString value = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
-        if (value.isEmpty())
-            value = qEnvironmentVariable("DESKTOP_STARTUP_ID");
-        // A token is a short printable word; anything else is not one.
-        static const QRegularExpression printable(u"^[\\x21-\\x7e]{1,256}$"_s);
-        return printable.match(value).hasMatch() ? value : QString();
-    }();
-    return token;
-}
-
 void activateWithToken(QWidget* window, const QString& token)
 {
     if (!window)

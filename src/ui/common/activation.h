@@ -6,12 +6,6 @@ class QWidget;
 
 namespace halyard {
 
-// The activation token of this launch: XDG_ACTIVATION_TOKEN, else DESKTOP_STARTUP_ID; empty when
-// the launcher gave none or it is not a token. Read once per process, the first time before the
-// application object exists: Qt's X11 connection takes DESKTOP_STARTUP_ID out of the environment
-// (and ends the startup sequence when the first window shows).
-QString launchActivationToken();
-
 // Shows, un-minimises, raises and activates `window` on behalf of the launch that handed over
 // `token`. Desktops refuse to let a program that has been idle take focus (focus-stealing
 // prevention); the token proves the user just asked for it. Under X11 the token is the startup

@@ -1,6 +1,11 @@
+#include "app/appcore.h"
+#include "app/profile.h"
+#include "common/fakekeychain.h"
+#include "common/logcapture.h"
 #include "common/privatebus.h"
 #include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
+#include "settings/settingsstore.h"
 #include "settings/slacktokens.h"
 
 #include <QDBusVirtualObject>
@@ -17,6 +22,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
@@ -60,9 +68,11 @@ protected:
         launch(*m_process, debugLogging, sessionBus);
         ASSERT_TRUE(m_process->waitForStarted());
     }
-    void launch(QProcess& process, bool debugLogging = true, const QString& sessionBus = {}) const
+    void launch(QProcess& process, bool debugLogging = true, const QString& sessionBus = {},
+        const QProcessEnvironment& extra = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(extra);
         env.insert(u"HALYARD_SLACK_API_URL"_s, m_fake.apiUrl().toString());
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
@@ -152,7 +162,7 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
     QProcess second;
     launch(second);
     ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(second.exitCode(), 4) << "its own status, which the unit does not restart on";
     EXPECT_EQ(second.readAllStandardError(),
         "Halyard is already running (process " + QByteArray::number(m_process->processId())
             + "); not starting a second copy.\n");
@@ -241,6 +251,89 @@ TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
     EXPECT_TRUE(tokens(u"set"_s, m_keychain.service(), input).endsWith(pickedUp));
     EXPECT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }))
         << m_log.toStdString();
+}
+
+// Under a service manager: the tokens come from its credentials folder (the credential store holds
+// none), it hears READY=1 and the state, and every log line carries its journal priority.
+TEST_F(HeadlessTest, UnderAServiceManagerCredentialsAreUsedAndTheStateReported)
+{
+    ASSERT_TRUE(QCoro::waitFor(deleteSlackTokens(&m_keychain)).has_value());
+    const QString credentials = m_home.filePath(u"credentials"_s);
+    QDir().mkpath(credentials);
+    for (const auto& [name, token] : { std::pair { "slack-bot-token", m_fake.workspace().botToken },
+             std::pair { "slack-app-token", m_fake.workspace().appToken } }) {
+        QFile file(credentials + u'/' + QString::fromLatin1(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(token.toUtf8() + '\n') > 0);
+    }
+    const QByteArray notifyPath = m_home.filePath(u"notify"_s).toUtf8();
+    const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::copy(notifyPath.begin(), notifyPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const QString logPath = m_home.filePath(u"journal"_s);
+    QFile(logPath).open(QIODevice::WriteOnly);
+    struct stat log { };
+    ASSERT_EQ(::stat(QFile::encodeName(logPath).constData(), &log), 0);
+
+    QProcessEnvironment extra;
+    extra.insert(u"CREDENTIALS_DIRECTORY"_s, credentials);
+    extra.insert(u"NOTIFY_SOCKET"_s, QString::fromUtf8(notifyPath));
+    extra.insert(u"JOURNAL_STREAM"_s, u"%1:%2"_s.arg(log.st_dev).arg(log.st_ino));
+    m_process = std::make_unique<QProcess>();
+    m_process->setStandardErrorFile(logPath);
+    launch(*m_process, false, {}, extra);
+    QStringList states;
+    const QString connected = u"STATUS=Connected to Fake Team · 0 alerts, 0 overdue"_s;
+    EXPECT_TRUE(waitFor([&] {
+        char datagram[512];
+        for (ssize_t n; (n = ::recv(notify, datagram, sizeof datagram, MSG_DONTWAIT)) > 0;)
+            states.append(QString::fromUtf8(datagram, n));
+        return states.contains(connected);
+    })) << states.join(u'|').toStdString();
+    ::close(notify);
+    EXPECT_EQ(states.value(0), u"READY=1"_s);
+    stop();
+    QFile file(logPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString journal = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(journal.contains(u"<6>com.corvane.Halyard.slack: Connection established\n"_s))
+        << journal.toStdString();
+    EXPECT_FALSE(journal.contains(m_fake.workspace().botToken)
+        || journal.contains(m_fake.workspace().appToken));
+}
+
+// A credential store that fails to read until its third round, as a Secret Service does until
+// the user's keyring unlocks: the program keeps trying, and connects once it answers.
+TEST_F(HeadlessTest, AFailedTokenReadIsTriedAgainUntilTheStoreAnswers)
+{
+    struct LockedAtFirst : test::FakeKeychain {
+        QCoro::Task<std::expected<std::optional<QString>, KeychainError>> get(
+            QString account) override
+        {
+            failingReads
+                = account == kBotTokenAccount && ++rounds < 3 ? QSet { account } : QSet<QString>();
+            return FakeKeychain::get(account);
+        }
+        int rounds = 0;
+    };
+    auto keychain = std::make_unique<LockedAtFirst>();
+    keychain->items.insert(kBotTokenAccount.toString(), m_fake.workspace().botToken);
+    keychain->items.insert(kAppTokenAccount.toString(), m_fake.workspace().appToken);
+    const LockedAtFirst& store = *keychain;
+    test::LogCapture log;
+    AppCore core(std::move(keychain),
+        Profile { m_home.filePath(u"data"_s), m_home.filePath(u"config"_s), m_fake.apiUrl() },
+        false);
+    core.setTokenReadRetry(std::chrono::milliseconds(5), std::chrono::milliseconds(20));
+    core.launch();
+    ASSERT_TRUE(waitFor(
+        [&] { return core.settingsStore().connectionState() == ConnectionState::connected(); }));
+    EXPECT_EQ(store.rounds, 3);
+    EXPECT_EQ(log.messages(u"app"_s).filter(u"Slack tokens"_s),
+        QStringList({ u"Could not read the Slack tokens (Keychain error: -25308) — trying again "
+                      u"until the credential store answers"_s,
+            u"Read the Slack tokens: the credential store answered"_s }));
 }
 
 // A Secret Service that takes every call and never answers, as a keyring does while it waits
