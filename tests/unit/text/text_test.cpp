@@ -118,6 +118,8 @@ TEST(SlackEmojiReplacing, KnownShortcodesOnlyAndNoneWithAnEmptyTable)
         { u"a\u0301:fire:"_s, u"a\u0301🔥"_s },
         // A prefix sign joins the colon after it into one character.
         { u"\u0600:fire:"_s, u"\u0600:fire:"_s },
+        // Line ends are boundaries, except between CR and LF.
+        { u"\r:fire:\r\n"_s, u"\r🔥\r\n"_s },
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(SlackEmoji::replacingShortcodes(input, kTable), expected) << qPrintable(input);
