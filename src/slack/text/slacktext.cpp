@@ -173,13 +173,24 @@ public:
     {
     }
 
-    void run()
+    // Most messages carry few marks or none: a pass runs only when its mark occurs. Returns
+    // whether any pass ran.
+    bool run()
     {
-        codeBlocks();
-        inlineCode();
-        emphasis(u'*', TextStyle::bold);
-        emphasis(u'_', TextStyle::italic);
-        emphasis(u'~', TextStyle::strike);
+        bool ran = false;
+        if (m_text.contains(u'`')) {
+            codeBlocks();
+            inlineCode();
+            ran = true;
+        }
+        for (const auto& [mark, style] : { std::pair { u'*', TextStyle::bold },
+                 { u'_', TextStyle::italic }, { u'~', TextStyle::strike } }) {
+            if (m_text.contains(QChar(mark))) {
+                emphasis(mark, style);
+                ran = true;
+            }
+        }
+        return ran;
     }
 
 private:
@@ -343,57 +354,70 @@ QList<SlackText::Segment> SlackText::segments(QStringView text, const MentionNam
 StyledText SlackText::attributedText(QStringView text, const MentionNames& names)
 {
     FlatText flat = flatten(segments(text, names));
-    MarkPass(flat).run();
+    const bool marked = MarkPass(flat).run();
 
-    StyledText runs;
-    QString current;
-    current.reserve(flat.text.size());
-    TextStyles currentStyles;
-    qsizetype currentLink = -1;
-    const auto flush = [&] {
-        if (current.isEmpty())
-            return;
-        // Code is shown as typed, shortcodes included.
-        QString shown = currentStyles.testAnyFlags(TextStyle::code | TextStyle::codeBlock)
-            ? current
-            : SlackEmoji::replacingShortcodes(current);
-        if (currentLink >= 0)
-            runs.append(
-                { std::move(shown), flat.links[currentLink], accentColor, true, currentStyles });
-        else
-            runs.append({ std::move(shown), {}, {}, false, currentStyles });
-        current.clear();
+    // The shown text is gathered in one string, cut into runs at the end.
+    struct Piece {
+        qsizetype start;
+        TextStyles styles;
+        qsizetype link;
     };
-
+    QList<Piece> pieces;
+    QString shown;
+    shown.reserve(flat.text.size());
     size_t nextLink = 0;
-    QChar last;
-    for (qsizetype i = 0; i < flat.text.size(); ++i) {
-        if (flat.flags[i] & kHidden)
+    const qsizetype n = flat.text.size();
+    for (qsizetype i = 0; i < n;) {
+        if (flat.flags[i] & kHidden) {
+            ++i;
             continue;
+        }
         while (nextLink < flat.linkRanges.size() && flat.linkRanges[nextLink].second <= i)
             ++nextLink;
-        const qsizetype link
-            = nextLink < flat.linkRanges.size() && flat.linkRanges[nextLink].first <= i
-            ? qsizetype(nextLink)
-            : -1;
+        const bool inLink
+            = nextLink < flat.linkRanges.size() && flat.linkRanges[nextLink].first <= i;
+        const qsizetype link = inLink ? qsizetype(nextLink) : -1;
         const TextStyles styles = TextStyles::fromInt(flat.flags[i] & kStyleBits);
-        if (styles != currentStyles || link != currentLink) {
+        if (pieces.isEmpty() || styles != pieces.last().styles || link != pieces.last().link) {
             // A code block stands on lines of its own; the break goes with the text beside it.
             const bool entering = styles.testFlag(TextStyle::codeBlock);
-            const bool breakLine = currentStyles.testFlag(TextStyle::codeBlock) != entering
-                && !last.isNull() && last != u'\n' && flat.text[i] != u'\n';
+            const bool breakLine = !pieces.isEmpty()
+                && pieces.last().styles.testFlag(TextStyle::codeBlock) != entering
+                && shown.back() != u'\n' && flat.text[i] != u'\n';
             if (breakLine && entering)
-                current += u'\n';
-            flush();
-            currentStyles = styles;
-            currentLink = link;
+                shown += u'\n';
+            pieces.append({ shown.size(), styles, link });
             if (breakLine && !entering)
-                current += u'\n';
+                shown += u'\n';
         }
-        last = flat.text[i];
-        current += last;
+        // Characters alike in flags and link are taken in one piece; without marks, everything
+        // up to the next edge of a link.
+        const qsizetype limit = inLink          ? flat.linkRanges[nextLink].second
+            : nextLink < flat.linkRanges.size() ? flat.linkRanges[nextLink].first
+                                                : n;
+        qsizetype end = marked ? i + 1 : limit;
+        while (end < limit && flat.flags[end] == flat.flags[i])
+            ++end;
+        shown += QStringView(flat.text).sliced(i, end - i);
+        i = end;
     }
-    flush();
+
+    StyledText runs;
+    runs.reserve(pieces.size());
+    for (qsizetype k = 0; k < pieces.size(); ++k) {
+        const Piece& piece = pieces[k];
+        const qsizetype end = k + 1 < pieces.size() ? pieces[k + 1].start : shown.size();
+        const QStringView part = QStringView(shown).sliced(piece.start, end - piece.start);
+        // Code is shown as typed, shortcodes included.
+        QString runText = piece.styles.testAnyFlags(TextStyle::code | TextStyle::codeBlock)
+            ? part.toString()
+            : SlackEmoji::replacingShortcodes(part);
+        if (piece.link >= 0)
+            runs.append(
+                { std::move(runText), flat.links[piece.link], accentColor, true, piece.styles });
+        else
+            runs.append({ std::move(runText), {}, {}, false, piece.styles });
+    }
     return runs;
 }
 

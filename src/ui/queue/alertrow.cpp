@@ -128,7 +128,8 @@ void AlertRow::updateText()
 {
     m_text->setRuns(SlackText::attributedText(
         m_alert.text, { &m_directory.userNames(), &m_directory.channelNames() }));
-    m_mentionsNames = m_alert.text.contains(u"<@"_s) || m_alert.text.contains(u"<#"_s);
+    // Any bracket may be a mention; a closer look would cost more than it saves.
+    m_mentionsNames = m_alert.text.contains(u'<');
     updateAccessibleText();
 }
 
