@@ -53,6 +53,16 @@ void BM_RowLongText(benchmark::State& state)
 }
 BENCHMARK(BM_RowLongText)->Unit(benchmark::kMillisecond);
 
+// Goal: within a tenth of BM_RowLongText, every character a mark or part of a mention.
+void BM_RowLongMarkedText(benchmark::State& state)
+{
+    QString text;
+    while (text.size() < 40'000)
+        text += u"*db1* `df -h` <@U0AAA1111> _at_ ~94%~ <#C1> ```x``` a*b_c "_s;
+    layOutRow(state, text.left(40'000));
+}
+BENCHMARK(BM_RowLongMarkedText)->Unit(benchmark::kMillisecond);
+
 void BM_RowManyEmoji(benchmark::State& state)
 {
     layOutRow(state, u":fire:"_s.repeated(5'000));

@@ -148,7 +148,8 @@ int main(int argc, char* argv[])
             u"dashboard> and page the on-call if it keeps rising." },
         { u"1700000000.000200", 1000, u"C1", u"B1",
             u"Certificate for api.example.com expires in 6 days :lock:" },
-        { u"1700000000.000300", 400, u"C2", u"U1", u"Deploy 2024.5 finished :rocket:" },
+        { u"1700000000.000300", 400, u"C2", u"U1",
+            u"Deploy 2024.5 *finished* :rocket: `make release` by <@U1>, <#C1> <!here>" },
         { u"1700000000.000400", 30, u"C2", u"B1",
             u"Build <https://ci.example.com/b/42|#42> failed on main :x:" },
     };

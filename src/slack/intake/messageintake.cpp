@@ -71,8 +71,10 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     const auto channelName = m_directory->channelName(accepted->channelId);
     const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
-    m_banners->postBanner(
-        id, title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));
+    m_banners->postBanner(id, title,
+        firstCharacters(SlackText::plainText(accepted->text,
+                            { &m_directory->userNames(), &m_directory->channelNames() }),
+            kBannerBodyLength));
 }
 
 void MessageIntake::handleReaction(const ReactionEvent& reaction)
@@ -110,6 +112,15 @@ void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
     m_resolver->resolveChannelName(message.channelId, botToken);
     if (message.userId && !m_directory->userNames().contains(*message.userId))
         m_resolver->resolveUserName(*message.userId, botToken);
+    // Names the text shows for its mentions; a few per message, so a hostile text costs a few
+    // requests at most.
+    const auto mentioned = SlackText::unlabelledMentions(message.text, kMaxMentionLookups);
+    for (const QString& userId : mentioned.users) {
+        if (!m_directory->userNames().contains(userId))
+            m_resolver->resolveUserName(userId, botToken);
+    }
+    for (const QString& channelId : mentioned.channels)
+        m_resolver->resolveChannelName(channelId, botToken);
 }
 
 QCoro::Task<> MessageIntake::backfill(

@@ -44,6 +44,8 @@ public:
     static constexpr int kDefaultMaxHistoryPages = 50;
     // Banner bodies are cut to this many characters.
     static constexpr qsizetype kBannerBodyLength = 140;
+    // Mentions without a label whose names one message may look up.
+    static constexpr qsizetype kMaxMentionLookups = 8;
 
     MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
         DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi,

@@ -105,8 +105,8 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     connect(m_openArea, &QAbstractButton::clicked, this, [this] { emit openRequested(m_alert); });
     connect(m_ack, &QPushButton::clicked, this, [this] { emit acknowledgeRequested(m_alert); });
     connect(m_text, &AlertText::linkActivated, this, &AlertRow::linkActivated);
-    connect(&directory, &SlackDirectory::channelNamesChanged, this, &AlertRow::updateNames);
-    connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::updateNames);
+    connect(&directory, &SlackDirectory::channelNamesChanged, this, &AlertRow::namesChanged);
+    connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::namesChanged);
 
     updateText();
     updateStage();
@@ -126,8 +126,18 @@ void AlertRow::setAlert(const Alert& alert)
 
 void AlertRow::updateText()
 {
-    m_text->setRuns(SlackText::attributedText(m_alert.text));
+    m_text->setRuns(SlackText::attributedText(
+        m_alert.text, { &m_directory.userNames(), &m_directory.channelNames() }));
+    // Any bracket may be a mention; a closer look would cost more than it saves.
+    m_mentionsNames = m_alert.text.contains(u'<');
     updateAccessibleText();
+}
+
+void AlertRow::namesChanged()
+{
+    updateNames();
+    if (m_mentionsNames)
+        updateText();
 }
 
 void AlertRow::updateStage()

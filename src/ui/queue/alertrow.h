@@ -42,6 +42,8 @@ signals:
 
 private:
     void updateNames();
+    // The header's names, and the text's when it mentions users or channels.
+    void namesChanged();
     void updateText();
     void updateStage();
     // "#channel, author, age, stage, text" on the click area, the channel on the Ack button.
@@ -55,6 +57,7 @@ private:
     ElidedLabel* m_channel;
     ElidedLabel* m_author;
     std::optional<QString> m_authorName;
+    bool m_mentionsNames = false;
     QLabel* m_age;
     AlertText* m_text;
     QPushButton* m_ack;

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QHash>
 #include <QImage>
 #include <QMouseEvent>
@@ -144,6 +145,9 @@ AlertText::AlertText(QWidget* parent)
 
 void AlertText::setRuns(const StyledText& runs)
 {
+    // Rows set their text again whenever a name arrives; most texts mention none of them.
+    if (runs == m_runs)
+        return;
     m_runs = runs;
     rebuild();
     setAccessibleName(m_plainText);
@@ -161,6 +165,9 @@ void AlertText::rebuild()
     QTextCursor cursor(&m_document);
     m_plainText.clear();
     const QColor textColor = palette().color(QPalette::WindowText);
+    QColor codeBackground = textColor;
+    codeBackground.setAlphaF(0.08f);
+    const QStringList codeFamilies { QFontDatabase::systemFont(QFontDatabase::FixedFont).family() };
     qsizetype weight = 0;
     int breaks = 0;
     for (const StyledRun& run : std::as_const(m_runs)) {
@@ -175,6 +182,16 @@ void AlertText::rebuild()
                     float(run.foreground->blue), float(run.foreground->alpha)));
         if (run.underline)
             format.setFontUnderline(true);
+        if (run.styles.testFlag(TextStyle::bold))
+            format.setFontWeight(QFont::Bold);
+        if (run.styles.testFlag(TextStyle::italic))
+            format.setFontItalic(true);
+        if (run.styles.testFlag(TextStyle::strike))
+            format.setFontStrikeOut(true);
+        if (run.styles.testAnyFlags(TextStyle::code | TextStyle::codeBlock)) {
+            format.setFontFamilies(codeFamilies);
+            format.setBackground(codeBackground);
+        }
         if (!insertRun(cursor, run.text, format,
                 format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
                                                                  : textColor,

@@ -135,6 +135,17 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     ASSERT_EQ(store.alerts().last().text, u"later"_s);
     EXPECT_GE(store.alerts().last().receivedAt, before);
     EXPECT_LE(store.alerts().last().receivedAt, currentReferenceTime());
+
+    // Banners show the text without marks. Mentions are looked up once per ID; one that Slack
+    // does not know keeps its ID.
+    slack.workspace().addUser(u"U5"_s, u"kim"_s, {}, u"Kim"_s);
+    intake->handleLiveMessage(
+        botMessage(u"1700000500.000100"_s, u"*Disk* <@U5> <@U6> <@U5> `df`"_s), tokens());
+    EXPECT_EQ(banners.posted.last().second, u"Disk @U5 @U6 @U5 df"_s);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return resolver->inflightUserLookups().isEmpty(); }));
+    EXPECT_EQ(directory.userName(u"U5"_s), u"Kim"_s);
+    EXPECT_EQ(directory.userName(u"U6"_s), std::nullopt);
+    EXPECT_EQ(slack.requests(u"users.info"_s).size(), 2);
 }
 
 TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)

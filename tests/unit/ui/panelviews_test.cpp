@@ -332,13 +332,16 @@ TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnlyAndReadsTheStage)
         EXPECT_EQ(accessible(dot), u"Stage: "_s + c.stage);
     }
 
-    // A name that arrives later shows up in the rows already there.
+    // A name that arrives later shows up in the rows already there, header and text alike.
     Panel p;
-    p.add(u"100.1"_s, 5, u"U7"_s);
+    p.add(u"100.1"_s, 5, u"U7"_s, u"*Ping* <@U7> in <#C1>"_s);
+    const auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
+    EXPECT_EQ(text->plainText(), u"Ping @U7 in #C1"_s);
     p.directory.setUserName(u"U7"_s, u"Sam"_s);
     p.directory.setChannelName(u"C1"_s, u"alerts"_s);
     EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertAuthor"_s)->text(), u"· Sam"_s);
     EXPECT_EQ(p.rows().at(0)->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), u"#alerts"_s);
+    EXPECT_EQ(text->plainText(), u"Ping @Sam in #alerts"_s);
 }
 
 // The keyboard walks a queue far longer than the view: the current row is always in view, even
@@ -560,7 +563,8 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     p.add(u"100.2"_s, 1000, std::nullopt, u"Certificate for api.example.com expires in 6 days"_s,
         u"C2"_s);
     p.add(u"100.3"_s, 400, u"U9"_s, u"Deploy 2024.5 finished :rocket: :white_check_mark:"_s);
-    p.add(u"100.4"_s, 30, u"U1"_s, u"Build <https://ci.example.com/b/42|#42> failed"_s);
+    p.add(u"100.4"_s, 30, u"U1"_s,
+        u"Build <https://ci.example.com/b/42|#42> *failed* in `make check`, <@U1> <!here>"_s);
     p.view.adjustSize();
     save(u"expanded"_s);
 
