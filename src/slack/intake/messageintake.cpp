@@ -71,8 +71,12 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     const auto channelName = m_directory->channelName(accepted->channelId);
     const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
-    m_banners->postBanner(
-        id, title, firstCharacters(SlackText::plainText(accepted->text), kBannerBodyLength));
+    m_banners->postBanner(id, title, bannerBody(accepted->text));
+}
+
+QString MessageIntake::bannerBody(const QString& text)
+{
+    return firstCharacters(SlackText::plainText(text), kBannerBodyLength);
 }
 
 void MessageIntake::handleReaction(const ReactionEvent& reaction)

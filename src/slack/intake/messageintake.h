@@ -44,6 +44,8 @@ public:
     static constexpr int kDefaultMaxHistoryPages = 50;
     // Banner bodies are cut to this many characters.
     static constexpr qsizetype kBannerBodyLength = 140;
+    // An alert's text as its banners show it.
+    static QString bannerBody(const QString& text);
 
     MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
         DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi,

@@ -220,8 +220,9 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
                 u"clearButton"_s } },
         { Tab::general,
             { u"botsOnlyToggle"_s, u"triggerPrefixField"_s, u"notificationsToggle"_s,
-                u"ackBackToggle"_s, u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s,
-                u"snapToggle"_s, u"autostartToggle"_s } },
+                u"overdueRemindersToggle"_s, u"overdueSoundToggle"_s, u"ackBackToggle"_s,
+                u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s, u"snapToggle"_s,
+                u"autostartToggle"_s } },
         { Tab::aging,
             { u"freshSlider"_s, u"agingSlider"_s, u"staleSlider"_s, u"resetAgingButton"_s } },
         { Tab::about, { u"checkForUpdatesButton"_s, u"supportLink"_s } },
@@ -391,6 +392,30 @@ TEST_F(SettingsWindowTest, PrefixWritesThroughAndTheExampleFollowsIt)
         EXPECT_EQ(text(u"prefixExample"_s), example(prefix));
     }
     EXPECT_TRUE(text(u"prefixExample"_s).startsWith(u"Example: \" refill"_s));
+}
+
+// Reminders are banners: their toggle works only while banners are on, the sound only while
+// both are.
+TEST_F(SettingsWindowTest, ReminderTogglesWriteThroughAndFollowTheBannerToggle)
+{
+    const std::tuple<QString, QString, QString> cases[] = {
+        // Clicked; banners, reminders, sound as stored; reminders, sound toggle enabled.
+        { u"overdueSoundToggle"_s, u"111"_s, u"11"_s },
+        { u"overdueRemindersToggle"_s, u"101"_s, u"10"_s },
+        { u"notificationsToggle"_s, u"001"_s, u"00"_s },
+        { u"notificationsToggle"_s, u"101"_s, u"10"_s },
+        { u"overdueRemindersToggle"_s, u"111"_s, u"11"_s },
+    };
+    const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
+    for (const auto& [name, stored, enabledToggles] : cases) {
+        click(name);
+        const QString storedNow = flag(settings.notificationsEnabled())
+            + flag(settings.overdueRemindersEnabled()) + flag(settings.overdueReminderSound());
+        const QString enabledNow
+            = flag(enabled(u"overdueRemindersToggle"_s)) + flag(enabled(u"overdueSoundToggle"_s));
+        EXPECT_EQ(storedNow, stored) << qPrintable(name);
+        EXPECT_EQ(enabledNow, enabledToggles) << qPrintable(name);
+    }
 }
 
 TEST_F(SettingsWindowTest, AutostartToggleWritesAndRemovesTheLoginEntry)
