@@ -1,17 +1,23 @@
 // Banners as they reach a notification server, and sleep and wake from a fake logind, each on a
 // bus of the test's own; and what happens when there is no server or no bus.
+#include "common/fakekeychain.h"
 #include "common/logcapture.h"
 #include "common/privatebus.h"
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
 #include "fakenotificationserver.h"
 #include "queue/alertstore.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/intake/overduereminder.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -198,6 +204,93 @@ TEST_F(NotificationServiceTest, BannerActionsActOnTheirAlertWhichTakesItsBannerA
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 4; }, 5000));
     awaitEarlierAnswers();
     EXPECT_EQ(server.closed, (QList<uint> { 4, 2, 3, 5 }));
+}
+
+// The clock jumps ahead in the steps; any change of the queue makes the reminder look at once.
+TEST_F(NotificationServiceTest, AnAlertBecomingOverdueRaisesOneReminderAndACatchUpOneSummary)
+{
+    QDBusConnection serverBus = bus.connect();
+    FakeNotificationServer server;
+    ASSERT_TRUE(server.registerOn(serverBus));
+    QTemporaryDir folder;
+    FakeKeychain keychain;
+    PreferenceStore preferences(folder.path());
+    SettingsStore settings(keychain, preferences);
+    SlackDirectory directory;
+    directory.setChannelName(u"C1"_s, u"alerts"_s);
+    AlertStore store;
+    store.setAgingPolicy({ 0.2, 0.5, 1 });
+    service->follow(store);
+    double jumped = 0;
+    const auto now = [&] { return currentReferenceTime() + jumped; };
+    int serial = 0;
+    const auto add = [&](double age) {
+        const QString ts = u"1.%1"_s.arg(++serial);
+        const Alert alert { u"C1:"_s + ts, u"C1"_s, ts, {}, u"disk full"_s, now() - age, {} };
+        store.enqueue(alert);
+        store.announceChanges();
+        return alert;
+    };
+    // One waited in the queue file and one comes in overdue: one summary for both.
+    add(100);
+    OverdueReminder reminder(store, settings, directory, *service,
+        { .catchUpQuiet = std::chrono::milliseconds(50), .clock = now });
+    add(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 1; }, 5000));
+
+    struct Step {
+        bool banners, reminders, sound, acked;
+        double jump; // 0: wait for the timer
+    };
+    const Step steps[] = {
+        { true, true, false, false, 2 },
+        { true, true, false, true, 2 },
+        { true, false, false, false, 2 },
+        { false, true, false, false, 2 },
+        { true, true, true, false, 2 },
+        // The computer slept through it.
+        { true, true, false, false, 120 },
+        { true, true, false, false, 0 },
+    };
+    for (const Step& step : steps) {
+        settings.setNotificationsEnabled(step.banners);
+        settings.setOverdueRemindersEnabled(step.reminders);
+        settings.setOverdueReminderSound(step.sound);
+        const Alert alert = add(0);
+        if (step.acked)
+            store.acknowledge(alert);
+        jumped += step.jump;
+        // A message from far ahead: it only makes the reminder look.
+        store.enqueue({ u"C2:9.%1"_s.arg(serial), u"C2"_s, u"9.%1"_s.arg(serial), {}, u"t"_s,
+            now() + 1e6, {} });
+        store.announceChanges();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 5; }, 5000));
+    awaitEarlierAnswers();
+    const auto& shown = server.notifications;
+    ASSERT_EQ(shown.size(), 5);
+    const QStringList actions { u"default"_s, u"Open"_s, u"ack"_s, u"Ack"_s };
+    const std::tuple<QString, QString, bool> expected[] = {
+        { u"2 alerts waited over 0 minutes while Halyard was away"_s, {}, false },
+        { u"Overdue: #alerts"_s, u"disk full"_s, false },
+        { u"Overdue: #alerts"_s, u"disk full"_s, true },
+        { u"1 alert waited over 0 minutes while Halyard was away"_s, {}, false },
+        { u"Overdue: #alerts"_s, u"disk full"_s, false },
+    };
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const auto& [title, body, sound] = expected[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(shown[i].summary, title);
+        EXPECT_EQ(shown[i].body, body);
+        EXPECT_EQ(shown[i].actions, body.isEmpty() ? QStringList() : actions);
+        EXPECT_EQ(shown[i].hints.value(u"urgency"_s), 2);
+        EXPECT_EQ(shown[i].hints.value(u"sound-name"_s),
+            sound ? QVariant(u"alarm-clock-elapsed"_s) : QVariant());
+    }
+    // Reminders leave with their alerts, summaries with the last alert.
+    while (!store.alerts().isEmpty())
+        store.acknowledge(store.alerts().first());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 5; }, 5000));
 }
 
 QDBusMessage prepareForSleep(bool sleeping)
