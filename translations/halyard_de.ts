@@ -252,6 +252,26 @@
         <source>Quit Halyard</source>
         <translation>Halyard beenden</translation>
     </message>
+    <message>
+        <source>Acknowledge All (%1)</source>
+        <translation>Alle bestätigen (%1)</translation>
+    </message>
+    <message>
+        <source>Acknowledge All in %1</source>
+        <translation>Alle in %1 bestätigen</translation>
+    </message>
+    <message>
+        <source>Acknowledge all %1 alerts?</source>
+        <translation>Alle %1 Alarme bestätigen?</translation>
+    </message>
+    <message>
+        <source>Acknowledge all %1 alerts in %2?</source>
+        <translation>Alle %1 Alarme in %2 bestätigen?</translation>
+    </message>
+    <message>
+        <source>Acknowledge All</source>
+        <translation>Alle bestätigen</translation>
+    </message>
 </context>
 <context>
     <name>halyard::KeychainError</name>
@@ -276,6 +296,29 @@
     <message>
         <source>Ack</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::OverdueReminder</name>
+    <message>
+        <source>1 minute</source>
+        <translation>1 Minute</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1 Minuten</translation>
+    </message>
+    <message>
+        <source>1 alert waited over %1 while Halyard was away</source>
+        <translation>1 Alarm hat über %1 gewartet, während Halyard weg war</translation>
+    </message>
+    <message>
+        <source>%1 alerts waited over %2 while Halyard was away</source>
+        <translation>%1 Alarme haben über %2 gewartet, während Halyard weg war</translation>
+    </message>
+    <message>
+        <source>Overdue: %1</source>
+        <translation>Überfällig: %1</translation>
     </message>
 </context>
 <context>
@@ -617,6 +660,22 @@
     <message>
         <source>Halyard opens its panel when you log in, so alerts keep arriving after a restart.</source>
         <translation>Halyard öffnet sein Panel bei der Anmeldung, damit Alarme auch nach einem Neustart weiter eintreffen.</translation>
+    </message>
+    <message>
+        <source>Remind me when an alert becomes overdue</source>
+        <translation>Erinnern, wenn ein Alarm überfällig wird</translation>
+    </message>
+    <message>
+        <source>One more banner, marked urgent, when an alert has waited into the overdue stage. Alerts that became overdue while Halyard was not running or not connected are summed up in a single banner.</source>
+        <translation>Ein weiteres, als dringend markiertes Banner, wenn ein Alarm bis in die Stufe „überfällig“ gewartet hat. Alarme, die überfällig wurden, während Halyard nicht lief oder nicht verbunden war, werden in einem einzigen Banner zusammengefasst.</translation>
+    </message>
+    <message>
+        <source>Play a sound with overdue reminders</source>
+        <translation>Bei Erinnerungen an überfällige Alarme einen Ton abspielen</translation>
+    </message>
+    <message>
+        <source>Your desktop&apos;s alarm sound, where it plays sounds for notifications.</source>
+        <translation>Der Alarmton Ihres Desktops, wo er Töne für Benachrichtigungen abspielt.</translation>
     </message>
 </context>
 <context>

@@ -252,6 +252,26 @@
         <source>Quit Halyard</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Acknowledge All (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledge All in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledge all %1 alerts?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledge all %1 alerts in %2?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledge All</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::KeychainError</name>
@@ -275,6 +295,29 @@
     </message>
     <message>
         <source>Ack</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::OverdueReminder</name>
+    <message>
+        <source>1 minute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 alert waited over %1 while Halyard was away</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 alerts waited over %2 while Halyard was away</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overdue: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -616,6 +659,22 @@
     </message>
     <message>
         <source>Halyard opens its panel when you log in, so alerts keep arriving after a restart.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remind me when an alert becomes overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One more banner, marked urgent, when an alert has waited into the overdue stage. Alerts that became overdue while Halyard was not running or not connected are summed up in a single banner.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play a sound with overdue reminders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your desktop&apos;s alarm sound, where it plays sounds for notifications.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -10,6 +10,7 @@
 #include "settings/settingsstore.h"
 #include "settings/slacktokens.h"
 #include "slack/directory/slackdirectory.h"
+#include "slack/intake/overduereminder.h"
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
 
@@ -45,6 +46,8 @@ AppCore::AppCore(
         m_notificationService->follow(*m_alertStore);
         connect(m_notificationService.get(), &NotificationService::acknowledgeRequested, this,
             [this](const Alert& alert) { slackService().acknowledge(alert); });
+        m_overdueReminder = std::make_unique<OverdueReminder>(
+            *m_alertStore, *m_settingsStore, *m_directory, *m_notificationService);
     }
 }
 

@@ -15,6 +15,7 @@ namespace halyard {
 class AlertStore;
 class KeychainService;
 class NotificationService;
+class OverdueReminder;
 class PreferenceStore;
 class SettingsStore;
 class SlackDirectory;
@@ -29,9 +30,9 @@ class AppCore : public QObject {
     Q_OBJECT
 public:
     // Builds the stores (in the profile's folders), the directory, the banners when `banners` is
-    // set (a desktop session has someone to see them) and the queue, and hands the aging policy
-    // from the settings to the queue. Banners leave with their alerts, and their "Ack" goes
-    // through the Slack service like the panel's.
+    // set (a desktop session has someone to see them, overdue reminders included) and the queue,
+    // and hands the aging policy from the settings to the queue. Banners leave with their alerts,
+    // and their "Ack" goes through the Slack service like the panel's.
     AppCore(std::unique_ptr<KeychainService> keychain, Profile profile, bool banners,
         QObject* parent = nullptr);
     ~AppCore() override;
@@ -83,6 +84,7 @@ private:
     std::unique_ptr<SlackDirectory> m_directory;
     std::unique_ptr<NotificationService> m_notificationService;
     std::unique_ptr<AlertStore> m_alertStore;
+    std::unique_ptr<OverdueReminder> m_overdueReminder;
     QNetworkAccessManager m_network;
     std::unique_ptr<SystemEvents> m_systemEvents;
     std::unique_ptr<SlackWebAPI> m_webApi;

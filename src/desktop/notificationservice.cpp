@@ -29,6 +29,9 @@ const QString kDesktopEntry = u"com.corvane.Halyard"_s;
 const QString kDefaultAction = u"default"_s;
 const QString kAckAction = u"ack"_s;
 constexpr uchar kNormalUrgency = 1;
+constexpr uchar kCriticalUrgency = 2;
+// From the freedesktop sound theme, which desktops that play sounds ship.
+const QString kReminderSound = u"alarm-clock-elapsed"_s;
 
 QDBusMessage methodCall(const QString& method, const QString& service = kService)
 {
@@ -66,11 +69,23 @@ void NotificationService::follow(const AlertStore& store)
 void NotificationService::postBanner(
     const QString& alertId, const QString& title, const QString& body)
 {
+    post(alertId, title, body, {});
+}
+
+void NotificationService::postReminder(
+    const QString& alertId, const QString& title, const QString& body, bool sound)
+{
+    post(alertId, title, body, { .reminder = true, .sound = sound });
+}
+
+void NotificationService::post(
+    const QString& alertId, const QString& title, const QString& body, Style style)
+{
     // Servers with "body-markup" read the body as markup; alert text comes from anyone in
     // Slack, so it must reach them escaped, and everyone else as it is. Both are cut to what a
     // banner shows before that, so no escape is cut in half.
     whenFinished(m_bus.asyncCall(methodCall(u"GetCapabilities"_s)),
-        [this, alertId, title = excerpt(title, kBannerTextLimit),
+        [this, alertId, style, title = excerpt(title, kBannerTextLimit),
             body = cutText(body, kBannerTextLimit)](const QDBusPendingCall& call) {
             const QDBusPendingReply<QStringList> capabilities(call);
             if (capabilities.isError()) {
@@ -78,21 +93,26 @@ void NotificationService::postBanner(
                 return;
             }
             const bool markup = capabilities.value().contains(u"body-markup"_s);
-            notify(alertId, title, markup ? body.toHtmlEscaped() : body);
+            notify(alertId, title, markup ? body.toHtmlEscaped() : body, style);
         });
 }
 
-void NotificationService::notify(const QString& alertId, const QString& title, const QString& body)
+void NotificationService::notify(
+    const QString& alertId, const QString& title, const QString& body, Style style)
 {
     QDBusMessage message = methodCall(u"Notify"_s);
     // replaces_id 0: banners never replace each other. expire_timeout -1: the server decides.
     // The desktop-entry hint lets desktops list the program in their notification settings.
-    const QStringList actions { kDefaultAction, tr("Open"), kAckAction, tr("Ack") };
-    const QVariantMap hints {
+    const QStringList actions = alertId.isEmpty()
+        ? QStringList()
+        : QStringList { kDefaultAction, tr("Open"), kAckAction, tr("Ack") };
+    QVariantMap hints {
         { u"desktop-entry"_s, kDesktopEntry },
         { u"category"_s, u"im.received"_s },
-        { u"urgency"_s, QVariant::fromValue(kNormalUrgency) },
+        { u"urgency"_s, QVariant::fromValue(style.reminder ? kCriticalUrgency : kNormalUrgency) },
     };
+    if (style.sound)
+        hints.insert(u"sound-name"_s, kReminderSound);
     message << u"Halyard"_s << 0u << kDesktopEntry << title << body << actions << hints << -1;
     whenFinished(m_bus.asyncCall(message), [this, alertId](const QDBusPendingCall& call) {
         const QDBusPendingReply<uint> reply(call);
@@ -118,35 +138,40 @@ void NotificationService::shown(const QString& alertId, uint id, const QString& 
     m_bannerByAlert.insert(alertId, id);
     if (!m_store)
         return;
-    if (!m_store->contains(alertId)) {
+    if (!isWanted(alertId)) {
         withdraw(alertId);
         return;
     }
     // An alert added and removed between two announcements is in neither, and the store
     // announces what is pending now within this spacing: one more look after it.
     QTimer::singleShot(AlertStore::kAnnounceSpacingMs, this, [this, alertId] {
-        if (!m_store->contains(alertId))
+        if (!isWanted(alertId))
             withdraw(alertId);
     });
+}
+
+bool NotificationService::isWanted(const QString& alertId) const
+{
+    return alertId.isEmpty() ? !m_store->alerts().isEmpty() : m_store->contains(alertId);
 }
 
 void NotificationService::onAlertsChanged(const AlertChanges& changes)
 {
     for (const QString& alertId : changes.removed)
         withdraw(alertId);
+    if (m_store->alerts().isEmpty())
+        withdraw(QString());
 }
 
 void NotificationService::withdraw(const QString& alertId)
 {
-    const auto banner = m_bannerByAlert.constFind(alertId);
-    if (banner == m_bannerByAlert.cend())
-        return;
-    const uint id = *banner;
-    m_bannerByAlert.erase(banner);
-    m_alertByBanner.remove(id);
     // The answer tells nothing worth waiting for: a banner the server has already closed is
     // gone either way.
-    m_bus.send(methodCall(u"CloseNotification"_s, m_server) << id);
+    for (const uint id : m_bannerByAlert.values(alertId)) {
+        m_alertByBanner.remove(id);
+        m_bus.send(methodCall(u"CloseNotification"_s, m_server) << id);
+    }
+    m_bannerByAlert.remove(alertId);
 }
 
 std::optional<QString> NotificationService::alertOf(uint id, const QDBusMessage& message) const
@@ -191,8 +216,7 @@ void NotificationService::onNotificationClosed(uint id, uint, const QDBusMessage
     if (!alertId)
         return;
     m_alertByBanner.remove(id);
-    if (m_bannerByAlert.value(*alertId) == id)
-        m_bannerByAlert.remove(*alertId);
+    m_bannerByAlert.remove(*alertId, id);
 }
 
 void NotificationService::whenFinished(

@@ -32,6 +32,9 @@ struct AlertChanges;
 // for it to be acknowledged. What the server signals is heeded only from the server that showed
 // the banner and only for banners of this service. Once the followed store no longer holds the
 // alert, its banner is withdrawn. Main thread only.
+//
+// A reminder is a critical banner with the same actions, withdrawn the same way; one for
+// several alerts (no alert ID) has no actions and is withdrawn once the queue is empty.
 class NotificationService : public QObject, public BannerPoster {
     Q_OBJECT
 public:
@@ -43,6 +46,8 @@ public:
     void follow(const AlertStore& store);
 
     void postBanner(const QString& alertId, const QString& title, const QString& body) override;
+    void postReminder(
+        const QString& alertId, const QString& title, const QString& body, bool sound) override;
 
     // Longer tokens, or ones with characters outside printable ASCII, are dropped: they go into
     // the environment of the program that is opened.
@@ -60,7 +65,14 @@ private slots:
     void onNotificationClosed(uint id, uint reason, const QDBusMessage& message);
 
 private:
-    void notify(const QString& alertId, const QString& title, const QString& body);
+    struct Style {
+        bool reminder = false;
+        bool sound = false;
+    };
+    void post(const QString& alertId, const QString& title, const QString& body, Style style);
+    void notify(const QString& alertId, const QString& title, const QString& body, Style style);
+    // Whether the banner still stands for something the queue holds.
+    bool isWanted(const QString& alertId) const;
     void shown(const QString& alertId, uint id, const QString& server);
     void onAlertsChanged(const AlertChanges& changes);
     void withdraw(const QString& alertId);
@@ -78,7 +90,8 @@ private:
     // The unique bus name of the server that answered the last Notify; its banner IDs below.
     QString m_server;
     QHash<uint, QString> m_alertByBanner;
-    QHash<QString, uint> m_bannerByAlert;
+    // An alert may have its first banner and its reminder; the empty ID holds summaries.
+    QMultiHash<QString, uint> m_bannerByAlert;
     // The token the server sent for a banner, taken by the action that follows it.
     std::optional<std::pair<uint, QString>> m_activation;
 };

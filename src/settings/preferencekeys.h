@@ -33,6 +33,8 @@ inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
 inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };
 inline constexpr BoolKey notificationsEnabled { u"notifications.enabled", true };
 inline constexpr BoolKey teamSharedAckEnabled { u"teamack.enabled", true };
+inline constexpr BoolKey overdueRemindersEnabled { u"notifications.overdueReminders", true };
+inline constexpr BoolKey overdueReminderSound { u"notifications.overdueSound", false };
 // The update version the user dismissed for good; never removed once written.
 inline constexpr StringKey updateReminderDismissedVersion { u"updateReminderDismissedVersion", u"",
     false };

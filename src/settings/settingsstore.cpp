@@ -104,6 +104,10 @@ void SettingsStore::readPreferences()
         setNotificationsEnabled(*value);
     if (const auto value = read(m_defaults, preference::teamSharedAckEnabled))
         setTeamSharedAckEnabled(*value);
+    if (const auto value = read(m_defaults, preference::overdueRemindersEnabled))
+        setOverdueRemindersEnabled(*value);
+    if (const auto value = read(m_defaults, preference::overdueReminderSound))
+        setOverdueReminderSound(*value);
 }
 
 void SettingsStore::setCachedTokens(const std::optional<SlackTokens>& tokens)
@@ -204,6 +208,20 @@ void SettingsStore::setTeamSharedAckEnabled(bool value)
     m_defaults.setBool(preference::teamSharedAckEnabled.key.toString(), value);
     if (assign(m_teamSharedAckEnabled, value))
         emit teamSharedAckEnabledChanged(value);
+}
+
+void SettingsStore::setOverdueRemindersEnabled(bool value)
+{
+    m_defaults.setBool(preference::overdueRemindersEnabled.key.toString(), value);
+    if (assign(m_overdueRemindersEnabled, value))
+        emit overdueRemindersEnabledChanged(value);
+}
+
+void SettingsStore::setOverdueReminderSound(bool value)
+{
+    m_defaults.setBool(preference::overdueReminderSound.key.toString(), value);
+    if (assign(m_overdueReminderSound, value))
+        emit overdueReminderSoundChanged(value);
 }
 
 void SettingsStore::setFreshMinutes(double minutes)

@@ -50,6 +50,10 @@ class SettingsStore : public QObject {
             NOTIFY notificationsEnabledChanged)
     Q_PROPERTY(bool teamSharedAckEnabled READ teamSharedAckEnabled WRITE setTeamSharedAckEnabled
             NOTIFY teamSharedAckEnabledChanged)
+    Q_PROPERTY(bool overdueRemindersEnabled READ overdueRemindersEnabled WRITE
+            setOverdueRemindersEnabled NOTIFY overdueRemindersEnabledChanged)
+    Q_PROPERTY(bool overdueReminderSound READ overdueReminderSound WRITE setOverdueReminderSound
+            NOTIFY overdueReminderSoundChanged)
 
 public:
     // Reads every stored preference that passes its read rule (a value of the wrong type is
@@ -73,6 +77,9 @@ public:
     const QString& ackBackEmoji() const { return m_ackBackEmoji; }
     bool notificationsEnabled() const { return m_notificationsEnabled; }
     bool teamSharedAckEnabled() const { return m_teamSharedAckEnabled; }
+    // Stored as chosen; reminders are shown only while banners are on as well.
+    bool overdueRemindersEnabled() const { return m_overdueRemindersEnabled; }
+    bool overdueReminderSound() const { return m_overdueReminderSound; }
 
     // Connection facts: memory only, set by the Slack service.
     void setConnectionState(const ConnectionState& state);
@@ -93,6 +100,8 @@ public:
     void setAckBackEmoji(const QString& value);
     void setNotificationsEnabled(bool value);
     void setTeamSharedAckEnabled(bool value);
+    void setOverdueRemindersEnabled(bool value);
+    void setOverdueReminderSound(bool value);
 
     // One threshold moved by its clamping rule, the result assigned as a whole.
     void setFreshMinutes(double minutes);
@@ -130,6 +139,8 @@ signals:
     void ackBackEmojiChanged(const QString& value);
     void notificationsEnabledChanged(bool value);
     void teamSharedAckEnabledChanged(bool value);
+    void overdueRemindersEnabledChanged(bool value);
+    void overdueReminderSoundChanged(bool value);
 
 private:
     void readPreferences();
@@ -151,6 +162,8 @@ private:
     QString m_ackBackEmoji = preference::ackBackEmoji.defaultValue.toString();
     bool m_notificationsEnabled = preference::notificationsEnabled.defaultValue;
     bool m_teamSharedAckEnabled = preference::teamSharedAckEnabled.defaultValue;
+    bool m_overdueRemindersEnabled = preference::overdueRemindersEnabled.defaultValue;
+    bool m_overdueReminderSound = preference::overdueReminderSound.defaultValue;
 };
 
 } // namespace halyard

@@ -14,7 +14,8 @@ class Workspace;
 
 // A lively workspace for demonstrations: bots post realistic alerts (deploys, failing checks,
 // pages, disk and certificate warnings) across a few channels at a steady pace with an occasional
-// burst, and teammates acknowledge some of them with the ack emoji a while later.
+// burst, and teammates acknowledge most of them with the ack emoji within a few minutes, as on a
+// real shift: the queue holds a couple of dozen alerts, a few of them overdue, not hundreds.
 class DemoScenario : public QObject {
     Q_OBJECT
 public:
@@ -22,14 +23,15 @@ public:
         // The first burst, counted from the moment a client holds a Socket Mode connection, so
         // that someone trying the program sees alerts at once.
         std::chrono::milliseconds firstBurst { 1500 };
-        std::chrono::milliseconds minGap { 8000 };
-        std::chrono::milliseconds maxGap { 15000 };
+        std::chrono::milliseconds minGap { 20000 };
+        std::chrono::milliseconds maxGap { 40000 };
         // Percent of posts that are a burst of 3 to 5 alerts instead of one.
         int burstPercent = 15;
-        // Percent of alerts a teammate acknowledges, after a delay in this range.
-        int ackPercent = 40;
-        std::chrono::milliseconds minAckDelay { 20000 };
-        std::chrono::milliseconds maxAckDelay { 60000 };
+        // Percent of alerts a teammate acknowledges, after a delay in this range; the rest wait
+        // for the user.
+        int ackPercent = 90;
+        std::chrono::milliseconds minAckDelay { 60'000 };
+        std::chrono::milliseconds maxAckDelay { 240'000 };
     };
 
     static constexpr QStringView kAckEmoji = u"white_check_mark";

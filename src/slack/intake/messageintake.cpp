@@ -71,10 +71,14 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     const auto channelName = m_directory->channelName(accepted->channelId);
     const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
-    m_banners->postBanner(id, title,
-        firstCharacters(SlackText::plainText(accepted->text,
-                            { &m_directory->userNames(), &m_directory->channelNames() }),
-            kBannerBodyLength));
+    m_banners->postBanner(id, title, bannerBody(accepted->text, *m_directory));
+}
+
+QString MessageIntake::bannerBody(const QString& text, const SlackDirectory& directory)
+{
+    return firstCharacters(
+        SlackText::plainText(text, { &directory.userNames(), &directory.channelNames() }),
+        kBannerBodyLength);
 }
 
 void MessageIntake::handleReaction(const ReactionEvent& reaction)

@@ -46,6 +46,8 @@ public:
     static constexpr qsizetype kBannerBodyLength = 140;
     // Mentions without a label whose names one message may look up.
     static constexpr qsizetype kMaxMentionLookups = 8;
+    // An alert's text as its banners show it, with the names the directory knows.
+    static QString bannerBody(const QString& text, const SlackDirectory& directory);
 
     MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
         DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi,

@@ -1,5 +1,6 @@
 #include "ui/panel/desktoppanel.h"
 
+#include "queue/alertstore.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
 #include "ui/queue/panelrootview.h"
@@ -36,9 +37,11 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     , m_positions(stores.preferences)
 {
     auto* content = new PanelRootView(stores.alerts, stores.settings, stores.directory,
-        stores.updates, m_layout, std::move(acknowledge), std::move(openUpdate));
+        stores.updates, m_layout, acknowledge, std::move(openUpdate));
     m_content = content;
     m_window = std::make_unique<FloatingPanel>(content);
+    m_window->setQueueActions(
+        { [&alerts = stores.alerts] { return alerts.alerts(); }, std::move(acknowledge), {} });
     m_controller = std::make_unique<FloatingPanelController>(
         *m_window, m_positions, stores.settings, m_layout, currentScreens);
     connect(content, &PanelRootView::settingsRequested, this, &DesktopPanel::settingsRequested);

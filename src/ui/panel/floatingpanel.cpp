@@ -2,14 +2,17 @@
 
 #include "ui/common/panelstyle.h"
 #include "ui/common/x11.h"
+#include "ui/queue/alertrow.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QSet>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -211,10 +214,65 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 void FloatingPanel::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    fillContextMenu(menu, event->pos());
+    menu.exec(event->globalPos());
+}
+
+void FloatingPanel::setQueueActions(QueueActions actions)
+{
+    m_queue = std::move(actions);
+}
+
+void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
+{
+    if (m_queue.alerts && m_queue.acknowledge) {
+        // The alerts as the menu shows them: what arrives while it is open is not taken along.
+        const QList<Alert> alerts = m_queue.alerts();
+        QAction* all = menu.addAction(tr("Acknowledge All (%1)").arg(alerts.size()), this,
+            [this, alerts] { acknowledgeAll(alerts, QString()); });
+        all->setEnabled(!alerts.isEmpty());
+        QWidget* clicked = childAt(pos);
+        while (clicked && !qobject_cast<AlertRow*>(clicked))
+            clicked = clicked->parentWidget();
+        if (const auto* row = qobject_cast<AlertRow*>(clicked)) {
+            QList<Alert> inChannel = alerts;
+            inChannel.removeIf(
+                [&](const Alert& alert) { return alert.channelId != row->alert().channelId; });
+            const QString channel = row->channelLabel();
+            menu.addAction(tr("Acknowledge All in %1").arg(channel), this,
+                [this, inChannel, channel] { acknowledgeAll(inChannel, channel); });
+        }
+        menu.addSeparator();
+    }
     menu.addAction(tr("Settings…"), this, &FloatingPanel::settingsRequested);
     menu.addSeparator();
     menu.addAction(tr("Quit Halyard"), this, &FloatingPanel::quitRequested);
-    menu.exec(event->globalPos());
+}
+
+void FloatingPanel::acknowledgeAll(const QList<Alert>& alerts, const QString& channel)
+{
+    if (alerts.size() > kConfirmAbove
+        && !(m_queue.confirm ? m_queue.confirm(alerts.size(), channel)
+                             : askToAcknowledge(alerts.size(), channel)))
+        return;
+    // One taken out meanwhile (by a teammate, say) is not acknowledged a second time.
+    QSet<QString> queued;
+    for (const Alert& alert : m_queue.alerts())
+        queued.insert(alert.id);
+    for (const Alert& alert : alerts) {
+        if (queued.contains(alert.id))
+            m_queue.acknowledge(alert);
+    }
+}
+
+bool FloatingPanel::askToAcknowledge(qsizetype count, const QString& channel)
+{
+    const QString question = channel.isEmpty()
+        ? tr("Acknowledge all %1 alerts?").arg(count)
+        : tr("Acknowledge all %1 alerts in %2?").arg(QString::number(count), channel);
+    return QMessageBox::question(this, tr("Acknowledge All"), question,
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
 }
 
 } // namespace halyard

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "queue/alert.h"
 #include "ui/panel/floatingpanelcontroller.h"
 
+#include <QList>
 #include <QWidget>
+
+#include <functional>
+
+class QMenu;
 
 namespace halyard {
 
@@ -22,6 +28,20 @@ public:
     void setController(FloatingPanelController* controller) { m_controller = controller; }
     // Shows the panel on top without activating it.
     void showOnTop();
+
+    // What the context menu's "Acknowledge All" entries act on. Each acknowledges one alert at
+    // a time through `acknowledge`, as its Ack button would; more than kConfirmAbove at once
+    // are acknowledged only once `confirm` (by default a question to the user) agrees.
+    struct QueueActions {
+        std::function<QList<Alert>()> alerts;
+        std::function<void(const Alert&)> acknowledge;
+        // The number of alerts, and the channel as the row shows it or empty for all.
+        std::function<bool(qsizetype count, const QString& channel)> confirm;
+    };
+    static constexpr qsizetype kConfirmAbove = 5;
+    void setQueueActions(QueueActions actions);
+    // The context menu for a click at `pos`; over an alert it also offers its channel's alerts.
+    void fillContextMenu(QMenu& menu, const QPoint& pos);
 
     QRectF frame() const override;
     QSizeF preferredSize() const override;
@@ -45,10 +65,14 @@ protected:
 
 private:
     void applyX11WindowState();
+    // Acknowledges those of `alerts` still queued, after asking when there are many.
+    void acknowledgeAll(const QList<Alert>& alerts, const QString& channel);
+    bool askToAcknowledge(qsizetype count, const QString& channel);
 
     QWidget* m_content;
     FloatingPanelController* m_controller = nullptr;
     bool m_composited = false;
+    QueueActions m_queue;
     // Where the pointer holds the panel while it is dragged.
     std::optional<QPoint> m_dragOffset;
 };

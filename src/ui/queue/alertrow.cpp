@@ -160,6 +160,11 @@ void AlertRow::setAge(const QString& ageText, AgeStage stage)
     updateAccessibleText();
 }
 
+QString AlertRow::channelLabel() const
+{
+    return m_channel->text();
+}
+
 void AlertRow::updateNames()
 {
     const QString channel = m_directory.channelName(m_alert.channelId).value_or(m_alert.channelId);

@@ -28,6 +28,8 @@ public:
     AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent = nullptr);
 
     const Alert& alert() const { return m_alert; }
+    // "#" and the channel's name, or its ID until the name is known.
+    QString channelLabel() const;
     // For an alert with the same id whose content changed.
     void setAlert(const Alert& alert);
     AgeStage stage() const { return m_stage; }

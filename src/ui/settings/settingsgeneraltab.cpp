@@ -101,18 +101,40 @@ SettingsGeneralTab::SettingsGeneralTab(
 
     layout->addSpacing(kSectionSpacing);
     layout->addWidget(sectionLabel(tr("Notifications"), content));
-    bindToggle(
-        addToggle(layout, u"notificationsToggle"_s,
-            tr("Show a system banner when a new alert arrives"),
-            tr("Banners appear where your desktop shows notifications and dismiss themselves. No "
-               "sound by default "
-               "— add one in your desktop's notification settings (GNOME Settings → Notifications "
-               "→ Halyard, or KDE System Settings → Notifications) if you want it. Banners fire "
-               "only for new live alerts, not for messages caught up by backfill after a "
-               "disconnect."),
-            settings.notificationsEnabled()),
-        settings, &SettingsStore::setNotificationsEnabled,
+    QCheckBox* banners = addToggle(layout, u"notificationsToggle"_s,
+        tr("Show a system banner when a new alert arrives"),
+        tr("Banners appear where your desktop shows notifications and dismiss themselves. No "
+           "sound by default "
+           "— add one in your desktop's notification settings (GNOME Settings → Notifications "
+           "→ Halyard, or KDE System Settings → Notifications) if you want it. Banners fire "
+           "only for new live alerts, not for messages caught up by backfill after a "
+           "disconnect."),
+        settings.notificationsEnabled());
+    bindToggle(banners, settings, &SettingsStore::setNotificationsEnabled,
         &SettingsStore::notificationsEnabledChanged);
+    layout->addSpacing(4);
+    QCheckBox* reminders = addToggle(layout, u"overdueRemindersToggle"_s,
+        tr("Remind me when an alert becomes overdue"),
+        tr("One more banner, marked urgent, when an alert has waited into the overdue stage. "
+           "Alerts that became overdue while Halyard was not running or not connected are "
+           "summed up in a single banner."),
+        settings.overdueRemindersEnabled());
+    bindToggle(reminders, settings, &SettingsStore::setOverdueRemindersEnabled,
+        &SettingsStore::overdueRemindersEnabledChanged);
+    QCheckBox* sound
+        = addToggle(layout, u"overdueSoundToggle"_s, tr("Play a sound with overdue reminders"),
+            tr("Your desktop's alarm sound, where it plays sounds for notifications."),
+            settings.overdueReminderSound());
+    bindToggle(sound, settings, &SettingsStore::setOverdueReminderSound,
+        &SettingsStore::overdueReminderSoundChanged);
+    // Reminders are banners: they follow the banner toggle, and the sound follows both.
+    const auto followBanners = [banners, reminders, sound] {
+        reminders->setEnabled(banners->isChecked());
+        sound->setEnabled(banners->isChecked() && reminders->isChecked());
+    };
+    connect(banners, &QCheckBox::toggled, this, followBanners);
+    connect(reminders, &QCheckBox::toggled, this, followBanners);
+    followBanners();
 
     layout->addSpacing(kSectionSpacing);
     layout->addWidget(sectionLabel(tr("Ack-back to Slack"), content));

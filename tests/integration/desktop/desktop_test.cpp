@@ -1,17 +1,23 @@
 // Banners as they reach a notification server, and sleep and wake from a fake logind, each on a
 // bus of the test's own; and what happens when there is no server or no bus.
+#include "common/fakekeychain.h"
 #include "common/logcapture.h"
 #include "common/privatebus.h"
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
 #include "fakenotificationserver.h"
 #include "queue/alertstore.h"
+#include "settings/preferencestore.h"
+#include "settings/settingsstore.h"
+#include "slack/directory/slackdirectory.h"
+#include "slack/intake/overduereminder.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -198,6 +204,76 @@ TEST_F(NotificationServiceTest, BannerActionsActOnTheirAlertWhichTakesItsBannerA
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 4; }, 5000));
     awaitEarlierAnswers();
     EXPECT_EQ(server.closed, (QList<uint> { 4, 2, 3, 5 }));
+}
+
+// The clock jumps ahead in the steps; any change of the queue makes the reminder look at once.
+TEST_F(NotificationServiceTest, AnAlertBecomingOverdueRaisesOneReminderAndACatchUpOneSummary)
+{
+    QDBusConnection serverBus = bus.connect();
+    FakeNotificationServer server;
+    ASSERT_TRUE(server.registerOn(serverBus));
+    QTemporaryDir folder;
+    FakeKeychain keychain;
+    PreferenceStore preferences(folder.path());
+    SettingsStore settings(keychain, preferences);
+    SlackDirectory directory;
+    directory.setChannelName(u"C1"_s, u"alerts"_s);
+    AlertStore store;
+    store.setAgingPolicy({ 0.2, 0.5, 1 });
+    service->follow(store);
+    double jumped = 0;
+    const auto now = [&] { return currentReferenceTime() + jumped; };
+    int serial = 0;
+    const auto add = [&](double age) {
+        const QString ts = u"1.%1"_s.arg(++serial);
+        const Alert alert { u"C1:"_s + ts, u"C1"_s, ts, {}, u"disk full"_s, now() - age, {} };
+        store.enqueue(alert);
+        store.announceChanges();
+        return alert;
+    };
+    // One waited in the queue file and one comes in overdue: one summary for both.
+    add(100);
+    OverdueReminder reminder(store, settings, directory, *service,
+        { .catchUpQuiet = std::chrono::milliseconds(50), .clock = now });
+    add(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 1; }, 5000));
+
+    // Banners, Reminders, Sound on; the alert Acked; how far the clock jumps (0: the timer's
+    // turn). The sixth crossed while the computer slept.
+    const std::pair<QString, double> steps[] = { { u"BR"_s, 2 }, { u"BRA"_s, 2 }, { u"B"_s, 2 },
+        { u"R"_s, 2 }, { u"BRS"_s, 2 }, { u"BR"_s, 120 }, { u"BR"_s, 0 } };
+    for (const auto& [flags, jump] : steps) {
+        settings.setNotificationsEnabled(flags.contains(u'B'));
+        settings.setOverdueRemindersEnabled(flags.contains(u'R'));
+        settings.setOverdueReminderSound(flags.contains(u'S'));
+        const Alert alert = add(0);
+        if (flags.contains(u'A'))
+            store.acknowledge(alert);
+        jumped += jump;
+        // A message from far ahead: it only makes the reminder look.
+        store.enqueue({ u"C2:9.%1"_s.arg(serial), u"C2"_s, u"9.%1"_s.arg(serial), {}, u"t"_s,
+            now() + 1e6, {} });
+        store.announceChanges();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 5; }, 5000));
+    awaitEarlierAnswers();
+    const auto& shown = server.notifications;
+    ASSERT_EQ(shown.size(), 5);
+    const QString away = u" waited over 0 minutes while Halyard was away"_s;
+    const QString expected[] = { u"2 alerts"_s + away, u"Overdue: #alerts"_s,
+        u"Overdue: #alerts alarm-clock-elapsed"_s, u"1 alert"_s + away, u"Overdue: #alerts"_s };
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const bool reminder = expected[i].startsWith(u"Overdue"_s);
+        const QString sound = shown[i].hints.value(u"sound-name"_s).toString();
+        EXPECT_EQ(shown[i].summary + (sound.isEmpty() ? u""_s : u' ' + sound), expected[i]);
+        EXPECT_EQ(shown[i].body, reminder ? u"disk full"_s : QString());
+        EXPECT_EQ(shown[i].actions.size(), reminder ? 4 : 0);
+        EXPECT_EQ(shown[i].hints.value(u"urgency"_s), 2);
+    }
+    // Reminders leave with their alerts, summaries with the last alert.
+    while (!store.alerts().isEmpty())
+        store.acknowledge(store.alerts().first());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.closed.size() == 5; }, 5000));
 }
 
 QDBusMessage prepareForSleep(bool sleeping)

@@ -10,6 +10,7 @@
 #include "ui/common/panellayout.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/statusdot.h"
+#include "ui/panel/floatingpanel.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
 #include "ui/queue/alerttext.h"
@@ -22,6 +23,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -672,6 +674,45 @@ TEST(UpdateDialog, ShowsTheNewVersionTheNewestNoteOrTheError)
     dialog.showError(u"The update feed could not be fetched: Host not found"_s);
     EXPECT_EQ(text(u"updateMessage"_s), u"The update feed could not be fetched: Host not found"_s);
     EXPECT_FALSE(shown(u"downloadButton"_s));
+}
+
+// Both entries are single acks, one per alert; more than five at once wait for a yes.
+TEST(PanelMenu, AcknowledgeAllAcksAlertByAlertAndAsksAboveFive)
+{
+    struct Case {
+        QString channels; // one alert per letter, in that channel
+        bool overRow, agree; // a click on the first alert's row; the answer to the question
+        QString entry, acked;
+        qsizetype asked; // 0: no question
+    } const cases[] = {
+        { u"aaabb"_s, false, false, u"Acknowledge All (5)"_s, u"aaabb"_s, 0 },
+        { u"aaaabb"_s, false, false, u"Acknowledge All (6)"_s, {}, 6 },
+        { u"aaaabb"_s, false, true, u"Acknowledge All (6)"_s, u"aaaabb"_s, 6 },
+        { u"baaaab"_s, true, false, u"Acknowledge All in #b"_s, u"bb"_s, 0 },
+        { u"aaaaaab"_s, true, true, u"Acknowledge All in #a"_s, u"aaaaaa"_s, 6 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qUtf8Printable(c.channels));
+        Panel p;
+        for (qsizetype i = 0; i < c.channels.size(); ++i)
+            p.add(u"1.%1"_s.arg(i), 10, {}, u"t"_s, c.channels.sliced(i, 1));
+        auto* row = new AlertRow(p.alerts.alerts().first(), p.directory);
+        FloatingPanel window(row, false);
+        window.show();
+        QString acked;
+        qsizetype asked = 0;
+        window.setQueueActions({ [&] { return p.alerts.alerts(); },
+            [&](const Alert& alert) { acked += alert.channelId, p.alerts.acknowledge(alert); },
+            [&](qsizetype count, const QString&) { return asked = count, c.agree; } });
+        QMenu menu;
+        window.fillContextMenu(menu, c.overRow ? row->geometry().center() : QPoint(0, 0));
+        const auto entries = menu.actions();
+        const auto entry = std::ranges::find(entries, c.entry, &QAction::text);
+        ASSERT_NE(entry, entries.end());
+        (*entry)->trigger();
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(acked, c.acked);
+    }
 }
 
 } // namespace

@@ -223,8 +223,9 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
                 u"clearButton"_s, u"copyManifestButton"_s } },
         { Tab::general,
             { u"botsOnlyToggle"_s, u"triggerPrefixField"_s, u"notificationsToggle"_s,
-                u"ackBackToggle"_s, u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s,
-                u"snapToggle"_s, u"autostartToggle"_s } },
+                u"overdueRemindersToggle"_s, u"overdueSoundToggle"_s, u"ackBackToggle"_s,
+                u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s, u"snapToggle"_s,
+                u"autostartToggle"_s } },
         { Tab::aging,
             { u"freshSlider"_s, u"agingSlider"_s, u"staleSlider"_s, u"resetAgingButton"_s } },
         { Tab::about, { u"checkForUpdatesButton"_s, u"supportLink"_s } },
@@ -403,6 +404,24 @@ TEST_F(SettingsWindowTest, PrefixWritesThroughAndTheExampleFollowsIt)
         EXPECT_EQ(text(u"prefixExample"_s), example(prefix));
     }
     EXPECT_TRUE(text(u"prefixExample"_s).startsWith(u"Example: \" refill"_s));
+}
+
+// Reminders are banners: their toggle works only while banners are on, the sound only while
+// both are. After each click: banners, reminders, sound as stored, then the two enabled.
+TEST_F(SettingsWindowTest, ReminderTogglesWriteThroughAndFollowTheBannerToggle)
+{
+    const std::pair<QString, QString> cases[]
+        = { { u"overdueSoundToggle"_s, u"11111"_s }, { u"overdueRemindersToggle"_s, u"10110"_s },
+              { u"notificationsToggle"_s, u"00100"_s }, { u"notificationsToggle"_s, u"10110"_s } };
+    const auto bit = [](bool on) { return on ? u"1"_s : u"0"_s; };
+    for (const auto& [name, expected] : cases) {
+        click(name);
+        EXPECT_EQ(bit(settings.notificationsEnabled()) + bit(settings.overdueRemindersEnabled())
+                + bit(settings.overdueReminderSound()) + bit(enabled(u"overdueRemindersToggle"_s))
+                + bit(enabled(u"overdueSoundToggle"_s)),
+            expected)
+            << qPrintable(name);
+    }
 }
 
 TEST_F(SettingsWindowTest, AutostartToggleWritesAndRemovesTheLoginEntry)
