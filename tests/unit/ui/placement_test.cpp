@@ -194,6 +194,15 @@ TEST_F(PanelControllerTest, OnlyTheSettingsWindowIsPlaced)
     controller.setSettingsWindow(&settingsWindow);
     controller.windowActivated(&dialog);
     EXPECT_EQ(dialog.pos(), QPoint(1000, 700));
+    // Settings opens beside the panel; after a close, beside where the panel went since.
+    controller.start();
+    const QPoint panelAtStart = panel.geometry.topLeft().toPoint();
+    controller.windowActivated(&settingsWindow);
+    const QPoint first = settingsWindow.pos();
+    controller.windowClosing(&settingsWindow);
+    drag({ 400, 300 });
+    controller.windowActivated(&settingsWindow);
+    EXPECT_EQ(settingsWindow.pos() - first, QPoint(400, 300) - panelAtStart);
 }
 
 TEST_F(PanelControllerTest, SleepAfterALockKeepsTheFirstSnapshotAndSystemMovesAreNotSaved)
