@@ -231,6 +231,7 @@ TEST_F(SettingsStoreTest, SavingAndClearingTokensChangeTheCacheOnlyOnSuccess)
     // A failing first deletion ends the clearing and changes nothing in memory.
     store->setTeamName(u"Acme"_s);
     store->setTeamId(u"T123"_s);
+    store->setWorkspaceUrl(QUrl(u"https://acme.slack.com/"_s));
     store->setBotUserName(u"halyard-bot"_s);
     m_keychain.failingDeletes = { u"slack.botToken"_s };
     m_keychain.calls.clear();
@@ -243,8 +244,8 @@ TEST_F(SettingsStoreTest, SavingAndClearingTokensChangeTheCacheOnlyOnSuccess)
     m_keychain.failingDeletes.clear();
     ASSERT_TRUE(QCoro::waitFor(store->clearTokens()));
     EXPECT_TRUE(m_keychain.items.isEmpty());
-    EXPECT_FALSE(
-        store->cachedTokens() || store->teamName() || store->teamId() || store->botUserName());
+    EXPECT_FALSE(store->cachedTokens() || store->teamName() || store->teamId()
+        || store->workspaceUrl() || store->botUserName());
     expectNotLogged(old);
     expectNotLogged(fresh);
 }
