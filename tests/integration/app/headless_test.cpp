@@ -383,7 +383,9 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
     QStringList ids;
     for (const char* ts : { "1700000000.000100", "1700000001.000100", "1700000002.000100" })
         ids.append(u"C1:"_s
-            + m_fake.postMessage(u"C1"_s, botMessage(u"*Disk* full"_s, QString::fromLatin1(ts))));
+            + m_fake.postMessage(u"C1"_s,
+                botMessage(
+                    u"<https://grafana.example/d/1|Disk> &gt; 90%"_s, QString::fromLatin1(ts))));
     QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_TRUE(bus.interface()->isServiceRegistered(u"com.corvane.Halyard"_s));
     QDBusInterface queue(
@@ -406,7 +408,8 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
         int changes;
     };
     const Case running[] = {
-        { { u"list"_s }, 0, ids[0] + u"\toverdue\t"_s, {}, 0 },
+        { { u"list"_s }, 0, u"\t#alerts\talertmanager\tDisk > 90%\n"_s + ids[1] + u"\toverdue"_s,
+            {}, 0 },
         { { u"status"_s, u"--format"_s, u"waybar"_s }, 0,
             u"{\"alt\":\"mostly-aged\",\"class\":[\"mostly-aged\"],\"text\":\"🔴 3\","_s, {}, 0 },
         { { u"ack"_s, ids[0], u"C1:9.9"_s }, 1, u"Acknowledged "_s + ids[0] + u".\n"_s,
@@ -418,8 +421,7 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
     for (const Case& c : running) {
         const auto [status, out, err] = run(c.arguments);
         EXPECT_EQ(status, c.status) << c.arguments.join(u' ').toStdString();
-        EXPECT_TRUE(out.startsWith(c.out) && err.contains(c.err))
-            << QString(out + err).toStdString();
+        EXPECT_TRUE(out.contains(c.out) && err.contains(c.err)) << QString(out + err).toStdString();
         EXPECT_TRUE(waitFor([&] { return changed.size() >= c.changes; }));
         // Signals sent before a reply arrive before it: any surplus is in by now.
         EXPECT_EQ(queue.call(u"List"_s).type(), QDBusMessage::ReplyMessage);
@@ -429,6 +431,10 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
     EXPECT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() == 3; }));
     stop();
     for (const QStringList& arguments : { QStringList { u"list"_s }, { u"ack"_s, u"--all"_s },
-             { u"open"_s, ids[1] }, { u"status"_s, u"--json"_s } })
-        EXPECT_EQ(run(arguments), std::tuple(3, QString(), u"Halyard is not running.\n"_s));
+             { u"open"_s, ids[1] }, { u"status"_s, u"--json"_s } }) {
+        // Qt's bus thread may add a warning of its own while the process ends.
+        const auto [status, out, err] = run(arguments);
+        EXPECT_TRUE(status == 3 && out.isEmpty() && err.startsWith(u"Halyard is not running.\n"_s))
+            << arguments.join(u' ').toStdString() << err.toStdString();
+    }
 }
