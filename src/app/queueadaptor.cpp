@@ -135,11 +135,15 @@ void QueueAdaptor::refresh(Announce announce)
 
     if (announce == Announce::never)
         return;
+    // The demo's copy is not on the bus: its changes are nobody's business there.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.objectRegisteredAt(u"/com/corvane/Halyard"_s) != parent())
+        return;
     if (!changed.isEmpty()) {
         QDBusMessage signal = QDBusMessage::createSignal(u"/com/corvane/Halyard"_s,
             u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
         signal << kInterface << changed << QStringList();
-        QDBusConnection::sessionBus().send(signal);
+        bus.send(signal);
     }
     // The alerts may change while every summary stays as it was: scripts listing them hear it.
     if (!changed.isEmpty() || announce == Announce::always)
