@@ -38,11 +38,6 @@ constexpr int kCallTimeoutMs = 5000;
 // The longest a string from the running copy is shown; it is another program's word.
 constexpr qsizetype kMaxFieldLength = 2000;
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("halyard::QueueCommands", text);
-}
-
 // A peer's string made safe for a terminal and for one line: control and format characters
 // (escape sequences, line breaks, direction overrides) become spaces; cut to a sane length.
 QString printable(const QVariant& value)
@@ -93,7 +88,9 @@ int failed(const QDBusMessage& reply)
             << Qt::endl;
         return 3;
     }
-    err << tr("Halyard did not take the request: %1").arg(printable(reply.errorMessage()))
+    err << QCoreApplication::translate(
+        "halyard::QueueCommands", "Halyard did not take the request: %1")
+               .arg(printable(reply.errorMessage()))
         << Qt::endl;
     return 1;
 }
@@ -110,7 +107,8 @@ bool answered(const QDBusMessage& reply)
 
 void unexpectedAnswer()
 {
-    QTextStream(stderr) << tr("The running Halyard gave an answer this command cannot read.")
+    QTextStream(stderr) << QCoreApplication::translate(
+        "halyard::QueueCommands", "The running Halyard gave an answer this command cannot read.")
                         << Qt::endl;
 }
 
@@ -148,23 +146,23 @@ QString healthEmoji(const QString& health)
 QString connectionText(const QString& connection)
 {
     if (connection == u"connected")
-        return tr("Connected");
+        return QCoreApplication::translate("halyard::QueueCommands", "Connected");
     if (connection == u"connecting")
-        return tr("Connecting");
+        return QCoreApplication::translate("halyard::QueueCommands", "Connecting");
     if (connection == u"error")
-        return tr("Connection failed");
-    return tr("Not connected");
+        return QCoreApplication::translate("halyard::QueueCommands", "Connection failed");
+    return QCoreApplication::translate("halyard::QueueCommands", "Not connected");
 }
 
 QString healthText(const QString& health)
 {
     if (health == u"all-clear")
-        return tr("all clear");
+        return QCoreApplication::translate("halyard::QueueCommands", "all clear");
     if (health == u"has-alerts")
-        return tr("alerts waiting");
+        return QCoreApplication::translate("halyard::QueueCommands", "alerts waiting");
     if (health == u"half-aged")
-        return tr("half of the alerts aging");
-    return tr("most alerts aging");
+        return QCoreApplication::translate("halyard::QueueCommands", "half of the alerts aging");
+    return QCoreApplication::translate("halyard::QueueCommands", "most alerts aging");
 }
 
 QString compact(const QJsonValue& value)
@@ -178,7 +176,8 @@ QString compact(const QJsonValue& value)
 QString statusLine(const std::optional<Status>& status, const QString& format)
 {
     const QString human = status
-        ? tr("%1 · %2 alerts · %3 %4 · %5 overdue")
+        ? QCoreApplication::translate(
+            "halyard::QueueCommands", "%1 · %2 alerts · %3 %4 · %5 overdue")
               .arg(connectionText(status->connection), QString::number(status->count),
                   healthEmoji(status->health), healthText(status->health),
                   QString::number(status->overdue))
@@ -364,7 +363,10 @@ int runAck(const QCommandLineParser& parser)
         }
         const int count = reply.arguments().value(0).toInt();
         // Two forms, as English and German have them; the catalogue carries no plural forms.
-        out << (count == 1 ? tr("Acknowledged 1 alert.") : tr("Acknowledged %1 alerts.").arg(count))
+        out << (count == 1
+                ? QCoreApplication::translate("halyard::QueueCommands", "Acknowledged 1 alert.")
+                : QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %1 alerts.")
+                      .arg(count))
             << Qt::endl;
         return 0;
     }
@@ -372,9 +374,14 @@ int runAck(const QCommandLineParser& parser)
     for (const QString& id : parser.positionalArguments().mid(1)) {
         const QDBusMessage reply = callRunningCopy(queueCall(u"Ack"_s, { id }));
         if (answered(reply)) {
-            out << tr("Acknowledged %1.").arg(printable(id)) << Qt::endl;
+            out << QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %1.")
+                       .arg(printable(id))
+                << Qt::endl;
         } else if (reply.errorName() == kUnknownAlert) {
-            QTextStream(stderr) << tr("No alert %1 is waiting.").arg(printable(id)) << Qt::endl;
+            QTextStream(stderr) << QCoreApplication::translate(
+                "halyard::QueueCommands", "No alert %1 is waiting.")
+                                       .arg(printable(id))
+                                << Qt::endl;
             status = 1;
         } else {
             return failed(reply);
@@ -390,7 +397,10 @@ int runOpen(const QCommandLineParser& parser)
     if (answered(reply))
         return 0;
     if (reply.errorName() == kUnknownAlert) {
-        QTextStream(stderr) << tr("No alert %1 is waiting.").arg(printable(id)) << Qt::endl;
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::QueueCommands", "No alert %1 is waiting.")
+                                   .arg(printable(id))
+                            << Qt::endl;
         return 1;
     }
     return failed(reply);
@@ -399,12 +409,18 @@ int runOpen(const QCommandLineParser& parser)
 
 void addQueueCommandOptions(QCommandLineParser& parser)
 {
-    parser.addOption(QCommandLineOption(kJson, tr("list, status: print JSON.")));
-    parser.addOption(QCommandLineOption(kAll, tr("ack: acknowledge every waiting alert.")));
-    parser.addOption(
-        QCommandLineOption(kFollow, tr("status: print a line at every change until interrupted.")));
+    parser.addOption(QCommandLineOption(
+        kJson, QCoreApplication::translate("halyard::QueueCommands", "list, status: print JSON.")));
+    parser.addOption(QCommandLineOption(kAll,
+        QCoreApplication::translate(
+            "halyard::QueueCommands", "ack: acknowledge every waiting alert.")));
+    parser.addOption(QCommandLineOption(kFollow,
+        QCoreApplication::translate(
+            "halyard::QueueCommands", "status: print a line at every change until interrupted.")));
     parser.addOption(QCommandLineOption(kFormat,
-        tr("status: the line's format for a status bar: waybar, i3bar or text."), tr("format")));
+        QCoreApplication::translate("halyard::QueueCommands",
+            "status: the line's format for a status bar: waybar, i3bar or text."),
+        QCoreApplication::translate("halyard::QueueCommands", "format")));
 }
 
 bool isQueueCommand(const QString& word)
@@ -422,20 +438,26 @@ std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
               { kFollow, { u"status"_s } }, { kFormat, { u"status"_s } } };
     for (const auto& [option, commands] : belongs)
         if (parser.isSet(option) && !commands.contains(command))
-            return tr("--%1 belongs to \"halyard %2\"")
+            return QCoreApplication::translate(
+                "halyard::QueueCommands", "--%1 belongs to \"halyard %2\"")
                 .arg(option, commands.join(u"\", \"halyard "_s));
     if (command.isEmpty())
         return std::nullopt;
     if (parser.isSet(kFormat) && !kFormats.contains(parser.value(kFormat)))
-        return tr("--format is waybar, i3bar or text");
+        return QCoreApplication::translate(
+            "halyard::QueueCommands", "--format is waybar, i3bar or text");
     if (parser.isSet(kFormat) && parser.isSet(kJson))
-        return tr("--json and --format exclude each other");
+        return QCoreApplication::translate(
+            "halyard::QueueCommands", "--json and --format exclude each other");
     if (command == u"ack" && rest.isEmpty() != parser.isSet(kAll))
-        return rest.isEmpty() ? tr("ack needs alert ids or --all") : tr("ack takes ids or --all");
+        return rest.isEmpty()
+            ? QCoreApplication::translate("halyard::QueueCommands", "ack needs alert ids or --all")
+            : QCoreApplication::translate("halyard::QueueCommands", "ack takes ids or --all");
     if (command == u"open" && rest.size() != 1)
-        return tr("open takes one alert id");
+        return QCoreApplication::translate("halyard::QueueCommands", "open takes one alert id");
     if ((command == u"list" || command == u"status") && !rest.isEmpty())
-        return tr("%1 takes no arguments").arg(command);
+        return QCoreApplication::translate("halyard::QueueCommands", "%1 takes no arguments")
+            .arg(command);
     return std::nullopt;
 }
 
