@@ -2,6 +2,7 @@
 
 #include "app/headless.h"
 #include "app/profile.h"
+#include "app/queuecommands.h"
 #include "app/remotecontrol.h"
 #include "app/tokenscommand.h"
 #include "app/version.h"
@@ -41,6 +42,12 @@ void describeArguments(QCommandLineParser& parser)
             "line each; \"tokens clear\" deletes them; \"tokens status\" shows them masked and "
             "whether Slack accepts them."),
         u"[tokens set|clear|status]"_s);
+    parser.addPositionalArgument(u"list"_s,
+        QCoreApplication::translate("halyard::CommandLine",
+            "\"list\" shows the waiting alerts, \"ack <id>…\" or \"ack --all\" acknowledges "
+            "them, \"open <id>\" opens one in Slack, \"status\" shows connection, count, "
+            "health and overdue alerts: all from the running Halyard."),
+        u"[list|ack|open|status]"_s);
     parser.addOption(QCommandLineOption(kHeadless,
         QCoreApplication::translate("halyard::CommandLine",
             "Run the core without windows: take alerts in and acknowledge them in Slack.")));
@@ -52,6 +59,7 @@ void describeArguments(QCommandLineParser& parser)
         QCoreApplication::translate("halyard::CommandLine",
             "Give the keyboard to the panel of the running Halyard, for a desktop shortcut.")));
     addTokensCommandOptions(parser);
+    addQueueCommandOptions(parser);
 }
 
 // What is wrong with the parsed arguments, for standard error; absent when they make sense.
@@ -59,17 +67,20 @@ std::optional<QString> usageError(const QCommandLineParser& parser)
 {
     const QStringList words = parser.positionalArguments();
     const bool tokens = words.value(0) == u"tokens";
-    if (!words.isEmpty() && !tokens)
+    const bool queue = isQueueCommand(words.value(0));
+    if (!words.isEmpty() && !tokens && !queue)
         return QCoreApplication::translate("halyard::CommandLine", "unknown command \"%1\"")
             .arg(words.first());
     if (tokens && !isTokensCommand(words.mid(1)))
         return QCoreApplication::translate("halyard::CommandLine",
             "use \"halyard tokens set\" (two lines on standard input: the bot token, then the "
             "app-level token), \"halyard tokens clear\" or \"halyard tokens status\"");
+    if (auto error = queueCommandUsageError(parser))
+        return error;
     // Each is a program of its own; none can be another at the same time.
     QStringList modes;
-    if (tokens)
-        modes.append(u"tokens"_s);
+    if (tokens || queue)
+        modes.append(words.first());
     if (parser.isSet(kHeadless))
         modes.append(u"--headless"_s);
     if (parser.isSet(kDemo))
@@ -165,6 +176,8 @@ int runCommandLine(int argc, char* argv[], const DesktopEntry* desktopEntry)
     parser.process(QCoreApplication::arguments());
     if (parser.positionalArguments().value(0) == u"tokens")
         return runTokensCommand(parser);
+    if (isQueueCommand(parser.positionalArguments().value(0)))
+        return runQueueCommand(parser);
     if (parser.isSet(kFocus))
         return focusRunningCopy(launchActivationToken());
     const QString keychainService = parser.value(u"keychain-service"_s);

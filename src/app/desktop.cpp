@@ -2,6 +2,7 @@
 
 #include "app/appcore.h"
 #include "app/headless.h"
+#include "app/queueadaptor.h"
 #include "app/remotecontrol.h"
 #include "app/version.h"
 #include "app/webapitokentester.h"
@@ -46,8 +47,11 @@ class RemoteControl : public QObject {
 public:
     explicit RemoteControl(AppCore& core)
         : m_core(core)
+        , m_queue(new QueueAdaptor(core, this))
     {
     }
+
+    QueueAdaptor& queue() const { return *m_queue; }
 
 public slots:
     // The token of the launch that asks, so that the window may come to the front.
@@ -63,7 +67,7 @@ public slots:
     // See CoreRemoteControl.
     Q_SCRIPTABLE bool ReloadTokens(const QString& keychainService)
     {
-        return CoreRemoteControl(m_core).ReloadTokens(keychainService);
+        return reloadTokensOf(m_core, keychainService);
     }
 
 signals:
@@ -72,6 +76,7 @@ signals:
 
 private:
     AppCore& m_core;
+    QueueAdaptor* m_queue;
 };
 
 // The panel, the settings window (made when first asked for), the update reminders and the bus
@@ -107,6 +112,11 @@ public:
                     m_opener.openAlert(m_core.settingsStore(), alert, activationToken);
                 });
         }
+        // A script's Open is a click on the alert's row.
+        m_remote.queue().setOpenHandler([this](const Alert& alert) {
+            m_opener.openAlert(m_core.settingsStore(), alert);
+            return true;
+        });
         m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());
         connect(&m_remote, &RemoteControl::focusRequested, this, [this](const QString& token) {
             m_panel->content().takeKeyboardFocus();

@@ -1,6 +1,7 @@
 #include "app/remotecontrol.h"
 
 #include "app/appcore.h"
+#include "app/queueadaptor.h"
 #include "common/logging.h"
 #include "settings/keychainservice.h"
 
@@ -24,8 +25,8 @@ bool publishOnSessionBus(QObject* object)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     const bool published = bus.isConnected()
-        && bus.registerObject(
-            kObjectPath.toString(), object, QDBusConnection::ExportScriptableSlots)
+        && bus.registerObject(kObjectPath.toString(), object,
+            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors)
         && bus.registerService(kBusName.toString());
     if (!published)
         qCInfo(lcApp, "Not on the session bus; commands cannot reach this copy");
@@ -50,15 +51,21 @@ bool tellRunningCopyToReloadTokens(const QString& keychainService)
 CoreRemoteControl::CoreRemoteControl(AppCore& core, QObject* parent)
     : QObject(parent)
     , m_core(core)
+    , m_queue(new QueueAdaptor(core, this))
 {
+}
+
+bool reloadTokensOf(AppCore& core, const QString& keychainService)
+{
+    if (keychainService != core.keychain().service())
+        return false;
+    core.reloadTokens();
+    return true;
 }
 
 bool CoreRemoteControl::ReloadTokens(const QString& keychainService)
 {
-    if (keychainService != m_core.keychain().service())
-        return false;
-    m_core.reloadTokens();
-    return true;
+    return reloadTokensOf(m_core, keychainService);
 }
 
 QString launchActivationToken()

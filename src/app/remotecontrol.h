@@ -6,6 +6,7 @@
 namespace halyard {
 
 class AppCore;
+class QueueAdaptor;
 
 // The running copy's name and object on the session bus.
 inline constexpr QStringView kBusName = u"com.corvane.Halyard";
@@ -31,12 +32,19 @@ QString launchActivationToken();
 // copy runs, 1 when it refused.
 int focusRunningCopy(const QString& activationToken);
 
-// What the headless program offers on the bus: new tokens take effect without a restart.
+// Re-reads the tokens of `keychainService` when `core` keeps its tokens there; false otherwise.
+bool reloadTokensOf(AppCore& core, const QString& keychainService);
+
+// What the headless program offers on the bus: new tokens take effect without a restart, and
+// the queue for scripts and status bars.
 class CoreRemoteControl : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.corvane.Halyard")
 public:
     explicit CoreRemoteControl(AppCore& core, QObject* parent = nullptr);
+
+    // The queue interface, a child of this object; it opens nothing, having no display.
+    QueueAdaptor& queue() const { return *m_queue; }
 
 public slots:
     // False, and nothing read, when this copy keeps its tokens under another service name.
@@ -44,6 +52,7 @@ public slots:
 
 private:
     AppCore& m_core;
+    QueueAdaptor* m_queue;
 };
 
 } // namespace halyard

@@ -8,12 +8,15 @@
 #include "settings/settingsstore.h"
 #include "settings/slacktokens.h"
 
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
@@ -369,4 +372,69 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
                        u"request did not finish) — not connecting"_s))
         << m_log.toStdString();
     EXPECT_FALSE(logged(u"No tokens stored"_s));
+}
+
+// Scripts and the commands reach the queue on the bus: a list, the panel's Ack (ack-back
+// included), one change signal per change, however many alerts it clears; none running: 3.
+TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
+{
+    start();
+    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    QStringList ids;
+    for (const char* ts : { "1700000000.000100", "1700000001.000100", "1700000002.000100" })
+        ids.append(u"C1:"_s
+            + m_fake.postMessage(u"C1"_s,
+                botMessage(
+                    u"<https://grafana.example/d/1|Disk> &gt; 90%"_s, QString::fromLatin1(ts))));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.interface()->isServiceRegistered(u"com.corvane.Halyard"_s));
+    QDBusInterface queue(
+        u"com.corvane.Halyard"_s, u"/com/corvane/Halyard"_s, u"com.corvane.Halyard.Queue"_s, bus);
+    // The file is written at once, the bus told with the store's next announcement.
+    ASSERT_TRUE(waitFor([&] { return queue.property("Count").toInt() == 3; }));
+    QSignalSpy changed(&queue, SIGNAL(Changed()));
+    const auto run = [](const QStringList& arguments) {
+        QProcess command;
+        command.start(QStringLiteral(HALYARD_BINARY), arguments);
+        waitFor([&] { return command.state() == QProcess::NotRunning; }, 30000);
+        return std::tuple { command.exitCode(), QString::fromUtf8(command.readAllStandardOutput()),
+            QString::fromUtf8(command.readAllStandardError()) };
+    };
+    struct Case {
+        QStringList arguments;
+        int status;
+        QString out;
+        QString err;
+        int changes;
+    };
+    const Case running[] = {
+        { { u"list"_s }, 0, u"\t#alerts\talertmanager\tDisk > 90%\n"_s + ids[1] + u"\toverdue"_s,
+            {}, 0 },
+        { { u"status"_s, u"--format"_s, u"waybar"_s }, 0,
+            u"{\"alt\":\"mostly-aged\",\"class\":[\"mostly-aged\"],\"text\":\"🔴 3\","_s, {}, 0 },
+        { { u"ack"_s, ids[0], u"C1:9.9"_s }, 1, u"Acknowledged "_s + ids[0] + u".\n"_s,
+            u"No alert C1:9.9 is waiting.\n"_s, 1 },
+        { { u"open"_s, ids[1] }, 1, {}, u"no display"_s, 1 },
+        { { u"ack"_s, u"--all"_s }, 0, u"Acknowledged 2 alerts.\n"_s, {}, 2 },
+        { { u"status"_s }, 0, u"Connected · 0 alerts · 🟢 all clear · 0 overdue\n"_s, {}, 2 },
+    };
+    for (const Case& c : running) {
+        const auto [status, out, err] = run(c.arguments);
+        EXPECT_EQ(status, c.status) << c.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(out.contains(c.out) && err.contains(c.err)) << QString(out + err).toStdString();
+        EXPECT_TRUE(waitFor([&] { return changed.size() >= c.changes; }));
+        // Signals sent before a reply arrive before it: any surplus is in by now.
+        EXPECT_EQ(queue.call(u"List"_s).type(), QDBusMessage::ReplyMessage);
+        EXPECT_EQ(changed.size(), c.changes) << c.arguments.join(u' ').toStdString();
+    }
+    EXPECT_EQ(queue.property("Count").toInt(), 0);
+    EXPECT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() == 3; }));
+    stop();
+    for (const QStringList& arguments : { QStringList { u"list"_s }, { u"ack"_s, u"--all"_s },
+             { u"open"_s, ids[1] }, { u"status"_s, u"--json"_s } }) {
+        // Qt's bus thread may add a warning of its own while the process ends.
+        const auto [status, out, err] = run(arguments);
+        EXPECT_TRUE(status == 3 && out.isEmpty() && err.startsWith(u"Halyard is not running.\n"_s))
+            << arguments.join(u' ').toStdString() << err.toStdString();
+    }
 }

@@ -158,6 +158,9 @@ TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
         { { u"--demo"_s, u"tokens"_s, u"status"_s }, u"tokens and --demo exclude each other"_s },
         { { u"--headless"_s, u"--demo"_s }, u"--headless and --demo exclude each other"_s },
         { { u"tokens"_s, u"show"_s }, u"use \"halyard tokens set\""_s },
+        { { u"ack"_s }, u"ack needs alert ids or --all"_s },
+        { { u"status"_s, u"--format"_s, u"xml"_s }, u"--format is waybar, i3bar or text"_s },
+        { { u"list"_s, u"--all"_s }, u"--all belongs to \"halyard ack\""_s },
         { { u"--headless"_s }, u"HALYARD_SLACK_API_URL must be an https URL"_s },
     };
     for (const auto& [arguments, reason] : cases) {

@@ -1,0 +1,478 @@
+#include "app/queuecommands.h"
+
+#include "app/remotecontrol.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace halyard {
+
+namespace {
+
+const QString kJson = u"json"_s;
+const QString kAll = u"all"_s;
+const QString kFollow = u"follow"_s;
+const QString kFormat = u"format"_s;
+const QString kQueueInterface = u"com.corvane.Halyard.Queue"_s;
+const QString kUnknownAlert = u"com.corvane.Halyard.Error.UnknownAlert"_s;
+const QStringList kFormats = { u"waybar"_s, u"i3bar"_s, u"text"_s };
+const QStringList kHealths = { u"all-clear"_s, u"has-alerts"_s, u"half-aged"_s, u"mostly-aged"_s };
+const QStringList kConnections = { u"connected"_s, u"connecting"_s, u"disconnected"_s, u"error"_s };
+
+constexpr int kCallTimeoutMs = 5000;
+// The longest a string from the running copy is shown; it is another program's word.
+constexpr qsizetype kMaxFieldLength = 2000;
+
+// A peer's string made safe for a terminal and for one line: control and format characters
+// (escape sequences, line breaks, direction overrides) become spaces; cut to a sane length.
+QString printable(const QVariant& value)
+{
+    if (value.metaType() != QMetaType::fromType<QString>())
+        return {};
+    QString out;
+    for (const char32_t c : value.toString().left(kMaxFieldLength).toUcs4()) {
+        const auto category = QChar::category(c);
+        const bool shown = category != QChar::Other_Control && category != QChar::Other_Format
+            && category != QChar::Separator_Line && category != QChar::Separator_Paragraph
+            && category != QChar::Other_NotAssigned && category != QChar::Other_Surrogate;
+        out += shown ? QString::fromUcs4(&c, 1) : u" "_s;
+    }
+    return out;
+}
+
+bool notRunning(const QDBusMessage& reply)
+{
+    const QString error = reply.errorName();
+    return !QDBusConnection::sessionBus().isConnected()
+        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
+        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s;
+}
+
+QDBusMessage queueCall(const QString& method, const QVariantList& arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kBusName.toString(), kObjectPath.toString(), kQueueInterface, method);
+    call.setArguments(arguments);
+    return call;
+}
+
+QDBusMessage propertiesCall()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kBusName.toString(), kObjectPath.toString(),
+        u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s);
+    call << kQueueInterface;
+    return call;
+}
+
+// Says why a call got no reply; returns the exit status.
+int failed(const QDBusMessage& reply)
+{
+    QTextStream err(stderr);
+    if (notRunning(reply)) {
+        err << QCoreApplication::translate("halyard::CommandLine", "Halyard is not running.")
+            << Qt::endl;
+        return 3;
+    }
+    err << QCoreApplication::translate(
+        "halyard::QueueCommands", "Halyard did not take the request: %1")
+               .arg(printable(reply.errorMessage()))
+        << Qt::endl;
+    return 1;
+}
+
+QDBusMessage callRunningCopy(const QDBusMessage& call)
+{
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+}
+
+bool answered(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void unexpectedAnswer()
+{
+    QTextStream(stderr) << QCoreApplication::translate(
+        "halyard::QueueCommands", "The running Halyard gave an answer this command cannot read.")
+                        << Qt::endl;
+}
+
+// The queue's state as the running copy reports it; absent when its answer is not one.
+struct Status {
+    QString connection;
+    QString health;
+    int count = 0;
+    int overdue = 0;
+};
+
+std::optional<Status> readStatus(const QDBusMessage& reply)
+{
+    if (reply.signature() != u"a{sv}"_s)
+        return std::nullopt;
+    const auto properties = qdbus_cast<QVariantMap>(reply.arguments().value(0));
+    const auto number = [&](const QString& name) {
+        const QVariant value = properties.value(name);
+        return value.metaType() == QMetaType::fromType<int>() ? value.toInt() : -1;
+    };
+    Status status { properties.value(u"ConnectionState"_s).toString(),
+        properties.value(u"Health"_s).toString(), number(u"Count"_s), number(u"OverdueCount"_s) };
+    if (!kConnections.contains(status.connection) || !kHealths.contains(status.health)
+        || status.count < 0 || status.overdue < 0 || status.overdue > status.count)
+        return std::nullopt;
+    return status;
+}
+
+QString healthEmoji(const QString& health)
+{
+    static const QStringList emoji = { u"🟢"_s, u"🟡"_s, u"🟠"_s, u"🔴"_s };
+    return emoji.value(kHealths.indexOf(health));
+}
+
+QString connectionText(const QString& connection)
+{
+    if (connection == u"connected")
+        return QCoreApplication::translate("halyard::QueueCommands", "Connected");
+    if (connection == u"connecting")
+        return QCoreApplication::translate("halyard::QueueCommands", "Connecting");
+    if (connection == u"error")
+        return QCoreApplication::translate("halyard::QueueCommands", "Connection failed");
+    return QCoreApplication::translate("halyard::QueueCommands", "Not connected");
+}
+
+QString healthText(const QString& health)
+{
+    if (health == u"all-clear")
+        return QCoreApplication::translate("halyard::QueueCommands", "all clear");
+    if (health == u"has-alerts")
+        return QCoreApplication::translate("halyard::QueueCommands", "alerts waiting");
+    if (health == u"half-aged")
+        return QCoreApplication::translate("halyard::QueueCommands", "half of the alerts aging");
+    return QCoreApplication::translate("halyard::QueueCommands", "most alerts aging");
+}
+
+QString compact(const QJsonValue& value)
+{
+    return QString::fromUtf8(value.isArray()
+            ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+            : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+}
+
+// One line in the chosen format; no status: no copy runs.
+QString statusLine(const std::optional<Status>& status, const QString& format)
+{
+    const QString human = status
+        ? QCoreApplication::translate(
+            "halyard::QueueCommands", "%1 · %2 alerts · %3 %4 · %5 overdue")
+              .arg(connectionText(status->connection), QString::number(status->count),
+                  healthEmoji(status->health), healthText(status->health),
+                  QString::number(status->overdue))
+        : QCoreApplication::translate("halyard::CommandLine", "Halyard is not running.");
+    const QString bar
+        = status ? healthEmoji(status->health) + u' ' + QString::number(status->count) : QString();
+    // A class per health, and one for a connection that is down, for the bar's style sheet.
+    QJsonArray classes;
+    if (status) {
+        classes.append(status->health);
+        if (status->connection != u"connected")
+            classes.append(status->connection);
+    } else {
+        classes.append(u"not-running"_s);
+    }
+    if (format == kJson) {
+        if (!status)
+            return compact(QJsonObject { { u"running"_s, false } });
+        return compact(QJsonObject { { u"running"_s, true },
+            { u"connection"_s, status->connection }, { u"count"_s, status->count },
+            { u"health"_s, status->health }, { u"overdue"_s, status->overdue } });
+    }
+    if (format == u"waybar")
+        return compact(QJsonObject { { u"text"_s, bar }, { u"alt"_s, classes.first() },
+            { u"tooltip"_s, human }, { u"class"_s, classes } });
+    if (format == u"i3bar") {
+        static const QStringList colours
+            = { u"#5fb760"_s, u"#e5c07b"_s, u"#f0883e"_s, u"#e05252"_s };
+        QJsonObject block { { u"full_text"_s, bar },
+            { u"short_text"_s, status ? QString::number(status->count) : QString() },
+            { u"name"_s, u"halyard"_s }, { u"instance"_s, classes.first() } };
+        if (status && status->connection == u"connected")
+            block.insert(u"color"_s, colours.value(kHealths.indexOf(status->health)));
+        return compact(block);
+    }
+    if (format == u"text")
+        return status ? bar : QString();
+    return human;
+}
+
+QString chosenFormat(const QCommandLineParser& parser)
+{
+    if (parser.isSet(kJson))
+        return kJson;
+    return parser.isSet(kFormat) ? parser.value(kFormat) : QString();
+}
+
+// Prints the status line at the start and after every change the running copy announces, and
+// keeps going while it stops and starts again.
+class StatusFollower : public QObject {
+    Q_OBJECT
+public:
+    explicit StatusFollower(QString format)
+        : m_format(std::move(format))
+        , m_watcher(kBusName.toString(), QDBusConnection::sessionBus(),
+              QDBusServiceWatcher::WatchForOwnerChange)
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.connect(kBusName.toString(), kObjectPath.toString(), kQueueInterface, u"Changed"_s,
+            this, SLOT(changed()));
+        bus.connect(kBusName.toString(), kObjectPath.toString(),
+            u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this, SLOT(changed()));
+        connect(
+            &m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &StatusFollower::changed);
+        changed();
+    }
+
+public slots:
+    void changed()
+    {
+        // One question at a time; a change meanwhile asks once more when the answer is in.
+        if (m_asking) {
+            m_askAgain = true;
+            return;
+        }
+        m_asking = true;
+        auto* watcher = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(propertiesCall(), kCallTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+            watcher->deleteLater();
+            const QDBusMessage reply = watcher->reply();
+            if (reply.type() == QDBusMessage::ReplyMessage)
+                show(readStatus(reply));
+            else if (notRunning(reply))
+                show(std::nullopt);
+            m_asking = false;
+            if (std::exchange(m_askAgain, false))
+                changed();
+        });
+    }
+
+private:
+    void show(const std::optional<Status>& status)
+    {
+        const QString line = statusLine(status, m_format);
+        if (line == m_shown)
+            return;
+        m_shown = line;
+        QTextStream(stdout) << line << Qt::endl;
+    }
+
+    QString m_format;
+    QDBusServiceWatcher m_watcher;
+    QString m_shown;
+    bool m_asking = false;
+    bool m_askAgain = false;
+};
+
+int runStatus(const QCommandLineParser& parser)
+{
+    const QString format = chosenFormat(parser);
+    if (parser.isSet(kFollow)) {
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            QTextStream(stderr) << QCoreApplication::translate(
+                "halyard::CommandLine", "Halyard is not running.")
+                                << Qt::endl;
+            return 3;
+        }
+        StatusFollower follower(format);
+        return QCoreApplication::exec();
+    }
+    const QDBusMessage reply = callRunningCopy(propertiesCall());
+    if (!answered(reply))
+        return failed(reply);
+    const auto status = readStatus(reply);
+    if (!status) {
+        unexpectedAnswer();
+        return 1;
+    }
+    QTextStream(stdout) << statusLine(status, format) << Qt::endl;
+    return 0;
+}
+
+int runList(const QCommandLineParser& parser)
+{
+    const QDBusMessage reply = callRunningCopy(queueCall(u"List"_s));
+    if (!answered(reply))
+        return failed(reply);
+    if (reply.signature() != u"aa{sv}"_s) {
+        unexpectedAnswer();
+        return 1;
+    }
+    const auto alerts = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
+    QJsonArray json;
+    QTextStream out(stdout);
+    for (const QVariantMap& alert : alerts) {
+        const QVariant received = alert.value(u"received"_s);
+        const double seconds = received.metaType() == QMetaType::fromType<double>()
+            ? received.toDouble()
+            : std::nan("");
+        const QDateTime time = std::isfinite(seconds) && std::abs(seconds) < 1e11
+            ? QDateTime::fromSecsSinceEpoch(qint64(seconds))
+            : QDateTime();
+        QJsonObject fields;
+        for (const char* name : { "id", "channel", "channelId", "author", "text", "stage" })
+            fields.insert(QLatin1String(name), printable(alert.value(QLatin1String(name))));
+        if (parser.isSet(kJson)) {
+            fields.insert(u"received"_s, time.isValid() ? QJsonValue(seconds) : QJsonValue());
+            json.append(fields);
+            continue;
+        }
+        // Tab-separated for cut and awk; the text last, as it may hold tabs of its own.
+        out << fields[u"id"_s].toString() << '\t' << fields[u"stage"_s].toString() << '\t'
+            << time.toString(u"yyyy-MM-dd HH:mm"_s) << "\t#" << fields[u"channel"_s].toString()
+            << '\t' << fields[u"author"_s].toString() << '\t' << fields[u"text"_s].toString()
+            << Qt::endl;
+    }
+    if (parser.isSet(kJson))
+        out << compact(json) << Qt::endl;
+    return 0;
+}
+
+int runAck(const QCommandLineParser& parser)
+{
+    QTextStream out(stdout);
+    if (parser.isSet(kAll)) {
+        const QDBusMessage reply = callRunningCopy(queueCall(u"AckAll"_s));
+        if (!answered(reply))
+            return failed(reply);
+        if (reply.signature() != u"i"_s || reply.arguments().value(0).toInt() < 0) {
+            unexpectedAnswer();
+            return 1;
+        }
+        const int count = reply.arguments().value(0).toInt();
+        // Two forms, as English and German have them; the catalogue carries no plural forms.
+        out << (count == 1
+                ? QCoreApplication::translate("halyard::QueueCommands", "Acknowledged 1 alert.")
+                : QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %1 alerts.")
+                      .arg(count))
+            << Qt::endl;
+        return 0;
+    }
+    int status = 0;
+    for (const QString& id : parser.positionalArguments().mid(1)) {
+        const QDBusMessage reply = callRunningCopy(queueCall(u"Ack"_s, { id }));
+        if (answered(reply)) {
+            out << QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %1.")
+                       .arg(printable(id))
+                << Qt::endl;
+        } else if (reply.errorName() == kUnknownAlert) {
+            QTextStream(stderr) << QCoreApplication::translate(
+                "halyard::QueueCommands", "No alert %1 is waiting.")
+                                       .arg(printable(id))
+                                << Qt::endl;
+            status = 1;
+        } else {
+            return failed(reply);
+        }
+    }
+    return status;
+}
+
+int runOpen(const QCommandLineParser& parser)
+{
+    const QString id = parser.positionalArguments().value(1);
+    const QDBusMessage reply = callRunningCopy(queueCall(u"Open"_s, { id }));
+    if (answered(reply))
+        return 0;
+    if (reply.errorName() == kUnknownAlert) {
+        QTextStream(stderr) << QCoreApplication::translate(
+            "halyard::QueueCommands", "No alert %1 is waiting.")
+                                   .arg(printable(id))
+                            << Qt::endl;
+        return 1;
+    }
+    return failed(reply);
+}
+} // namespace
+
+void addQueueCommandOptions(QCommandLineParser& parser)
+{
+    parser.addOption(QCommandLineOption(
+        kJson, QCoreApplication::translate("halyard::QueueCommands", "list, status: print JSON.")));
+    parser.addOption(QCommandLineOption(kAll,
+        QCoreApplication::translate(
+            "halyard::QueueCommands", "ack: acknowledge every waiting alert.")));
+    parser.addOption(QCommandLineOption(kFollow,
+        QCoreApplication::translate(
+            "halyard::QueueCommands", "status: print a line at every change until interrupted.")));
+    parser.addOption(QCommandLineOption(kFormat,
+        QCoreApplication::translate("halyard::QueueCommands",
+            "status: the line's format for a status bar: waybar, i3bar or text."),
+        QCoreApplication::translate("halyard::QueueCommands", "format")));
+}
+
+bool isQueueCommand(const QString& word)
+{
+    return word == u"list" || word == u"ack" || word == u"open" || word == u"status";
+}
+
+std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
+{
+    const QStringList words = parser.positionalArguments();
+    const QString command = isQueueCommand(words.value(0)) ? words.value(0) : QString();
+    const QStringList rest = words.mid(1);
+    const std::pair<const QString&, QStringList> belongs[]
+        = { { kJson, { u"list"_s, u"status"_s } }, { kAll, { u"ack"_s } },
+              { kFollow, { u"status"_s } }, { kFormat, { u"status"_s } } };
+    for (const auto& [option, commands] : belongs)
+        if (parser.isSet(option) && !commands.contains(command))
+            return QCoreApplication::translate(
+                "halyard::QueueCommands", "--%1 belongs to \"halyard %2\"")
+                .arg(option, commands.join(u"\", \"halyard "_s));
+    if (command.isEmpty())
+        return std::nullopt;
+    if (parser.isSet(kFormat) && !kFormats.contains(parser.value(kFormat)))
+        return QCoreApplication::translate(
+            "halyard::QueueCommands", "--format is waybar, i3bar or text");
+    if (parser.isSet(kFormat) && parser.isSet(kJson))
+        return QCoreApplication::translate(
+            "halyard::QueueCommands", "--json and --format exclude each other");
+    if (command == u"ack" && rest.isEmpty() != parser.isSet(kAll))
+        return rest.isEmpty()
+            ? QCoreApplication::translate("halyard::QueueCommands", "ack needs alert ids or --all")
+            : QCoreApplication::translate("halyard::QueueCommands", "ack takes ids or --all");
+    if (command == u"open" && rest.size() != 1)
+        return QCoreApplication::translate("halyard::QueueCommands", "open takes one alert id");
+    if ((command == u"list" || command == u"status") && !rest.isEmpty())
+        return QCoreApplication::translate("halyard::QueueCommands", "%1 takes no arguments")
+            .arg(command);
+    return std::nullopt;
+}
+
+int runQueueCommand(const QCommandLineParser& parser)
+{
+    const QString command = parser.positionalArguments().value(0);
+    if (command == u"list")
+        return runList(parser);
+    if (command == u"ack")
+        return runAck(parser);
+    if (command == u"open")
+        return runOpen(parser);
+    return runStatus(parser);
+}
+
+} // namespace halyard
+
+#include "queuecommands.moc"
