@@ -200,6 +200,10 @@
         <source>halyard: cannot start the desktop program %1 (%2); &quot;halyard --headless&quot; runs without it</source>
         <translation>halyard: Das Desktop-Programm %1 kann nicht gestartet werden (%2); &quot;halyard --headless&quot; läuft ohne es</translation>
     </message>
+    <message>
+        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
+        <translation>&quot;list&quot; zeigt die wartenden Alarme, &quot;ack &lt;id&gt;…&quot; oder &quot;ack --all&quot; bestätigt sie, &quot;open &lt;id&gt;&quot; öffnet einen in Slack, &quot;status&quot; zeigt Verbindung, Anzahl, Zustand und überfällige Alarme: alles vom laufenden Halyard.</translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -330,6 +334,128 @@
     <message>
         <source>an invalid URL</source>
         <translation>eine ungültige URL</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueAdaptor</name>
+    <message>
+        <source>No alert with this id is waiting.</source>
+        <translation>Kein Alarm mit dieser ID wartet.</translation>
+    </message>
+    <message>
+        <source>This Halyard has no display to open the message on.</source>
+        <translation>Dieses Halyard hat keine Anzeige, um die Nachricht zu öffnen.</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueCommands</name>
+    <message>
+        <source>Halyard did not take the request: %1</source>
+        <translation>Halyard hat die Anfrage nicht angenommen: %1</translation>
+    </message>
+    <message>
+        <source>The running Halyard gave an answer this command cannot read.</source>
+        <translation>Das laufende Halyard hat eine Antwort gegeben, die dieser Befehl nicht lesen kann.</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Connecting</source>
+        <translation>Verbinde</translation>
+    </message>
+    <message>
+        <source>Connection failed</source>
+        <translation>Verbindung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>all clear</source>
+        <translation>alles erledigt</translation>
+    </message>
+    <message>
+        <source>alerts waiting</source>
+        <translation>Alarme warten</translation>
+    </message>
+    <message>
+        <source>half of the alerts aging</source>
+        <translation>die Hälfte der Alarme altert</translation>
+    </message>
+    <message>
+        <source>most alerts aging</source>
+        <translation>die meisten Alarme altern</translation>
+    </message>
+    <message>
+        <source>%1 · %2 alerts · %3 %4 · %5 overdue</source>
+        <translation>%1 · %2 Alarme · %3 %4 · %5 überfällig</translation>
+    </message>
+    <message>
+        <source>Acknowledged 1 alert.</source>
+        <translation>1 Alarm bestätigt.</translation>
+    </message>
+    <message>
+        <source>Acknowledged %1 alerts.</source>
+        <translation>%1 Alarme bestätigt.</translation>
+    </message>
+    <message>
+        <source>Acknowledged %1.</source>
+        <translation>%1 bestätigt.</translation>
+    </message>
+    <message>
+        <source>No alert %1 is waiting.</source>
+        <translation>Kein Alarm %1 wartet.</translation>
+    </message>
+    <message>
+        <source>list, status: print JSON.</source>
+        <translation>list, status: JSON ausgeben.</translation>
+    </message>
+    <message>
+        <source>ack: acknowledge every waiting alert.</source>
+        <translation>ack: jeden wartenden Alarm bestätigen.</translation>
+    </message>
+    <message>
+        <source>status: print a line at every change until interrupted.</source>
+        <translation>status: bei jeder Änderung eine Zeile ausgeben, bis zum Abbruch.</translation>
+    </message>
+    <message>
+        <source>status: the line&apos;s format for a status bar: waybar, i3bar or text.</source>
+        <translation>status: das Format der Zeile für eine Statusleiste: waybar, i3bar oder text.</translation>
+    </message>
+    <message>
+        <source>format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to &quot;halyard %2&quot;</source>
+        <translation>--%1 gehört zu &quot;halyard %2&quot;</translation>
+    </message>
+    <message>
+        <source>--format is waybar, i3bar or text</source>
+        <translation>--format ist waybar, i3bar oder text</translation>
+    </message>
+    <message>
+        <source>--json and --format exclude each other</source>
+        <translation>--json und --format schließen einander aus</translation>
+    </message>
+    <message>
+        <source>ack needs alert ids or --all</source>
+        <translation>ack braucht Alarm-IDs oder --all</translation>
+    </message>
+    <message>
+        <source>ack takes ids or --all</source>
+        <translation>ack nimmt IDs oder --all</translation>
+    </message>
+    <message>
+        <source>open takes one alert id</source>
+        <translation>open nimmt eine Alarm-ID</translation>
+    </message>
+    <message>
+        <source>%1 takes no arguments</source>
+        <translation>%1 nimmt keine Argumente</translation>
     </message>
 </context>
 <context>

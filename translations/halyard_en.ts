@@ -200,6 +200,10 @@
         <source>halyard: cannot start the desktop program %1 (%2); &quot;halyard --headless&quot; runs without it</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -329,6 +333,128 @@
     </message>
     <message>
         <source>an invalid URL</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueAdaptor</name>
+    <message>
+        <source>No alert with this id is waiting.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This Halyard has no display to open the message on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::QueueCommands</name>
+    <message>
+        <source>Halyard did not take the request: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The running Halyard gave an answer this command cannot read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>all clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>alerts waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>half of the alerts aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>most alerts aging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 · %2 alerts · %3 %4 · %5 overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged 1 alert.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged %1 alerts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No alert %1 is waiting.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>list, status: print JSON.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ack: acknowledge every waiting alert.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>status: print a line at every change until interrupted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>status: the line&apos;s format for a status bar: waybar, i3bar or text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--%1 belongs to &quot;halyard %2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--format is waybar, i3bar or text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--json and --format exclude each other</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ack needs alert ids or --all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ack takes ids or --all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>open takes one alert id</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 takes no arguments</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

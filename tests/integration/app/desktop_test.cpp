@@ -384,11 +384,11 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
     }
     start({ u"--demo"_s }, programs.path());
     const QString marker = u"app: Demo profile in "_s;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.contains(marker); }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.contains(marker); }, 30000))
         << m_log.toStdString();
     const QString profile = m_log.mid(m_log.indexOf(marker) + marker.size()).section(u'\n', 0, 0);
     ASSERT_TRUE(QFileInfo(profile).isDir()) << profile.toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds(profile + u"/data"_s).size() >= 3; }, 15000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds(profile + u"/data"_s).size() >= 3; }, 30000))
         << m_log.toStdString();
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"data/Halyard"_s)));
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"config/Halyard"_s)));
