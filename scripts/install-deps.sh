@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the package checks and the tools need.
 # Idempotent: refreshes the package index only when something is missing.
-# `install-deps.sh --screenshot` adds what packaging/desktop-screenshot.sh needs (a window manager,
+# `install-deps.sh --screenshot` adds what packaging/*-screenshot.sh need (window managers, a bar,
 # a desktop background, a screen grab), which nothing else does, so CI goes without it.
 set -euo pipefail
 
@@ -19,7 +19,7 @@ packages=(
     lintian scdoc man-db
 )
 if [[ ${1:-} == --screenshot ]]; then
-    packages+=(openbox x11-xserver-utils imagemagick)
+    packages+=(openbox x11-xserver-utils imagemagick i3-wm)
 fi
 
 missing=()
