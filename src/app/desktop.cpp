@@ -37,8 +37,6 @@ namespace halyard {
 
 namespace {
 
-constexpr int kRemoteCallTimeoutMs = 5000;
-
 // What a second copy of the desktop program, or "halyard tokens", may ask of the running one on
 // the session bus: the headless program's interface, plus the settings window.
 class RemoteControl : public QObject {
@@ -223,12 +221,8 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
 // Asks the copy that holds the bus name to show its settings window.
 bool showSettingsOfRunningCopy()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"ShowSettings"_s);
-    call << launchActivationToken();
-    const QDBusMessage reply
-        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return callRunningCopy(u"ShowSettings"_s, { launchActivationToken() }).type()
+        == QDBusMessage::ReplyMessage;
 }
 
 } // namespace

@@ -55,14 +55,6 @@ QString printable(const QVariant& value)
     return out;
 }
 
-bool notRunning(const QDBusMessage& reply)
-{
-    const QString error = reply.errorName();
-    return !QDBusConnection::sessionBus().isConnected()
-        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
-        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s;
-}
-
 QDBusMessage queueCall(const QString& method, const QVariantList& arguments = {})
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -83,7 +75,7 @@ QDBusMessage propertiesCall()
 int failed(const QDBusMessage& reply)
 {
     QTextStream err(stderr);
-    if (notRunning(reply)) {
+    if (noRunningCopy(reply)) {
         err << QCoreApplication::translate("halyard::CommandLine", "Halyard is not running.")
             << Qt::endl;
         return 3;
@@ -261,7 +253,7 @@ public slots:
             const QDBusMessage reply = watcher->reply();
             if (reply.type() == QDBusMessage::ReplyMessage)
                 show(readStatus(reply));
-            else if (notRunning(reply))
+            else if (noRunningCopy(reply))
                 show(std::nullopt);
             m_asking = false;
             if (std::exchange(m_askAgain, false))

@@ -38,13 +38,25 @@ void unpublishFromSessionBus()
     QDBusConnection::sessionBus().unregisterService(kBusName.toString());
 }
 
-bool tellRunningCopyToReloadTokens(const QString& keychainService)
+QDBusMessage callRunningCopy(const QString& method, const QVariantList& arguments)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"ReloadTokens"_s);
-    call << keychainService;
-    const QDBusMessage reply
-        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
+        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
+}
+
+bool noRunningCopy(const QDBusMessage& reply)
+{
+    const QString error = reply.errorName();
+    return !QDBusConnection::sessionBus().isConnected()
+        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
+        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s;
+}
+
+bool tellRunningCopyToReloadTokens(const QString& keychainService)
+{
+    const QDBusMessage reply = callRunningCopy(u"ReloadTokens"_s, { keychainService });
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
 }
 
@@ -83,17 +95,10 @@ QString launchActivationToken()
 
 int focusRunningCopy(const QString& activationToken)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kBusName.toString(), kObjectPath.toString(), kBusName.toString(), u"Focus"_s);
-    call << activationToken;
-    const QDBusMessage reply
-        = QDBusConnection::sessionBus().call(call, QDBus::Block, kRemoteCallTimeoutMs);
+    const QDBusMessage reply = callRunningCopy(u"Focus"_s, { activationToken });
     if (reply.type() == QDBusMessage::ReplyMessage)
         return 0;
-    const QString error = reply.errorName();
-    if (!QDBusConnection::sessionBus().isConnected()
-        || error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
-        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s) {
+    if (noRunningCopy(reply)) {
         QTextStream(stderr) << QCoreApplication::translate(
             "halyard::CommandLine", "Halyard is not running.")
                             << Qt::endl;

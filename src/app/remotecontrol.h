@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
+#include <QVariantList>
 
 namespace halyard {
 
@@ -16,6 +18,11 @@ inline constexpr QStringView kObjectPath = u"/com/corvane/Halyard";
 // without a session bus or when another copy holds the name. Logs either way.
 bool publishOnSessionBus(QObject* object);
 void unpublishFromSessionBus();
+
+// Calls `method` of the running copy's main interface and waits a few seconds at most.
+QDBusMessage callRunningCopy(const QString& method, const QVariantList& arguments);
+// Whether a call failed because no copy runs (no session bus, or nobody holds the name).
+bool noRunningCopy(const QDBusMessage& reply);
 
 // Asks the copy that holds the bus name to re-read the tokens of `keychainService` and
 // reconnect; true when it did, false when none runs or it keeps its tokens elsewhere.
