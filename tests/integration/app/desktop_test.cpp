@@ -340,6 +340,7 @@ TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
         return process.exitCode();
     };
     EXPECT_EQ(focus(), 3);
+    startWindowManager();
     start();
     m_window = waitForWindow(u"^Halyard$"_s);
     ASSERT_FALSE(m_window.isEmpty()) << m_log.toStdString();
@@ -353,12 +354,21 @@ TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
     // The panel opens once its queue has the alert.
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelGeometry().height() > collapsed; }, 10000));
 
+    // Settings is what the user works in; the shortcut lends the keyboard to the panel, Escape
+    // gives it back there.
+    launchAgain();
+    const QString settings = waitForWindow(u"^Halyard Settings$"_s);
+    const auto active = [&] { return x(u"xdotool"_s, { u"getactivewindow"_s }); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return active() == settings; }, 5000));
     EXPECT_EQ(focus(), 0);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return x(u"xdotool"_s, { u"getwindowfocus"_s }) == m_window; }, 5000));
     x(u"xdotool"_s, { u"key"_s, u"a"_s });
     EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000))
         << m_log.toStdString();
+    x(u"xdotool"_s, { u"key"_s, u"Escape"_s });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return active() == settings; }, 5000))
+        << active().toStdString();
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
