@@ -1,5 +1,5 @@
-// Slack markup from any text, including lone surrogates: segments keep their promises and the
-// styled text renders.
+// Slack markup from any text, including lone surrogates: segments keep their promises, the plain
+// text is never longer than what came in, and the styled text renders.
 #include "slack/text/slacktext.h"
 
 #include <cstdint>
@@ -20,19 +20,22 @@ void check(const QString& text)
                 abort();
             shown += plain->text.size();
             previousWasText = true;
-        } else {
-            const auto& link = std::get<SlackText::Link>(segment);
-            const QString scheme = link.url.scheme();
-            if (!link.url.isValid()
+        } else if (const auto* link = std::get_if<SlackText::Link>(&segment)) {
+            const QString scheme = link->url.scheme();
+            if (!link->url.isValid()
                 || (scheme != u"https" && scheme != u"http" && scheme != u"mailto"))
                 abort();
-            shown += link.label.size();
+            shown += link->label.size();
+            previousWasText = false;
+        } else {
+            shown += std::get<SlackText::Mention>(segment).text.size();
             previousWasText = false;
         }
     }
-    if (shown > text.size())
+    // Brackets only ever shrink to what they show, and marks are dropped, never added.
+    if (shown > text.size() || SlackText::plainText(text).size() > text.size())
         abort();
-    (void)SlackText::plainText(text);
+    (void)SlackText::attributedText(text);
 }
 
 } // namespace
