@@ -5,6 +5,7 @@
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
 #include "queue/alertstore.h"
+#include "queue/reactionoutbox.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
@@ -35,6 +36,8 @@ AppCore::AppCore(
     auto persistence = AlertPersistence::create(m_profile.dataFolder());
     m_alertStore = std::make_unique<AlertStore>(
         persistence ? std::optional(std::move(*persistence)) : std::nullopt);
+    if (auto outbox = ReactionOutbox::create(m_profile.dataFolder()))
+        m_reactionOutbox = std::make_unique<ReactionOutbox>(std::move(*outbox));
 
     m_alertStore->setAgingPolicy(m_settingsStore->agingPolicy());
     connect(m_settingsStore.get(), &SettingsStore::agingPolicyChanged, m_alertStore.get(),
@@ -64,7 +67,8 @@ SlackService& AppCore::slackService()
         m_systemEvents = std::make_unique<DesktopSystemEvents>();
         m_webApi = std::make_unique<SlackWebAPI>(&m_network, m_profile.slackApiUrl);
         m_slackService = std::make_unique<SlackService>(m_alertStore.get(), m_settingsStore.get(),
-            m_directory.get(), m_notificationService.get(), m_systemEvents.get(), m_webApi.get());
+            m_directory.get(), m_notificationService.get(), m_systemEvents.get(), m_webApi.get(),
+            SlackServiceTimings {}, m_reactionOutbox.get());
     }
     return *m_slackService;
 }

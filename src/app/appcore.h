@@ -17,6 +17,7 @@ class KeychainService;
 class NotificationService;
 class OverdueReminder;
 class PreferenceStore;
+class ReactionOutbox;
 class SettingsStore;
 class SlackDirectory;
 class SlackService;
@@ -84,6 +85,8 @@ private:
     std::unique_ptr<SlackDirectory> m_directory;
     std::unique_ptr<NotificationService> m_notificationService;
     std::unique_ptr<AlertStore> m_alertStore;
+    // Outlives the service, whose poster writes it at the end.
+    std::unique_ptr<ReactionOutbox> m_reactionOutbox;
     std::unique_ptr<OverdueReminder> m_overdueReminder;
     QNetworkAccessManager m_network;
     std::unique_ptr<SystemEvents> m_systemEvents;

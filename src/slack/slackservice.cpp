@@ -34,7 +34,7 @@ void cancelTask(std::optional<CancellationSource>& task)
 
 SlackService::SlackService(AlertStore* alertStore, SettingsStore* settingsStore,
     SlackDirectory* directory, BannerPoster* banners, SystemEvents* systemEvents,
-    SlackWebAPI* webApi, SlackServiceTimings timings, QObject* parent)
+    SlackWebAPI* webApi, SlackServiceTimings timings, ReactionOutbox* outbox, QObject* parent)
     : QObject(parent)
     , m_alertStore(alertStore)
     , m_settingsStore(settingsStore)
@@ -42,7 +42,13 @@ SlackService::SlackService(AlertStore* alertStore, SettingsStore* settingsStore,
     , m_webApi(webApi)
     , m_timings(timings)
     , m_resolver(std::make_unique<DirectoryResolver>(directory, webApi))
-    , m_reactionPoster(std::make_unique<ReactionPoster>(webApi, timings.reactionInterval))
+    , m_reactionPoster(std::make_unique<ReactionPoster>(
+          webApi,
+          [settingsStore]() -> std::optional<QString> {
+              const auto tokens = settingsStore->cachedTokens();
+              return tokens ? std::optional(tokens->botToken) : std::nullopt;
+          },
+          outbox))
     , m_intake(std::make_unique<MessageIntake>(
           alertStore, settingsStore, directory, m_resolver.get(), banners, webApi))
 {
@@ -187,6 +193,7 @@ void SlackService::connectionEstablished()
     // Only a socket that said hello is a working connection: one that never opens (a proxy
     // that refuses the upgrade) keeps counting towards giving up.
     resetRetryState();
+    m_reactionPoster->retryNow();
     if (!m_backfillPoints || !m_connectionTokens)
         return;
     const QMap<QString, QString> points = *std::exchange(m_backfillPoints, std::nullopt);
@@ -335,13 +342,12 @@ void SlackService::acknowledge(const Alert& alert)
     m_alertStore->acknowledge(alert);
     if (!m_settingsStore->ackBackEnabled())
         return;
-    const auto tokens = m_settingsStore->cachedTokens();
-    if (!tokens) {
-        qCCritical(lcAlerts, "Ack-back enabled but no tokens — skipping reaction");
+    if (m_settingsStore->ackBackEmoji().isEmpty()) {
+        qCWarning(lcAlerts, "Ack-back is on but no emoji is set — skipping reaction");
         return;
     }
-    m_reactionPoster->enqueueReaction(ReactionPoster::Item {
-        tokens->botToken, alert.channelId, alert.ts, m_settingsStore->ackBackEmoji() });
+    m_reactionPoster->enqueueReaction(
+        ReactionPoster::Item { alert.channelId, alert.ts, m_settingsStore->ackBackEmoji() });
 }
 
 } // namespace halyard

@@ -20,6 +20,7 @@ class AlertStore;
 class BannerPoster;
 class DirectoryResolver;
 class MessageIntake;
+class ReactionOutbox;
 class ReactionPoster;
 class SettingsStore;
 class SlackDirectory;
@@ -34,7 +35,6 @@ struct SlackServiceTimings {
     int failureLimit = 5;
     std::chrono::milliseconds heartbeatInterval { 30'000 };
     std::chrono::milliseconds heartbeatPongTimeout { 10'000 };
-    std::chrono::milliseconds reactionInterval { 1500 };
 };
 
 // Owns the connection to one Slack workspace: connects (auth.test, channel names, Socket Mode
@@ -46,7 +46,8 @@ class SlackService : public QObject {
 public:
     SlackService(AlertStore* alertStore, SettingsStore* settingsStore, SlackDirectory* directory,
         BannerPoster* banners, SystemEvents* systemEvents, SlackWebAPI* webApi,
-        SlackServiceTimings timings = {}, QObject* parent = nullptr);
+        SlackServiceTimings timings = {}, ReactionOutbox* outbox = nullptr,
+        QObject* parent = nullptr);
     ~SlackService() override;
 
     // Connects or reconnects from any state. A newer call supersedes an older one that is still
@@ -55,7 +56,8 @@ public:
     // Drops the connection and every pending reconnect; the failure count stays.
     void disconnect();
 
-    // The user's Ack: removes the alert, then (with ack-back on) queues the reaction.
+    // The user's Ack: removes the alert, then (with ack-back on) queues the reaction, which the
+    // outbox keeps until Slack has it.
     void acknowledge(const Alert& alert);
 
     qint64 consecutiveFailures() const { return m_consecutiveFailures; }

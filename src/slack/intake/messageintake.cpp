@@ -104,25 +104,37 @@ void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
     ReferenceTime postedAt = referenceTimeFromUnix(message.timestampDate());
     if (!isPlausibleTime(postedAt, now))
         postedAt = now;
+    const QString id = Alert::makeId(message.channelId, message.ts);
+    QString text = message.text;
+    if (text.size() > kMaxTextLength && !m_alerts->contains(id)) {
+        // Slack's own limit for a message: anything longer is not a message a person wrote,
+        // and every view, banner and the bus would carry it.
+        qCWarning(lcAlerts, "Message %s is %lld characters long; keeping the first %lld",
+            qUtf8Printable(logCut(id)), static_cast<long long>(text.size()),
+            static_cast<long long>(kMaxTextLength));
+        text = firstCharacters(text, kMaxTextLength);
+    }
     m_alerts->enqueue(Alert {
-        Alert::makeId(message.channelId, message.ts),
+        id,
         message.channelId,
         message.ts,
         message.userId,
-        message.text,
+        text,
         postedAt,
         std::nullopt,
     });
+    // Names only for what is in the queue (a message acknowledged before is not), and only
+    // for the mentions its row shows: a few per message, so a hostile text costs a few
+    // look-ups at most.
+    if (!m_alerts->contains(id))
+        return;
     m_resolver->resolveChannelName(message.channelId, botToken);
-    if (message.userId && !m_directory->userNames().contains(*message.userId))
+    if (message.userId)
         m_resolver->resolveUserName(*message.userId, botToken);
-    // Names the text shows for its mentions; a few per message, so a hostile text costs a few
-    // requests at most.
-    const auto mentioned = SlackText::unlabelledMentions(message.text, kMaxMentionLookups);
-    for (const QString& userId : mentioned.users) {
-        if (!m_directory->userNames().contains(userId))
-            m_resolver->resolveUserName(userId, botToken);
-    }
+    const auto mentioned = SlackText::unlabelledMentions(
+        QStringView(text).first(std::min(text.size(), kRowTextLength)), kMaxMentionLookups);
+    for (const QString& userId : mentioned.users)
+        m_resolver->resolveUserName(userId, botToken);
     for (const QString& channelId : mentioned.channels)
         m_resolver->resolveChannelName(channelId, botToken);
 }
@@ -264,21 +276,11 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
         QSet<QString> failed;
 
         for (const Alert& alert : snapshot) {
-            SlackResult<SlackWebAPI::ReactionsGetResponse> response;
-            for (;;) {
-                response = co_await self->m_webApi->reactionsGet(
-                    tokens.botToken, alert.channelId, alert.ts, cancel);
-                if (!self || cancel.isCancelled())
-                    co_return;
-                // Rate limits slow the run down instead of failing alert after alert.
-                const auto wait = response ? std::nullopt : self->rateLimitWait(response.error());
-                if (!wait)
-                    break;
-                qCInfo(lcSlack, "Reaction reconcile rate-limited by Slack; waiting %.1fs",
-                    double(wait->count()) / 1000.0);
-                if (!co_await sleepFor(*wait, cancel) || !self)
-                    co_return;
-            }
+            // The Web API client holds reactions.get back while Slack limits its rate.
+            const auto response = co_await self->m_webApi->reactionsGet(
+                tokens.botToken, alert.channelId, alert.ts, cancel);
+            if (!self || cancel.isCancelled())
+                co_return;
             if (!response) {
                 if (response.error().kind() == SlackError::Kind::cancelled)
                     co_return;
@@ -309,17 +311,6 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
             co_return;
         only = std::move(failed);
     }
-}
-
-std::optional<std::chrono::milliseconds> MessageIntake::rateLimitWait(const SlackError& error) const
-{
-    if (!error.isRateLimited())
-        return std::nullopt;
-    // The Web API client already waited within its attempts; a bound keeps a bogus answer from
-    // stalling the run for good.
-    if (const auto asked = error.retryAfter())
-        return std::min<std::chrono::milliseconds>(*asked, std::chrono::minutes(5));
-    return m_rateLimitWait;
 }
 
 } // namespace halyard

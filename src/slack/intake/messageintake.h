@@ -46,6 +46,10 @@ public:
     static constexpr qsizetype kBannerBodyLength = 140;
     // Mentions without a label whose names one message may look up.
     static constexpr qsizetype kMaxMentionLookups = 8;
+    // How much of a message a row lays out at most; mentions past it are never shown.
+    static constexpr qsizetype kRowTextLength = 400;
+    // Slack's limit for a message's text; an alert keeps no more.
+    static constexpr qsizetype kMaxTextLength = 40'000;
     // An alert's text as its banners show it, with the names the directory knows.
     static QString bannerBody(const QString& text, const SlackDirectory& directory);
 
@@ -75,15 +79,12 @@ public:
 
     void setMaxHistoryPages(int pages) { m_maxHistoryPages = std::max(1, pages); }
     void setReconcileRetryDelay(std::chrono::milliseconds delay) { m_reconcileRetryDelay = delay; }
-    // How long to wait when Slack limits the rate without saying for how long.
-    void setRateLimitWait(std::chrono::milliseconds wait) { m_rateLimitWait = wait; }
 
 private:
     static QCoro::Task<> runBackfill(QPointer<MessageIntake> self, SlackTokens tokens,
         QMap<QString, QString> points, CancellationToken cancel);
     static QCoro::Task<> runReconcile(QPointer<MessageIntake> self, SlackTokens tokens,
         std::optional<QSet<QString>> only, CancellationToken cancel);
-    std::optional<std::chrono::milliseconds> rateLimitWait(const SlackError& error) const;
     // Every message newer than `oldest`, following the cursor; an error when any page fails.
     static QCoro::Task<SlackResult<QList<SlackEventDTO>>> fetchHistory(QPointer<MessageIntake> self,
         QString botToken, QString channelId, QString oldest, CancellationToken cancel);
@@ -96,7 +97,6 @@ private:
     const SlackWebAPI* m_webApi;
     int m_maxHistoryPages = kDefaultMaxHistoryPages;
     std::chrono::milliseconds m_reconcileRetryDelay { std::chrono::minutes(5) };
-    std::chrono::milliseconds m_rateLimitWait { std::chrono::seconds(30) };
 };
 
 } // namespace halyard

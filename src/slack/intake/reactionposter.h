@@ -1,59 +1,74 @@
 #pragma once
 
 #include "common/cancellation.h"
+#include "queue/reactionoutbox.h"
 
 #include <QCoroTask>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 namespace halyard {
 
+class SlackError;
 class SlackWebAPI;
 
-// Adds ack-back reactions in Slack one at a time, in the order asked for. Two posts start at
-// least minInterval apart (measured between their starts, so a slow answer does not add to
-// the gap) and at most one reactions.add is in flight, whatever the rate of acknowledgements,
-// which keeps the program inside Slack's rate limit for the method. A failed post is logged
-// and dropped. Pending posts live in memory only. Main thread only.
+struct ReactionPosterTimings {
+    // After a failure the poster waits this long before the next try, doubling up to
+    // longestRetry; a reconnect (retryNow) ends the wait at once.
+    std::chrono::milliseconds firstRetry { 2000 };
+    std::chrono::milliseconds longestRetry { 60'000 };
+};
+
+// Adds ack-back reactions in Slack, one at a time, in the order asked for; the Web API client's
+// pipe paces them to the method's rate limit. Pending reactions are kept in the outbox file, so
+// a stop, a crash or an outage delays them but never loses them. A reaction is given up only
+// when Slack says it can never succeed (the message, the channel or the token is gone); any
+// other failure is tried again after a back-off, the failed reaction moved behind the others so
+// it holds none of them up. "already_reacted" counts as sent. Main thread only.
 class ReactionPoster : public QObject {
     Q_OBJECT
 public:
-    struct Item {
-        QString botToken;
-        QString channel; // channel ID of the source message
-        QString ts; // the source message's ts
-        QString emoji; // reaction name, as configured
+    using Item = PendingReaction;
+    // The bot token to send with, absent while there is none.
+    using TokenSource = std::function<std::optional<QString>()>;
 
-        friend bool operator==(const Item&, const Item&) = default;
-    };
-
-    // The client must outlive the poster.
-    explicit ReactionPoster(const SlackWebAPI* webApi,
-        std::chrono::milliseconds minInterval = std::chrono::milliseconds(1500),
-        QObject* parent = nullptr);
-    // Drops the pending posts and aborts the one in flight.
+    // The client and the outbox (optional: without one, reactions live in memory) must outlive
+    // the poster. What the outbox holds from an earlier run is sent from the event loop.
+    ReactionPoster(const SlackWebAPI* webApi, TokenSource tokens, ReactionOutbox* outbox = nullptr,
+        ReactionPosterTimings timings = {}, QObject* parent = nullptr);
+    // Aborts the post in flight and writes what is pending to the outbox for the next start.
     ~ReactionPoster() override;
 
-    // Queues the post and returns at once; the first post after a quiet spell goes out without
-    // waiting.
+    // Queues the post (once: the same reaction asked for twice is sent once) and returns at
+    // once.
     void enqueueReaction(Item item);
+    // The connection is back: a post waiting out a back-off goes now.
+    void retryNow();
 
+    qsizetype pendingCount() const { return m_pending.size(); }
     bool isProcessing() const { return m_isProcessing; }
 
+    // Slack's answers that say a reaction can never be added.
+    static bool isFinal(const SlackError& error);
+
 private:
+    void start();
+    void changed();
     static QCoro::Task<> processQueue(QPointer<ReactionPoster> self, CancellationToken cancel);
 
     const SlackWebAPI* m_webApi;
-    std::chrono::milliseconds m_minInterval;
+    TokenSource m_tokens;
+    ReactionOutbox* m_outbox;
+    ReactionPosterTimings m_timings;
     QList<Item> m_pending;
     bool m_isProcessing = false;
-    // Invalid until the first post: the previous post started in the distant past.
-    QElapsedTimer m_lastPostStart;
+    CancellationSource m_retryWait;
     CancellationSource m_lifetime;
 };
 

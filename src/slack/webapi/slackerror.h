@@ -57,6 +57,8 @@ public:
     const QString& message() const { return m_message; }
     // httpError only.
     qint64 httpStatus() const { return m_status; }
+    // httpError only: the reply's text; with status 0, Slack's error code of an "ok": false.
+    const std::optional<QString>& body() const { return m_body; }
     // How long the server asked the program to stay away, when the answer said so in seconds
     // (an HTTP-date or an unreadable value is not kept). Unbounded: callers cap it themselves.
     std::optional<std::chrono::seconds> retryAfter() const { return m_retryAfter; }

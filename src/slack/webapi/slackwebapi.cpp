@@ -80,6 +80,20 @@ template <typename... Strings> QUrlQuery queryOf(const Strings&... items)
     return query;
 }
 
+// How often one call lets a 429 hold it back before it fails as rate-limited.
+constexpr int kMaxRateLimitRests = 10;
+
+// The server's Retry-After when it gave one, else the policy's back-off for the n-th rest.
+std::chrono::milliseconds rateLimitPause(
+    const RetryPolicy& retry, const SlackError& error, int rest)
+{
+    if (const auto asked = error.retryAfter())
+        return std::min<std::chrono::milliseconds>(
+            retry.retryAfterUnit * asked->count(), retry.retryAfterCap);
+    return std::min<std::chrono::milliseconds>(
+        retry.baseDelay * (qint64(1) << std::min(rest - 1, 16)), retry.retryAfterCap);
+}
+
 bool isBelowHttp(QNetworkReply::NetworkError error)
 {
     // Qt numbers network-layer errors 1-99 and proxy errors 101-199; content, protocol and
@@ -220,12 +234,14 @@ QUrl SlackWebAPI::defaultBaseUrl()
 }
 
 SlackWebAPI::SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl,
-    std::chrono::milliseconds transferTimeout, RetryPolicy retryPolicy, Limits limits)
+    std::chrono::milliseconds transferTimeout, RetryPolicy retryPolicy, Limits limits,
+    PipeLimits pipeLimits)
     : m_network(network)
     , m_baseUrl(std::move(baseUrl))
     , m_transferTimeout(transferTimeout)
     , m_retryPolicy(retryPolicy)
     , m_limits(limits)
+    , m_pipe(std::make_shared<RequestPipe>(pipeLimits))
 {
 }
 
@@ -291,21 +307,36 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(QString api
             u"the token contains a line break or another control character"_s));
     }
 
-    for (int attempt = 1;; ++attempt) {
+    const std::shared_ptr<RequestPipe> pipe = m_pipe;
+    int rests = 0;
+    for (int attempt = 1;;) {
         if (cancel.isCancelled())
             co_return std::unexpected(SlackError::cancelled());
-        auto result = co_await performAttempt(
-            network, buildRequest(config, apiMethod, query, token, method), limits, cancel);
+        SlackResult<webapi::ReplyBody> result;
+        {
+            const RequestPipe::Slot slot = co_await pipe->admit(apiMethod, cancel);
+            if (!slot)
+                co_return std::unexpected(SlackError::cancelled());
+            result = co_await performAttempt(
+                network, buildRequest(config, apiMethod, query, token, method), limits, cancel);
+        }
         if (result)
             co_return result;
+        // A 429 holds the method back in the pipe and costs no attempt: the call waits its turn
+        // again. The bound only stops a server that never lets it through.
+        if (result.error().isRateLimited() && ++rests <= kMaxRateLimitRests) {
+            pipe->rest(apiMethod, rateLimitPause(retry, result.error(), rests));
+            continue;
+        }
         const auto delay = retry.delayAfter(attempt, result.error());
         if (!delay)
             co_return result;
-        qCCritical(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)",
+        qCWarning(lcSlack, "Retrying %s after %.1fs (attempt %d/%d: %s)",
             qUtf8Printable(logCut(label)), double(delay->count()) / 1000.0, attempt,
             retry.maxAttempts, qUtf8Printable(result.error().description()));
         if (!co_await sleepFor(*delay, cancel))
             co_return std::unexpected(SlackError::cancelled());
+        ++attempt;
     }
 }
 

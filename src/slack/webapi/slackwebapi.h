@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/cancellation.h"
+#include "slack/webapi/requestpipe.h"
 #include "slack/webapi/responses.h"
 #include "slack/webapi/retrypolicy.h"
 #include "slack/webapi/slackerror.h"
@@ -16,6 +17,7 @@
 #include <QUrlQuery>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace halyard {
@@ -43,8 +45,11 @@ struct RequestLimits {
 // uses. Each call builds its request, runs it under the retry policy, checks the HTTP status,
 // decodes the JSON body into its response record and maps Slack's "ok": false per method.
 //
-// The client keeps no state between calls, so one instance may serve many callers and calls
-// may run concurrently. Callers pass the token with every call (the bot token, or the
+// Every call of one client waits in its request pipe, which keeps each method inside Slack's
+// rate limits, holds a method back after a 429 and sends the most urgent calls first; the
+// deadline of a request starts when it goes out, never while it waits. Otherwise the client
+// keeps no state between calls, so one instance may serve many callers and calls may run
+// concurrently. Callers pass the token with every call (the bot token, or the
 // app-level token for connectionsOpen). Every call takes an optional cancellation token:
 // cancelling aborts the request in flight or ends the retry wait at once, and the call fails
 // with SlackError::cancelled(). The network access manager must outlive every call.
@@ -81,9 +86,10 @@ public:
     // A transfer time-out ends a request that has received nothing for that long.
     explicit SlackWebAPI(QNetworkAccessManager* network, QUrl baseUrl = defaultBaseUrl(),
         std::chrono::milliseconds transferTimeout = kDefaultTransferTimeout,
-        RetryPolicy retryPolicy = {}, Limits limits = {});
+        RetryPolicy retryPolicy = {}, Limits limits = {}, PipeLimits pipeLimits = {});
 
     const QUrl& baseUrl() const { return m_baseUrl; }
+    const RequestPipe& pipe() const { return *m_pipe; }
 
     // Builds one request for a Web API method ("users.info") with its query, the token and the
     // HTTP method. A POST sends its query as a form body; a GET keeps it in the URL. Redirects
@@ -158,6 +164,7 @@ private:
     std::chrono::milliseconds m_transferTimeout;
     RetryPolicy m_retryPolicy;
     Limits m_limits;
+    std::shared_ptr<RequestPipe> m_pipe;
 };
 
 } // namespace halyard

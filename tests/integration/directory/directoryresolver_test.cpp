@@ -100,28 +100,48 @@ TEST_F(DirectoryResolverTest, OneRequestPerUnknownIdAndTheNameRules)
     EXPECT_EQ(channelsChanged.count(), 1);
 }
 
-TEST_F(DirectoryResolverTest, FailedLookupsAreForgottenAndTheNextMessageTriesAgain)
+// "Not found" rests the ID for a while; a failure is retried by the look-up itself with back-off
+// (later messages join it, costing nothing), and after its last try the ID rests too.
+TEST_F(DirectoryResolverTest, MissesRestAndFailuresRetryWithBackOff)
 {
+    resolver = std::make_unique<DirectoryResolver>(
+        &directory, &*api, DirectoryTimings { 300ms, 20ms, 2 });
     slack.workspace().addUser(u"U1"_s, u"ada"_s, u"Ada Lovelace"_s, u"ada.l"_s);
-    slack.script(u"users.info"_s, FakeReply::http(404));
-    slack.script(u"conversations.info"_s, FakeReply::slackError(u"channel_not_found"_s));
-    // A transient error that outlasts every retry is a failure too.
-    slack.script(u"bots.info"_s, FakeReply::http(503), 4);
-    ASSERT_TRUE(resolve({ u"U1"_s, u"B1"_s }, { u"C1"_s }));
-    EXPECT_TRUE(directory.userNames().isEmpty());
-    EXPECT_TRUE(directory.channelNames().isEmpty());
-    EXPECT_EQ(requestCount(u"bots.info"_s), 4);
-    // Nothing but the retry policy's own lines.
-    for (const auto& line : log.lines())
-        EXPECT_TRUE(line.message.startsWith(u"Retrying bots.info"_s)) << qPrintable(line.message);
+    // The first try of each outlasts the client's four retries.
+    slack.script(u"users.info"_s, FakeReply::http(503), 4);
+    slack.script(u"bots.info"_s, FakeReply::http(503), 8);
+    for (int i = 0; i < 20; ++i) {
+        resolver->resolveUserName(u"U1"_s, token);
+        resolver->resolveUserName(u"B1"_s, token);
+    }
+    ASSERT_TRUE(resolve({}));
+    ASSERT_TRUE(resolve({ u"U2"_s }, { u"C404"_s }));
+    EXPECT_EQ(requestCount(u"users.info"_s), 6);
+    EXPECT_EQ(requestCount(u"bots.info"_s), 8);
+    EXPECT_EQ(directory.userNames(), (Names { { u"U1"_s, u"ada.l"_s } }));
+    // Each miss rests: asking again at once sends nothing.
     slack.workspace().addBot({ u"B1"_s, u"deploybot"_s, u"A1"_s });
-    ASSERT_TRUE(resolve({ u"U1"_s, u"B1"_s }, { u"C1"_s }));
-    EXPECT_EQ(requestCount(u"users.info"_s), 2);
+    ASSERT_TRUE(resolve({ u"U2"_s }, { u"C404"_s }));
+    EXPECT_EQ(slack.requests().size(), 15);
+    QTest::qWait(350);
+    ASSERT_TRUE(resolve({ u"U2"_s, u"B1"_s }, { u"C404"_s }));
+    EXPECT_EQ(requestCount(u"users.info"_s), 7);
     EXPECT_EQ(requestCount(u"conversations.info"_s), 2);
-    EXPECT_EQ(requestCount(u"bots.info"_s), 5);
     EXPECT_EQ(
         directory.userNames(), (Names { { u"U1"_s, u"ada.l"_s }, { u"B1"_s, u"deploybot"_s } }));
-    EXPECT_EQ(directory.channelName(u"C1"_s), u"alerts"_s);
+}
+
+// The names kept are bounded; the least recently used go first.
+TEST(SlackDirectoryBound, LeastRecentlyUsedNamesGoFirst)
+{
+    SlackDirectory directory(nullptr, 10);
+    for (int i = 0; i < 25; ++i) {
+        directory.setUserName(u"U%1"_s.arg(i), u"user %1"_s.arg(i));
+        EXPECT_TRUE(directory.hasUser(u"U0"_s)) << i;
+    }
+    EXPECT_LE(directory.userNames().size(), 10);
+    EXPECT_TRUE(directory.hasUser(u"U24"_s));
+    EXPECT_FALSE(directory.hasUser(u"U1"_s));
 }
 
 // Failures end silently and keep the names; a success names the listed channels, keeps the rest

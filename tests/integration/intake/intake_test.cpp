@@ -14,6 +14,8 @@
 #include "slack/webapi/slackwebapi.h"
 
 #include <QCoroTask>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -96,6 +98,11 @@ protected:
 
 using Banners = QList<std::pair<QString, QString>>;
 
+QString tsOf(int i)
+{
+    return QString::number(1'700'001'000 + i) + u".000100"_s;
+}
+
 TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
 {
     const MessageEvent message = botMessage(u"1700000123.000400"_s, u"Disk :fire: on db1"_s);
@@ -148,6 +155,33 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     EXPECT_EQ(slack.requests(u"users.info"_s).size(), 2);
 }
 
+// A storm of messages naming the same unknown people costs one look-up per person; mentions a row
+// never shows, and messages that did not become alerts, cost none. Text beyond Slack's limit is
+// cut.
+TEST_F(IntakeTest, LookUpsStayBoundedUnderAStorm)
+{
+    QString mentions;
+    for (int i = 0; i < 8; ++i)
+        mentions += u"<@U%1> "_s.arg(i);
+    const QString hidden = u"x"_s.repeated(MessageIntake::kRowTextLength) + u" <@U99>"_s;
+    for (int i = 0; i < 300; ++i) {
+        intake->handleLiveMessage(
+            botMessage(tsOf(i), i == 0 ? hidden : mentions + QString::number(i)), tokens());
+    }
+    // Acknowledged by a teammate before it arrived: never an alert.
+    intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700009000.000100"_s });
+    intake->handleLiveMessage(botMessage(u"1700009000.000100"_s, u"<@U98>"_s), tokens());
+    intake->handleLiveMessage(
+        botMessage(u"1700009999.000100"_s, u"y"_s.repeated(50'000)), tokens());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return resolver->inflightUserLookups().isEmpty(); }));
+    QSet<QString> asked;
+    for (const auto& request : slack.requests(u"users.info"_s))
+        asked.insert(request.param(u"user"_s).value_or(QString()));
+    EXPECT_EQ(slack.requests(u"users.info"_s).size(), 8);
+    EXPECT_FALSE(asked.contains(u"U98"_s) || asked.contains(u"U99"_s));
+    EXPECT_EQ(store.alerts().last().text.size(), MessageIntake::kMaxTextLength);
+}
+
 TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
 {
     intake->handleLiveMessage(botMessage(u"1700000400.000100"_s, u"a"_s), tokens());
@@ -165,41 +199,76 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
     EXPECT_EQ(banners.ids, (QStringList { u"C1:1700000400.000100"_s, u"C1:1700000401.000100"_s }));
 }
 
-// Ack-back posts: spaced between their starts, one in flight, failures logged and dropped.
-TEST_F(IntakeTest, QuickAcknowledgementsPostOneAtATimeAnIntervalApart)
+// Ack-back posts: sent once each, in order; kept in the outbox until Slack has them, so an Ack
+// made offline or before a stop is sent after the next start; already_reacted counts as sent.
+TEST_F(IntakeTest, ReactionsSurviveAStopAndAreSentOnce)
 {
     const QString ts = addBotMessage(u"C1"_s, u"1700000001.000100"_s);
     const QString ts2 = addBotMessage(u"C1"_s, u"1700000002.000100"_s);
-    // Spacing is measured between starts, so the first post is not held back at all.
+    slack.workspace().addReaction(u"C1"_s, ts2, u"white_check_mark"_s, u"U2"_s);
+    auto outbox = ReactionOutbox::create(profile.filePath(u"data"_s));
+    ASSERT_TRUE(outbox);
+    std::optional<QString> token;
+    const auto tokenSource = [&token] { return token; };
+    const ReactionPoster::Item first { u"C1"_s, ts, u"white_check_mark"_s };
+    const ReactionPoster::Item second { u"C1"_s, ts2, u"white_check_mark"_s };
     {
-        ReactionPoster patient(api.get(), 24h);
-        patient.enqueueReaction({ slack.workspace().botToken, u"C1"_s, ts, u"eyes"_s });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !patient.isProcessing(); }, 5000));
+        ReactionPoster offline(api.get(), tokenSource, &*outbox, { 10ms, 20ms });
+        for (const auto& item : { first, second, first })
+            offline.enqueueReaction(item);
+        outbox->flush();
+        // What a crash leaves behind: the file already holds both.
+        EXPECT_EQ(ReactionOutbox::create(profile.filePath(u"data"_s))->load(),
+            (QList<ReactionPoster::Item> { first, second }));
+        QTest::qWait(50);
+        EXPECT_EQ(offline.pendingCount(), 2);
     }
-    slack.clearRecords();
-    log.clear();
-    // The first answer outlasts the interval: the next post waits for it.
-    ReactionPoster poster(api.get(), 300ms);
-    slack.script(u"reactions.add"_s, FakeReply::serve().after(400ms));
-    slack.script(u"reactions.add"_s, FakeReply::serve().after(150ms));
-    for (const auto& [channel, when] :
-        { std::pair { u"C1"_s, ts }, { u"C1"_s, ts2 }, { u"C9"_s, ts } })
-        poster.enqueueReaction(
-            { slack.workspace().botToken, channel, when, u"white_check_mark"_s });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !poster.isProcessing(); }, 5000));
-    QList<qint64> times;
+    EXPECT_TRUE(
+        log.messages(u"alerts"_s)
+            .contains(u"2 reaction(s) not yet sent; they will be sent at the next start"_s));
+    EXPECT_TRUE(slack.requests(u"reactions.add"_s).isEmpty());
+
+    token = slack.workspace().botToken;
+    ReactionPoster poster(api.get(), tokenSource, &*outbox);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return poster.pendingCount() == 0; }, 5000));
+    const auto posts = slack.requests(u"reactions.add"_s);
+    ASSERT_EQ(posts.size(), 2);
+    EXPECT_EQ(posts[0].param(u"timestamp"_s), ts);
+    EXPECT_EQ(posts[1].param(u"timestamp"_s), ts2);
+    outbox->flush();
+    EXPECT_TRUE(outbox->load().isEmpty());
+}
+
+// A transient fault is outlasted however long it lasts, without holding the others up; only an
+// answer that can never change gives a reaction up. A damaged outbox is kept aside.
+TEST_F(IntakeTest, ReactionsOutlastFaultsAndDropOnlyFinalAnswers)
+{
+    const QString ts = addBotMessage(u"C1"_s, u"1700000001.000100"_s);
+    QFile damaged(profile.filePath(u"data/reactions.json"_s));
+    ASSERT_TRUE(QDir().mkpath(profile.filePath(u"data"_s)));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("<html>502 Bad Gateway</html>");
+    damaged.close();
+    auto outbox = ReactionOutbox::create(profile.filePath(u"data"_s));
+    // Six failures, each outlasting the client's own retries.
+    slack.script(u"reactions.add"_s, FakeReply::http(500), 12);
+    ReactionPoster poster(api.get(), [this] { return std::optional(slack.workspace().botToken); },
+        &*outbox, { 5ms, 20ms });
+    EXPECT_EQ(
+        QDir(profile.filePath(u"data"_s)).entryList({ u"reactions.json.corrupt-*"_s }).size(), 1);
+    poster.enqueueReaction({ u"C1"_s, ts, u"eyes"_s });
+    poster.enqueueReaction({ u"C9"_s, ts, u"eyes"_s });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return poster.pendingCount() == 0; }, 10000));
+    QStringList sent;
     for (const auto& request : slack.requests(u"reactions.add"_s))
-        times.append(request.receivedAtMs);
-    ASSERT_EQ(times.size(), 3);
-    EXPECT_GE(times[1] - times[0], 400);
-    EXPECT_GE(times[2] - times[1], 290);
-    EXPECT_EQ(log.messages(u"alerts"_s),
-        (QStringList {
-            u"Reaction posted: channel=C1 ts=1700000001.000100 emoji=white_check_mark [queueRemaining=2]"_s,
-            u"Reaction posted: channel=C1 ts=1700000002.000100 emoji=white_check_mark [queueRemaining=1]"_s,
-            u"reactions.add failed: HTTP 0: channel_not_found (channel=C9 ts=1700000001.000100 "
-            "emoji=white_check_mark) — possible causes: missing reactions:write scope; bot not a "
-            "member of the channel; source message deleted or unreachable"_s }));
+        sent.append(request.param(u"channel"_s).value_or(QString()));
+    EXPECT_EQ(sent.count(u"C1"_s) + sent.count(u"C9"_s), 14);
+    EXPECT_EQ(slack.workspace().reactions(u"C1"_s, ts).size(), 1);
+    EXPECT_TRUE(log.messages(u"alerts"_s)
+                    .contains(u"reactions.add failed: HTTP 0: channel_not_found (channel=C9 "
+                              "ts=1700000001.000100 emoji=eyes) — possible causes: missing "
+                              "reactions:write scope; bot not a member of the channel; source "
+                              "message deleted or unreachable"_s));
 }
 
 const QString kMark = u"1700000000.000100"_s;
@@ -412,7 +481,6 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     slack.script(u"reactions.get"_s, FakeReply::http(429), 2);
     slack.script(u"reactions.get"_s, FakeReply::serve(), 2);
     slack.script(u"reactions.get"_s, FakeReply::slackError(u"internal_error"_s));
-    intake->setRateLimitWait(std::chrono::milliseconds(10));
     intake->setReconcileRetryDelay(std::chrono::milliseconds(50));
     log.clear();
     QCoro::waitFor(intake->reconcileReactions(tokens(), {}));
@@ -420,7 +488,8 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     EXPECT_EQ(store.alerts().first().ts, tsAt(2));
     EXPECT_EQ(slack.requests(u"reactions.get"_s).size(), 6);
     const QStringList lines = log.messages(u"slack"_s);
-    EXPECT_TRUE(lines.contains(u"Reaction reconcile rate-limited by Slack; waiting 0.0s"_s));
+    // A line for each rest, none for the checks that wait behind it.
+    EXPECT_EQ(lines.filter(u"Slack limits the rate of reactions.get"_s).size(), 2);
     EXPECT_TRUE(lines.contains(
         u"Reaction reconcile failed for C1:"_s + tsAt(3) + u": HTTP 0: internal_error"_s));
     EXPECT_TRUE(lines.contains(u"Reaction reconcile complete: checked=3 removed=1 failures=1"_s));

@@ -48,10 +48,9 @@ public:
     int starts = 0;
 };
 
-const SlackServiceTimings kFast { .reconnectDelay = 60ms,
-    .warningReconnectDelay = 5ms,
-    .givenUpRetryDelay = 400ms,
-    .reactionInterval = 10ms };
+const SlackServiceTimings kFast {
+    .reconnectDelay = 60ms, .warningReconnectDelay = 5ms, .givenUpRetryDelay = 400ms
+};
 
 // The Slack service against the fake server.
 class SlackServiceTest : public ::testing::Test {
@@ -75,8 +74,10 @@ protected:
         ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
         QObject::connect(m_settings.get(), &SettingsStore::connectionStateChanged, m_settings.get(),
             [this] { m_states.append(m_settings->connectionState()); });
-        m_webApi = std::make_unique<SlackWebAPI>(
-            &m_network, m_fake.apiUrl(), 60s, RetryPolicy { 4, 1ms });
+        // Rate budgets refilled every millisecond: these tests reconnect far more often than
+        // Slack's tier for apps.connections.open allows.
+        m_webApi = std::make_unique<SlackWebAPI>(&m_network, m_fake.apiUrl(), 60s,
+            RetryPolicy { 4, 1ms }, SlackWebAPI::Limits {}, PipeLimits { 6, 1ms });
         m_service = std::make_unique<SlackService>(&m_alerts, m_settings.get(), &m_directory,
             &m_banners, &m_systemEvents, m_webApi.get(), timings);
     }
@@ -227,10 +228,7 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
 // reasons wait the normal delay.
 TEST_F(SlackServiceTest, DisconnectEnvelopesReconnectWithoutCountingAsFailures)
 {
-    build({ .reconnectDelay = 60s,
-        .warningReconnectDelay = 5ms,
-        .givenUpRetryDelay = 400ms,
-        .reactionInterval = 10ms });
+    build({ .reconnectDelay = 60s, .warningReconnectDelay = 5ms, .givenUpRetryDelay = 400ms });
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
     m_fake.sendDisconnect(u"warning"_s);
@@ -250,8 +248,7 @@ TEST_F(SlackServiceTest, EverySocketErrorCountsAndLeavesOneReconnectPending)
         .warningReconnectDelay = 5ms,
         .givenUpRetryDelay = 400ms,
         .heartbeatInterval = 100ms,
-        .heartbeatPongTimeout = 100ms,
-        .reactionInterval = 10ms });
+        .heartbeatPongTimeout = 100ms });
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return connected(); }));
     m_fake.setAnswerPings(false);
@@ -273,8 +270,7 @@ TEST_F(SlackServiceTest, NetworkRecoveryReconnectsAtOnceAndClearsGivingUp)
     build({ .reconnectDelay = 60ms,
         .warningReconnectDelay = 5ms,
         .givenUpRetryDelay = 60s,
-        .failureLimit = 1,
-        .reactionInterval = 10ms });
+        .failureLimit = 1 });
     m_fake.script(u"auth.test"_s, FakeReply::http(400, "bad"));
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));

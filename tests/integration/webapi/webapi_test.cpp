@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QTcpServer>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -321,21 +322,65 @@ TEST_F(RetryTest, EachRetryIsLoggedAndTheFourthTimeoutIsTheError)
     EXPECT_EQ(log.messages(u"slack"_s), expected);
 }
 
-TEST_F(RetryTest, ARateLimitWaitsForItsRetryAfter)
+// A 429 holds back its method alone, for the Retry-After, with one line however many calls wait
+// behind it; it costs the call no attempt.
+TEST_F(RetryTest, ARateLimitHoldsBackOnlyItsMethod)
 {
-    // One Retry-After second lasts 100 ms here, and no wait more than 200 ms: 30 s become 0.2 s.
-    const auto api = client(RetryPolicy { 2, 1ms, 100ms, 200ms });
+    // One Retry-After second lasts 10 ms here: 30 s become 0.3 s.
+    const SlackWebAPI api(&network, slack.apiUrl(), 5s, RetryPolicy { 1, 1ms, 10ms, 1000ms });
     slack.script(
-        u"auth.test"_s, FakeReply::http(429, "slow down").withHeader("Retry-After", "30"), 2);
-    const auto result = run(api.authTest(botToken()));
-    ASSERT_FALSE(result);
-    EXPECT_TRUE(result.error().isRateLimited());
-    EXPECT_EQ(result.error().retryAfter(), 30s);
-    const auto requests = slack.requests(u"auth.test"_s);
-    ASSERT_EQ(requests.size(), 2);
-    EXPECT_GE(requests[1].receivedAtMs - requests[0].receivedAtMs, 200);
+        u"users.info"_s, FakeReply::http(429, "slow down").withHeader("Retry-After", "30"));
+    auto first = api.usersInfo(botToken(), u"U1"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages(u"slack"_s).isEmpty(); }));
+    auto second = api.usersInfo(botToken(), u"U2"_s);
+    auto channel = api.conversationsInfo(botToken(), u"C1"_s);
+    EXPECT_TRUE(run(std::move(channel)));
+    EXPECT_TRUE(run(std::move(first)));
+    EXPECT_TRUE(run(std::move(second)));
+    const auto users = slack.requests(u"users.info"_s);
+    ASSERT_EQ(users.size(), 3);
+    const auto channels = slack.requests(u"conversations.info"_s);
+    ASSERT_EQ(channels.size(), 1);
+    EXPECT_LT(channels[0].receivedAtMs - users[0].receivedAtMs, 250);
+    EXPECT_GE(users[1].receivedAtMs - users[0].receivedAtMs, 290);
     EXPECT_EQ(log.messages(u"slack"_s),
-        QStringList { u"Retrying auth.test after 0.2s (attempt 1/2: HTTP 429: slow down)"_s });
+        QStringList { u"Slack limits the rate of users.info; holding it back for 0.3s"_s });
+}
+
+// One line for every call: the most urgent first, each method within its budget, and a request's
+// deadline counted from when it goes out, not while it waits its turn.
+TEST_F(RetryTest, CallsWaitInOneLineByUrgencyAndBudget)
+{
+    const SlackWebAPI api(
+        &network, slack.apiUrl(), 5s, kFastRetry, { 300ms, 1 << 20 }, PipeLimits { 1, 200ms });
+    slack.script(u"users.info"_s, FakeReply::serve().after(200ms), 3);
+    auto lookup = api.usersInfo(botToken(), u"U1"_s);
+    auto laterLookup = api.usersInfo(botToken(), u"U2"_s);
+    auto page = api.conversationsHistory(botToken(), u"C1"_s, u"1.5"_s);
+    auto ack = api.reactionsAdd(botToken(), u"C1"_s, u"eyes"_s, u"1.5"_s);
+    auto connect = api.connectionsOpen(appToken());
+    run(std::move(lookup));
+    run(std::move(laterLookup));
+    QStringList order;
+    for (const auto& request : slack.requests())
+        order.append(request.apiMethod);
+    EXPECT_EQ(order,
+        (QStringList { u"users.info"_s, u"apps.connections.open"_s, u"reactions.add"_s,
+            u"conversations.history"_s, u"users.info"_s }));
+    // Both look-ups answered after 200 ms of waiting in line, beyond the 300 ms deadline.
+    EXPECT_TRUE(run(api.usersInfo(botToken(), u"U3"_s)));
+
+    // apps.connections.open may burst five times, then once a "minute" (200 ms here).
+    slack.clearRecords();
+    for (int i = 0; i < 6; ++i)
+        run(api.connectionsOpen(appToken()));
+    const auto opens = slack.requests(u"apps.connections.open"_s);
+    ASSERT_EQ(opens.size(), 6);
+    EXPECT_LT(opens[3].receivedAtMs - opens[0].receivedAtMs, 150);
+    EXPECT_GE(opens[5].receivedAtMs - opens[0].receivedAtMs, 150);
+    run(std::move(page));
+    run(std::move(ack));
+    run(std::move(connect));
 }
 
 TEST_F(RetryTest, DroppedAndRefusedConnectionsAreRetried)
