@@ -129,7 +129,7 @@ int storm(int seconds)
             nextAck += 3000;
         }
     }
-    QTest::qWaitFor([&] { return ackedAt.isEmpty(); }, 30000);
+    (void)QTest::qWaitFor([&] { return ackedAt.isEmpty(); }, 30000);
     QHash<QString, int> perId;
     for (const auto& request : fake.requests(u"users.info"_s))
         ++perId[request.param(u"user"_s).value_or(QString())];

@@ -3,9 +3,13 @@
 // in queue.json, the acknowledgement latency per frame (median and 99th percentile), and the
 // peak and idle resident memory and idle CPU time of the program.
 //
+// Then a bare client that only acknowledges (no intake, no queue) takes the same burst from the
+// same server in the same run: the yardstick for the program's acknowledgement latency.
+//
 // Needs a Secret Service for the tokens: run it through bench/run-headless-burst.sh.
-// Goals: every acknowledgement within 50 ms of its frame at the 99th percentile; idle resident
-// memory under 30 MiB; no CPU use while idle beyond the program's own timers.
+// Goals: a burst of 10,000 in queue.json within 1 s of the last acknowledgement; the 99th
+// percentile of the acknowledgement latency of a 1,000 burst within 10 % of the bare client's;
+// idle resident memory under 30 MiB; no CPU use while idle beyond the program's own timers.
 #include "benchprogram.h"
 
 #include <QCoreApplication>
@@ -19,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+#include <QWebSocket>
 
 #include <algorithm>
 #include <csignal>
@@ -48,6 +53,64 @@ int queuedAlerts(const QString& path)
         return 0;
     return int(
         QJsonDocument::fromJson(file.readAll()).object().value(u"alerts"_s).toArray().size());
+}
+
+// Pushes `count` bot messages at once; the latency of each acknowledgement frame, sorted.
+QList<qint64> burst(test::FakeSlack& fake, int count, int firstTs)
+{
+    QHash<QString, qint64> sentAt;
+    const qsizetype framesBefore = fake.frames().size();
+    for (int i = 0; i < count; ++i) {
+        const QString ts = QString::number(firstTs + i) + u".000100"_s;
+        const QJsonObject event { { u"type"_s, u"message"_s }, { u"channel"_s, u"C1"_s },
+            { u"bot_id"_s, u"B1"_s }, { u"text"_s, QString(u"alert "_s + QString::number(i)) },
+            { u"ts"_s, ts } };
+        sentAt.insert(fake.sendEvent(event), fake.elapsedMs());
+    }
+    QList<qint64> latencies;
+    (void)QTest::qWaitFor(
+        [&] {
+            latencies.clear();
+            for (qsizetype f = framesBefore; f < fake.frames().size(); ++f) {
+                const auto& frame = fake.frames()[f];
+                const QString id = QJsonDocument::fromJson(frame.payload)
+                                       .object()
+                                       .value(u"envelope_id"_s)
+                                       .toString();
+                if (sentAt.contains(id))
+                    latencies.append(frame.receivedAtMs - sentAt.value(id));
+            }
+            return latencies.size() >= count;
+        },
+        120000);
+    std::sort(latencies.begin(), latencies.end());
+    return latencies;
+}
+
+qint64 percentileOf(const QList<qint64>& sorted, double p)
+{
+    return sorted.isEmpty() ? -1 : sorted[qsizetype(p * double(sorted.size() - 1))];
+}
+
+// The yardstick: a Socket Mode client that acknowledges each envelope and does nothing else.
+qint64 bareClientP99(test::FakeSlack& fake, int count)
+{
+    QWebSocket bare;
+    QObject::connect(&bare, &QWebSocket::textMessageReceived, [&bare](const QString& text) {
+        const QString id
+            = QJsonDocument::fromJson(text.toUtf8()).object().value(u"envelope_id"_s).toString();
+        if (!id.isEmpty()) {
+            bare.sendTextMessage(QString::fromUtf8(QJsonDocument(
+                QJsonObject {
+                    { u"envelope_id"_s, id } }).toJson(QJsonDocument::Compact)));
+        }
+    });
+    bare.open(fake.socketUrl());
+    if (!QTest::qWaitFor([&] { return bare.state() == QAbstractSocket::ConnectedState; }, 10000))
+        return -1;
+    QTest::qWait(500);
+    const QList<qint64> latencies = burst(fake, count, 1'800'000'000);
+    return percentileOf(latencies, 0.99);
 }
 
 } // namespace
@@ -117,5 +180,12 @@ int main(int argc, char** argv)
         static_cast<long long>(program.statusKiB("VmHWM:")),
         static_cast<long long>(program.statusKiB("VmRSS:")));
     std::printf("CPU while idle for 10 s: %.3f s\n", idleCpu);
+
+    const qint64 programP99 = percentile(0.99);
+    ::kill(pid_t(pid), SIGTERM);
+    (void)QTest::qWaitFor([&] { return !fake.isSocketConnected(); }, 10000);
+    const qint64 bareP99 = bareClientP99(fake, count);
+    std::printf("bare client, same burst: ack latency p99 %lld ms; program/bare %.2f\n",
+        static_cast<long long>(bareP99), bareP99 > 0 ? double(programP99) / double(bareP99) : 0.0);
     return 0;
 }

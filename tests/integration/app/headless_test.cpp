@@ -12,6 +12,7 @@
 #include <QDBusInterface>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -437,4 +438,36 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
         EXPECT_TRUE(status == 3 && out.isEmpty() && err.startsWith(u"Halyard is not running.\n"_s))
             << arguments.join(u' ').toStdString() << err.toStdString();
     }
+}
+
+// Acks made while Slack fails are kept in the data folder: a crash loses none, and the next start
+// sends each once.
+TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
+{
+    start();
+    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    for (const char* ts : { "1700000000.000100", "1700000001.000100" })
+        m_fake.postMessage(u"C1"_s, botMessage(u"disk"_s, QString::fromLatin1(ts)));
+    ASSERT_TRUE(waitFor([&] { return queued().size() == 2; }));
+    m_fake.script(u"reactions.add"_s, test::FakeReply::http(500), -1);
+    QProcess ack;
+    ack.start(QStringLiteral(HALYARD_BINARY), { u"ack"_s, u"--all"_s });
+    ASSERT_TRUE(waitFor([&] { return ack.state() == QProcess::NotRunning; }, 30000));
+    ASSERT_EQ(ack.exitCode(), 0);
+    ASSERT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() >= 2; }));
+    ::kill(pid_t(m_process->processId()), SIGKILL);
+    ASSERT_TRUE(waitFor([&] { return !running(); }));
+    m_process.reset();
+    QFile outbox(m_home.filePath(u"data/Halyard/reactions.json"_s));
+    ASSERT_TRUE(outbox.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(outbox.readAll())[u"reactions"_s].toArray().size(), 2);
+    EXPECT_EQ(QFileInfo(outbox).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+
+    m_fake.clearScripts();
+    m_fake.clearRecords();
+    start();
+    ASSERT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() == 2; }));
+    EXPECT_TRUE(waitForLog(u"Sending 2 reaction(s) left from the last run"_s));
+    for (const char* ts : { "1700000000.000100", "1700000001.000100" })
+        EXPECT_EQ(m_fake.workspace().reactions(u"C1"_s, QString::fromLatin1(ts)).size(), 1);
 }
