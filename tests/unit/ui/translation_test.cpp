@@ -119,8 +119,9 @@ TEST(Translation, EveryTemplateTextHasAFinishedGermanTranslationKeepingItsMarks)
         // A count's sentence has English's and German's two forms, in both catalogues.
         const qsizetype forms = english[it.key()].numerus ? 2 : 1;
         EXPECT_EQ(it->forms.size(), forms);
-        if (forms == 2)
+        if (forms == 2) {
             EXPECT_TRUE(english[it.key()].finished && english[it.key()].forms.size() == 2);
+        }
         for (const QString& form :
             it->forms + (forms == 2 ? english[it.key()].forms : QStringList())) {
             EXPECT_FALSE(form.isEmpty());
