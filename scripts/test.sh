@@ -6,6 +6,36 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
 
+# Inside the private bus: runs every test, and a failing one once more. The X server of the
+# desktop test has been seen to drop its socket now and then on a busy machine (cause not found
+# yet); a real fault fails twice. What passed only the second time is named, so it is not
+# forgotten.
+if [[ "$preset" == --on-test-bus ]]; then
+    preset="$2"
+    eval "$(printf halyard | gnome-keyring-daemon --unlock --components=secrets)"
+    export GNOME_KEYRING_CONTROL
+    failedLog="build/$preset/Testing/Temporary/LastTestsFailed.log"
+    rm -f "$failedLog"
+    ctest --preset "$preset" -j 2 --output-on-failure && exit 0
+    [[ -s "$failedLog" ]] || exit 1
+    # "<number>:<name>" per line; the names become one anchored pattern, regex marks escaped.
+    mapfile -t failed < <(cut -d: -f2- "$failedLog")
+    pattern="$(printf '%s\n' "${failed[@]}" | sed 's/[][\.*^$+?(){}|]/\\&/g' | paste -sd'|')"
+    rm -f "$failedLog"
+    status=0
+    ctest --preset "$preset" -j 2 --output-on-failure -R "^(${pattern})\$" || status=$?
+    stillFailing=()
+    [[ -f "$failedLog" ]] && mapfile -t stillFailing < <(cut -d: -f2- "$failedLog")
+    passedOnRerun=()
+    for name in "${failed[@]}"; do
+        printf '%s\n' "${stillFailing[@]}" | grep -qxF -- "$name" || passedOnRerun+=("$name")
+    done
+    if ((${#passedOnRerun[@]})); then
+        echo "Passed only on the rerun: ${passedOnRerun[*]}"
+    fi
+    exit "$status"
+fi
+
 ./scripts/install-deps.sh
 cmake --preset "$preset"
 cmake --build --preset "$preset"
@@ -19,10 +49,7 @@ mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-dbus-run-session -- bash -c '
-    eval "$(printf halyard | gnome-keyring-daemon --unlock --components=secrets)"
-    export GNOME_KEYRING_CONTROL
-    # A failing test runs once more: the X server of the desktop test has been seen to drop its
-    # socket now and then on a busy machine (cause not found yet); a real fault fails twice.
-    ctest --preset "$0" -j 2 --output-on-failure --repeat until-pass:2
-' "$preset"
+# The bus has no service folders: a notification daemon or anything else the machine offers is
+# never started inside it; the keyring is started by the part below, by hand.
+dbus-run-session --config-file="$PWD/scripts/test-session-bus.conf" -- \
+    "$PWD/scripts/test.sh" --on-test-bus "$preset"

@@ -264,13 +264,19 @@
         <source>Acknowledge All in %1</source>
         <translation>Alle in %1 bestätigen</translation>
     </message>
-    <message>
-        <source>Acknowledge all %1 alerts?</source>
-        <translation>Alle %1 Alarme bestätigen?</translation>
+    <message numerus="yes">
+        <source>Acknowledge all %n alerts?</source>
+        <translation>
+            <numerusform>%n Alarm bestätigen?</numerusform>
+            <numerusform>Alle %n Alarme bestätigen?</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledge all %1 alerts in %2?</source>
-        <translation>Alle %1 Alarme in %2 bestätigen?</translation>
+    <message numerus="yes">
+        <source>Acknowledge all %n alerts in %1?</source>
+        <translation>
+            <numerusform>%n Alarm in %1 bestätigen?</numerusform>
+            <numerusform>Alle %n Alarme in %1 bestätigen?</numerusform>
+        </translation>
     </message>
     <message>
         <source>Acknowledge All</source>
@@ -389,17 +395,26 @@
         <source>most alerts aging</source>
         <translation>die meisten Alarme altern</translation>
     </message>
-    <message>
-        <source>%1 · %2 alerts · %3 %4 · %5 overdue</source>
-        <translation>%1 · %2 Alarme · %3 %4 · %5 überfällig</translation>
+    <message numerus="yes">
+        <source>%1 · %n alerts · %2 %3 · %4 overdue</source>
+        <translation>
+            <numerusform>%1 · %n Alarm · %2 %3 · %4 überfällig</numerusform>
+            <numerusform>%1 · %n Alarme · %2 %3 · %4 überfällig</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledged 1 alert.</source>
-        <translation>1 Alarm bestätigt.</translation>
+    <message numerus="yes">
+        <source>%n newer alerts not listed: the list is limited in size.</source>
+        <translation>
+            <numerusform>%n neuerer Alarm nicht aufgeführt: Die Liste ist in der Größe begrenzt.</numerusform>
+            <numerusform>%n neuere Alarme nicht aufgeführt: Die Liste ist in der Größe begrenzt.</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledged %1 alerts.</source>
-        <translation>%1 Alarme bestätigt.</translation>
+    <message numerus="yes">
+        <source>Acknowledged %n alerts.</source>
+        <translation>
+            <numerusform>%n Alarm bestätigt.</numerusform>
+            <numerusform>%n Alarme bestätigt.</numerusform>
+        </translation>
     </message>
     <message>
         <source>Acknowledged %1.</source>
@@ -495,13 +510,12 @@
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
-    <message>
-        <source>Connected to %1 · 1 alert, %2 overdue</source>
-        <translation>Verbunden mit %1 · 1 Alarm, %2 überfällig</translation>
-    </message>
-    <message>
-        <source>Connected to %1 · %2 alerts, %3 overdue</source>
-        <translation>Verbunden mit %1 · %2 Alarme, %3 überfällig</translation>
+    <message numerus="yes">
+        <source>Connected to %1 · %n alerts, %2 overdue</source>
+        <translation>
+            <numerusform>Verbunden mit %1 · %n Alarm, %2 überfällig</numerusform>
+            <numerusform>Verbunden mit %1 · %n Alarme, %2 überfällig</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -264,13 +264,19 @@
         <source>Acknowledge All in %1</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>Acknowledge all %1 alerts?</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>Acknowledge all %n alerts?</source>
+        <translation>
+            <numerusform>Acknowledge %n alert?</numerusform>
+            <numerusform>Acknowledge all %n alerts?</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledge all %1 alerts in %2?</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>Acknowledge all %n alerts in %1?</source>
+        <translation>
+            <numerusform>Acknowledge %n alert in %1?</numerusform>
+            <numerusform>Acknowledge all %n alerts in %1?</numerusform>
+        </translation>
     </message>
     <message>
         <source>Acknowledge All</source>
@@ -389,17 +395,26 @@
         <source>most alerts aging</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>%1 · %2 alerts · %3 %4 · %5 overdue</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>%1 · %n alerts · %2 %3 · %4 overdue</source>
+        <translation>
+            <numerusform>%1 · %n alert · %2 %3 · %4 overdue</numerusform>
+            <numerusform>%1 · %n alerts · %2 %3 · %4 overdue</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledged 1 alert.</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>%n newer alerts not listed: the list is limited in size.</source>
+        <translation>
+            <numerusform>%n newer alert not listed: the list is limited in size.</numerusform>
+            <numerusform>%n newer alerts not listed: the list is limited in size.</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Acknowledged %1 alerts.</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>Acknowledged %n alerts.</source>
+        <translation>
+            <numerusform>Acknowledged %n alert.</numerusform>
+            <numerusform>Acknowledged %n alerts.</numerusform>
+        </translation>
     </message>
     <message>
         <source>Acknowledged %1.</source>
@@ -495,13 +510,12 @@
         <source>Not connected</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>Connected to %1 · 1 alert, %2 overdue</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Connected to %1 · %2 alerts, %3 overdue</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>Connected to %1 · %n alerts, %2 overdue</source>
+        <translation>
+            <numerusform>Connected to %1 · %n alert, %2 overdue</numerusform>
+            <numerusform>Connected to %1 · %n alerts, %2 overdue</numerusform>
+        </translation>
     </message>
 </context>
 <context>

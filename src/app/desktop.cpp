@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QIcon>
 #include <QPointer>
@@ -124,8 +125,19 @@ public:
             [this] { m_focusReturn->handBack(); });
         if (demo)
             m_panel->setDemo(true);
-        else
-            m_published = publishOnSessionBus(&m_remote);
+        // The demo answers the commands and status bars too, until a real copy wants the name.
+        m_published
+            = publishOnSessionBus(&m_remote, demo ? BusName::handedToRealCopy : BusName::kept);
+        if (m_published && demo) {
+            connect(QDBusConnection::sessionBus().interface(),
+                &QDBusConnectionInterface::serviceUnregistered, this, [](const QString& name) {
+                    if (name == kBusName)
+                        qCInfo(lcApp,
+                            "Another copy took %s on the session bus; commands reach it "
+                            "now",
+                            qUtf8Printable(name));
+                });
+        }
         m_updateChecker.start();
     }
 

@@ -12,8 +12,8 @@ namespace halyard {
 
 // The desktop program: the core plus the floating panel. Keeps running with no window open,
 // until SIGINT, SIGTERM, SIGHUP or "Quit Halyard". `platformNote` is logged once the logging is
-// set up. A demo says so on the panel and in Settings and leaves the session bus name to a real
-// copy.
+// set up. A demo says so on the panel and in Settings, and holds the session bus name only until
+// a real copy asks for it.
 int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
     const QString& platformNote, bool demo = false);
 

@@ -1,6 +1,7 @@
 #include "app/queueadaptor.h"
 
 #include "app/appcore.h"
+#include "common/servertext.h"
 #include "queue/alertstore.h"
 #include "settings/settingsstore.h"
 #include "slack/directory/slackdirectory.h"
@@ -74,14 +75,77 @@ QueueAdaptor::QueueAdaptor(AppCore& core, QObject* busObject)
     refresh(Announce::never);
 }
 
+namespace {
+
+QString connectionName(ConnectionState::Kind kind)
+{
+    switch (kind) {
+    case ConnectionState::Kind::connected:
+        return u"connected"_s;
+    case ConnectionState::Kind::connecting:
+        return u"connecting"_s;
+    case ConnectionState::Kind::disconnected:
+        return u"disconnected"_s;
+    case ConnectionState::Kind::error:
+        return u"error"_s;
+    }
+    return {};
+}
+
+int clampedCount(qsizetype n)
+{
+    return int(std::min<qsizetype>(n, std::numeric_limits<int>::max()));
+}
+
+// An upper bound of what a string adds to a message: UTF-8 takes at most three bytes per UTF-16
+// unit, plus its length and padding.
+qsizetype wireSize(const QString& text)
+{
+    return 3 * text.size() + 8;
+}
+
+// Markup shows as less text than it takes, rarely by a factor near this; only this much of it is
+// read, so a huge message costs no more than a long one.
+constexpr qsizetype kListMarkupScan = 8 * QueueAdaptor::kListTextLength;
+
+QString listedText(const QString& markup)
+{
+    qsizetype scan = std::min(markup.size(), kListMarkupScan);
+    if (scan < markup.size() && markup.at(scan - 1).isHighSurrogate())
+        --scan;
+    const QString plain = SlackText::plainText(QStringView(markup).first(scan));
+    // Cut as markup already: marked, however short its plain text.
+    return cutText(scan == markup.size() ? plain : plain + u'…', QueueAdaptor::kListTextLength);
+}
+
+} // namespace
+
+int QueueAdaptor::count() const
+{
+    return clampedCount(m_core.alertStore().alerts().size());
+}
+
+int QueueAdaptor::overdueCount() const
+{
+    return summary().overdue;
+}
+
 QString QueueAdaptor::health() const
 {
-    return healthName(m_health);
+    return healthName(summary().health);
 }
 
 QString QueueAdaptor::connectionState() const
 {
-    return m_connection;
+    return connectionName(m_core.settingsStore().connectionState().kind());
+}
+
+QueueAdaptor::Summary QueueAdaptor::summary() const
+{
+    const QList<AgeStage> stages = m_core.alertStore().stages(currentReferenceTime());
+    return { clampedCount(stages.size()),
+        clampedCount(std::count(stages.begin(), stages.end(), AgeStage::overdue)),
+        queueHealthFromStages(stages), connectionState() };
 }
 
 void QueueAdaptor::refresh(Announce announce)
@@ -89,13 +153,10 @@ void QueueAdaptor::refresh(Announce announce)
     const AlertStore& store = m_core.alertStore();
     const ReferenceTime now = currentReferenceTime();
     const AgingPolicy& policy = store.agingPolicy();
-    QList<AgeStage> stages;
-    stages.reserve(store.alerts().size());
     // The next moment an alert enters another stage: health and the overdue count move then.
     double nextChange = std::numeric_limits<double>::infinity();
     for (const Alert& alert : store.alerts()) {
         const double age = now - alert.receivedAt;
-        stages.append(policy.stageForAge(age));
         for (const double threshold : { policy.freshUntil, policy.agingUntil, policy.staleUntil })
             if (age < threshold)
                 nextChange = std::min(nextChange, threshold - age);
@@ -104,38 +165,21 @@ void QueueAdaptor::refresh(Announce announce)
     if (std::isfinite(nextChange))
         m_nextStage.start(int(std::ceil(std::max(nextChange, kMinStageCheckSeconds)) * 1000));
 
+    const Summary current = summary();
     QVariantMap changed;
-    const auto count = int(std::min<qsizetype>(stages.size(), std::numeric_limits<int>::max()));
-    if (count != m_count)
-        changed.insert(u"Count"_s, m_count = count);
-    const auto overdue = int(std::count(stages.begin(), stages.end(), AgeStage::overdue));
-    if (overdue != m_overdue)
-        changed.insert(u"OverdueCount"_s, m_overdue = overdue);
-    if (const QueueHealth health = queueHealthFromStages(stages); health != m_health) {
-        m_health = health;
-        changed.insert(u"Health"_s, healthName(health));
-    }
-    QString connection;
-    switch (m_core.settingsStore().connectionState().kind()) {
-    case ConnectionState::Kind::connected:
-        connection = u"connected"_s;
-        break;
-    case ConnectionState::Kind::connecting:
-        connection = u"connecting"_s;
-        break;
-    case ConnectionState::Kind::disconnected:
-        connection = u"disconnected"_s;
-        break;
-    case ConnectionState::Kind::error:
-        connection = u"error"_s;
-        break;
-    }
-    if (connection != m_connection)
-        changed.insert(u"ConnectionState"_s, m_connection = connection);
+    if (current.count != m_announced.count)
+        changed.insert(u"Count"_s, current.count);
+    if (current.overdue != m_announced.overdue)
+        changed.insert(u"OverdueCount"_s, current.overdue);
+    if (current.health != m_announced.health)
+        changed.insert(u"Health"_s, healthName(current.health));
+    if (current.connection != m_announced.connection)
+        changed.insert(u"ConnectionState"_s, current.connection);
+    m_announced = current;
 
     if (announce == Announce::never)
         return;
-    // The demo's copy is not on the bus: its changes are nobody's business there.
+    // Only the copy that holds the program's object speaks on the bus.
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.objectRegisteredAt(u"/com/corvane/Halyard"_s) != parent())
         return;
@@ -150,22 +194,38 @@ void QueueAdaptor::refresh(Announce announce)
         emit Changed();
 }
 
-QList<QVariantMap> QueueAdaptor::List()
+QList<QVariantMap> QueueAdaptor::List(int& leftOut)
 {
     const SlackDirectory& directory = m_core.directory();
     const ReferenceTime now = currentReferenceTime();
+    const QList<Alert>& alerts = m_core.alertStore().alerts();
     const AgingPolicy& policy = m_core.alertStore().agingPolicy();
     QList<QVariantMap> out;
-    out.reserve(m_core.alertStore().alerts().size());
-    for (const Alert& alert : m_core.alertStore().alerts()) {
-        const QString author
-            = alert.userId ? directory.userName(*alert.userId).value_or(*alert.userId) : QString();
-        out.append({ { u"id"_s, alert.id }, { u"channelId"_s, alert.channelId },
-            { u"channel"_s, directory.channelName(alert.channelId).value_or(alert.channelId) },
-            { u"author"_s, author }, { u"text"_s, SlackText::plainText(alert.text) },
+    out.reserve(std::min(alerts.size(), kMaxListedAlerts));
+    qsizetype bytes = 0;
+    for (const Alert& alert : alerts) {
+        if (out.size() == kMaxListedAlerts)
+            break;
+        const QString author = alert.userId
+            ? cutText(directory.userName(*alert.userId).value_or(*alert.userId), kListNameLength)
+            : QString();
+        const QVariantMap row { { u"id"_s, alert.id }, { u"channelId"_s, alert.channelId },
+            { u"channel"_s,
+                cutText(directory.channelName(alert.channelId).value_or(alert.channelId),
+                    kListNameLength) },
+            { u"author"_s, author }, { u"text"_s, listedText(alert.text) },
             { u"received"_s, alert.receivedAt + double(kUnixToReferenceOffset) },
-            { u"stage"_s, stageName(policy.stageForAge(now - alert.receivedAt)) } });
+            { u"stage"_s, stageName(policy.stageForAge(now - alert.receivedAt)) } };
+        qsizetype rowBytes = 0;
+        for (auto it = row.begin(); it != row.end(); ++it)
+            rowBytes += wireSize(it.key()) + 16
+                + (it->metaType() == QMetaType::fromType<QString>() ? wireSize(it->toString()) : 8);
+        if (bytes + rowBytes > kMaxListBytes)
+            break;
+        bytes += rowBytes;
+        out.append(row);
     }
+    leftOut = clampedCount(alerts.size() - out.size());
     return out;
 }
 

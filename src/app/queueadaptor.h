@@ -35,18 +35,25 @@ public:
 
     void setOpenHandler(OpenHandler open) { m_open = std::move(open); }
 
-    int count() const { return m_count; }
+    int count() const;
     QString health() const;
     QString connectionState() const;
-    int overdueCount() const { return m_overdue; }
+    int overdueCount() const;
 
     // Ids longer than this are no alert's: refused before any look-up.
     static constexpr qsizetype kMaxIdLength = 128;
+    // What List() sends at most. A text is cut to what a row shows, a name to what a label
+    // shows, and the reply stays far below the bus's message limit: a reply over it gets the
+    // program disconnected from the bus, whatever the alerts hold.
+    static constexpr qsizetype kListTextLength = 1000;
+    static constexpr qsizetype kListNameLength = 300;
+    static constexpr qsizetype kMaxListBytes = 4 * 1024 * 1024;
+    static constexpr qsizetype kMaxListedAlerts = 2000;
 
 public slots:
-    // One map per alert, oldest first: id, channel, channelId, author, text (plain), received
-    // (Unix seconds), stage.
-    QList<QVariantMap> List();
+    // One map per alert, oldest first: id, channel, channelId, author, text (plain, cut with
+    // "…"), received (Unix seconds), stage. `leftOut`: how many of the newest alerts did not fit.
+    QList<QVariantMap> List(int& leftOut);
     void Ack(const QString& id, const QDBusMessage& call);
     // How many were acknowledged.
     int AckAll();
@@ -57,6 +64,13 @@ signals:
 
 private:
     enum class Announce { never, summaryChanges, always };
+    struct Summary {
+        int count = 0;
+        int overdue = 0;
+        QueueHealth health = QueueHealth::allClear;
+        QString connection;
+    };
+    Summary summary() const;
     void refresh(Announce announce);
     // The queued alert with this id; null, with an error reply to `call`, when there is none.
     const Alert* find(const QString& id, const QDBusMessage& call);
@@ -64,10 +78,8 @@ private:
     AppCore& m_core;
     OpenHandler m_open;
     QTimer m_nextStage;
-    int m_count = 0;
-    int m_overdue = 0;
-    QueueHealth m_health = QueueHealth::allClear;
-    QString m_connection;
+    // What the last PropertiesChanged said, to announce only what differs.
+    Summary m_announced;
 };
 
 // Names on the wire, shared with the commands that read them.

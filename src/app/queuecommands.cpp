@@ -169,10 +169,9 @@ QString statusLine(const std::optional<Status>& status, const QString& format)
 {
     const QString human = status
         ? QCoreApplication::translate(
-            "halyard::QueueCommands", "%1 · %2 alerts · %3 %4 · %5 overdue")
-              .arg(connectionText(status->connection), QString::number(status->count),
-                  healthEmoji(status->health), healthText(status->health),
-                  QString::number(status->overdue))
+            "halyard::QueueCommands", "%1 · %n alerts · %2 %3 · %4 overdue", "", status->count)
+              .arg(connectionText(status->connection), healthEmoji(status->health),
+                  healthText(status->health), QString::number(status->overdue))
         : QCoreApplication::translate("halyard::CommandLine", "Halyard is not running.");
     const QString bar
         = status ? healthEmoji(status->health) + u' ' + QString::number(status->count) : QString();
@@ -308,11 +307,13 @@ int runList(const QCommandLineParser& parser)
     const QDBusMessage reply = callRunningCopy(queueCall(u"List"_s));
     if (!answered(reply))
         return failed(reply);
-    if (reply.signature() != u"aa{sv}"_s) {
+    // A copy from before the reply was bounded sends the list alone.
+    if (reply.signature() != u"aa{sv}i"_s && reply.signature() != u"aa{sv}"_s) {
         unexpectedAnswer();
         return 1;
     }
     const auto alerts = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
+    const int leftOut = std::max(0, reply.arguments().value(1).toInt());
     QJsonArray json;
     QTextStream out(stdout);
     for (const QVariantMap& alert : alerts) {
@@ -339,6 +340,11 @@ int runList(const QCommandLineParser& parser)
     }
     if (parser.isSet(kJson))
         out << compact(json) << Qt::endl;
+    // On standard error, so the list stays what scripts read.
+    if (leftOut > 0)
+        QTextStream(stderr) << QCoreApplication::translate("halyard::QueueCommands",
+            "%n newer alerts not listed: the list is limited in size.", "", leftOut)
+                            << Qt::endl;
     return 0;
 }
 
@@ -353,12 +359,8 @@ int runAck(const QCommandLineParser& parser)
             unexpectedAnswer();
             return 1;
         }
-        const int count = reply.arguments().value(0).toInt();
-        // Two forms, as English and German have them; the catalogue carries no plural forms.
-        out << (count == 1
-                ? QCoreApplication::translate("halyard::QueueCommands", "Acknowledged 1 alert.")
-                : QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %1 alerts.")
-                      .arg(count))
+        out << QCoreApplication::translate("halyard::QueueCommands", "Acknowledged %n alerts.", "",
+            reply.arguments().value(0).toInt())
             << Qt::endl;
         return 0;
     }

@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -21,16 +23,32 @@ constexpr int kRemoteCallTimeoutMs = 5000;
 
 } // namespace
 
-bool publishOnSessionBus(QObject* object)
+bool publishOnSessionBus(QObject* object, BusName name)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const bool published = bus.isConnected()
-        && bus.registerObject(kObjectPath.toString(), object,
-            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors)
-        && bus.registerService(kBusName.toString());
-    if (!published)
+    if (!bus.isConnected()
+        || !bus.registerObject(kObjectPath.toString(), object,
+            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors)) {
         qCInfo(lcApp, "Not on the session bus; commands cannot reach this copy");
-    return published;
+        return false;
+    }
+    // A real copy takes the name from a demo, which allows that; never from another real copy.
+    const bool demo = name == BusName::handedToRealCopy;
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
+        = bus.interface()->registerService(kBusName.toString(),
+            demo ? QDBusConnectionInterface::DontQueueService
+                 : QDBusConnectionInterface::ReplaceExistingService,
+            demo ? QDBusConnectionInterface::AllowReplacement
+                 : QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        qCInfo(lcApp, "Serving the queue on the session bus as %s",
+            qUtf8Printable(kBusName.toString()));
+        return true;
+    }
+    bus.unregisterObject(kObjectPath.toString());
+    qCInfo(lcApp, "Another copy holds %s on the session bus; commands reach it, not this one",
+        qUtf8Printable(kBusName.toString()));
+    return false;
 }
 
 void unpublishFromSessionBus()

@@ -14,9 +14,14 @@ class QueueAdaptor;
 inline constexpr QStringView kBusName = u"com.corvane.Halyard";
 inline constexpr QStringView kObjectPath = u"/com/corvane/Halyard";
 
+// Whether a copy hands the bus name to a real copy that asks for it: the demo does, so that
+// commands and status bars reach the user's own queue once it runs.
+enum class BusName { kept, handedToRealCopy };
+
 // Takes the bus name with `object` at the program's path, exporting its scriptable slots; false
-// without a session bus or when another copy holds the name. Logs either way.
-bool publishOnSessionBus(QObject* object);
+// without a session bus or when another copy holds the name. A real copy takes the name from a
+// demo. Logs which it was.
+bool publishOnSessionBus(QObject* object, BusName name = BusName::kept);
 void unpublishFromSessionBus();
 
 // Calls `method` of the running copy's main interface and waits a few seconds at most.

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -61,12 +62,10 @@ QString ServiceStatus::text()
         const auto stages = alerts.stages(currentReferenceTime());
         const auto overdue = std::count(stages.begin(), stages.end(), AgeStage::overdue);
         const QString team = settings.teamName().value_or(u"Slack"_s);
-        const qsizetype count = alerts.alerts().size();
-        // Two forms, as English and German have them; the catalogue carries no plural forms.
-        if (count == 1)
-            return tr("Connected to %1 · 1 alert, %2 overdue").arg(team, QString::number(overdue));
-        return tr("Connected to %1 · %2 alerts, %3 overdue")
-            .arg(team, QString::number(count), QString::number(overdue));
+        const auto count
+            = int(std::min<qsizetype>(alerts.alerts().size(), std::numeric_limits<int>::max()));
+        return tr("Connected to %1 · %n alerts, %2 overdue", "", count)
+            .arg(team, QString::number(overdue));
     }
     case ConnectionState::Kind::connecting:
         return m_wasConnected ? tr("Reconnecting…") : tr("Connecting…");

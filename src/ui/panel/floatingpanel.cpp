@@ -16,6 +16,9 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -267,9 +270,10 @@ void FloatingPanel::acknowledgeAll(const QList<Alert>& alerts, const QString& ch
 
 bool FloatingPanel::askToAcknowledge(qsizetype count, const QString& channel)
 {
+    const auto n = int(std::min<qsizetype>(count, std::numeric_limits<int>::max()));
     const QString question = channel.isEmpty()
-        ? tr("Acknowledge all %1 alerts?").arg(count)
-        : tr("Acknowledge all %1 alerts in %2?").arg(QString::number(count), channel);
+        ? tr("Acknowledge all %n alerts?", "", n)
+        : tr("Acknowledge all %n alerts in %1?", "", n).arg(channel);
     return QMessageBox::question(this, tr("Acknowledge All"), question,
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;

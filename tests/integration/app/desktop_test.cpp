@@ -7,6 +7,8 @@
 #include "ui/panel/panelpositionstore.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +43,10 @@ protected:
         // Each test program tries displays of its own (by process id), since servers that
         // pick a free number themselves can pick the same one at the same moment. -displayfd
         // says when the server accepts clients.
+        // What the X server and the window manager say is kept, and shown when a test fails.
+        m_xvfb.setStandardErrorFile(m_home.filePath(u"xvfb.log"_s), QIODevice::Append);
+        m_windowManager.setStandardOutputFile(m_home.filePath(u"openbox.log"_s));
+        m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
         const int first = 200 + int(QCoreApplication::applicationPid() % 500);
         for (int number = first; number < first + 20 && m_display.isEmpty(); ++number) {
             m_xvfb.close();
@@ -60,7 +66,7 @@ protected:
                 m_xvfb.waitForFinished();
             }
         }
-        ASSERT_FALSE(m_display.isEmpty()) << m_xvfb.readAllStandardError().toStdString();
+        ASSERT_FALSE(m_display.isEmpty()) << serverLogs();
 
         ASSERT_TRUE(m_fake.listen());
         m_fake.setHelloOnConnect(true);
@@ -76,13 +82,23 @@ protected:
             m_program.kill();
             m_program.waitForFinished();
         }
-        if (HasFailure()) {
-            std::cerr << "Xvfb " << qPrintable(m_display) << " state " << m_xvfb.state() << ": "
-                      << m_xvfb.readAllStandardError().toStdString() << std::endl;
-        }
+        if (HasFailure())
+            std::cerr << "Xvfb " << qPrintable(m_display) << " state " << m_xvfb.state() << "\n"
+                      << serverLogs() << std::endl;
         m_xvfb.terminate();
         m_xvfb.waitForFinished();
         (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
+    }
+
+    std::string serverLogs() const
+    {
+        std::string out;
+        for (const QString& name : { u"xvfb.log"_s, u"openbox.log"_s }) {
+            QFile file(m_home.filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                out += name.toStdString() + ":\n" + file.readAll().toStdString() + '\n';
+        }
+        return out;
     }
 
     QProcessEnvironment programEnvironment() const
@@ -372,7 +388,8 @@ TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
-// there, the user's folders stay untouched, what it opens runs in the user's environment, and
+// there, the user's folders stay untouched, the commands reach it on the bus until a real copy
+// takes the name, what it opens runs in the user's environment, and
 // the profile is gone once the program ends, also on SIGHUP.
 TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
 {
@@ -403,6 +420,32 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"data/Halyard"_s)));
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"config/Halyard"_s)));
     EXPECT_TRUE(m_fake.requests().isEmpty()) << "the test's Slack was reached";
+
+    // With no other copy on the bus, the commands reach the demo's queue.
+    EXPECT_TRUE(m_log.contains(u"app: Serving the queue on the session bus"_s))
+        << m_log.toStdString();
+    const auto command = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(programEnvironment());
+        process.start(QStringLiteral(HALYARD_BINARY), arguments);
+        process.waitForFinished(10000);
+        return std::pair { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
+    };
+    const auto [listed, list] = command({ u"list"_s });
+    const QStringList rows = list.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(listed == 0 && rows.size() >= 3) << list.toStdString();
+    EXPECT_EQ(command({ u"ack"_s, rows.value(0).section(u'\t', 0, 0) }).first, 0);
+    EXPECT_TRUE(command({ u"status"_s, u"--json"_s }).second.contains(u"\"running\":true"_s));
+    // A real copy asking for the name gets it; the demo says so.
+    ASSERT_TRUE(QDBusConnection::sessionBus()
+                    .interface()
+                    ->registerService(
+                        u"com.corvane.Halyard"_s, QDBusConnectionInterface::ReplaceExistingService)
+                    .isValid());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_log.contains(u"app: Another copy took com.corvane.Halyard"_s); }, 5000))
+        << m_log.toStdString();
+    QDBusConnection::sessionBus().unregisterService(u"com.corvane.Halyard"_s);
 
     // A click near the bottom of the panel lands on its last alert; teammates may clear it
     // meanwhile, so it is tried again until the browser starts.

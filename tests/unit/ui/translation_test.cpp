@@ -34,8 +34,10 @@ struct InstalledTranslations {
 };
 
 struct Entry {
-    QString translation;
+    // One text, or a message with a count's forms (singular first).
+    QStringList forms;
     bool finished = false;
+    bool numerus = false;
 };
 
 // Every message of a catalogue, keyed by context and source text.
@@ -47,16 +49,30 @@ QMap<QString, Entry> readCatalogue(const QString& name)
     QXmlStreamReader xml(&file);
     QString context;
     QString source;
+    bool numerus = false;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == u"name") {
             context = xml.readElementText();
+        } else if (xml.name() == u"message") {
+            numerus = xml.attributes().value(u"numerus"_s) == u"yes";
         } else if (xml.name() == u"source") {
             source = xml.readElementText();
         } else if (xml.name() == u"translation") {
-            const bool unfinished = xml.attributes().value(u"type"_s) == u"unfinished";
-            out.insert(context + u" | "_s + source, { xml.readElementText(), !unfinished });
+            Entry entry { {}, xml.attributes().value(u"type"_s) != u"unfinished", numerus };
+            QString text;
+            while (!xml.atEnd()
+                && !(xml.readNext() == QXmlStreamReader::EndElement
+                    && xml.name() == u"translation")) {
+                if (xml.isStartElement() && xml.name() == u"numerusform")
+                    entry.forms.append(xml.readElementText());
+                else if (xml.isCharacters())
+                    text += xml.text();
+            }
+            if (!numerus)
+                entry.forms = { text };
+            out.insert(context + u" | "_s + source, entry);
         }
     }
     EXPECT_FALSE(xml.hasError()) << qUtf8Printable(xml.errorString());
@@ -88,7 +104,7 @@ TEST(Translation, EveryTemplateTextHasAFinishedGermanTranslationKeepingItsMarks)
     ASSERT_FALSE(english.isEmpty());
     EXPECT_EQ(german.keys(), english.keys());
     // Placeholders, code marks of the help texts and escaped ampersands must all survive.
-    static const QRegularExpression marks(u"%\\d|`|&&"_s);
+    static const QRegularExpression marks(u"%\\d|%n|`|&&"_s);
     const auto marksOf = [](const QString& text) {
         QStringList found;
         for (const auto& match : marks.globalMatch(text))
@@ -99,9 +115,48 @@ TEST(Translation, EveryTemplateTextHasAFinishedGermanTranslationKeepingItsMarks)
     for (auto it = german.cbegin(); it != german.cend(); ++it) {
         SCOPED_TRACE(qUtf8Printable(it.key()));
         EXPECT_TRUE(it->finished);
-        EXPECT_FALSE(it->translation.isEmpty());
         const QString source = it.key().section(u" | "_s, 1);
-        EXPECT_EQ(marksOf(it->translation), marksOf(source));
+        // A count's sentence has English's and German's two forms, in both catalogues.
+        const qsizetype forms = english[it.key()].numerus ? 2 : 1;
+        EXPECT_EQ(it->forms.size(), forms);
+        if (forms == 2) {
+            EXPECT_TRUE(english[it.key()].finished && english[it.key()].forms.size() == 2);
+        }
+        for (const QString& form :
+            it->forms + (forms == 2 ? english[it.key()].forms : QStringList())) {
+            EXPECT_FALSE(form.isEmpty());
+            EXPECT_EQ(marksOf(form), marksOf(source));
+        }
+    }
+}
+
+// Counts take the singular where the language has it, in each catalogue.
+TEST(Translation, CountsTakeTheirPluralForm)
+{
+    struct Case {
+        QLocale::Language language;
+        int n;
+        QString status;
+        QString acknowledged;
+    };
+    const Case cases[] = {
+        { QLocale::English, 1, u"A · 1 alert · B C · 0 overdue"_s, u"Acknowledged 1 alert."_s },
+        { QLocale::English, 3, u"A · 3 alerts · B C · 0 overdue"_s, u"Acknowledged 3 alerts."_s },
+        { QLocale::German, 1, u"A · 1 Alarm · B C · 0 überfällig"_s, u"1 Alarm bestätigt."_s },
+        { QLocale::German, 3, u"A · 3 Alarme · B C · 0 überfällig"_s, u"3 Alarme bestätigt."_s },
+        // No catalogue of its own: English, with its forms.
+        { QLocale::French, 1, u"A · 1 alert · B C · 0 overdue"_s, u"Acknowledged 1 alert."_s },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status.toStdString());
+        const InstalledTranslations installed { QLocale(c.language) };
+        const auto translate = [&](const char* source) {
+            return QCoreApplication::translate("halyard::QueueCommands", source, "", c.n);
+        };
+        EXPECT_EQ(translate("%1 · %n alerts · %2 %3 · %4 overdue")
+                      .arg(u"A"_s, u"B"_s, u"C"_s, QString::number(0)),
+            c.status);
+        EXPECT_EQ(translate("Acknowledged %n alerts."), c.acknowledged);
     }
 }
 
