@@ -324,6 +324,13 @@
         <source>Overdue: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>%n alerts are overdue</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Profile</name>

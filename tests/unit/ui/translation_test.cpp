@@ -56,7 +56,10 @@ QMap<QString, Entry> readCatalogue(const QString& name)
             source = xml.readElementText();
         } else if (xml.name() == u"translation") {
             const bool unfinished = xml.attributes().value(u"type"_s) == u"unfinished";
-            out.insert(context + u" | "_s + source, { xml.readElementText(), !unfinished });
+            // Plural forms are child elements; their texts together stand for the translation.
+            out.insert(context + u" | "_s + source,
+                { xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed(),
+                    !unfinished });
         }
     }
     EXPECT_FALSE(xml.hasError()) << qUtf8Printable(xml.errorString());
