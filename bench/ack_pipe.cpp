@@ -1,7 +1,8 @@
 // Acks under load, the core wired as the program wires it against the simulated workspace.
 //
-//   halyard_ack_pipe storm [seconds]   A look-up storm: 1,000 bot messages over `seconds`
-//       (default 60), each naming 8 unknown users out of a pool of 40, users.info answering in
+//   halyard_ack_pipe storm [seconds] [pool]   A look-up storm: 1,000 bot messages over `seconds`
+//       (default 60), each naming 8 unknown users out of a pool (default 2,000, so each is named
+//       four times), users.info answering in
 //       500 ms with a 429 (Retry-After: 2) in every 50; the oldest alert is acknowledged every
 //       3 s. Reports users.info calls per distinct ID and how late each ack's reaction reached
 //       Slack (median, 99th percentile, max).
@@ -82,7 +83,7 @@ qint64 percentile(QList<qint64> values, double p)
     return values[qsizetype(p * double(values.size() - 1))];
 }
 
-int storm(int seconds)
+int storm(int seconds, int pool)
 {
     FakeSlack fake;
     fake.setHelloOnConnect(true);
@@ -118,7 +119,7 @@ int storm(int seconds)
             QTest::qWait(int(std::max<qint64>(1, due - fake.elapsedMs())));
         QString text = u"Disk full, paging"_s;
         for (int k = 0; k < 8; ++k)
-            text += u" <@U%1>"_s.arg((i * 8 + k) % 40, 4, 10, QChar(u'0'));
+            text += u" <@U%1>"_s.arg((i * 8 + k) % pool, 5, 10, QChar(u'0'));
         fake.workspace().addMessage(u"C1"_s, { { u"ts"_s, tsOf(i) }, { u"bot_id"_s, u"B1"_s } });
         fake.sendEvent({ { u"type"_s, u"message"_s }, { u"channel"_s, u"C1"_s },
             { u"bot_id"_s, u"B1"_s }, { u"text"_s, text }, { u"ts"_s, tsOf(i) } });
@@ -171,7 +172,8 @@ int outbox(int minuteMs)
                 u"x"_s, currentReferenceTime(), std::nullopt });
         }
         // Acknowledge All.
-        for (const Alert& alert : first.alerts.alerts())
+        const QList<Alert> all = first.alerts.alerts();
+        for (const Alert& alert : all)
             first.service->acknowledge(alert);
         QTest::qWait(3000);
         std::printf("before the stop: %lld reactions sent\n",
@@ -214,5 +216,6 @@ int main(int argc, char** argv)
     const int value = argc > 2 ? std::atoi(argv[2]) : 0;
     if (mode == u"outbox")
         return outbox(value > 0 ? value : 6000);
-    return storm(value > 0 ? value : 60);
+    const int pool = argc > 3 ? std::atoi(argv[3]) : 0;
+    return storm(value > 0 ? value : 60, pool > 0 ? pool : 2000);
 }

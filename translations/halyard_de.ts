@@ -330,6 +330,13 @@
         <source>Overdue: %1</source>
         <translation>Überfällig: %1</translation>
     </message>
+    <message numerus="yes">
+        <source>%n alerts are overdue</source>
+        <translation>
+            <numerusform>%n Alarm ist überfällig</numerusform>
+            <numerusform>%n Alarme sind überfällig</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Profile</name>

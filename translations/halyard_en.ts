@@ -330,6 +330,13 @@
         <source>Overdue: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>%n alerts are overdue</source>
+        <translation>
+            <numerusform>%n alert is overdue</numerusform>
+            <numerusform>%n alerts are overdue</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Profile</name>

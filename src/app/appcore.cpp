@@ -65,6 +65,10 @@ SlackService& AppCore::slackService()
 {
     if (!m_slackService) {
         m_systemEvents = std::make_unique<DesktopSystemEvents>();
+        // The reminder's timer stood still while the computer slept.
+        if (m_overdueReminder)
+            connect(m_systemEvents.get(), &SystemEvents::didWake, m_overdueReminder.get(),
+                &OverdueReminder::recheck);
         m_webApi = std::make_unique<SlackWebAPI>(&m_network, m_profile.slackApiUrl);
         m_slackService = std::make_unique<SlackService>(m_alertStore.get(), m_settingsStore.get(),
             m_directory.get(), m_notificationService.get(), m_systemEvents.get(), m_webApi.get(),

@@ -10,6 +10,9 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <functional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
@@ -85,6 +88,8 @@ bool readTimestampMap(json::ObjectReader& reader, QStringView key, QMap<QString,
 
 // An alert whose time cannot be right (a damaged or hand-edited file, a clock far off when it
 // was written) is kept with the load time instead, and the file is named once, not per alert.
+// The alerts come back in time order, which the store and the overdue reminder search by: a
+// clamped time lands among the newest, and a hand-edited file may hold any order.
 AlertPersistence::State withPlausibleTimes(AlertPersistence::State state, ReferenceTime now)
 {
     qsizetype clamped = 0;
@@ -100,6 +105,8 @@ AlertPersistence::State withPlausibleTimes(AlertPersistence::State state, Refere
             "number; they now show the load time",
             static_cast<long long>(clamped));
     }
+    // Stable: alerts of the same time keep the order they were queued in.
+    std::ranges::stable_sort(state.alerts, std::less<> {}, &Alert::receivedAt);
     return state;
 }
 

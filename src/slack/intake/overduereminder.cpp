@@ -37,10 +37,14 @@ OverdueReminder::OverdueReminder(AlertStore& store, const SettingsStore& setting
 {
     m_next.setSingleShot(true);
     m_next.setTimerType(Qt::PreciseTimer);
-    connect(&m_next, &QTimer::timeout, this, &OverdueReminder::onTimer);
+    connect(&m_next, &QTimer::timeout, this, &OverdueReminder::recheck);
+    connect(&m_wallClock, &WallClockWatch::clockChanged, this, &OverdueReminder::recheck);
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(m_timings.catchUpQuiet);
     connect(&m_quiet, &QTimer::timeout, this, &OverdueReminder::postSummary);
+    m_burst.setSingleShot(true);
+    m_burst.setInterval(m_timings.burstWindow);
+    connect(&m_burst, &QTimer::timeout, this, &OverdueReminder::postCrossed);
     connect(&store, &AlertStore::alertsChanged, this, &OverdueReminder::onAlertsChanged);
     connect(&store, &AlertStore::agingPolicyChanged, this, &OverdueReminder::onAgingPolicyChanged);
 
@@ -103,7 +107,7 @@ void OverdueReminder::onAgingPolicyChanged()
     arm();
 }
 
-void OverdueReminder::onTimer()
+void OverdueReminder::recheck()
 {
     // Alerts taken in since the last announcement are announced first, so one that arrives
     // overdue is known as such before the crossing alerts are looked at.
@@ -130,13 +134,31 @@ void OverdueReminder::catchUp(const QSet<QString>& arrived)
         }
         if (!remindersOn())
             continue;
-        const QString channel
-            = m_directory.channelName(alert->channelId).value_or(alert->channelId);
-        qCInfo(lcAlerts, "Overdue reminder: %s", qUtf8Printable(alert->id));
-        m_banners.postReminder(alert->id, tr("Overdue: %1").arg(u'#' + channel),
-            MessageIntake::bannerBody(alert->text, m_directory), m_settings.overdueReminderSound());
+        m_crossed.append({ *alert, m_settings.overdueReminderSound() });
+        if (!m_burst.isActive())
+            m_burst.start();
     }
     m_mark = mark;
+}
+
+void OverdueReminder::postCrossed()
+{
+    QList<Crossed> crossed = std::exchange(m_crossed, {});
+    // One acknowledged while the burst was counted needs no reminder.
+    crossed.removeIf([this](const Crossed& c) { return !m_store.contains(c.alert.id); });
+    if (crossed.size() > kMaxSeparateReminders) {
+        const auto count = int(crossed.size());
+        qCInfo(lcAlerts, "Overdue reminder: %d alerts at once", count);
+        m_banners.postReminder(QString(), tr("%n alerts are overdue", "", count), QString(),
+            std::ranges::any_of(crossed, &Crossed::sound));
+        return;
+    }
+    for (const auto& [alert, sound] : std::as_const(crossed)) {
+        const QString channel = m_directory.channelName(alert.channelId).value_or(alert.channelId);
+        qCInfo(lcAlerts, "Overdue reminder: %s", qUtf8Printable(alert.id));
+        m_banners.postReminder(alert.id, tr("Overdue: %1").arg(u'#' + channel),
+            MessageIntake::bannerBody(alert.text, m_directory), sound);
+    }
 }
 
 void OverdueReminder::arm()

@@ -1,9 +1,9 @@
 #include "ui/queue/alerttext.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCache>
 #include <QEvent>
 #include <QFontDatabase>
-#include <QHash>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,12 +38,55 @@ struct EmojiPicture {
 
 constexpr int kEmojiObject = QTextFormat::UserObject + 1;
 constexpr int kEmojiPerSpace = 8;
-constexpr int kEmojiPictureProperty = QTextFormat::UserProperty + 1;
+// The picture's key, looked up on every layout of the object, and what the picture is drawn
+// from, again once the cache let it go.
+constexpr int kEmojiKeyProperty = QTextFormat::UserProperty + 1;
+constexpr int kEmojiGraphemeProperty = QTextFormat::UserProperty + 2;
+constexpr int kEmojiFontProperty = QTextFormat::UserProperty + 3;
+constexpr int kEmojiColorProperty = QTextFormat::UserProperty + 4;
+constexpr int kEmojiRatioProperty = QTextFormat::UserProperty + 5;
 
-QList<EmojiPicture>& emojiPictures()
+// Keyed by grapheme, font, colour and scale; costs are bytes.
+QCache<QString, EmojiPicture>& emojiPictures()
 {
-    static QList<EmojiPicture> pictures;
+    static QCache<QString, EmojiPicture> pictures(AlertText::kEmojiPictureBytes);
     return pictures;
+}
+
+QString emojiKey(QStringView grapheme, const QFont& font, const QColor& color, qreal ratio)
+{
+    return u"%1/%2/%3/%4"_s.arg(grapheme, font.key(), color.name(QColor::HexArgb)).arg(ratio);
+}
+
+// The picture of the emoji an object stands for, drawn when it is not kept.
+EmojiPicture emojiPicture(const QTextFormat& format)
+{
+    const QString key = format.stringProperty(kEmojiKeyProperty);
+    if (const EmojiPicture* kept = emojiPictures().object(key))
+        return *kept;
+
+    const QFont font = format.property(kEmojiFontProperty).value<QFont>();
+    const qreal ratio = format.doubleProperty(kEmojiRatioProperty);
+    QTextLayout layout(format.stringProperty(kEmojiGraphemeProperty), font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    EmojiPicture picture;
+    picture.advance = line.naturalTextWidth();
+    picture.ascent = QFontMetricsF(font).ascent();
+    picture.top = picture.ascent - line.ascent();
+    const QSizeF size(std::ceil(line.naturalTextWidth()), std::ceil(line.height()));
+    picture.image = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.image.setDevicePixelRatio(ratio);
+    picture.image.fill(Qt::transparent);
+    QPainter painter(&picture.image);
+    painter.setPen(format.colorProperty(kEmojiColorProperty));
+    layout.draw(&painter, QPointF(0, 0));
+    painter.end();
+    // One larger than the whole cache is not kept; the copy returned shares the image.
+    emojiPictures().insert(key, new EmojiPicture(picture), picture.image.sizeInBytes());
+    return picture;
 }
 
 // Lays an emoji out with the text's ascent, so lines keep the height and baseline they have with
@@ -58,17 +101,50 @@ public:
     {
         // The object stands on the baseline: as tall as the text's ascent, its picture
         // reaching into the descent below.
-        const EmojiPicture& picture = emojiPictures().at(format.intProperty(kEmojiPictureProperty));
+        const EmojiPicture picture = emojiPicture(format);
         return { picture.advance, picture.ascent };
     }
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
         const QTextFormat& format) override
     {
-        const EmojiPicture& picture = emojiPictures().at(format.intProperty(kEmojiPictureProperty));
+        const EmojiPicture picture = emojiPicture(format);
         painter->drawImage(QPointF(rect.left(), rect.top() + picture.top), picture.image);
     }
 };
+
+qsizetype codePointCount(QStringView text)
+{
+    qsizetype count = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+            --count;
+    }
+    return count;
+}
+
+// The pieces a grapheme is laid out in: itself, unless it is longer than any real one.
+QList<QStringView> graphemePieces(QStringView grapheme)
+{
+    if (grapheme.size() <= AlertText::kMaxGraphemeCodePoints
+        || codePointCount(grapheme) <= AlertText::kMaxGraphemeCodePoints)
+        return { grapheme };
+    QList<QStringView> pieces;
+    qsizetype start = 0;
+    qsizetype codePoints = 0;
+    for (qsizetype i = 0; i < grapheme.size();) {
+        const bool pair = grapheme[i].isHighSurrogate() && i + 1 < grapheme.size()
+            && grapheme[i + 1].isLowSurrogate();
+        const bool joiner = grapheme[i] == QChar(0x200D);
+        i += pair ? 2 : 1;
+        if (joiner || ++codePoints == AlertText::kMaxGraphemeCodePoints || i == grapheme.size()) {
+            pieces.append(grapheme.sliced(start, i - start));
+            start = i;
+            codePoints = 0;
+        }
+    }
+    return pieces;
+}
 
 // A grapheme the emoji font draws: one with an emoji presentation selector, a code point
 // outside the basic plane (emoji, flags, skin tones) or a symbol shown as emoji by default.
@@ -96,37 +172,6 @@ QObject* emojiHandler()
 {
     static EmojiObject handler;
     return &handler;
-}
-
-// The index of the emoji's picture for this font, colour and scale, drawn on first use.
-int emojiPicture(const QString& grapheme, const QFont& font, const QColor& color, qreal ratio)
-{
-    static QHash<QString, int> indexes;
-    const QString key
-        = u"%1/%2/%3/%4"_s.arg(grapheme, font.key(), color.name(QColor::HexArgb)).arg(ratio);
-    if (const auto found = indexes.constFind(key); found != indexes.cend())
-        return *found;
-
-    QTextLayout layout(grapheme, font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(1e6);
-    layout.endLayout();
-    EmojiPicture picture;
-    picture.advance = line.naturalTextWidth();
-    picture.ascent = QFontMetricsF(font).ascent();
-    picture.top = picture.ascent - line.ascent();
-    const QSizeF size(std::ceil(line.naturalTextWidth()), std::ceil(line.height()));
-    picture.image = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    picture.image.setDevicePixelRatio(ratio);
-    picture.image.fill(Qt::transparent);
-    QPainter painter(&picture.image);
-    painter.setPen(color);
-    layout.draw(&painter, QPointF(0, 0));
-    painter.end();
-    emojiPictures().append(picture);
-    indexes.insert(key, int(emojiPictures().size() - 1));
-    return int(emojiPictures().size() - 1);
 }
 
 } // namespace
@@ -218,40 +263,52 @@ bool AlertText::insertRun(QTextCursor& cursor, const QString& text, const QTextC
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;
     int emojiInRun = 0;
+    const qreal ratio = devicePixelRatioF();
     for (qsizetype end = graphemes.toNextBoundary(); end != -1;
          start = end, end = graphemes.toNextBoundary()) {
-        const QStringView grapheme = QStringView(text).sliced(start, end - start);
-        const bool emoji = isEmojiGrapheme(grapheme);
-        weight += emoji ? kEmojiWeight : 1;
-        if (weight > kMaxDisplayWeight || (grapheme.contains(u'\n') && ++breaks >= kMaxLines)) {
+        for (const QStringView piece :
+            graphemePieces(QStringView(text).sliced(start, end - start))) {
+            const bool emoji = isEmojiGrapheme(piece);
+            const qsizetype codePoints = codePointCount(piece);
+            weight += emoji ? std::max(codePoints, kEmojiWeight) : codePoints;
+            if (weight > kMaxDisplayWeight || (piece.contains(u'\n') && ++breaks >= kMaxLines)) {
+                flush();
+                return false;
+            }
+            m_plainText += piece;
+            if (!emoji) {
+                // Text beside the emoji lends the line its descent.
+                emojiInRun = 0;
+                pending += piece;
+                continue;
+            }
             flush();
-            return false;
+            QTextCharFormat object = format;
+            object.setObjectType(kEmojiObject);
+            object.setProperty(kEmojiKeyProperty, emojiKey(piece, font(), color, ratio));
+            object.setProperty(kEmojiGraphemeProperty, piece.toString());
+            object.setProperty(kEmojiFontProperty, font());
+            object.setProperty(kEmojiColorProperty, color);
+            object.setProperty(kEmojiRatioProperty, ratio);
+            object.setFont(font());
+            object.setFontUnderline(format.fontUnderline());
+            cursor.insertText(QString(QChar::ObjectReplacementCharacter), object);
+            // A zero-width space in the text's font gives a line of emoji alone the text's
+            // descent (the object stands on the baseline): one follows every few emoji, fewer
+            // than a line holds, and one ends the run's text.
+            if (++emojiInRun % kEmojiPerSpace == 0)
+                pending += QChar(0x200B);
         }
-        m_plainText += grapheme;
-        if (!emoji) {
-            // Text beside the emoji lends the line its descent.
-            emojiInRun = 0;
-            pending += grapheme;
-            continue;
-        }
-        flush();
-        QTextCharFormat object = format;
-        object.setObjectType(kEmojiObject);
-        object.setProperty(kEmojiPictureProperty,
-            emojiPicture(grapheme.toString(), font(), color, devicePixelRatioF()));
-        object.setFont(font());
-        object.setFontUnderline(format.fontUnderline());
-        cursor.insertText(QString(QChar::ObjectReplacementCharacter), object);
-        // A zero-width space in the text's font gives a line of emoji alone the text's descent
-        // (the object stands on the baseline): one follows every few emoji, fewer than a line
-        // holds, and one ends the run's text.
-        if (++emojiInRun % kEmojiPerSpace == 0)
-            pending += QChar(0x200B);
     }
     if (emojiInRun % kEmojiPerSpace != 0)
         pending += QChar(0x200B);
     flush();
     return true;
+}
+
+qsizetype AlertText::emojiPictureBytes()
+{
+    return emojiPictures().totalCost();
 }
 
 void AlertText::updateMinimumHeight()

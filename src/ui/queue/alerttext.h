@@ -23,9 +23,20 @@ class AlertText : public QWidget {
 public:
     static constexpr int kMaxLines = 3;
     // How much text is laid out at most, far more than three lines show, so a message of any
-    // length costs what a short one does: a character counts one, an emoji kEmojiWeight.
+    // length costs what a short one does: a character counts its code points, an emoji at least
+    // kEmojiWeight.
     static constexpr qsizetype kMaxDisplayWeight = 400;
     static constexpr qsizetype kEmojiWeight = 6;
+    // A grapheme longer than this is no emoji or letter any font draws as one (the longest
+    // emoji sequences have ten code points) but a chain built to be costly: it is laid out in
+    // pieces, split after each zero-width joiner and at this length, and cut like any text.
+    static constexpr qsizetype kMaxGraphemeCodePoints = 16;
+    // The emoji pictures the program keeps at most, in bytes: thousands of emoji at any usual
+    // size and scale. The least recently used go first and are drawn again when next needed.
+    static constexpr qsizetype kEmojiPictureBytes = 16 * 1024 * 1024;
+
+    // What the emoji pictures hold now.
+    static qsizetype emojiPictureBytes();
 
     explicit AlertText(QWidget* parent = nullptr);
 
@@ -55,6 +66,7 @@ private:
     // False once the text is full.
     bool insertRun(QTextCursor& cursor, const QString& text, const QTextCharFormat& format,
         const QColor& color, qsizetype& weight, int& breaks);
+
     void layOut(int width) const;
     void updateMinimumHeight();
 

@@ -1,6 +1,7 @@
 #include "ui/queue/queueview.h"
 
 #include "settings/updatereminderstore.h"
+#include "slack/directory/slackdirectory.h"
 #include "ui/common/panelstyle.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
@@ -69,6 +70,7 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
             for (int row = first; row <= last; ++row) {
                 const QString& id = m_model.alert(row).id;
                 m_heights.remove(id);
+                m_measuredWithNames.remove(id);
                 current = current || id == m_currentId;
             }
             // The keyboard stays where the removed alert was: on the next one, else the one
@@ -92,6 +94,7 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&model, &QAbstractItemModel::modelReset, this, [this, changed] {
         m_heights.clear();
+        m_measuredWithNames.clear();
         if (currentRow() < 0)
             m_currentId.clear();
         changed();
@@ -107,6 +110,9 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
                     widget->setAge(m_model.ageText(row), m_model.stage(row));
             }
         });
+
+    connect(&directory, &SlackDirectory::channelNamesChanged, this, &QueueView::namesArrived);
+    connect(&directory, &SlackDirectory::userNamesChanged, this, &QueueView::namesArrived);
 
     connect(m_updateRow, &UpdateRow::openRequested, this, &QueueView::openUpdateRequested);
     connect(m_updateRow, &UpdateRow::dismissRequested, &updates, &UpdateReminderStore::dismiss);
@@ -160,7 +166,27 @@ int QueueView::measure(int row, int width, AlertRow* widget)
     if (list.size() >= 2)
         list.removeFirst();
     list.append({ width, height, widget != m_measure });
+    // The rows' own rule for text that may mention names.
+    if (alert.text.contains(u'<'))
+        m_measuredWithNames.insert(alert.id);
     return height;
+}
+
+void QueueView::namesArrived()
+{
+    // The rows show the names themselves (they follow the directory); their heights are measured
+    // again once per turn of the event loop, however many names a look-up brings.
+    if (m_namesArrived || m_measuredWithNames.isEmpty())
+        return;
+    m_namesArrived = true;
+    QTimer::singleShot(0, this, [this] {
+        m_namesArrived = false;
+        for (const QString& id : std::as_const(m_measuredWithNames))
+            m_heights.remove(id);
+        m_measuredWithNames.clear();
+        scheduleLayout();
+        emit contentChanged();
+    });
 }
 
 int QueueView::estimatedHeight(int width)

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QUrl>
 
 #include <optional>
@@ -55,7 +56,8 @@ signals:
     void openRequested(const halyard::Alert& alert);
     void linkActivated(const QUrl& url);
     void openUpdateRequested();
-    // Rows were added or removed, or the update row came or went.
+    // Rows were added or removed, a row's height may have changed, or the update row came or
+    // went.
     void contentChanged();
 
 protected:
@@ -78,6 +80,7 @@ private:
     // miss by a pixel.
     std::optional<int> knownHeight(const QString& id, int width, bool shown = false) const;
     int estimatedHeight(int width);
+    void namesArrived();
     int updateRowHeight(int width) const;
     // The model's row of the current alert, or -1.
     int currentRow() const;
@@ -98,6 +101,9 @@ private:
     // Measures rows that have no widget; never shown.
     AlertRow* m_measure;
     QHash<QString, QList<Measured>> m_heights;
+    // Alerts measured with text that may mention users or channels, whose names can arrive later
+    // and change the height.
+    QSet<QString> m_measuredWithNames;
     std::optional<Measured> m_estimate;
     // The rows in view by alert id, and widgets kept for reuse.
     QHash<QString, AlertRow*> m_shown;
@@ -112,6 +118,7 @@ private:
     // The frame shows once the keyboard is in use, not after a click (which opens or acks).
     bool m_framed = false;
     bool m_layoutScheduled = false;
+    bool m_namesArrived = false;
     bool m_layingOut = false;
     int m_relayouts = 0;
 };

@@ -234,7 +234,9 @@ TEST_F(NotificationServiceTest, AnAlertBecomingOverdueRaisesOneReminderAndACatch
     // One waited in the queue file and one comes in overdue: one summary for both.
     add(100);
     OverdueReminder reminder(store, settings, directory, *service,
-        { .catchUpQuiet = std::chrono::milliseconds(50), .clock = now });
+        { .catchUpQuiet = std::chrono::milliseconds(50),
+            .burstWindow = std::chrono::milliseconds(10),
+            .clock = now });
     add(50);
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.notifications.size() == 1; }, 5000));
 

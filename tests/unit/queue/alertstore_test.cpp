@@ -144,8 +144,16 @@ TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
     const ReferenceTime after = currentReferenceTime();
     ASSERT_TRUE(state.has_value());
     ASSERT_EQ(state->alerts.size(), qsizetype(std::size(times)));
-    for (qsizetype i = 0; i < state->alerts.size(); ++i) {
-        const double time = state->alerts[i].receivedAt;
+    // Clamped times join the newest: the queue comes back in time order, ties as they were.
+    QStringList order;
+    for (const Alert& loaded : state->alerts)
+        order.append(loaded.id);
+    EXPECT_EQ(order,
+        (QStringList {
+            u"C:1.5"_s, u"C:1.6"_s, u"C:1.0"_s, u"C:1.1"_s, u"C:1.2"_s, u"C:1.3"_s, u"C:1.4"_s }));
+    for (const Alert& loaded : state->alerts) {
+        const qsizetype i = loaded.ts.mid(2).toLongLong();
+        const double time = loaded.receivedAt;
         if (times[i].second)
             EXPECT_EQ(time, times[i].first.toDouble()) << times[i].first.constData();
         else

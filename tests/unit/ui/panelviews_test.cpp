@@ -1,4 +1,5 @@
 #include "common/fakekeychain.h"
+#include "common/timers.h"
 #include "queue/alertstore.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
@@ -39,6 +40,17 @@ namespace halyard {
 namespace {
 
 constexpr ReferenceTime kStart = 800'000'000;
+
+// 13,000 emoji joined by zero-width joiners into one grapheme, from the seed-th of a few hundred.
+QString emojiChain(int seed)
+{
+    QString text;
+    for (int i = 0; i < 13'000; ++i) {
+        const char32_t emoji = 0x1F300 + (seed + i) % 768;
+        text += (i > 0 ? QString(QChar(0x200D)) : QString()) + QString::fromUcs4(&emoji, 1);
+    }
+    return text;
+}
 
 // Every store the panel reads, a recording link opener and a hand-driven clock.
 struct Panel {
@@ -287,6 +299,23 @@ TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
     p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
     EXPECT_EQ(shownTexts().first(), u"Alert 1"_s);
     EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), u"(999)"_s);
+}
+
+// Names that arrive after a row was measured make it taller, not cut off.
+TEST(QueueView, ARowIsMeasuredAgainWhenTheNamesItMentionsArrive)
+{
+    Panel p;
+    p.view.show();
+    p.add(u"100.1"_s, 5, {}, u"<@U1> <@U2> <@U3> <#C9>"_s);
+    const int before = p.rows().at(0)->height();
+    for (const QString& id : { u"U1"_s, u"U2"_s, u"U3"_s })
+        p.directory.setUserName(id, u"Maximiliane Featherstonehaugh-"_s + id);
+    p.directory.setChannelName(u"C9"_s, u"production-incidents-and-escalations"_s);
+    test::outlastTimers(std::chrono::milliseconds(0));
+    AlertRow* row = p.rows().at(0);
+    auto* text = row->findChild<AlertText*>(u"alertText"_s);
+    EXPECT_GT(row->height(), before);
+    EXPECT_EQ(text->height(), text->heightForWidth(text->width()));
 }
 
 // What the row shows, and what a screen reader says for it: the stage in words, not colour alone.
@@ -585,6 +614,9 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
         { u":fire:"_s.repeated(5'000), 2 * AlertText::kMaxDisplayWeight / AlertText::kEmojiWeight },
         { u"line\n"_s.repeated(50), 3 * 5 - 1 },
         { u"a\r\nb\r\nc\r\nd"_s, 8 },
+        // One grapheme each: weighed by their code points, cut like any long text.
+        { emojiChain(0), 3 * AlertText::kMaxDisplayWeight / AlertText::kEmojiWeight },
+        { u"a"_s + QString(5'000, QChar(0x0301)), AlertText::kMaxDisplayWeight },
     };
     for (const Case& c : hostile) {
         AlertText shown;
@@ -594,12 +626,30 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     }
     p.add(u"100.5"_s, 10, {}, u":fire:"_s.repeated(5'000));
     p.add(u"100.6"_s, 10, {}, u"x"_s.repeated(40'000));
+    p.add(u"100.7"_s, 10, {}, emojiChain(0));
     p.view.adjustSize();
+    for (AlertRow* row : p.rows())
+        EXPECT_LE(row->findChild<AlertText*>()->height(), AlertText::kMaxLines * lineSpacing + 4);
     save(u"hostile"_s);
 
     p.toggle();
     p.view.adjustSize();
     save(u"collapsed"_s);
+}
+
+// Pictures of large emoji, a different chain in each text: far more than the bound, kept to it.
+TEST(AlertText, EmojiPicturesStayWithinTheirBound)
+{
+    AlertText text;
+    QFont font = text.font();
+    font.setPixelSize(200);
+    text.setFont(font);
+    for (int row = 0; row < 100; ++row) {
+        text.setRuns(SlackText::attributedText(emojiChain(row)));
+        EXPECT_GT(text.heightForWidth(320), 0);
+        ASSERT_LE(AlertText::emojiPictureBytes(), AlertText::kEmojiPictureBytes) << row;
+    }
+    EXPECT_GT(AlertText::emojiPictureBytes(), AlertText::kEmojiPictureBytes / 2);
 }
 
 TEST(UpdateRow, AnOfferExpandsThePanelAndTheRowEndsTheQueueUntilDismissed)
