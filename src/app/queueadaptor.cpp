@@ -108,12 +108,14 @@ qsizetype wireSize(const QString& text)
 // read, so a huge message costs no more than a long one.
 constexpr qsizetype kListMarkupScan = 8 * QueueAdaptor::kListTextLength;
 
-QString listedText(const QString& markup)
+// Mentions read as the panel shows them, with the names the directory has.
+QString listedText(const QString& markup, const SlackDirectory& directory)
 {
     qsizetype scan = std::min(markup.size(), kListMarkupScan);
     if (scan < markup.size() && markup.at(scan - 1).isHighSurrogate())
         --scan;
-    const QString plain = SlackText::plainText(QStringView(markup).first(scan));
+    const QString plain = SlackText::plainText(
+        QStringView(markup).first(scan), { &directory.userNames(), &directory.channelNames() });
     // Cut as markup already: marked, however short its plain text.
     return cutText(scan == markup.size() ? plain : plain + u'…', QueueAdaptor::kListTextLength);
 }
@@ -213,7 +215,7 @@ QList<QVariantMap> QueueAdaptor::List(int& leftOut)
             { u"channel"_s,
                 cutText(directory.channelName(alert.channelId).value_or(alert.channelId),
                     kListNameLength) },
-            { u"author"_s, author }, { u"text"_s, listedText(alert.text) },
+            { u"author"_s, author }, { u"text"_s, listedText(alert.text, directory) },
             { u"received"_s, alert.receivedAt + double(kUnixToReferenceOffset) },
             { u"stage"_s, stageName(policy.stageForAge(now - alert.receivedAt)) } };
         qsizetype rowBytes = 0;

@@ -68,10 +68,48 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     if (wasQueued || !m_alerts->contains(id) || !m_settings->notificationsEnabled() || !m_banners)
         return;
 
-    const auto channelName = m_directory->channelName(accepted->channelId);
+    if (namesPending(accepted->channelId, accepted->text))
+        announceWhenNamed(QPointer(this), id, accepted->channelId, accepted->text);
+    else
+        announce(id, accepted->channelId, accepted->text);
+}
+
+void MessageIntake::announce(const QString& id, const QString& channelId, const QString& text)
+{
+    const auto channelName = m_directory->channelName(channelId);
     const QString title = channelName ? u"#"_s + *channelName : tr("New alert");
     // postBanner returns at once, so the next event is never held up by the desktop.
-    m_banners->postBanner(id, title, bannerBody(accepted->text, *m_directory));
+    m_banners->postBanner(id, title, bannerBody(text, *m_directory));
+}
+
+bool MessageIntake::namesPending(const QString& channelId, const QString& text) const
+{
+    if (m_resolver->inflightChannelLookups().contains(channelId))
+        return true;
+    const auto mentioned = SlackText::unlabelledMentions(
+        QStringView(text).first(std::min(text.size(), kRowTextLength)), kMaxMentionLookups);
+    return std::ranges::any_of(mentioned.users, [this](const QString& user) {
+        return m_resolver->inflightUserLookups().contains(user);
+    }) || std::ranges::any_of(mentioned.channels, [this](const QString& channel) {
+        return m_resolver->inflightChannelLookups().contains(channel);
+    });
+}
+
+QCoro::Task<> MessageIntake::announceWhenNamed(
+    QPointer<MessageIntake> self, QString id, QString channelId, QString text)
+{
+    // A banner says "@ada", not "@U0ADA", when the name comes within a second; a look-up that
+    // takes longer leaves the ID rather than hold the banner back.
+    using namespace std::chrono;
+    for (milliseconds waited { 0 }; waited < kBannerNameWait; waited += kBannerNamePoll) {
+        if (!co_await sleepFor(kBannerNamePoll, {}) || !self)
+            co_return;
+        if (!self->namesPending(channelId, text))
+            break;
+    }
+    // Acknowledged meanwhile: a banner would stand for nothing.
+    if (self->m_alerts->contains(id) && self->m_banners && self->m_settings->notificationsEnabled())
+        self->announce(id, channelId, text);
 }
 
 QString MessageIntake::bannerBody(const QString& text, const SlackDirectory& directory)

@@ -81,6 +81,14 @@ public:
     void setReconcileRetryDelay(std::chrono::milliseconds delay) { m_reconcileRetryDelay = delay; }
 
 private:
+    static constexpr std::chrono::milliseconds kBannerNameWait { 1000 };
+    static constexpr std::chrono::milliseconds kBannerNamePoll { 50 };
+
+    void announce(const QString& id, const QString& channelId, const QString& text);
+    // Whether a look-up runs for the channel or a mention the banner would show.
+    bool namesPending(const QString& channelId, const QString& text) const;
+    static QCoro::Task<> announceWhenNamed(
+        QPointer<MessageIntake> self, QString id, QString channelId, QString text);
     static QCoro::Task<> runBackfill(QPointer<MessageIntake> self, SlackTokens tokens,
         QMap<QString, QString> points, CancellationToken cancel);
     static QCoro::Task<> runReconcile(QPointer<MessageIntake> self, SlackTokens tokens,
