@@ -204,6 +204,10 @@
         <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
         <translation>&quot;list&quot; zeigt die wartenden Alarme, &quot;ack &lt;id&gt;…&quot; oder &quot;ack --all&quot; bestätigt sie, &quot;open &lt;id&gt;&quot; öffnet einen in Slack, &quot;status&quot; zeigt Verbindung, Anzahl, Zustand und überfällige Alarme: alles vom laufenden Halyard.</translation>
     </message>
+    <message>
+        <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
+        <translation>Ohne das Panel laufen: nur Banner, der Bus und die Befehle; kein Fenster erscheint, bis die Einstellungen verlangt werden.</translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -244,6 +248,10 @@
     <message>
         <source>Halyard needs a graphical display, and none is reachable (DISPLAY and WAYLAND_DISPLAY). Run &quot;halyard --headless&quot; for the core without windows.</source>
         <translation>Halyard braucht eine grafische Anzeige, aber keine ist erreichbar (DISPLAY und WAYLAND_DISPLAY). Starten Sie &quot;halyard --headless&quot; für den Kern ohne Fenster.</translation>
+    </message>
+    <message>
+        <source>Halyard cannot open a window on this Wayland desktop: no X server (XWayland) is reachable, and Qt&apos;s Wayland support is not installed. Install it (&quot;sudo apt install qt6-wayland&quot;) or enable XWayland, then start Halyard again.</source>
+        <translation>Halyard kann auf diesem Wayland-Desktop kein Fenster öffnen: Kein X-Server (XWayland) ist erreichbar, und die Wayland-Unterstützung von Qt ist nicht installiert. Installieren Sie sie (&quot;sudo apt install qt6-wayland&quot;) oder schalten Sie XWayland ein und starten Sie Halyard dann erneut.</translation>
     </message>
 </context>
 <context>
@@ -823,6 +831,14 @@
     <message>
         <source>Your desktop&apos;s alarm sound, where it plays sounds for notifications.</source>
         <translation>Der Alarmton Ihres Desktops, wo er Töne für Benachrichtigungen abspielt.</translation>
+    </message>
+    <message>
+        <source>Show the panel</source>
+        <translation>Panel anzeigen</translation>
+    </message>
+    <message>
+        <source>Turn off where a status-bar module and banners are enough: Halyard then shows no window until you open Settings (start Halyard again to do so). Takes effect at the next start; &quot;halyard --no-panel&quot; does the same for one run.</source>
+        <translation>Ausschalten, wo ein Statusleisten-Modul und Banner genügen: Halyard zeigt dann kein Fenster, bis Sie die Einstellungen öffnen (dazu Halyard erneut starten). Wirkt ab dem nächsten Start; &quot;halyard --no-panel&quot; tut dasselbe für einen Lauf.</translation>
     </message>
 </context>
 <context>

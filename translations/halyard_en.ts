@@ -204,6 +204,10 @@
         <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -243,6 +247,10 @@
     <name>halyard::DisplayPlatform</name>
     <message>
         <source>Halyard needs a graphical display, and none is reachable (DISPLAY and WAYLAND_DISPLAY). Run &quot;halyard --headless&quot; for the core without windows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Halyard cannot open a window on this Wayland desktop: no X server (XWayland) is reachable, and Qt&apos;s Wayland support is not installed. Install it (&quot;sudo apt install qt6-wayland&quot;) or enable XWayland, then start Halyard again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -822,6 +830,14 @@
     </message>
     <message>
         <source>Your desktop&apos;s alarm sound, where it plays sounds for notifications.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the panel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Turn off where a status-bar module and banners are enough: Halyard then shows no window until you open Settings (start Halyard again to do so). Takes effect at the next start; &quot;halyard --no-panel&quot; does the same for one run.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -28,6 +28,7 @@ namespace {
 const QString kHeadless = u"headless"_s;
 const QString kDemo = u"demo"_s;
 const QString kFocus = u"focus"_s;
+const QString kNoPanel = u"no-panel"_s;
 
 // The options and commands, described in the user's language once the catalogues are installed.
 void describeArguments(QCommandLineParser& parser)
@@ -58,6 +59,10 @@ void describeArguments(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(kFocus,
         QCoreApplication::translate("halyard::CommandLine",
             "Give the keyboard to the panel of the running Halyard, for a desktop shortcut.")));
+    parser.addOption(QCommandLineOption(kNoPanel,
+        QCoreApplication::translate("halyard::CommandLine",
+            "Run without the panel: banners, the bus and the commands only; no window shows "
+            "until Settings is asked for.")));
     addTokensCommandOptions(parser);
     addQueueCommandOptions(parser);
 }
@@ -190,8 +195,8 @@ int runCommandLine(int argc, char* argv[], const DesktopEntry* desktopEntry)
     }
     if (parser.isSet(kHeadless) || !desktopEntry)
         return runHeadless(keychainService, *profile);
-    return desktopEntry->runDesktop(
-        std::make_unique<KeychainService>(keychainService), *profile, platformNote);
+    return desktopEntry->runDesktop(std::make_unique<KeychainService>(keychainService), *profile,
+        platformNote, parser.isSet(kNoPanel));
 }
 
 } // namespace halyard

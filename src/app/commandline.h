@@ -18,7 +18,9 @@ struct DesktopEntry {
     std::function<std::expected<std::unique_ptr<QCoreApplication>, int>(
         int& argc, char** argv, QString& platformNote)>
         makeApplication;
-    std::function<int(std::unique_ptr<KeychainService>, const Profile&, const QString&)> runDesktop;
+    // The last argument: run without the panel.
+    std::function<int(std::unique_ptr<KeychainService>, const Profile&, const QString&, bool)>
+        runDesktop;
     std::function<int(const QString&)> runDemo;
 };
 

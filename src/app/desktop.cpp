@@ -10,6 +10,7 @@
 #include "desktop/notificationservice.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
+#include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
 #include "translations/translations.h"
@@ -82,7 +83,7 @@ private:
 // name that lets a second launch bring the settings window up.
 class DesktopFrontEnd : public QObject {
 public:
-    DesktopFrontEnd(AppCore& core, bool demo)
+    DesktopFrontEnd(AppCore& core, bool demo, bool withPanel)
         : m_core(core)
         , m_demo(demo)
         , m_updates(core.preferences())
@@ -92,14 +93,10 @@ public:
         , m_remote(core)
     {
         m_updateBridge.follow(m_updateChecker);
-        const DesktopPanel::Stores stores { core.alertStore(), core.settingsStore(),
-            core.directory(), core.preferences(), m_updates };
-        m_panel = std::make_unique<DesktopPanel>(
-            stores, core.systemEvents(),
-            [&core](const Alert& alert) { core.slackService().acknowledge(alert); },
-            [this] { showUpdateDialog(); });
-        connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
-            [this] { showSettings(std::nullopt); });
+        if (withPanel)
+            makePanel();
+        else
+            qCInfo(lcApp, "Running without the panel; a second launch opens Settings");
         connect(&core, &AppCore::setupNeeded, this,
             [this] { showSettings(SettingsWindow::Tab::authentication, launchActivationToken()); });
         connect(&m_remote, &RemoteControl::showSettingsRequested, this,
@@ -116,15 +113,14 @@ public:
             m_opener.openAlert(m_core.settingsStore(), alert);
             return true;
         });
-        m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());
         connect(&m_remote, &RemoteControl::focusRequested, this, [this](const QString& token) {
+            if (!m_panel) {
+                qCInfo(lcApp, "Asked to focus the panel, which is off");
+                return;
+            }
             m_panel->content().takeKeyboardFocus();
             activateWithToken(&m_panel->window(), token);
         });
-        connect(&m_panel->content(), &PanelRootView::keyboardReleased, this,
-            [this] { m_focusReturn->handBack(); });
-        if (demo)
-            m_panel->setDemo(true);
         // The demo answers the commands and status bars too, until a real copy wants the name.
         m_published
             = publishOnSessionBus(&m_remote, demo ? BusName::handedToRealCopy : BusName::kept);
@@ -149,15 +145,33 @@ public:
     }
 
 private:
+    void makePanel()
+    {
+        const DesktopPanel::Stores stores { m_core.alertStore(), m_core.settingsStore(),
+            m_core.directory(), m_core.preferences(), m_updates };
+        m_panel = std::make_unique<DesktopPanel>(
+            stores, m_core.systemEvents(),
+            [this](const Alert& alert) { m_core.slackService().acknowledge(alert); },
+            [this] { showUpdateDialog(); });
+        connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
+            [this] { showSettings(std::nullopt); });
+        m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());
+        connect(&m_panel->content(), &PanelRootView::keyboardReleased, this,
+            [this] { m_focusReturn->handBack(); });
+        if (m_demo)
+            m_panel->setDemo(true);
+    }
+
     void showSettings(std::optional<SettingsWindow::Tab> tab, const QString& activationToken = {})
     {
         if (!m_settings) {
             m_settings = makeSettingsWindow();
-            m_panel->setSettingsWindow(m_settings.get());
+            if (m_panel)
+                m_panel->setSettingsWindow(m_settings.get());
         }
         if (tab)
             m_settings->selectTab(*tab);
-        if (!m_settings->isVisible())
+        if (!m_settings->isVisible() && m_panel)
             m_panel->controller().windowActivated(m_settings.get());
         activateWithToken(m_settings.get(), activationToken);
     }
@@ -240,7 +254,7 @@ bool showSettingsOfRunningCopy()
 } // namespace
 
 int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile,
-    const QString& platformNote, bool demo)
+    const QString& platformNote, bool demo, bool withoutPanel)
 {
     if (!platformNote.isEmpty())
         qCInfo(lcApp, "%s", qUtf8Printable(platformNote));
@@ -248,8 +262,9 @@ int runDesktop(std::unique_ptr<KeychainService> keychain, const Profile& profile
     QApplication::setQuitOnLastWindowClosed(false);
     return runProgram(
         std::move(keychain), profile,
-        [demo](AppCore& core) -> std::unique_ptr<QObject> {
-            return std::make_unique<DesktopFrontEnd>(core, demo);
+        [demo, withoutPanel](AppCore& core) -> std::unique_ptr<QObject> {
+            const bool withPanel = !withoutPanel && core.settingsStore().showPanel();
+            return std::make_unique<DesktopFrontEnd>(core, demo, withPanel);
         },
         // The demo's data folder is its own: no other copy can hold it.
         demo ? ReachRunningCopy() : showSettingsOfRunningCopy);
@@ -271,9 +286,9 @@ std::expected<std::unique_ptr<QCoreApplication>, int> makeDesktopApplication(
         const QCoreApplication core(argc, argv);
         installTranslations();
         QTextStream(stderr) << QCoreApplication::translate(
-            "halyard::DisplayPlatform", qUtf8Printable(platform.error()))
+            "halyard::DisplayPlatform", platform.error().message)
                             << Qt::endl;
-        return std::unexpected(1);
+        return std::unexpected(platform.error().exitStatus);
     }
     platformNote = *platform;
     app = std::make_unique<QApplication>(argc, argv);
@@ -296,8 +311,8 @@ const DesktopEntry& desktopEntry()
 {
     static const DesktopEntry entry { makeDesktopApplication,
         [](std::unique_ptr<KeychainService> keychain, const Profile& profile,
-            const QString& platformNote) {
-            return runDesktop(std::move(keychain), profile, platformNote);
+            const QString& platformNote, bool withoutPanel) {
+            return runDesktop(std::move(keychain), profile, platformNote, false, withoutPanel);
         },
         runDemo };
     return entry;

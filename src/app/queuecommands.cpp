@@ -1,6 +1,7 @@
 #include "app/queuecommands.h"
 
 #include "app/remotecontrol.h"
+#include "common/logging.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cmath>
 
@@ -24,6 +26,8 @@ namespace halyard {
 
 namespace {
 
+// status --follow outlived its session bus: a failure, so that the bar starts it again.
+constexpr int kBusClosedStatus = 1;
 const QString kJson = u"json"_s;
 const QString kAll = u"all"_s;
 const QString kFollow = u"follow"_s;
@@ -233,8 +237,21 @@ public:
             u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this, SLOT(changed()));
         connect(
             &m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &StatusFollower::changed);
+        // A bar keeps followers running until they exit: one whose session (and bus) ended would
+        // otherwise idle on, and the bar of the next session would not start a fresh one. The
+        // local signal says it at once; the check catches a bus that went without saying.
+        bus.connect(QString(), u"/org/freedesktop/DBus/Local"_s, u"org.freedesktop.DBus.Local"_s,
+            u"Disconnected"_s, this, SLOT(busClosed()));
+        m_busCheck.setInterval(kBusCheckIntervalMs);
+        connect(&m_busCheck, &QTimer::timeout, this, [this] {
+            if (!QDBusConnection::sessionBus().isConnected())
+                busClosed();
+        });
+        m_busCheck.start();
         changed();
     }
+
+    static constexpr int kBusCheckIntervalMs = 2000;
 
 public slots:
     void changed()
@@ -260,6 +277,13 @@ public slots:
         });
     }
 
+    void busClosed()
+    {
+        m_busCheck.stop();
+        qCWarning(lcApp, "The session bus closed; status --follow ends");
+        QCoreApplication::exit(kBusClosedStatus);
+    }
+
 private:
     void show(const std::optional<Status>& status)
     {
@@ -272,6 +296,7 @@ private:
 
     QString m_format;
     QDBusServiceWatcher m_watcher;
+    QTimer m_busCheck;
     QString m_shown;
     bool m_asking = false;
     bool m_askAgain = false;

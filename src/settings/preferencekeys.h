@@ -28,6 +28,8 @@ struct DataKey {
 inline constexpr BoolKey botsOnly { u"filter.botsOnly", true };
 inline constexpr StringKey triggerPrefix { u"filter.triggerPrefix", u"halyard:", true };
 inline constexpr BoolKey snapToMenuBar { u"behavior.snapToMenuBar", true };
+// Read at start: without the panel, banners, the bus and the commands are the whole program.
+inline constexpr BoolKey showPanel { u"behavior.showPanel", true };
 inline constexpr DataKey agingPolicy { u"aging.policy" }; // AgingPolicy's 300 / 900 / 1800 s
 inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
 inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };

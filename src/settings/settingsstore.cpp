@@ -92,6 +92,8 @@ void SettingsStore::readPreferences()
         setTriggerPrefix(*value);
     if (const auto value = read(m_defaults, preference::snapToMenuBar))
         setSnapToMenuBar(*value);
+    if (const auto value = read(m_defaults, preference::showPanel))
+        setShowPanel(*value);
     if (const auto data = m_defaults.dataValue(preference::agingPolicy.key.toString())) {
         if (const auto policy = decodeAgingPolicy(*data))
             setAgingPolicy(*policy);
@@ -152,6 +154,13 @@ void SettingsStore::setTriggerPrefix(const QString& value)
     m_defaults.setString(preference::triggerPrefix.key.toString(), value);
     if (assign(m_triggerPrefix, value))
         emit triggerPrefixChanged(value);
+}
+
+void SettingsStore::setShowPanel(bool value)
+{
+    m_defaults.setBool(preference::showPanel.key.toString(), value);
+    if (assign(m_showPanel, value))
+        emit showPanelChanged(value);
 }
 
 void SettingsStore::setSnapToMenuBar(bool value)

@@ -40,6 +40,7 @@ class SettingsStore : public QObject {
         QString triggerPrefix READ triggerPrefix WRITE setTriggerPrefix NOTIFY triggerPrefixChanged)
     Q_PROPERTY(
         bool snapToMenuBar READ snapToMenuBar WRITE setSnapToMenuBar NOTIFY snapToMenuBarChanged)
+    Q_PROPERTY(bool showPanel READ showPanel WRITE setShowPanel NOTIFY showPanelChanged)
     Q_PROPERTY(halyard::AgingPolicy agingPolicy READ agingPolicy WRITE setAgingPolicy NOTIFY
             agingPolicyChanged)
     Q_PROPERTY(bool ackBackEnabled READ ackBackEnabled WRITE setAckBackEnabled NOTIFY
@@ -72,6 +73,7 @@ public:
     bool botsOnly() const { return m_botsOnly; }
     const QString& triggerPrefix() const { return m_triggerPrefix; }
     bool snapToMenuBar() const { return m_snapToMenuBar; }
+    bool showPanel() const { return m_showPanel; }
     const AgingPolicy& agingPolicy() const { return m_agingPolicy; }
     bool ackBackEnabled() const { return m_ackBackEnabled; }
     const QString& ackBackEmoji() const { return m_ackBackEmoji; }
@@ -93,6 +95,7 @@ public:
     void setBotsOnly(bool value);
     void setTriggerPrefix(const QString& value);
     void setSnapToMenuBar(bool value);
+    void setShowPanel(bool value);
     // Stores the policy, logs whether every stage is at least a minute long, and keeps it as
     // assigned either way; editors clamp first (withFreshMinutes and its siblings).
     void setAgingPolicy(const AgingPolicy& policy);
@@ -133,6 +136,7 @@ signals:
     void botsOnlyChanged(bool value);
     void triggerPrefixChanged(const QString& value);
     void snapToMenuBarChanged(bool value);
+    void showPanelChanged(bool value);
     // The application hands every new policy on to the alert store through this signal.
     void agingPolicyChanged(const halyard::AgingPolicy& policy);
     void ackBackEnabledChanged(bool value);
@@ -157,6 +161,7 @@ private:
     bool m_botsOnly = preference::botsOnly.defaultValue;
     QString m_triggerPrefix = preference::triggerPrefix.defaultValue.toString();
     bool m_snapToMenuBar = preference::snapToMenuBar.defaultValue;
+    bool m_showPanel = preference::showPanel.defaultValue;
     AgingPolicy m_agingPolicy;
     bool m_ackBackEnabled = preference::ackBackEnabled.defaultValue;
     QString m_ackBackEmoji = preference::ackBackEmoji.defaultValue.toString();

@@ -12,16 +12,36 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace halyard {
 
-namespace {
+namespace activation {
 
-// Launchers end startup ids with "_TIME<server time of the click>"; without one, the activation
-// carries no time and the window manager decides.
 uint32_t startupTime(const QString& id)
 {
     static const QRegularExpression time(u"_TIME(\\d+)$"_s);
     const QRegularExpressionMatch match = time.match(id);
     return match.hasMatch() ? match.captured(1).toUInt() : 0;
 }
+
+xcb_client_message_event_t activeWindowRequest(
+    xcb_window_t window, xcb_atom_t activeWindowAtom, uint32_t timestamp)
+{
+    // Source 2, a pager: window managers take it as the user's own wish. Source 1 (an
+    // application) with Qt's stale time gets "demands attention" from KWin and nothing from
+    // Mutter.
+    constexpr uint32_t kSourcePager = 2;
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = activeWindowAtom;
+    event.data.data32[0] = kSourcePager;
+    event.data.data32[1] = timestamp;
+    event.data.data32[2] = XCB_WINDOW_NONE; // the currently active window, unknown to a pager
+    return event;
+}
+
+} // namespace activation
+
+namespace {
 
 // Ends the launch's startup sequence: a "remove" message to the root window, sent in the 20-byte
 // pieces the startup-notification protocol uses.
@@ -47,29 +67,31 @@ void endStartupSequence(xcb_connection_t* connection, xcb_window_t window, const
     }
 }
 
-void activateOnX11(xcb_connection_t* connection, xcb_window_t window, const QString& token)
+void activateOnX11(
+    xcb_connection_t* connection, xcb_window_t window, const QString& token, uint32_t userTime)
 {
-    const QByteArray id = token.toUtf8();
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        x11::atom(connection, "_NET_STARTUP_ID"), x11::atom(connection, "UTF8_STRING"), 8,
-        static_cast<uint32_t>(id.size()), id.constData());
-    xcb_client_message_event_t event {};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = x11::atom(connection, "_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = 1; // from an application
-    event.data.data32[1] = startupTime(token);
+    if (!token.isEmpty()) {
+        const QByteArray id = token.toUtf8();
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+            x11::atom(connection, "_NET_STARTUP_ID"), x11::atom(connection, "UTF8_STRING"), 8,
+            static_cast<uint32_t>(id.size()), id.constData());
+    }
+    uint32_t time = userTime ? userTime : activation::startupTime(token);
+    if (!time)
+        time = x11::serverTime();
+    const xcb_client_message_event_t event = activation::activeWindowRequest(
+        window, x11::atom(connection, "_NET_ACTIVE_WINDOW"), time);
     xcb_send_event(connection, 0, x11::rootWindow(connection),
         XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
         reinterpret_cast<const char*>(&event));
-    endStartupSequence(connection, window, token);
+    if (!token.isEmpty())
+        endStartupSequence(connection, window, token);
     xcb_flush(connection);
 }
 
 } // namespace
 
-void activateWithToken(QWidget* window, const QString& token)
+void activateWithToken(QWidget* window, const QString& token, uint32_t userTime)
 {
     if (!window)
         return;
@@ -77,8 +99,8 @@ void activateWithToken(QWidget* window, const QString& token)
     window->show();
     window->raise();
     xcb_connection_t* connection = x11::connection();
-    if (connection && !token.isEmpty()) {
-        activateOnX11(connection, static_cast<xcb_window_t>(window->winId()), token);
+    if (connection) {
+        activateOnX11(connection, static_cast<xcb_window_t>(window->winId()), token, userTime);
         return;
     }
     // Qt's Wayland client hands this variable to the compositor with the next activation.

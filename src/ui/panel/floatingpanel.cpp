@@ -1,7 +1,9 @@
 #include "ui/panel/floatingpanel.h"
 
+#include "ui/common/activation.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/x11.h"
+#include "ui/panel/panelwindowtype.h"
 #include "ui/queue/alertrow.h"
 
 #include <QContextMenuEvent>
@@ -78,9 +80,8 @@ void FloatingPanel::showOnTop()
 // the panel vanished while Settings or the update dialog was open and another program was
 // active. Mutter, KWin and the other EWMH window managers keep a dock above normal windows, on
 // every workspace, out of the taskbar, pager and window switcher, never focus it on their own and
-// leave it in place on "show desktop". No _NET_WM_STATE_ABOVE: Mutter denies the focus to new
-// windows that an "above" window would cover. Window managers do not move docks, so the panel
-// follows the pointer itself.
+// leave it in place on "show desktop". Window managers do not move docks, so the panel follows
+// the pointer itself. Where docks are laid out as bars, panelWindowType() chooses otherwise.
 //
 // Set on the unmapped window, where the window manager reads them when it maps it; Qt writes the
 // type only when the window is created or its flags change, and merges its own states into the
@@ -91,16 +92,16 @@ void FloatingPanel::applyX11WindowState()
     if (!connection)
         return;
     const auto window = static_cast<xcb_window_t>(winId());
-    const xcb_atom_t dock = x11::atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    const PanelWindowType role = panelWindowType(x11::windowManagerName(connection));
+    const xcb_atom_t type = x11::atom(connection, role.type.constData());
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        x11::atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
-    const xcb_atom_t states[] = {
-        x11::atom(connection, "_NET_WM_STATE_STICKY"),
-        x11::atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-        x11::atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
-    };
+        x11::atom(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
+    QList<xcb_atom_t> states;
+    for (const QByteArray& state : role.states)
+        states.append(x11::atom(connection, state.constData()));
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-        x11::atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, std::size(states), states);
+        x11::atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+        static_cast<uint32_t>(states.size()), states.constData());
     const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
         x11::atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
@@ -134,8 +135,11 @@ bool FloatingPanel::eventFilter(QObject* watched, QEvent* event)
     // A click on the inactive panel makes it the active window and still reaches what was
     // clicked: no window manager gives a dock the focus on its own.
     if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !isActiveWindow())
-        activateWindow();
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !isActiveWindow()) {
+        // The click's own time: the user's action, which the window manager honours.
+        activateWithToken(
+            this, QString(), static_cast<uint32_t>(static_cast<QMouseEvent*>(event)->timestamp()));
+    }
     return QWidget::eventFilter(watched, event);
 }
 

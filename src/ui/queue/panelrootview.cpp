@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -117,6 +118,17 @@ void PanelRootView::keyPressEvent(QKeyEvent* event)
         return QWidget::keyPressEvent(event);
     }
     event->accept();
+}
+
+// A click on the bar's background is how people start using the keys ("click the panel, then
+// Up and Down"): without this, activation leaves the keyboard on the bar's first button. The
+// press goes on to the window, which drags from it.
+void PanelRootView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton
+        && m_bar->geometry().contains(event->position().toPoint()))
+        takeKeyboardFocus();
+    event->ignore();
 }
 
 bool PanelRootView::hasContent() const

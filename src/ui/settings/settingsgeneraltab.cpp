@@ -180,6 +180,13 @@ SettingsGeneralTab::SettingsGeneralTab(
                "of the screen."),
             settings.snapToMenuBar()),
         settings, &SettingsStore::setSnapToMenuBar, &SettingsStore::snapToMenuBarChanged);
+    bindToggle(addToggle(layout, u"showPanelToggle"_s, tr("Show the panel"),
+                   tr("Turn off where a status-bar module and banners are enough: Halyard then "
+                      "shows no window until you open Settings (start Halyard again to do so). "
+                      "Takes effect at the next start; \"halyard --no-panel\" does the same "
+                      "for one run."),
+                   settings.showPanel()),
+        settings, &SettingsStore::setShowPanel, &SettingsStore::showPanelChanged);
 
     layout->addSpacing(kSectionSpacing);
     addStartupSection(layout);

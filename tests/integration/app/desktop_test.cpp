@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -387,6 +388,28 @@ TEST_F(DesktopProgramTest, FocusGivesThePanelTheKeyboard)
         << active().toStdString();
 }
 
+// For those whose status-bar module and banners are enough: the bus answers, no window shows until
+// a second launch asks for Settings.
+TEST_F(DesktopProgramTest, WithoutThePanelOnlySettingsShowsAndOnlyWhenAskedFor)
+{
+    startWindowManager();
+    start({ u"--no-panel"_s });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
+        << m_log.toStdString();
+    QProcess status;
+    status.setProcessEnvironment(programEnvironment());
+    status.start(QStringLiteral(HALYARD_BINARY), { u"status"_s, u"--json"_s });
+    ASSERT_TRUE(status.waitForFinished(10000));
+    EXPECT_TRUE(status.readAllStandardOutput().contains("\"running\":true"));
+    const QStringList search { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard"_s };
+    EXPECT_TRUE(x(u"xdotool"_s, search).isEmpty());
+    launchAgain();
+    EXPECT_FALSE(waitForWindow(u"^Halyard Settings$"_s).isEmpty()) << m_log.toStdString();
+    EXPECT_TRUE(x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard$"_s })
+                    .isEmpty());
+}
+
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
 // there, the user's folders stay untouched, the commands reach it on the bus until a real copy
 // takes the name, what it opens runs in the user's environment, and
@@ -517,19 +540,39 @@ TEST_F(DesktopProgramTest, FirstRunOpensSettingsWhereSavedTokensConnect)
 
 namespace {
 
-TEST(DesktopProgramWithoutDisplayTest, SaysSoInOneLineAndSuggestsHeadless)
+// No display at all, or Wayland alone without Qt's Wayland support: one line saying what to do.
+TEST(DesktopProgramWithoutDisplayTest, SaysSoInOneLineAndWhatToDo)
 {
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s })
-        env.remove(name);
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(HALYARD_BINARY), {});
-    ASSERT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitCode(), 1);
-    const QByteArray error = program.readAllStandardError();
-    EXPECT_EQ(error.count('\n'), 1) << error.constData();
-    EXPECT_TRUE(error.contains("halyard --headless")) << error.constData();
+    const bool waylandSupport
+        = !QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + u"/platforms"_s)
+               .entryList({ u"libqwayland-*.so"_s })
+               .isEmpty();
+    const struct {
+        QString waylandDisplay;
+        int exitCode;
+        QByteArray advice;
+    } cases[] = {
+        { {}, 1, "halyard --headless" },
+        { u"wayland-halyard-none"_s, 2, "qt6-wayland" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.advice.constData());
+        if (c.exitCode == 2 && waylandSupport)
+            continue; // Qt would try the Wayland server instead
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s })
+            env.remove(name);
+        if (!c.waylandDisplay.isEmpty())
+            env.insert(u"WAYLAND_DISPLAY"_s, c.waylandDisplay);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(HALYARD_BINARY), {});
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitCode(), c.exitCode);
+        const QByteArray error = program.readAllStandardError();
+        EXPECT_EQ(error.count('\n'), 1) << error.constData();
+        EXPECT_TRUE(error.contains(c.advice)) << error.constData();
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +151,26 @@ TEST_F(QueueAdaptorTest, AFullListCrossesTheBusAndTheProgramStaysOnIt)
     EXPECT_GT(rows.size(), 0);
     EXPECT_EQ(rows.size() + reply.arguments().value(1).toInt(), 1500);
     EXPECT_TRUE(program.isConnected());
+}
+
+// A bar restarts its module when it exits: a follower whose session bus is gone must end, or the
+// next session's bar never gets a fresh one.
+TEST(StatusFollow, EndsWithAFailureWhenItsBusCloses)
+{
+    QProcess follower;
+    {
+        test::PrivateBus bus;
+        ASSERT_FALSE(bus.address().isEmpty()) << bus.error().toStdString();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
+        follower.setProcessEnvironment(env);
+        follower.start(QStringLiteral(HALYARD_BINARY), { u"status"_s, u"--follow"_s });
+        ASSERT_TRUE(follower.waitForReadyRead(10000)) << follower.readAllStandardError().data();
+        EXPECT_FALSE(follower.waitForFinished(300));
+    }
+    ASSERT_TRUE(follower.waitForFinished(10000));
+    EXPECT_EQ(follower.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(follower.exitCode(), 0);
 }
 
 } // namespace

@@ -34,10 +34,11 @@ QString describe(const SettingsStore& s)
     return flag(s.botsOnly()) + u'|' + s.triggerPrefix() + u'|' + flag(s.snapToMenuBar()) + u'|'
         + QString::number(p.freshUntil) + u'/' + QString::number(p.agingUntil) + u'/'
         + QString::number(p.staleUntil) + u'|' + flag(s.ackBackEnabled()) + u'|' + s.ackBackEmoji()
-        + u'|' + flag(s.notificationsEnabled()) + u'|' + flag(s.teamSharedAckEnabled());
+        + u'|' + flag(s.notificationsEnabled()) + u'|' + flag(s.teamSharedAckEnabled()) + u'|'
+        + flag(s.showPanel());
 }
 
-const QString kDefaults = u"1|halyard:|1|300/900/1800|1|white_check_mark|1|1"_s;
+const QString kDefaults = u"1|halyard:|1|300/900/1800|1|white_check_mark|1|1|1"_s;
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -120,6 +121,8 @@ TEST_F(SettingsStoreTest, StoredValuesAreTakenOnlyWhenTheyPassTheirReadRule)
         { "ackback.emoji", "\"eyes\"", 5, u"eyes"_s },
         { "notifications.enabled", "false", 6, u"0"_s },
         { "teamack.enabled", "false", 7, u"0"_s },
+        { "behavior.showPanel", "false", 8, u"0"_s },
+        { "behavior.showPanel", "0", -1, {} },
     };
     for (const auto& [key, storedJson, field, value] : cases) {
         SCOPED_TRACE(std::string(key) + " = " + storedJson.toStdString());

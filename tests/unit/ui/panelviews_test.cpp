@@ -15,6 +15,7 @@
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
 #include "ui/queue/alerttext.h"
+#include "ui/queue/collapsedbarview.h"
 #include "ui/queue/panelrootview.h"
 #include "ui/queue/queueview.h"
 #include "ui/updates/updatedialog.h"
@@ -437,6 +438,30 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
     EXPECT_EQ(released.count(), 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(released.count(), 1);
+}
+
+// "Click the panel, then Up and Down": a click on the bar's background, not only a shortcut, puts
+// the keyboard on the queue's current row, even where activation left it on a button.
+TEST(PanelKeys, AClickOnTheBarsBackgroundGivesTheQueueTheKeyboard)
+{
+    Panel p;
+    p.layout.setMaxQueueHeight(200);
+    for (int i = 0; i < 3; ++i)
+        p.add(u"100.%1"_s.arg(i), 10, {}, u"Alert %1"_s.arg(i));
+    p.view.show();
+    p.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
+    p.find<QAbstractButton>(u"chevronButton"_s)->setFocus();
+    auto* bar = p.view.findChild<CollapsedBarView*>();
+    QPoint background(-1, -1);
+    for (int x = bar->width() - 1; x >= 0 && background.x() < 0; --x) {
+        if (!bar->childAt(x, bar->height() / 2))
+            background = QPoint(x, bar->height() / 2);
+    }
+    ASSERT_GE(background.x(), 0);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, background);
+    EXPECT_TRUE(p.view.findChild<QueueView*>()->hasFocus());
+    EXPECT_EQ(std::ranges::count_if(p.rows(), &AlertRow::isCurrent), 1);
 }
 
 // Toned text is derived from the palette's text colour and follows it when the desktop switches

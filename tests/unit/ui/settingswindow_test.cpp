@@ -225,7 +225,7 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
             { u"botsOnlyToggle"_s, u"triggerPrefixField"_s, u"notificationsToggle"_s,
                 u"overdueRemindersToggle"_s, u"overdueSoundToggle"_s, u"ackBackToggle"_s,
                 u"ackBackEmojiField"_s, u"teamSharedAckToggle"_s, u"snapToggle"_s,
-                u"autostartToggle"_s } },
+                u"showPanelToggle"_s, u"autostartToggle"_s } },
         { Tab::aging,
             { u"freshSlider"_s, u"agingSlider"_s, u"staleSlider"_s, u"resetAgingButton"_s } },
         { Tab::about, { u"checkForUpdatesButton"_s, u"supportLink"_s } },
