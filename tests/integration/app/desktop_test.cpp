@@ -48,7 +48,11 @@ protected:
         m_xvfb.setStandardErrorFile(m_home.filePath(u"xvfb.log"_s), QIODevice::Append);
         m_windowManager.setStandardOutputFile(m_home.filePath(u"openbox.log"_s));
         m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
-        const int first = 200 + int(QCoreApplication::applicationPid() % 500);
+        // The ranges of two test programs never overlap unless their process ids are a
+        // thousand apart: a server ending on a number while the next test's server starts on it
+        // takes the socket file with it, and the new server is then out of reach of every later
+        // client (openbox: "Failed to open the display").
+        const int first = 200 + int(QCoreApplication::applicationPid() % 1000) * 20;
         for (int number = first; number < first + 20 && m_display.isEmpty(); ++number) {
             m_xvfb.close();
             m_xvfb.start(u"Xvfb"_s,

@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <sys/socket.h>
@@ -381,18 +382,29 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
 {
     start();
     ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusInterface properties(u"com.corvane.Halyard"_s, u"/com/corvane/Halyard"_s,
+        u"org.freedesktop.DBus.Properties"_s, bus);
+    QSignalSpy propertiesChanged(
+        &properties, SIGNAL(PropertiesChanged(QString, QVariantMap, QStringList)));
     QStringList ids;
     for (const char* ts : { "1700000000.000100", "1700000001.000100", "1700000002.000100" })
         ids.append(u"C1:"_s
             + m_fake.postMessage(u"C1"_s,
                 botMessage(
                     u"<https://grafana.example/d/1|Disk> &gt; 90%"_s, QString::fromLatin1(ts))));
-    QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_TRUE(bus.interface()->isServiceRegistered(u"com.corvane.Halyard"_s));
     QDBusInterface queue(
         u"com.corvane.Halyard"_s, u"/com/corvane/Halyard"_s, u"com.corvane.Halyard.Queue"_s, bus);
-    // The file is written at once, the bus told with the store's next announcement.
+    // The property is read at once; the bus is told with the store's next announcement, whose
+    // Changed follows its PropertiesChanged and comes before the reply to any later call.
     ASSERT_TRUE(waitFor([&] { return queue.property("Count").toInt() == 3; }));
+    ASSERT_TRUE(waitFor([&] {
+        return std::ranges::any_of(propertiesChanged, [](const QList<QVariant>& signal) {
+            return qdbus_cast<QVariantMap>(signal.value(1)).value(u"Count"_s).toInt() == 3;
+        });
+    }));
+    ASSERT_EQ(queue.call(u"List"_s).type(), QDBusMessage::ReplyMessage);
     QSignalSpy changed(&queue, SIGNAL(Changed()));
     const auto run = [](const QStringList& arguments) {
         QProcess command;
