@@ -21,7 +21,7 @@ alerts = [{"id": f"C1:1700000000.{i:06d}", "channelId": "C1", "ts": f"1700000000
            "receivedAt": now - i * 60} for i in range(50)]
 json.dump({"alerts": alerts, "highWaterByChannel": {"C1": "1700000000.000049"}}, open(sys.argv[1], "w"))
 PY
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$scratch/display" &
 while [ ! -s "$scratch/display" ]; do sleep 0.1; done
 export DISPLAY=":$(cat "$scratch/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM

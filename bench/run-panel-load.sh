@@ -12,7 +12,7 @@ scratch="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
 mkdir -m 0700 "$scratch/runtime"
 export HOME="$scratch" XDG_RUNTIME_DIR="$scratch/runtime"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$scratch/display" &
 while [ ! -s "$scratch/display" ]; do sleep 0.1; done
 export DISPLAY=":$(cat "$scratch/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM

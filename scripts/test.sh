@@ -6,10 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
 
-# Inside the private bus: runs every test, and a failing one once more. The X server of the
-# desktop test has been seen to drop its socket now and then on a busy machine (cause not found
-# yet); a real fault fails twice. What passed only the second time is named, so it is not
-# forgotten.
+# Inside the private bus: runs every test, and a failing one once more; a real fault fails twice.
+# What passed only the second time is named: such a test is a failing test whose cause is still
+# to be found.
 if [[ "$preset" == --on-test-bus ]]; then
     preset="$2"
     eval "$(printf halyard | gnome-keyring-daemon --unlock --components=secrets)"

@@ -41,6 +41,8 @@ protected:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 GTEST_SKIP() << tool << " is not installed";
         }
+        // -noreset: by default the server starts over when its last client leaves, and a client
+        // that connects meanwhile (openbox, after the check below has gone) is refused.
         // Each test program tries displays of its own (by process id), since servers that
         // pick a free number themselves can pick the same one at the same moment. -displayfd
         // says when the server accepts clients.
@@ -48,16 +50,12 @@ protected:
         m_xvfb.setStandardErrorFile(m_home.filePath(u"xvfb.log"_s), QIODevice::Append);
         m_windowManager.setStandardOutputFile(m_home.filePath(u"openbox.log"_s));
         m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
-        // The ranges of two test programs never overlap unless their process ids are a
-        // thousand apart: a server ending on a number while the next test's server starts on it
-        // takes the socket file with it, and the new server is then out of reach of every later
-        // client (openbox: "Failed to open the display").
-        const int first = 200 + int(QCoreApplication::applicationPid() % 1000) * 20;
+        const int first = 200 + int(QCoreApplication::applicationPid() % 500);
         for (int number = first; number < first + 20 && m_display.isEmpty(); ++number) {
             m_xvfb.close();
             m_xvfb.start(u"Xvfb"_s,
                 { u":"_s + QString::number(number), u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s,
-                    u"1280x800x24"_s, u"-nolisten"_s, u"tcp"_s });
+                    u"1280x800x24"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s });
             ASSERT_TRUE(m_xvfb.waitForStarted());
             if (QTest::qWaitFor([&] { return m_xvfb.canReadLine(); }, 10000))
                 m_display = u":"_s + QString::fromLatin1(m_xvfb.readLine().trimmed());
