@@ -57,6 +57,16 @@ RequestPriority RequestPipe::priorityOf(const QString& apiMethod)
     return RequestPriority::lookup;
 }
 
+int RequestPipe::slotsFor(RequestPriority priority) const
+{
+    // Look-ups and catch-up keep places free for the connection and the Acks, so requests to a
+    // server that stalls one method never hold up the ones that matter most.
+    const int reserved = priority == RequestPriority::lookup ? 2
+        : priority == RequestPriority::catchUp               ? 1
+                                                             : 0;
+    return std::max(1, m_limits.maxInFlight - reserved);
+}
+
 RequestPipe::Slot::~Slot()
 {
     if (m_pipe)
@@ -126,6 +136,10 @@ void RequestPipe::pump()
     const qint64 now = m_clock.elapsed();
     qint64 nextWake = -1;
     for (qsizetype i = 0; i < m_waiting.size() && m_inFlight < m_limits.maxInFlight;) {
+        if (m_inFlight >= slotsFor(m_waiting[i].priority)) {
+            ++i;
+            continue;
+        }
         MethodState& state = method(m_waiting[i].method);
         if (const qint64 wait = blockedFor(state, now); wait > 0) {
             nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
@@ -165,7 +179,7 @@ bool RequestPipe::Admission::await_ready()
         return true;
     RequestPipe& pipe = *m_pipe;
     // Only when nobody waits: a waiting call of the same urgency came first.
-    if (!pipe.m_waiting.isEmpty() || pipe.m_inFlight >= pipe.m_limits.maxInFlight)
+    if (!pipe.m_waiting.isEmpty() || pipe.m_inFlight >= pipe.slotsFor(priorityOf(m_method)))
         return false;
     MethodState& state = pipe.method(m_method);
     if (pipe.blockedFor(state, pipe.m_clock.elapsed()) > 0)

@@ -32,15 +32,13 @@ struct PipeLimits {
     int maxInFlight = 6;
     // What a minute of the rate budgets lasts here; benchmarks shrink it.
     std::chrono::milliseconds minute { 60'000 };
-    // How long a method rests after a 429 that says nothing of how long.
-    std::chrono::milliseconds defaultRateLimitPause { 30'000 };
 };
 
-// The one line every Web API call waits in. A call is admitted when a connection is free and
-// its method has budget left and is not resting after a 429; among the calls that could go, the
-// most urgent goes first, and calls of equal urgency go in the order they came. A method's rest
-// holds only that method back. Main thread only; shared by the calls it admits, so it lives as
-// long as the last of them.
+// The one line every Web API call waits in. A call is admitted when a connection is free
+// (look-ups leave two and catch-up one to the more urgent calls) and its method has budget left
+// and is not resting after a 429; among the calls that could go, the most urgent goes first, and
+// calls of equal urgency go in the order they came. A method's rest holds only that method back.
+// Main thread only; shared by the calls it admits, so it lives as long as the last of them.
 class RequestPipe : public std::enable_shared_from_this<RequestPipe> {
 public:
     explicit RequestPipe(PipeLimits limits = {});
@@ -100,6 +98,8 @@ private:
     };
 
     MethodState& method(const QString& apiMethod);
+    // How many requests may be in flight for a call of this urgency to go.
+    int slotsFor(RequestPriority priority) const;
     void refill(MethodState& state, qint64 nowMs) const;
     // Milliseconds until the method may send again; 0 when it may now.
     qint64 blockedFor(MethodState& state, qint64 nowMs) const;

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -381,6 +382,28 @@ TEST_F(RetryTest, CallsWaitInOneLineByUrgencyAndBudget)
     run(std::move(page));
     run(std::move(ack));
     run(std::move(connect));
+}
+
+// Look-ups to a server that stalls them take at most four places: an Ack and a connect still
+// go at once, and a catch-up page takes the fifth.
+TEST_F(RetryTest, StalledLookUpsLeavePlacesForWhatMattersMore)
+{
+    const auto api = client();
+    slack.script(u"users.info"_s, FakeReply::hang(), -1);
+    CancellationSource stop;
+    std::vector<QCoro::Task<SlackResult<std::optional<SlackWebAPI::SlackUser>>>> lookups;
+    for (int i = 0; i < 6; ++i)
+        lookups.push_back(api.usersInfo(botToken(), u"U%1"_s.arg(i), stop.token()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return slack.requests(u"users.info"_s).size() == 4; }));
+    EXPECT_TRUE(run(api.reactionsAdd(botToken(), u"C1"_s, u"eyes"_s, u"1.5"_s)).error().body()
+        == u"channel_not_found"_s);
+    EXPECT_TRUE(run(api.connectionsOpen(appToken())));
+    EXPECT_TRUE(run(api.conversationsHistory(botToken(), u"C1"_s, u"1.5"_s)).error().body()
+        == u"channel_not_found"_s);
+    EXPECT_EQ(slack.requests(u"users.info"_s).size(), 4);
+    stop.cancel();
+    for (auto& lookup : lookups)
+        EXPECT_EQ(run(std::move(lookup)).error().kind(), SlackError::Kind::cancelled);
 }
 
 TEST_F(RetryTest, DroppedAndRefusedConnectionsAreRetried)
