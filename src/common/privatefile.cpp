@@ -24,6 +24,15 @@ std::expected<void, QString> makePrivateFolder(const QString& folder)
     return {};
 }
 
+std::expected<QString, QString> privateFilePath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty())
+        return std::unexpected(u"no data folder"_s);
+    if (auto made = makePrivateFolder(folder); !made)
+        return std::unexpected(made.error());
+    return QDir(QFileInfo(folder).absoluteFilePath()).filePath(name);
+}
+
 std::expected<void, QString> writePrivateFile(const QString& filePath, const QByteArray& bytes)
 {
     QSaveFile file(filePath);

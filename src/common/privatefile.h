@@ -14,6 +14,10 @@ namespace halyard {
 // Creates the folder (mode 0700) and any missing parents; an existing folder is left as it is.
 std::expected<void, QString> makePrivateFolder(const QString& folder);
 
+// The absolute path of the file `name` in `folder` of the user's data, the folder made private
+// (as above) first; fails when there is no folder or it cannot be made.
+std::expected<QString, QString> privateFilePath(const QString& folder, const QString& name);
+
 // Replaces the file with `bytes` (mode 0600) atomically. A short write, such as on a full disk,
 // fails and leaves the old file in place.
 std::expected<void, QString> writePrivateFile(const QString& filePath, const QByteArray& bytes);

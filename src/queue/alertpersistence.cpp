@@ -3,7 +3,6 @@
 #include "common/logging.h"
 #include "common/privatefile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -61,11 +60,10 @@ bool AlertPersistence::isWriting() const
 
 std::expected<AlertPersistence, QString> AlertPersistence::create(const QString& folder)
 {
-    if (folder.isEmpty())
-        return std::unexpected(u"no data folder"_s);
-    if (auto made = makePrivateFolder(folder); !made)
-        return std::unexpected(made.error());
-    return AlertPersistence(QDir(QFileInfo(folder).absoluteFilePath()).filePath(u"queue.json"_s));
+    auto path = privateFilePath(folder, u"queue.json"_s);
+    if (!path)
+        return std::unexpected(path.error());
+    return AlertPersistence(std::move(*path));
 }
 
 namespace {

@@ -3,9 +3,7 @@
 #include "common/logging.h"
 #include "common/privatefile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,11 +19,10 @@ ReactionOutbox::ReactionOutbox(QString filePath)
 
 std::expected<ReactionOutbox, QString> ReactionOutbox::create(const QString& folder)
 {
-    if (folder.isEmpty())
-        return std::unexpected(u"no data folder"_s);
-    if (auto made = makePrivateFolder(folder); !made)
-        return std::unexpected(made.error());
-    return ReactionOutbox(QDir(QFileInfo(folder).absoluteFilePath()).filePath(u"reactions.json"_s));
+    auto path = privateFilePath(folder, u"reactions.json"_s);
+    if (!path)
+        return std::unexpected(path.error());
+    return ReactionOutbox(std::move(*path));
 }
 
 QByteArray ReactionOutbox::encode(const QList<PendingReaction>& pending)
