@@ -82,12 +82,17 @@ void MessageIntake::announce(const QString& id, const QString& channelId, const 
     m_banners->postBanner(id, title, bannerBody(text, *m_directory));
 }
 
+SlackText::MentionedIds MessageIntake::rowMentions(const QString& text)
+{
+    return SlackText::unlabelledMentions(
+        QStringView(text).first(std::min(text.size(), kRowTextLength)), kMaxMentionLookups);
+}
+
 bool MessageIntake::namesPending(const QString& channelId, const QString& text) const
 {
     if (m_resolver->inflightChannelLookups().contains(channelId))
         return true;
-    const auto mentioned = SlackText::unlabelledMentions(
-        QStringView(text).first(std::min(text.size(), kRowTextLength)), kMaxMentionLookups);
+    const auto mentioned = rowMentions(text);
     return std::ranges::any_of(mentioned.users, [this](const QString& user) {
         return m_resolver->inflightUserLookups().contains(user);
     }) || std::ranges::any_of(mentioned.channels, [this](const QString& channel) {
@@ -169,8 +174,7 @@ void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
     m_resolver->resolveChannelName(message.channelId, botToken);
     if (message.userId)
         m_resolver->resolveUserName(*message.userId, botToken);
-    const auto mentioned = SlackText::unlabelledMentions(
-        QStringView(text).first(std::min(text.size(), kRowTextLength)), kMaxMentionLookups);
+    const auto mentioned = rowMentions(text);
     for (const QString& userId : mentioned.users)
         m_resolver->resolveUserName(userId, botToken);
     for (const QString& channelId : mentioned.channels)

@@ -5,6 +5,7 @@
 #include "slack/events/messageevent.h"
 #include "slack/events/reactionevent.h"
 #include "slack/events/slackevent.h"
+#include "slack/text/slacktext.h"
 #include "slack/webapi/slackerror.h"
 
 #include <QCoroTask>
@@ -85,6 +86,8 @@ private:
     static constexpr std::chrono::milliseconds kBannerNamePoll { 50 };
 
     void announce(const QString& id, const QString& channelId, const QString& text);
+    // The unlabelled mentions of what a row shows of the text: the only ones worth a name.
+    static SlackText::MentionedIds rowMentions(const QString& text);
     // Whether a look-up runs for the channel or a mention the banner would show.
     bool namesPending(const QString& channelId, const QString& text) const;
     static QCoro::Task<> announceWhenNamed(

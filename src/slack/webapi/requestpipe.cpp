@@ -91,11 +91,15 @@ RequestPipe::MethodState& RequestPipe::method(const QString& apiMethod)
     return *it;
 }
 
+double RequestPipe::perMs(const MethodState& state) const
+{
+    return state.budget.perMinute / double(m_limits.minute.count());
+}
+
 void RequestPipe::refill(MethodState& state, qint64 nowMs) const
 {
-    const double perMs = state.budget.perMinute / double(m_limits.minute.count());
-    state.tokens
-        = std::min(state.budget.burst, state.tokens + double(nowMs - state.refilledAtMs) * perMs);
+    state.tokens = std::min(
+        state.budget.burst, state.tokens + double(nowMs - state.refilledAtMs) * perMs(state));
     state.refilledAtMs = nowMs;
 }
 
@@ -106,8 +110,20 @@ qint64 RequestPipe::blockedFor(MethodState& state, qint64 nowMs) const
     refill(state, nowMs);
     if (state.tokens >= 1.0)
         return 0;
-    const double perMs = state.budget.perMinute / double(m_limits.minute.count());
-    return std::max<qint64>(1, qint64(std::ceil((1.0 - state.tokens) / perMs)));
+    return std::max<qint64>(1, qint64(std::ceil((1.0 - state.tokens) / perMs(state))));
+}
+
+qint64 RequestPipe::take(const QString& apiMethod, RequestPriority priority, qint64 nowMs)
+{
+    // No wait is due while the places are taken: the next release looks again.
+    if (m_inFlight >= slotsFor(priority))
+        return 0;
+    MethodState& state = method(apiMethod);
+    if (const qint64 wait = blockedFor(state, nowMs); wait > 0)
+        return wait;
+    state.tokens -= 1.0;
+    ++m_inFlight;
+    return -1;
 }
 
 void RequestPipe::rest(const QString& apiMethod, std::chrono::milliseconds pause)
@@ -136,18 +152,12 @@ void RequestPipe::pump()
     const qint64 now = m_clock.elapsed();
     qint64 nextWake = -1;
     for (qsizetype i = 0; i < m_waiting.size() && m_inFlight < m_limits.maxInFlight;) {
-        if (m_inFlight >= slotsFor(m_waiting[i].priority)) {
+        if (const qint64 wait = take(m_waiting[i].method, m_waiting[i].priority, now); wait >= 0) {
+            if (wait > 0)
+                nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
             ++i;
             continue;
         }
-        MethodState& state = method(m_waiting[i].method);
-        if (const qint64 wait = blockedFor(state, now); wait > 0) {
-            nextWake = nextWake < 0 ? wait : std::min(nextWake, wait);
-            ++i;
-            continue;
-        }
-        state.tokens -= 1.0;
-        ++m_inFlight;
         Waiter waiter = m_waiting.takeAt(i);
         QObject::disconnect(waiter.cancelConnection);
         *waiter.granted = true;
@@ -179,13 +189,9 @@ bool RequestPipe::Admission::await_ready()
         return true;
     RequestPipe& pipe = *m_pipe;
     // Only when nobody waits: a waiting call of the same urgency came first.
-    if (!pipe.m_waiting.isEmpty() || pipe.m_inFlight >= pipe.slotsFor(priorityOf(m_method)))
+    if (!pipe.m_waiting.isEmpty()
+        || pipe.take(m_method, priorityOf(m_method), pipe.m_clock.elapsed()) >= 0)
         return false;
-    MethodState& state = pipe.method(m_method);
-    if (pipe.blockedFor(state, pipe.m_clock.elapsed()) > 0)
-        return false;
-    state.tokens -= 1.0;
-    ++pipe.m_inFlight;
     m_granted = true;
     return true;
 }

@@ -46,10 +46,6 @@ public:
     RequestPipe(const RequestPipe&) = delete;
     RequestPipe& operator=(const RequestPipe&) = delete;
 
-    // Slack's published tier of each method the program uses, with room for its bursts.
-    static RateBudget budgetOf(const QString& apiMethod);
-    static RequestPriority priorityOf(const QString& apiMethod);
-
     // A place on the wire, given back when it goes out of scope.
     class Slot {
     public:
@@ -78,9 +74,6 @@ public:
     // Holds the method back for `pause` from now (a 429's Retry-After). Logs once per rest.
     void rest(const QString& apiMethod, std::chrono::milliseconds pause);
 
-    int inFlight() const { return m_inFlight; }
-    qsizetype waiting() const { return m_waiting.size(); }
-
 private:
     struct Waiter {
         RequestPriority priority;
@@ -97,12 +90,20 @@ private:
         qint64 restUntilMs = 0;
     };
 
+    // Slack's published tier of each method the program uses, with room for its bursts.
+    static RateBudget budgetOf(const QString& apiMethod);
+    static RequestPriority priorityOf(const QString& apiMethod);
+
     MethodState& method(const QString& apiMethod);
     // How many requests may be in flight for a call of this urgency to go.
     int slotsFor(RequestPriority priority) const;
+    double perMs(const MethodState& state) const;
     void refill(MethodState& state, qint64 nowMs) const;
     // Milliseconds until the method may send again; 0 when it may now.
     qint64 blockedFor(MethodState& state, qint64 nowMs) const;
+    // Takes a place and a token for the call: -1 when it may go now, else the milliseconds
+    // until its method may send again (0 when only a place is missing).
+    qint64 take(const QString& apiMethod, RequestPriority priority, qint64 nowMs);
     void release();
     void pump();
     void cancelWaiter(quint64 order);

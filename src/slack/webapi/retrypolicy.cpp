@@ -23,10 +23,24 @@ std::optional<std::chrono::milliseconds> RetryPolicy::delayAfter(
     const double jitter = base * 0.5 * std::clamp(unitRandom, 0.0, 1.0);
     const auto delay
         = std::chrono::milliseconds(std::llround(base * std::ldexp(1.0, attempt - 1) + jitter));
+    const auto asked = askedWait(error);
+    return asked ? std::max(delay, *asked) : delay;
+}
+
+std::chrono::milliseconds RetryPolicy::rateLimitPause(const SlackError& error, int rest) const
+{
+    if (const auto asked = askedWait(error))
+        return *asked;
+    return std::min<std::chrono::milliseconds>(
+        baseDelay * (qint64(1) << std::clamp(rest - 1, 0, 16)), retryAfterCap);
+}
+
+std::optional<std::chrono::milliseconds> RetryPolicy::askedWait(const SlackError& error) const
+{
     if (!error.isRateLimited() || !error.retryAfter())
-        return delay;
-    const auto asked = std::min(retryAfterUnit * error.retryAfter()->count(), retryAfterCap);
-    return std::max(delay, asked);
+        return std::nullopt;
+    return std::min<std::chrono::milliseconds>(
+        retryAfterUnit * error.retryAfter()->count(), retryAfterCap);
 }
 
 std::optional<std::chrono::milliseconds> RetryPolicy::delayAfter(

@@ -27,6 +27,14 @@ struct RetryPolicy {
         int attempt, const SlackError& error, double unitRandom) const;
     // The same with a jitter from the global random generator.
     std::optional<std::chrono::milliseconds> delayAfter(int attempt, const SlackError& error) const;
+    // How long a rate limit holds its method back the `rest`-th time (from 1) in a row: the
+    // Retry-After when the answer gave one, else the back-off without jitter; at most
+    // retryAfterCap either way.
+    std::chrono::milliseconds rateLimitPause(const SlackError& error, int rest) const;
+
+private:
+    // The Retry-After of a 429, in this policy's seconds and within its cap.
+    std::optional<std::chrono::milliseconds> askedWait(const SlackError& error) const;
 };
 
 // A Retry-After header in its delta-seconds form. The HTTP-date form and anything else that is

@@ -83,17 +83,6 @@ template <typename... Strings> QUrlQuery queryOf(const Strings&... items)
 // How often one call lets a 429 hold it back before it fails as rate-limited.
 constexpr int kMaxRateLimitRests = 10;
 
-// The server's Retry-After when it gave one, else the policy's back-off for the n-th rest.
-std::chrono::milliseconds rateLimitPause(
-    const RetryPolicy& retry, const SlackError& error, int rest)
-{
-    if (const auto asked = error.retryAfter())
-        return std::min<std::chrono::milliseconds>(
-            retry.retryAfterUnit * asked->count(), retry.retryAfterCap);
-    return std::min<std::chrono::milliseconds>(
-        retry.baseDelay * (qint64(1) << std::min(rest - 1, 16)), retry.retryAfterCap);
-}
-
 bool isBelowHttp(QNetworkReply::NetworkError error)
 {
     // Qt numbers network-layer errors 1-99 and proxy errors 101-199; content, protocol and
@@ -325,7 +314,7 @@ QCoro::Task<SlackResult<webapi::ReplyBody>> SlackWebAPI::sendForBody(QString api
         // A 429 holds the method back in the pipe and costs no attempt: the call waits its turn
         // again. The bound only stops a server that never lets it through.
         if (result.error().isRateLimited() && ++rests <= kMaxRateLimitRests) {
-            pipe->rest(apiMethod, rateLimitPause(retry, result.error(), rests));
+            pipe->rest(apiMethod, retry.rateLimitPause(result.error(), rests));
             continue;
         }
         const auto delay = retry.delayAfter(attempt, result.error());

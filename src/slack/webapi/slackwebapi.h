@@ -89,7 +89,6 @@ public:
         RetryPolicy retryPolicy = {}, Limits limits = {}, PipeLimits pipeLimits = {});
 
     const QUrl& baseUrl() const { return m_baseUrl; }
-    const RequestPipe& pipe() const { return *m_pipe; }
 
     // Builds one request for a Web API method ("users.info") with its query, the token and the
     // HTTP method. A POST sends its query as a form body; a GET keeps it in the URL. Redirects
