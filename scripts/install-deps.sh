@@ -11,7 +11,7 @@ packages=(
     qtkeychain-qt6-dev libsecret-1-0
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev
-    clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format
+    clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format clang-tidy-16
     dbus dbus-bin dbus-daemon gnome-keyring
     python3 openssl
     libxcb1-dev xvfb x11-utils xdotool openbox fonts-noto-color-emoji desktop-file-utils libqt6svg6

@@ -347,6 +347,117 @@
     </message>
 </context>
 <context>
+    <name>halyard::Problem</name>
+    <message>
+        <source>Slack did not accept the token (%1)</source>
+        <translation>Slack hat das Token nicht angenommen (%1)</translation>
+    </message>
+    <message>
+        <source>Slack refused the request (%1)</source>
+        <translation>Slack hat die Anfrage abgelehnt (%1)</translation>
+    </message>
+    <message>
+        <source>Slack did not accept the token (HTTP %1)</source>
+        <translation>Slack hat das Token nicht angenommen (HTTP %1)</translation>
+    </message>
+    <message>
+        <source>Slack answered with HTTP status %1</source>
+        <translation>Slack antwortete mit HTTP-Status %1</translation>
+    </message>
+    <message>
+        <source>Slack limits the rate; trying again in %1 s</source>
+        <translation>Slack begrenzt die Anfragen; neuer Versuch in %1 s</translation>
+    </message>
+    <message>
+        <source>Slack limits the rate; trying again later</source>
+        <translation>Slack begrenzt die Anfragen; neuer Versuch später</translation>
+    </message>
+    <message>
+        <source>Slack&apos;s answer could not be read</source>
+        <translation>Die Antwort von Slack war nicht lesbar</translation>
+    </message>
+    <message>
+        <source>No Slack tokens are set</source>
+        <translation>Es sind keine Slack-Tokens gesetzt</translation>
+    </message>
+    <message>
+        <source>A token contains a line break or another control character</source>
+        <translation>Ein Token enthält einen Zeilenumbruch oder ein anderes Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>No network</source>
+        <translation>Kein Netzwerk</translation>
+    </message>
+    <message>
+        <source>Slack&apos;s server could not be found</source>
+        <translation>Der Server von Slack wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Slack&apos;s server could not be reached</source>
+        <translation>Der Server von Slack ist nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Slack did not answer in time</source>
+        <translation>Slack hat nicht rechtzeitig geantwortet</translation>
+    </message>
+    <message>
+        <source>The connection to Slack was lost</source>
+        <translation>Die Verbindung zu Slack ist abgebrochen</translation>
+    </message>
+    <message>
+        <source>Network error</source>
+        <translation>Netzwerkfehler</translation>
+    </message>
+    <message>
+        <source>Slack stopped answering (no heartbeat for %1 s)</source>
+        <translation>Slack antwortet nicht mehr (kein Lebenszeichen seit %1 s)</translation>
+    </message>
+    <message>
+        <source>The keyring is locked or refused access</source>
+        <translation>Der Schlüsselbund ist gesperrt oder hat den Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>No keyring is running in this session</source>
+        <translation>In dieser Sitzung läuft kein Schlüsselbund</translation>
+    </message>
+    <message>
+        <source>The keyring failed (status %1)</source>
+        <translation>Der Schlüsselbund meldet einen Fehler (Status %1)</translation>
+    </message>
+    <message>
+        <source>The keyring returned unexpected data</source>
+        <translation>Der Schlüsselbund lieferte unerwartete Daten</translation>
+    </message>
+    <message>
+        <source>The keyring did not answer</source>
+        <translation>Der Schlüsselbund hat nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>No update feed is configured</source>
+        <translation>Es ist keine Update-Quelle eingerichtet</translation>
+    </message>
+    <message>
+        <source>The update feed must be read over https</source>
+        <translation>Die Update-Quelle muss über https gelesen werden</translation>
+    </message>
+    <message>
+        <source>The update feed could not be fetched</source>
+        <translation>Die Update-Quelle war nicht abrufbar</translation>
+    </message>
+    <message>
+        <source>The update feed could not be read</source>
+        <translation>Die Update-Quelle war nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Cancelled</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
     <name>halyard::Profile</name>
     <message>
         <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
@@ -996,17 +1107,6 @@
     <message>
         <source>halyard: use &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
         <translation>halyard: Verwenden Sie &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; oder &quot;halyard tokens status&quot;</translation>
-    </message>
-</context>
-<context>
-    <name>halyard::UpdateChecker</name>
-    <message>
-        <source>No update feed is configured.</source>
-        <translation>Es ist kein Update-Feed eingerichtet.</translation>
-    </message>
-    <message>
-        <source>The update check was cancelled.</source>
-        <translation>Die Suche nach Updates wurde abgebrochen.</translation>
     </message>
 </context>
 <context>

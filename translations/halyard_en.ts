@@ -347,6 +347,117 @@
     </message>
 </context>
 <context>
+    <name>halyard::Problem</name>
+    <message>
+        <source>Slack did not accept the token (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack refused the request (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack did not accept the token (HTTP %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack answered with HTTP status %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack limits the rate; trying again in %1 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack limits the rate; trying again later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack&apos;s answer could not be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Slack tokens are set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A token contains a line break or another control character</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack&apos;s server could not be found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack&apos;s server could not be reached</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack did not answer in time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection to Slack was lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slack stopped answering (no heartbeat for %1 s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyring is locked or refused access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No keyring is running in this session</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyring failed (status %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyring returned unexpected data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyring did not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No update feed is configured</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update feed must be read over https</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update feed could not be fetched</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update feed could not be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>halyard::Profile</name>
     <message>
         <source>halyard: HALYARD_SLACK_API_URL must be an https URL, or http to this computer (127.0.0.1, ::1, localhost); refusing %1</source>
@@ -995,17 +1106,6 @@
     </message>
     <message>
         <source>halyard: use &quot;halyard tokens set&quot;, &quot;halyard tokens clear&quot; or &quot;halyard tokens status&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>halyard::UpdateChecker</name>
-    <message>
-        <source>No update feed is configured.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The update check was cancelled.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

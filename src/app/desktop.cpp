@@ -202,7 +202,7 @@ private:
         if (!dialog)
             co_return;
         if (!result)
-            dialog->showError(result.error());
+            dialog->showError(problemText(result.error()));
         else if (*result)
             dialog->showUpdate(
                 (*result)->displayVersion, (*result)->downloadPage, (*result)->releaseNotes);

@@ -70,7 +70,7 @@ QString ServiceStatus::text()
     case ConnectionState::Kind::connecting:
         return m_wasConnected ? tr("Reconnecting…") : tr("Connecting…");
     case ConnectionState::Kind::error:
-        return tr("Not connected: %1").arg(state.errorMessage());
+        return tr("Not connected: %1").arg(problemText(state.problem()));
     case ConnectionState::Kind::disconnected:
         break;
     }

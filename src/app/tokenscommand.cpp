@@ -2,6 +2,7 @@
 
 #include "app/profile.h"
 #include "app/remotecontrol.h"
+#include "settings/connectionstate.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"
 #include "settings/tokenvalidation.h"
@@ -108,7 +109,7 @@ QString failureLine(const QString& line, const KeychainError& error)
 {
     // Without a reachable Secret Service every write fails with a bare status; say what is
     // missing, since that is the usual cause on a desktop without a keyring.
-    return line.arg(error.description(), KeychainError::serviceHint());
+    return line.arg(problemText(error.problem()), KeychainError::serviceHint());
 }
 
 // Tells a running copy about the change; says whether one took it up, so that nobody restarts
@@ -250,11 +251,12 @@ QCoro::Task<int> showStatus(TokensCommandIo io)
     const auto auth = co_await api.authTest(**bot);
     if (!auth)
         out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: %1")
-                   .arg(auth.error().description())
+                   .arg(problemText(auth.error().problem()))
             << Qt::endl;
     else if (!auth->ok)
         out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: %1")
-                   .arg(auth->error.value_or(u"ok=false"_s))
+                   .arg(problemText(Problem::of(
+                       Problem::Kind::slackRefused, {}, 0, auth->error.value_or(u"unknown"_s))))
             << Qt::endl;
     else {
         out << QCoreApplication::translate("halyard::TokensCommand", "auth.test: team %1, bot %2")
@@ -265,7 +267,7 @@ QCoro::Task<int> showStatus(TokensCommandIo io)
     const auto socket = co_await api.connectionsOpen(**app);
     out << QCoreApplication::translate("halyard::TokensCommand", "apps.connections.open: %1")
                .arg(socket ? QCoreApplication::translate("halyard::TokensCommand", "works")
-                           : socket.error().description())
+                           : problemText(socket.error().problem()))
         << Qt::endl;
     co_return works&& socket ? 0 : 1;
 }

@@ -16,9 +16,10 @@ QCoro::Task<TokenTestResult> runAuthTest(
     const SlackWebAPI api(network, std::move(baseUrl));
     const auto result = co_await api.authTest(std::move(botToken));
     if (!result)
-        co_return std::unexpected(result.error().description());
+        co_return std::unexpected(result.error().problem());
     if (!result->ok)
-        co_return std::unexpected(result->error.value_or(u"auth.test returned ok=false"_s));
+        co_return std::unexpected(
+            Problem::of(Problem::Kind::slackRefused, {}, 0, result->error.value_or(u"unknown"_s)));
     co_return TokenOwner { result->team, result->user };
 }
 

@@ -20,31 +20,31 @@ Decoded<QJsonObject> parseObject(const QByteArray& bytes)
     return document.object();
 }
 
-ObjectReader::ObjectReader(const QJsonObject& object, QString path)
+LocalObjectReader::LocalObjectReader(const QJsonObject& object, QString path)
     : m_object(object)
     , m_path(std::move(path))
 {
 }
 
-QString ObjectReader::pathOf(QStringView key) const
+QString LocalObjectReader::pathOf(QStringView key) const
 {
     if (m_path.isEmpty())
         return key.toString();
     return m_path + u'.' + key;
 }
 
-void ObjectReader::fail(QStringView key, const QString& message)
+void LocalObjectReader::fail(QStringView key, const QString& message)
 {
     if (!m_error)
         m_error = DecodeError { pathOf(key), message };
 }
 
-void ObjectReader::wrongType(QStringView key, const char* expected)
+void LocalObjectReader::wrongType(QStringView key, const char* expected)
 {
     fail(key, u"expected " + QString::fromLatin1(expected));
 }
 
-std::optional<QJsonValue> ObjectReader::present(QStringView key)
+std::optional<QJsonValue> LocalObjectReader::present(QStringView key)
 {
     if (m_error)
         return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<QJsonValue> ObjectReader::present(QStringView key)
     return *it;
 }
 
-std::optional<QJsonValue> ObjectReader::required(QStringView key)
+std::optional<QJsonValue> LocalObjectReader::required(QStringView key)
 {
     if (m_error)
         return std::nullopt;
@@ -64,7 +64,7 @@ std::optional<QJsonValue> ObjectReader::required(QStringView key)
     return value;
 }
 
-QString ObjectReader::requiredString(QStringView key)
+QString LocalObjectReader::requiredString(QStringView key)
 {
     if (auto value = optionalString(key))
         return *value;
@@ -72,7 +72,7 @@ QString ObjectReader::requiredString(QStringView key)
     return {};
 }
 
-std::optional<QString> ObjectReader::optionalString(QStringView key)
+std::optional<QString> LocalObjectReader::optionalString(QStringView key)
 {
     const auto value = present(key);
     if (!value)
@@ -84,7 +84,7 @@ std::optional<QString> ObjectReader::optionalString(QStringView key)
     return value->toString();
 }
 
-bool ObjectReader::requiredBool(QStringView key)
+bool LocalObjectReader::requiredBool(QStringView key)
 {
     if (auto value = optionalBool(key))
         return *value;
@@ -92,7 +92,7 @@ bool ObjectReader::requiredBool(QStringView key)
     return false;
 }
 
-std::optional<bool> ObjectReader::optionalBool(QStringView key)
+std::optional<bool> LocalObjectReader::optionalBool(QStringView key)
 {
     const auto value = present(key);
     if (!value)
@@ -104,7 +104,7 @@ std::optional<bool> ObjectReader::optionalBool(QStringView key)
     return value->toBool();
 }
 
-double ObjectReader::requiredDouble(QStringView key)
+double LocalObjectReader::requiredDouble(QStringView key)
 {
     if (auto value = optionalDouble(key))
         return *value;
@@ -112,7 +112,7 @@ double ObjectReader::requiredDouble(QStringView key)
     return 0.0;
 }
 
-std::optional<double> ObjectReader::optionalDouble(QStringView key)
+std::optional<double> LocalObjectReader::optionalDouble(QStringView key)
 {
     const auto value = present(key);
     if (!value)
@@ -124,15 +124,7 @@ std::optional<double> ObjectReader::optionalDouble(QStringView key)
     return value->toDouble();
 }
 
-qint64 ObjectReader::requiredInt64(QStringView key)
-{
-    if (auto value = optionalInt64(key))
-        return *value;
-    required(key);
-    return 0;
-}
-
-std::optional<qint64> ObjectReader::optionalInt64(QStringView key)
+std::optional<qint64> LocalObjectReader::optionalInt64(QStringView key)
 {
     const auto value = present(key);
     if (!value)
@@ -146,7 +138,7 @@ std::optional<qint64> ObjectReader::optionalInt64(QStringView key)
     return value->toInteger();
 }
 
-std::optional<QJsonObject> ObjectReader::optionalObject(QStringView key)
+std::optional<QJsonObject> LocalObjectReader::optionalObject(QStringView key)
 {
     const auto value = present(key);
     if (!value)
@@ -158,7 +150,7 @@ std::optional<QJsonObject> ObjectReader::optionalObject(QStringView key)
     return value->toObject();
 }
 
-std::optional<QJsonArray> ObjectReader::optionalArray(QStringView key)
+std::optional<QJsonArray> LocalObjectReader::optionalArray(QStringView key)
 {
     const auto value = present(key);
     if (!value)

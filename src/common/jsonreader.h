@@ -18,13 +18,14 @@ namespace halyard::json {
 // Parses bytes that must hold one JSON object.
 Decoded<QJsonObject> parseObject(const QByteArray& bytes);
 
-// Reads typed fields from one JSON object with the program's decoding rules: an absent key and
+// Reads typed fields from one JSON object of the program's own files (queue, preferences,
+// reactions; Qt's JSON, small documents) with the program's decoding rules: an absent key and
 // a JSON null both mean "absent"; a present value of the wrong JSON type fails the whole
 // record; unknown keys are ignored. The first failure is kept and every later read returns a
 // default value, so a decoder reads all its fields and checks once at the end with finish().
-class ObjectReader {
+class LocalObjectReader {
 public:
-    explicit ObjectReader(const QJsonObject& object, QString path = {});
+    explicit LocalObjectReader(const QJsonObject& object, QString path = {});
 
     QString requiredString(QStringView key);
     std::optional<QString> optionalString(QStringView key);
@@ -33,7 +34,6 @@ public:
     double requiredDouble(QStringView key);
     std::optional<double> optionalDouble(QStringView key);
     // Integral JSON numbers only: a fraction, a string or an out-of-range number fails.
-    qint64 requiredInt64(QStringView key);
     std::optional<qint64> optionalInt64(QStringView key);
     std::optional<QJsonObject> optionalObject(QStringView key);
     std::optional<QJsonArray> optionalArray(QStringView key);
@@ -53,27 +53,6 @@ public:
         if (!value)
             return T {};
         return take<T>(decode(*value, pathOf(key))).value_or(T {});
-    }
-
-    // An array whose every element decodes; one bad element fails the record.
-    template <typename T, typename Fn>
-    std::optional<QList<T>> optionalListWith(QStringView key, Fn&& decodeElement)
-    {
-        const auto array = optionalArray(key);
-        if (!array)
-            return std::nullopt;
-        QList<T> out;
-        out.reserve(array->size());
-        const QString base = pathOf(key);
-        for (qsizetype i = 0; i < array->size() && !m_error; ++i) {
-            auto element
-                = take<T>(decodeElement(array->at(i), base + u'[' + QString::number(i) + u']'));
-            if (element)
-                out.append(std::move(*element));
-        }
-        if (m_error)
-            return std::nullopt;
-        return out;
     }
 
     // Records a failure found by the caller (for example a string that is not a URL).
@@ -110,13 +89,13 @@ private:
 };
 
 // Decodes a value that must be a JSON object with the given record decoder:
-// decodeObject(ObjectReader&) -> T, checked with finish().
+// decodeObject(LocalObjectReader&) -> T, checked with finish().
 template <typename T, typename Fn>
 Decoded<T> decodeObject(const QJsonValue& value, const QString& path, Fn&& decodeFields)
 {
     if (!value.isObject())
         return std::unexpected(DecodeError { path, QStringLiteral("expected an object") });
-    ObjectReader reader(value.toObject(), path);
+    LocalObjectReader reader(value.toObject(), path);
     T result = decodeFields(reader);
     return reader.finish(std::move(result));
 }

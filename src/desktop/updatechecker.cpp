@@ -24,13 +24,13 @@ QString lastCheckKey()
     return preference::updatesLastCheck.key.toString();
 }
 
-// The error as the dialog shows it and the log keeps it: the feed's and the server's words are
-// theirs, and only so much of them is worth reading.
-std::unexpected<QString> failed(const QString& error)
+// The log keeps the feed's and the server's words, and only so much of them is worth reading;
+// the dialog words the kind.
+std::unexpected<Problem> failed(Problem::Kind kind, const QString& error)
 {
     const QString shown = excerpt(error);
     qCInfo(lcApp, "Update check failed: %s", qUtf8Printable(shown));
-    return std::unexpected(shown);
+    return std::unexpected(Problem::of(kind, shown));
 }
 
 } // namespace
@@ -95,10 +95,11 @@ QCoro::Task<> UpdateChecker::runScheduledCheck()
 QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
 {
     if (!isEnabled())
-        co_return std::unexpected(tr("No update feed is configured."));
+        co_return std::unexpected(Problem::of(Problem::Kind::feedMissing));
     if (!isTrustedEndpoint(m_feedUrl)) {
-        co_return failed(u"The update feed must be read over https: "_s
-            + m_feedUrl.toDisplayString(QUrl::RemoveUserInfo));
+        co_return failed(Problem::Kind::feedInsecure,
+            u"The update feed must be read over https: "_s
+                + m_feedUrl.toDisplayString(QUrl::RemoveUserInfo));
     }
     QNetworkRequest request(m_feedUrl);
     request.setTransferTimeout(kTransferTimeoutMs);
@@ -138,17 +139,20 @@ QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
     QPointer<UpdateChecker> self(this);
     co_await qCoro(reply).waitForFinished();
     if (!self)
-        co_return std::unexpected(tr("The update check was cancelled."));
+        co_return std::unexpected(Problem::of(Problem::Kind::cancelled));
     reply->deleteLater();
     if (reply->error() == QNetworkReply::NoError)
         take();
     if (!abortReason->isEmpty())
-        co_return failed(u"The update feed could not be fetched: "_s + *abortReason);
+        co_return failed(Problem::Kind::feedUnreachable,
+            u"The update feed could not be fetched: "_s + *abortReason);
     if (reply->error() != QNetworkReply::NoError)
-        co_return failed(u"The update feed could not be fetched: "_s + reply->errorString());
+        co_return failed(Problem::Kind::feedUnreachable,
+            u"The update feed could not be fetched: "_s + reply->errorString());
     const auto parsed = parseAppcast(*body);
     if (!parsed)
-        co_return failed(u"The update feed could not be read: "_s + parsed.error());
+        co_return failed(Problem::Kind::feedUnreadable,
+            u"The update feed could not be read: "_s + parsed.error());
     const std::optional<AppcastItem>& newest = *parsed;
     if (!newest || compareVersions(newest->displayVersion, m_currentVersion) <= 0) {
         qCInfo(lcApp, "Update check: %s is the newest version", qUtf8Printable(m_currentVersion));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/problem.h"
 #include "desktop/appcast.h"
 
 #include <QCoroTask>
@@ -40,7 +41,7 @@ public:
 
     using Clock = std::function<QDateTime()>;
     // A newer release, nullopt when the running version is the newest, or why the check failed.
-    using Result = std::expected<std::optional<AppcastItem>, QString>;
+    using Result = std::expected<std::optional<AppcastItem>, Problem>;
     using Timings = UpdateCheckTimings;
 
     // The network and the preferences must outlive the checker.

@@ -26,7 +26,7 @@ QJsonObject AgingPolicy::toJson() const
 
 json::Decoded<AgingPolicy> AgingPolicy::fromJson(const QJsonValue& value, const QString& path)
 {
-    return json::decodeObject<AgingPolicy>(value, path, [](json::ObjectReader& r) {
+    return json::decodeObject<AgingPolicy>(value, path, [](json::LocalObjectReader& r) {
         AgingPolicy policy;
         policy.freshUntil = r.requiredDouble(u"freshUntil");
         policy.agingUntil = r.requiredDouble(u"agingUntil");

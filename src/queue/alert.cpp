@@ -98,7 +98,7 @@ QJsonObject Alert::toJson() const
 
 json::Decoded<Alert> Alert::fromJson(const QJsonValue& value, const QString& path)
 {
-    return json::decodeObject<Alert>(value, path, [](json::ObjectReader& r) {
+    return json::decodeObject<Alert>(value, path, [](json::LocalObjectReader& r) {
         Alert alert;
         alert.id = r.requiredString(u"id");
         alert.channelId = r.requiredString(u"channelId");

@@ -69,7 +69,7 @@ std::expected<AlertPersistence, QString> AlertPersistence::create(const QString&
 namespace {
 
 // A channel-to-ts object; false when the key is absent.
-bool readTimestampMap(json::ObjectReader& reader, QStringView key, QMap<QString, QString>& out)
+bool readTimestampMap(json::LocalObjectReader& reader, QStringView key, QMap<QString, QString>& out)
 {
     const auto object = reader.optionalObject(key);
     if (!object)
@@ -142,7 +142,7 @@ json::Decoded<AlertPersistence::State> AlertPersistence::decode(const QByteArray
     auto root = json::parseObject(bytes);
     if (!root)
         return std::unexpected(root.error());
-    json::ObjectReader reader(*root);
+    json::LocalObjectReader reader(*root);
     State state;
     if (const auto alerts = reader.optionalArray(u"alerts")) {
         // An alert whose ts is not Slack's (written before such messages were refused) is

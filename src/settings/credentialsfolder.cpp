@@ -18,8 +18,7 @@ constexpr qint64 kMaxFileSize = 4096;
 
 KeychainError readOnly()
 {
-    return KeychainError::unhandledError(
-        EROFS, u"the service manager's credentials are read-only"_s);
+    return KeychainError::fileError(EROFS, u"the service manager's credentials are read-only"_s);
 }
 } // namespace
 
@@ -70,7 +69,7 @@ QCoro::Task<std::expected<std::optional<QString>, KeychainError>> CredentialsFol
         co_return std::optional<QString>();
     if (!file.open(QIODevice::ReadOnly))
         co_return std::unexpected(
-            KeychainError::unhandledError(qint32(file.error()), file.errorString()));
+            KeychainError::fileError(qint32(file.error()), file.errorString()));
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
         co_return std::unexpected(KeychainError::unexpectedData());

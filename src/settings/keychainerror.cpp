@@ -1,6 +1,7 @@
 #include "settings/keychainerror.h"
 
 #include <QCoreApplication>
+#include <qt6keychain/keychain.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,6 +17,11 @@ KeychainError::KeychainError(Kind kind, qint32 status, QString platformMessage)
 KeychainError KeychainError::unhandledError(qint32 status, QString platformMessage)
 {
     return KeychainError(Kind::unhandledError, status, std::move(platformMessage));
+}
+
+KeychainError KeychainError::fileError(qint32 status, QString platformMessage)
+{
+    return KeychainError(Kind::fileError, status, std::move(platformMessage));
 }
 
 KeychainError KeychainError::unexpectedData()
@@ -39,6 +45,7 @@ QString KeychainError::description() const
 {
     switch (m_kind) {
     case Kind::unhandledError:
+    case Kind::fileError:
         // The store's own words say what to do ("No keyring daemon"); the number alone does not.
         if (!m_platformMessage.trimmed().isEmpty())
             return u"Keychain error: "_s + m_platformMessage.trimmed() + u" ("_s
@@ -50,6 +57,30 @@ QString KeychainError::description() const
         break;
     }
     return u"Keychain returned unexpected data"_s;
+}
+
+Problem KeychainError::problem() const
+{
+    using P = Problem::Kind;
+    switch (m_kind) {
+    case Kind::unhandledError:
+        switch (m_status) {
+        case QKeychain::AccessDeniedByUser:
+        case QKeychain::AccessDenied:
+            return Problem::of(P::keychainDenied, description(), m_status);
+        case QKeychain::NoBackendAvailable:
+            return Problem::of(P::keychainMissing, description(), m_status);
+        default:
+            return Problem::of(P::keychainFailed, description(), m_status);
+        }
+    case Kind::fileError:
+        return Problem::of(P::keychainFailed, description(), m_status);
+    case Kind::unfinished:
+        return Problem::of(P::keychainUnfinished, description());
+    case Kind::unexpectedData:
+        break;
+    }
+    return Problem::of(P::keychainUnexpected, description());
 }
 
 } // namespace halyard

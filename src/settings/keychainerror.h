@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/problem.h"
+
 #include <QString>
 
 namespace halyard {
@@ -8,9 +10,11 @@ namespace halyard {
 // show; it carries `platformMessage`, the backend's own explanation, when there is one.
 class KeychainError {
 public:
-    enum class Kind { unhandledError, unexpectedData, unfinished };
+    enum class Kind { unhandledError, fileError, unexpectedData, unfinished };
 
     static KeychainError unhandledError(qint32 status, QString platformMessage = {});
+    // A credentials file that could not be read; `status` is the file error, not a keyring's.
+    static KeychainError fileError(qint32 status, QString platformMessage);
     static KeychainError unexpectedData();
     // The request ended without an answer (the program quit while it waited, say).
     static KeychainError unfinished();
@@ -26,6 +30,8 @@ public:
     // What the user can do about it: the usual cause on a desktop is a Secret Service that is
     // missing or locked, and the bare status does not say so.
     static QString serviceHint();
+    // For a person: worded where it is shown (a locked keyring and a missing one apart).
+    Problem problem() const;
 
     friend bool operator==(const KeychainError& a, const KeychainError& b)
     {

@@ -132,8 +132,7 @@ void SettingsStore::setTeamName(const std::optional<QString>& name)
 
 void SettingsStore::setTeamId(const std::optional<QString>& id)
 {
-    if (assign(m_teamId, id))
-        emit teamIdChanged(m_teamId);
+    assign(m_teamId, id);
 }
 
 void SettingsStore::setBotUserName(const std::optional<QString>& name)

@@ -32,7 +32,7 @@ class SettingsStore : public QObject {
             setConnectionState NOTIFY connectionStateChanged)
     Q_PROPERTY(
         std::optional<QString> teamName READ teamName WRITE setTeamName NOTIFY teamNameChanged)
-    Q_PROPERTY(std::optional<QString> teamId READ teamId WRITE setTeamId NOTIFY teamIdChanged)
+    Q_PROPERTY(std::optional<QString> teamId READ teamId WRITE setTeamId)
     Q_PROPERTY(std::optional<QString> botUserName READ botUserName WRITE setBotUserName NOTIFY
             botUserNameChanged)
     Q_PROPERTY(bool botsOnly READ botsOnly WRITE setBotsOnly NOTIFY botsOnlyChanged)
@@ -131,7 +131,6 @@ signals:
     void cachedTokensChanged();
     void connectionStateChanged(const halyard::ConnectionState& state);
     void teamNameChanged(const std::optional<QString>& name);
-    void teamIdChanged(const std::optional<QString>& id);
     void botUserNameChanged(const std::optional<QString>& name);
     void botsOnlyChanged(bool value);
     void triggerPrefixChanged(const QString& value);

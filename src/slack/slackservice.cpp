@@ -125,11 +125,12 @@ QCoro::Task<> SlackService::connect()
     if (superseded())
         co_return;
     if (!auth) {
-        connectFailed(auth.error().description());
+        connectFailed(auth.error().problem());
         co_return;
     }
     if (!auth->ok) {
-        connectFailed(excerpt(auth->error.value_or(u"auth.test returned ok=false"_s)));
+        const QString code = excerpt(auth->error.value_or(u"auth.test returned ok=false"_s));
+        connectFailed(Problem::of(Problem::Kind::slackRefused, code, 0, code));
         co_return;
     }
     qCInfo(lcSlack, "Authenticated as @%s in team %s (%s)",
@@ -150,7 +151,7 @@ QCoro::Task<> SlackService::connect()
     if (superseded())
         co_return;
     if (!socketUrl) {
-        connectFailed(socketUrl.error().description());
+        connectFailed(socketUrl.error().problem());
         co_return;
     }
 
@@ -213,16 +214,16 @@ QCoro::Task<> SlackService::refreshChannelNames(QPointer<SlackService> self, QSt
         self->m_refreshingChannelNames = false;
 }
 
-void SlackService::connectFailed(const QString& message)
+void SlackService::connectFailed(Problem problem)
 {
     qCCritical(lcSlack, "Connect failed (%lld): %s", asLong(m_consecutiveFailures + 1),
-        qUtf8Printable(logCut(message)));
-    handleFailure(message);
+        qUtf8Printable(logCut(problem.detail)));
+    handleFailure(std::move(problem));
 }
 
-void SlackService::handleFailure(const QString& message)
+void SlackService::handleFailure(Problem problem)
 {
-    setState(ConnectionState::error(message));
+    setState(ConnectionState::error(std::move(problem)));
     ++m_consecutiveFailures;
     if (m_consecutiveFailures < m_timings.failureLimit) {
         scheduleReconnect(m_timings.reconnectDelay);
@@ -313,7 +314,7 @@ void SlackService::handleEvent(const SocketModeClient::Event& event, const Slack
     } else if (const auto* error = std::get_if<SocketModeClient::SocketError>(&event)) {
         qCCritical(
             lcSlack, "Socket error → reconnect: %s", qUtf8Printable(logCut(error->description)));
-        handleFailure(error->description);
+        handleFailure(error->problem);
     }
 }
 

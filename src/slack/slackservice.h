@@ -76,8 +76,8 @@ private:
     void connectionEstablished();
     static QCoro::Task<> refreshChannelNames(QPointer<SlackService> self, QString botToken);
     void setState(const class ConnectionState& state);
-    void connectFailed(const QString& message);
-    void handleFailure(const QString& message);
+    void connectFailed(Problem problem);
+    void handleFailure(Problem problem);
     void scheduleReconnect(std::chrono::milliseconds delay);
     void startPeriodicRetry();
     void periodicRetryFired();

@@ -78,20 +78,20 @@ Decoded<Value> parseObject(QByteArrayView bytes)
     return root;
 }
 
-ObjectReader::ObjectReader(simdjson::dom::object object, const Path& path)
+SlackObjectReader::SlackObjectReader(simdjson::dom::object object, const Path& path)
     : m_path(path)
 {
     for (const auto field : object)
         m_fields.append(Field { field.key, field.value });
 }
 
-void ObjectReader::fail(std::string_view key, const QString& message)
+void SlackObjectReader::fail(std::string_view key, const QString& message)
 {
     if (!m_error)
         m_error = DecodeError { m_path.member(key).toString(), message };
 }
 
-std::optional<Value> ObjectReader::present(std::string_view key)
+std::optional<Value> SlackObjectReader::present(std::string_view key)
 {
     if (m_error)
         return std::nullopt;
@@ -104,7 +104,7 @@ std::optional<Value> ObjectReader::present(std::string_view key)
     return std::nullopt;
 }
 
-std::optional<Value> ObjectReader::required(std::string_view key)
+std::optional<Value> SlackObjectReader::required(std::string_view key)
 {
     auto value = present(key);
     if (!value)
@@ -112,7 +112,7 @@ std::optional<Value> ObjectReader::required(std::string_view key)
     return value;
 }
 
-QString ObjectReader::requiredString(std::string_view key)
+QString SlackObjectReader::requiredString(std::string_view key)
 {
     if (auto value = optionalString(key))
         return std::move(*value);
@@ -120,7 +120,7 @@ QString ObjectReader::requiredString(std::string_view key)
     return {};
 }
 
-std::optional<QString> ObjectReader::optionalString(std::string_view key)
+std::optional<QString> SlackObjectReader::optionalString(std::string_view key)
 {
     const auto value = present(key);
     if (!value)
@@ -133,7 +133,7 @@ std::optional<QString> ObjectReader::optionalString(std::string_view key)
     return fromUtf8(text);
 }
 
-std::optional<QString> ObjectReader::displayString(std::string_view key)
+std::optional<QString> SlackObjectReader::displayString(std::string_view key)
 {
     const auto value = present(key);
     std::string_view text;
@@ -142,7 +142,7 @@ std::optional<QString> ObjectReader::displayString(std::string_view key)
     return fromUtf8(text);
 }
 
-std::optional<bool> ObjectReader::displayBool(std::string_view key)
+std::optional<bool> SlackObjectReader::displayBool(std::string_view key)
 {
     const auto value = present(key);
     bool flag = false;
@@ -151,13 +151,13 @@ std::optional<bool> ObjectReader::displayBool(std::string_view key)
     return flag;
 }
 
-std::optional<qint64> ObjectReader::displayInt64(std::string_view key)
+std::optional<qint64> SlackObjectReader::displayInt64(std::string_view key)
 {
     const auto value = present(key);
     return value ? integralValue(*value) : std::nullopt;
 }
 
-bool ObjectReader::requiredBool(std::string_view key)
+bool SlackObjectReader::requiredBool(std::string_view key)
 {
     if (auto value = optionalBool(key))
         return *value;
@@ -165,7 +165,7 @@ bool ObjectReader::requiredBool(std::string_view key)
     return false;
 }
 
-std::optional<bool> ObjectReader::optionalBool(std::string_view key)
+std::optional<bool> SlackObjectReader::optionalBool(std::string_view key)
 {
     const auto value = present(key);
     if (!value)
@@ -178,7 +178,7 @@ std::optional<bool> ObjectReader::optionalBool(std::string_view key)
     return flag;
 }
 
-std::optional<qint64> ObjectReader::optionalInt64(std::string_view key)
+std::optional<qint64> SlackObjectReader::optionalInt64(std::string_view key)
 {
     const auto value = present(key);
     if (!value)

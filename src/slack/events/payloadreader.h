@@ -36,15 +36,16 @@ struct Path {
 // valid until the same thread parses again, so decoders read it completely before returning.
 Decoded<Value> parseObject(QByteArrayView bytes);
 
-// Reads typed fields from one JSON object with the program's decoding rules: an absent key and a
+// Reads typed fields from one JSON object Slack sent (simdjson, on demand, for payloads of any
+// size) with the program's decoding rules: an absent key and a
 // JSON null both mean "absent"; a present value of the wrong JSON type fails the whole record,
 // unless the member only feeds the display (the display reads); unknown keys are ignored; of
 // repeated keys the last counts. The first failure is kept and every later read returns a default
 // value, so a decoder reads all its fields in schema order and checks once at the end with
 // finish().
-class ObjectReader {
+class SlackObjectReader {
 public:
-    ObjectReader(simdjson::dom::object object, const Path& path);
+    SlackObjectReader(simdjson::dom::object object, const Path& path);
 
     QString requiredString(std::string_view key);
     std::optional<QString> optionalString(std::string_view key);
@@ -63,7 +64,7 @@ public:
     std::optional<bool> displayBool(std::string_view key);
     std::optional<qint64> displayInt64(std::string_view key);
 
-    // A display-only member that must be an object, read with read(ObjectReader&) -> T, whose
+    // A display-only member that must be an object, read with read(SlackObjectReader&) -> T, whose
     // own reads are display reads too; absent when it is not an object.
     template <typename T, typename Fn>
     std::optional<T> displayObject(std::string_view key, Fn&& read)
@@ -72,7 +73,7 @@ public:
         simdjson::dom::object object;
         if (!value || value->get_object().get(object))
             return std::nullopt;
-        ObjectReader nested(object, m_path);
+        SlackObjectReader nested(object, m_path);
         return read(nested);
     }
 
@@ -91,7 +92,7 @@ public:
             simdjson::dom::object object;
             if (element.get_object().get(object))
                 continue;
-            ObjectReader nested(object, m_path);
+            SlackObjectReader nested(object, m_path);
             out.append(read(nested));
         }
         return out;
@@ -114,22 +115,6 @@ public:
             return T {};
         auto decoded = take<T>(decode(*value, m_path.member(key)));
         return decoded ? std::move(*decoded) : T {};
-    }
-
-    // An array whose every element decodes; the first bad element fails the record.
-    template <typename T, typename Fn>
-    std::optional<QList<T>> optionalListWith(std::string_view key, Fn&& decodeElement)
-    {
-        std::optional<DecodeError> first;
-        auto out = optionalListSkipping<T>(
-            key, std::forward<Fn>(decodeElement), [&first](Value, const DecodeError& error) {
-                if (!first)
-                    first = error;
-            });
-        if (!first)
-            return out;
-        take<T>(std::unexpected(std::move(*first)));
-        return std::nullopt;
     }
 
     // An array whose elements that do not decode are left out: each is handed to
@@ -199,7 +184,7 @@ private:
 };
 
 // Decodes a value that must be a JSON object with the given record decoder:
-// decodeFields(ObjectReader&) -> T, checked with finish().
+// decodeFields(SlackObjectReader&) -> T, checked with finish().
 template <typename T, typename Fn>
 Decoded<T> decodeObject(Value value, const Path& path, Fn&& decodeFields)
 {
@@ -207,7 +192,7 @@ Decoded<T> decodeObject(Value value, const Path& path, Fn&& decodeFields)
     if (value.get_object().get(object))
         return std::unexpected(
             DecodeError { path.toString(), QStringLiteral("expected an object") });
-    ObjectReader reader(object, path);
+    SlackObjectReader reader(object, path);
     T result = decodeFields(reader);
     return reader.finish(std::move(result));
 }

@@ -112,12 +112,4 @@ struct SlackEventDTO {
 // reactions) it counts as absent, and an array element that is not an object is left out.
 json::Decoded<SlackEventDTO> decodeSlackEventDTO(QByteArrayView json);
 
-// The lines of a rich-text block: one per section, quote or preformatted part, and one per item
-// of a (possibly nested) list, without bullets.
-QStringList richTextLines(const SlackEventDTO::Block& block);
-
-// The concatenated text of one rich-text container. Mentions, emoji and dates contribute
-// nothing; an unlabelled link contributes its URL.
-QString inlineText(const SlackEventDTO::Block& container);
-
 } // namespace halyard

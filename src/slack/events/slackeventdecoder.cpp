@@ -10,12 +10,12 @@ using Event = SlackEventDTO;
 
 // Display-only records: read with display reads, so they never fail the event.
 
-Event::BotProfile readBotProfile(ObjectReader& r)
+Event::BotProfile readBotProfile(SlackObjectReader& r)
 {
     return Event::BotProfile { r.displayString("name") };
 }
 
-Event::Attachment::Field readField(ObjectReader& r)
+Event::Attachment::Field readField(SlackObjectReader& r)
 {
     Event::Attachment::Field field;
     field.title = r.displayString("title");
@@ -23,7 +23,7 @@ Event::Attachment::Field readField(ObjectReader& r)
     return field;
 }
 
-Event::Attachment readAttachment(ObjectReader& r)
+Event::Attachment readAttachment(SlackObjectReader& r)
 {
     Event::Attachment attachment;
     attachment.fallback = r.displayString("fallback");
@@ -36,7 +36,7 @@ Event::Attachment readAttachment(ObjectReader& r)
 
 // Reaction counts decide whether a message was acknowledged in Slack; an odd entry is dropped
 // rather than the message, which then at worst shows an alert someone already acknowledged.
-Event::ReactionSummary readReactionSummary(ObjectReader& r)
+Event::ReactionSummary readReactionSummary(SlackObjectReader& r)
 {
     Event::ReactionSummary summary;
     summary.name = r.displayString("name");
@@ -44,7 +44,7 @@ Event::ReactionSummary readReactionSummary(ObjectReader& r)
     return summary;
 }
 
-Event::Block::BlockText readBlockText(ObjectReader& r)
+Event::Block::BlockText readBlockText(SlackObjectReader& r)
 {
     Event::Block::BlockText text;
     text.type = r.displayString("type");
@@ -52,14 +52,14 @@ Event::Block::BlockText readBlockText(ObjectReader& r)
     return text;
 }
 
-Event::Block readBlock(ObjectReader& r, int depth)
+Event::Block readBlock(SlackObjectReader& r, int depth)
 {
     Event::Block block;
     block.type = r.displayString("type");
     block.url = r.displayString("url");
     if (depth < Event::kMaxBlockDepth) {
         block.elements = r.displayObjectList<Event::Block>(
-            "elements", [depth](ObjectReader& element) { return readBlock(element, depth + 1); });
+            "elements", [depth](SlackObjectReader& element) { return readBlock(element, depth + 1); });
     }
     // The same key holds a text object in blocks and a plain string in rich-text elements;
     // anything else is no text.
@@ -71,7 +71,7 @@ Event::Block readBlock(ObjectReader& r, int depth)
 
 Decoded<Event::ReactionItem> decodeReactionItem(Value value, const Path& path)
 {
-    return decodeObject<Event::ReactionItem>(value, path, [](ObjectReader& r) {
+    return decodeObject<Event::ReactionItem>(value, path, [](SlackObjectReader& r) {
         Event::ReactionItem item;
         item.type = r.optionalString("type");
         item.channel = r.optionalString("channel");
@@ -84,7 +84,7 @@ Decoded<Event::ReactionItem> decodeReactionItem(Value value, const Path& path)
 
 Decoded<SlackEventDTO> decodeSlackEvent(Value value, const Path& path)
 {
-    return decodeObject<SlackEventDTO>(value, path, [](ObjectReader& r) {
+    return decodeObject<SlackEventDTO>(value, path, [](SlackObjectReader& r) {
         SlackEventDTO event;
         // What the intake needs is strict: a wrong type fails the event with its key path.
         event.type = r.requiredString("type");
@@ -103,7 +103,7 @@ Decoded<SlackEventDTO> decodeSlackEvent(Value value, const Path& path)
         event.bot_profile = r.displayObject<Event::BotProfile>("bot_profile", readBotProfile);
         event.attachments = r.displayObjectList<Event::Attachment>("attachments", readAttachment);
         event.blocks = r.displayObjectList<Event::Block>(
-            "blocks", [](ObjectReader& block) { return readBlock(block, 1); });
+            "blocks", [](SlackObjectReader& block) { return readBlock(block, 1); });
         event.reactions
             = r.displayObjectList<Event::ReactionSummary>("reactions", readReactionSummary);
         return event;

@@ -53,18 +53,6 @@ void appendRichTextLines(const Block& block, int depth, QStringList& lines)
 
 } // namespace
 
-QStringList richTextLines(const SlackEventDTO::Block& block)
-{
-    QStringList lines;
-    appendRichTextLines(block, 1, lines);
-    return lines;
-}
-
-QString inlineText(const SlackEventDTO::Block& container)
-{
-    return inlineTextAt(container, 1);
-}
-
 std::optional<QString> SlackEventDTO::displayText() const
 {
     QStringList pieces;

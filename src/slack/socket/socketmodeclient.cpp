@@ -119,12 +119,17 @@ void SocketModeClient::emitEvent(Event event)
 
 void SocketModeClient::receiveFailed(const QString& description)
 {
+    receiveFailed(description, Problem::of(Problem::Kind::connectionLost, description));
+}
+
+void SocketModeClient::receiveFailed(const QString& description, Problem problem)
+{
     // One failure ends the receive path; later frames and errors of this socket are ignored.
     if (m_receiveEnded || m_cancellation.isCancelled())
         return;
     m_receiveEnded = true;
     qCCritical(lcSocket, "WebSocket receive failed: %s", qUtf8Printable(logCut(description)));
-    emitEvent(SocketError { description });
+    emitEvent(SocketError { description, std::move(problem) });
 }
 
 void SocketModeClient::handleFrame(const QByteArray& bytes)
@@ -211,8 +216,10 @@ QCoro::Task<> SocketModeClient::heartbeatLoop(
         qCCritical(lcSocket, "Heartbeat PONG timeout (%llds) — declaring connection dead",
             static_cast<long long>(seconds));
         // Worded like the Web API's Socket Mode failures, which the same status line shows.
-        self->emitEvent(SocketError { u"Socket Mode failed: no PONG received within "_s
-            + QString::number(seconds) + u"s — connection appears dead"_s });
+        const QString description = u"Socket Mode failed: no PONG received within "_s
+            + QString::number(seconds) + u"s — connection appears dead"_s;
+        self->emitEvent(SocketError {
+            description, Problem::of(Problem::Kind::heartbeatMissed, description, seconds) });
         co_return;
     }
 }

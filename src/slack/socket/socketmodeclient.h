@@ -2,6 +2,7 @@
 
 #include "common/asyncqueue.h"
 #include "common/cancellation.h"
+#include "common/problem.h"
 #include "slack/events/messageevent.h"
 #include "slack/events/reactionevent.h"
 
@@ -32,6 +33,7 @@ public:
     };
     struct SocketError {
         QString description;
+        Problem problem;
     };
     struct HelloReceived { };
     using Event = std::variant<MessageEvent, ReactionEvent, Disconnect, SocketError, HelloReceived>;
@@ -63,6 +65,7 @@ private:
     void handleFrame(const QByteArray& bytes);
     bool sendAck(const QString& envelopeId);
     void receiveFailed(const QString& description);
+    void receiveFailed(const QString& description, Problem problem);
     void emitEvent(Event event);
     static QCoro::Task<> heartbeatLoop(QPointer<SocketModeClient> self, CancellationToken token);
     QCoro::Task<bool> awaitPong(std::chrono::milliseconds timeout);

@@ -14,7 +14,7 @@ namespace {
 
 using Envelope = SocketModeEnvelope;
 
-Envelope decodeEnvelopeFields(payload::ObjectReader& r)
+Envelope decodeEnvelopeFields(payload::SlackObjectReader& r)
 {
     using namespace payload;
     const QString type = r.requiredString("type");
@@ -33,7 +33,7 @@ Envelope decodeEnvelopeFields(payload::ObjectReader& r)
         const auto payload = r.present("payload");
         json::Decoded<SlackEventDTO> event = payload
             ? decodeObject<SlackEventDTO>(*payload, payloadPath,
-                [](ObjectReader& p) {
+                [](SlackObjectReader& p) {
                     return p.requiredWith<SlackEventDTO>("event", decodeSlackEvent);
                 })
             : std::unexpected(DecodeError { u"payload"_s, u"missing required value"_s });

@@ -7,8 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace halyard::webapi {
 
 using json::Decoded;
-using payload::ObjectReader;
 using payload::Path;
+using payload::SlackObjectReader;
 using payload::Value;
 
 namespace {
@@ -23,7 +23,7 @@ template <typename T, typename Fn> Decoded<T> decodeReply(QByteArrayView body, F
 
 Decoded<Channel> decodeChannel(Value value, const Path& path)
 {
-    return payload::decodeObject<Channel>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<Channel>(value, path, [](SlackObjectReader& r) {
         Channel out;
         out.id = r.requiredString("id");
         out.name = r.requiredString("name");
@@ -32,7 +32,7 @@ Decoded<Channel> decodeChannel(Value value, const Path& path)
     });
 }
 
-SlackUser::Profile readProfile(ObjectReader& r)
+SlackUser::Profile readProfile(SlackObjectReader& r)
 {
     SlackUser::Profile out;
     out.display_name = r.displayString("display_name");
@@ -42,7 +42,7 @@ SlackUser::Profile readProfile(ObjectReader& r)
 
 Decoded<SlackUser> decodeUser(Value value, const Path& path)
 {
-    return payload::decodeObject<SlackUser>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<SlackUser>(value, path, [](SlackObjectReader& r) {
         SlackUser out;
         out.id = r.requiredString("id");
         out.name = r.displayString("name");
@@ -54,7 +54,7 @@ Decoded<SlackUser> decodeUser(Value value, const Path& path)
 
 Decoded<BotsInfoResponse::Bot> decodeBot(Value value, const Path& path)
 {
-    return payload::decodeObject<BotsInfoResponse::Bot>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<BotsInfoResponse::Bot>(value, path, [](SlackObjectReader& r) {
         BotsInfoResponse::Bot out;
         out.id = r.optionalString("id");
         out.name = r.displayString("name");
@@ -65,7 +65,7 @@ Decoded<BotsInfoResponse::Bot> decodeBot(Value value, const Path& path)
 
 Decoded<ResponseMetadata> decodeResponseMetadata(Value value, const Path& path)
 {
-    return payload::decodeObject<ResponseMetadata>(value, path, [](ObjectReader& r) {
+    return payload::decodeObject<ResponseMetadata>(value, path, [](SlackObjectReader& r) {
         ResponseMetadata out;
         out.next_cursor = r.optionalString("next_cursor");
         return out;
@@ -85,7 +85,7 @@ std::optional<QString> tsOf(Value message)
 
 Decoded<AuthTestResponse> AuthTestResponse::decode(QByteArrayView body)
 {
-    return decodeReply<AuthTestResponse>(body, [](ObjectReader& r) {
+    return decodeReply<AuthTestResponse>(body, [](SlackObjectReader& r) {
         AuthTestResponse out;
         out.ok = r.requiredBool("ok");
         out.team = r.displayString("team");
@@ -101,7 +101,7 @@ Decoded<AuthTestResponse> AuthTestResponse::decode(QByteArrayView body)
 
 Decoded<ConnectionsOpenResponse> ConnectionsOpenResponse::decode(QByteArrayView body)
 {
-    return decodeReply<ConnectionsOpenResponse>(body, [](ObjectReader& r) {
+    return decodeReply<ConnectionsOpenResponse>(body, [](SlackObjectReader& r) {
         ConnectionsOpenResponse out;
         out.ok = r.requiredBool("ok");
         out.url = r.optionalString("url");
@@ -112,7 +112,7 @@ Decoded<ConnectionsOpenResponse> ConnectionsOpenResponse::decode(QByteArrayView 
 
 Decoded<UsersConversationsResponse> UsersConversationsResponse::decode(QByteArrayView body)
 {
-    return decodeReply<UsersConversationsResponse>(body, [](ObjectReader& r) {
+    return decodeReply<UsersConversationsResponse>(body, [](SlackObjectReader& r) {
         UsersConversationsResponse out;
         out.ok = r.requiredBool("ok");
         out.channels = r.optionalListSkipping<Channel>("channels", decodeChannel,
@@ -124,7 +124,7 @@ Decoded<UsersConversationsResponse> UsersConversationsResponse::decode(QByteArra
 
 Decoded<ConversationsInfoResponse> ConversationsInfoResponse::decode(QByteArrayView body)
 {
-    return decodeReply<ConversationsInfoResponse>(body, [](ObjectReader& r) {
+    return decodeReply<ConversationsInfoResponse>(body, [](SlackObjectReader& r) {
         ConversationsInfoResponse out;
         out.ok = r.requiredBool("ok");
         out.channel = r.optionalWith<Channel>("channel", decodeChannel);
@@ -150,7 +150,7 @@ QString SlackUser::displayName() const
 
 Decoded<UsersInfoResponse> UsersInfoResponse::decode(QByteArrayView body)
 {
-    return decodeReply<UsersInfoResponse>(body, [](ObjectReader& r) {
+    return decodeReply<UsersInfoResponse>(body, [](SlackObjectReader& r) {
         UsersInfoResponse out;
         out.ok = r.requiredBool("ok");
         out.user = r.optionalWith<SlackUser>("user", decodeUser);
@@ -161,7 +161,7 @@ Decoded<UsersInfoResponse> UsersInfoResponse::decode(QByteArrayView body)
 
 Decoded<BotsInfoResponse> BotsInfoResponse::decode(QByteArrayView body)
 {
-    return decodeReply<BotsInfoResponse>(body, [](ObjectReader& r) {
+    return decodeReply<BotsInfoResponse>(body, [](SlackObjectReader& r) {
         BotsInfoResponse out;
         out.ok = r.requiredBool("ok");
         out.bot = r.optionalWith<Bot>("bot", decodeBot);
@@ -172,7 +172,7 @@ Decoded<BotsInfoResponse> BotsInfoResponse::decode(QByteArrayView body)
 
 Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(QByteArrayView body)
 {
-    return decodeReply<ConversationsHistoryResponse>(body, [](ObjectReader& r) {
+    return decodeReply<ConversationsHistoryResponse>(body, [](SlackObjectReader& r) {
         ConversationsHistoryResponse out;
         out.ok = r.requiredBool("ok");
         out.messages = r.optionalListSkipping<SlackEventDTO>("messages", payload::decodeSlackEvent,
@@ -189,7 +189,7 @@ Decoded<ConversationsHistoryResponse> ConversationsHistoryResponse::decode(QByte
 
 Decoded<ReactionsGetResponse> ReactionsGetResponse::decode(QByteArrayView body)
 {
-    return decodeReply<ReactionsGetResponse>(body, [](ObjectReader& r) {
+    return decodeReply<ReactionsGetResponse>(body, [](SlackObjectReader& r) {
         ReactionsGetResponse out;
         out.ok = r.requiredBool("ok");
         out.message = r.optionalWith<SlackEventDTO>("message", payload::decodeSlackEvent);
@@ -200,7 +200,7 @@ Decoded<ReactionsGetResponse> ReactionsGetResponse::decode(QByteArrayView body)
 
 Decoded<ReactionsAddResponse> ReactionsAddResponse::decode(QByteArrayView body)
 {
-    return decodeReply<ReactionsAddResponse>(body, [](ObjectReader& r) {
+    return decodeReply<ReactionsAddResponse>(body, [](SlackObjectReader& r) {
         ReactionsAddResponse out;
         out.ok = r.requiredBool("ok");
         out.error = r.optionalString("error");

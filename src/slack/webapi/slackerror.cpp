@@ -124,4 +124,46 @@ QString SlackError::description() const
     return {};
 }
 
+Problem SlackError::problem() const
+{
+    using P = Problem::Kind;
+    const QString log = description();
+    switch (m_kind) {
+    case Kind::authFailed:
+        return Problem::of(P::unsafeToken, log);
+    case Kind::socketModeFailed:
+        return Problem::of(P::slackRefused, log, 0, m_message);
+    case Kind::httpError:
+        if (m_status == 0)
+            return Problem::of(P::slackRefused, log, 0, m_body.value_or(QString()));
+        if (m_status == 429)
+            return Problem::of(P::rateLimited, log, m_retryAfter ? m_retryAfter->count() : 0);
+        return Problem::of(P::httpStatus, log, m_status);
+    case Kind::decodingFailed:
+        return Problem::of(P::unexpectedReply, log);
+    case Kind::missingTokens:
+        return Problem::of(P::tokensMissing, log);
+    case Kind::cancelled:
+        return Problem::of(P::cancelled, log);
+    case Kind::transport:
+        break;
+    }
+    switch (m_transportKind) {
+    case TransportKind::connectionLost:
+        return Problem::of(P::connectionLost, log);
+    case TransportKind::notConnected:
+        return Problem::of(P::offline, log);
+    case TransportKind::timedOut:
+        return Problem::of(P::timedOut, log);
+    case TransportKind::hostNotFound:
+        return Problem::of(P::hostNotFound, log);
+    case TransportKind::cannotConnect:
+        return Problem::of(P::cannotConnect, log);
+    case TransportKind::resourceUnavailable:
+    case TransportKind::other:
+        break;
+    }
+    return Problem::of(P::network, log);
+}
+
 } // namespace halyard

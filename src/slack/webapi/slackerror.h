@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/problem.h"
+
 #include <QMetaType>
 #include <QNetworkReply>
 #include <QString>
@@ -72,7 +74,10 @@ public:
     // (the status 0 of a Slack "ok": false included), the other kinds or cancellation.
     bool isTransient() const;
 
+    // For the log, in English.
     QString description() const;
+    // For a person: the kind and the figures its sentence needs, worded where it is shown.
+    Problem problem() const;
 
     friend bool operator==(const SlackError&, const SlackError&) = default;
 

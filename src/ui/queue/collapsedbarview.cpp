@@ -126,7 +126,7 @@ QString CollapsedBarView::statusDescription(const ConnectionState& state)
     case ConnectionState::Kind::connected:
         return tr("Connected to Slack");
     case ConnectionState::Kind::error:
-        return excerpt(tr("Connection error: %1").arg(state.errorMessage()));
+        return excerpt(tr("Connection error: %1").arg(problemText(state.problem())));
     }
     return {};
 }

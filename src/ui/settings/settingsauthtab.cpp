@@ -46,7 +46,7 @@ QString statusText(const ConnectionState& state)
     case ConnectionState::Kind::disconnected:
         return SettingsAuthTab::tr("Disconnected");
     case ConnectionState::Kind::error:
-        return excerpt(SettingsAuthTab::tr("Error: %1").arg(state.errorMessage()));
+        return excerpt(SettingsAuthTab::tr("Error: %1").arg(problemText(state.problem())));
     }
     return {};
 }
@@ -54,7 +54,7 @@ QString statusText(const ConnectionState& state)
 QString testResultText(const TokenTestResult& result)
 {
     if (!result)
-        return u"✗ "_s + result.error();
+        return u"✗ "_s + problemText(result.error());
     return SettingsAuthTab::tr("✓ %1 as @%2")
         .arg(result->team.value_or(u"?"_s), result->user.value_or(u"?"_s));
 }
@@ -359,7 +359,7 @@ QCoro::Task<> SettingsAuthTab::runSave(QString botToken, QString appToken)
         co_return;
     if (!saved) {
         setResult(tr("Save failed: %1 — %2")
-                      .arg(saved.error().description(), KeychainError::serviceHint()));
+                      .arg(problemText(saved.error().problem()), KeychainError::serviceHint()));
         co_return;
     }
     if (m_slack.disconnect)
@@ -390,7 +390,7 @@ QCoro::Task<> SettingsAuthTab::runClear()
         co_return;
     if (!cleared) {
         setResult(tr("Clear failed: %1 — %2")
-                      .arg(cleared.error().description(), KeychainError::serviceHint()));
+                      .arg(problemText(cleared.error().problem()), KeychainError::serviceHint()));
         co_return;
     }
     if (m_slack.disconnect)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/problem.h"
+
 #include <QCoroTask>
 #include <QString>
 
@@ -17,8 +19,8 @@ struct TokenOwner {
     friend bool operator==(const TokenOwner&, const TokenOwner&) = default;
 };
 
-// A token test's outcome: the owner, or why there is none, in words the user reads.
-using TokenTestResult = std::expected<TokenOwner, QString>;
+// A token test's outcome: the owner, or why there is none.
+using TokenTestResult = std::expected<TokenOwner, Problem>;
 
 // What the settings window asks of the Slack connection. The program passes the Slack service's
 // calls and its own Web API client; tests pass fakes. Any of them may be empty.

@@ -28,16 +28,18 @@ TEST(WebApiTokenTester, SendsTheTokenAndReadsTheAnswer)
     };
     const Case cases[] = {
         { {}, TokenOwner { workspace.teamName, workspace.botUserName } },
-        { FakeReply::slackError(u"invalid_auth"_s), std::unexpected(u"invalid_auth"_s) },
+        { FakeReply::slackError(u"invalid_auth"_s),
+            std::unexpected(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)) },
         { FakeReply::json({ { u"ok"_s, false } }),
-            std::unexpected(u"auth.test returned ok=false"_s) },
-        { FakeReply::http(404, "not found"), std::unexpected(u"HTTP 404: not found"_s) },
+            std::unexpected(Problem::of(Problem::Kind::slackRefused, {}, 0, u"unknown"_s)) },
+        { FakeReply::http(404, "not found"),
+            std::unexpected(Problem::of(Problem::Kind::httpStatus, {}, 404)) },
     };
     for (const Case& c : cases) {
         if (c.reply)
             fake.script(u"auth.test"_s, *c.reply);
         const TokenTestResult result = QCoro::waitFor(test(workspace.botToken));
-        EXPECT_EQ(result, c.expected) << (result ? "" : result.error().toStdString());
+        EXPECT_EQ(result, c.expected) << (result ? "" : result.error().detail.toStdString());
         EXPECT_EQ(fake.requests(u"auth.test"_s).last().token(), workspace.botToken);
     }
     EXPECT_EQ(fake.requests().size(), qsizetype(std::size(cases))) << "nothing but auth.test";

@@ -208,7 +208,8 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
     m_service->connect();
     ASSERT_TRUE(waitFor([&] { return m_service->givenUp(); }));
     EXPECT_EQ(requests(u"auth.test"_s), 5);
-    EXPECT_EQ(m_settings->connectionState(), ConnectionState::error(u"invalid_auth"_s));
+    EXPECT_EQ(m_settings->connectionState(),
+        ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)));
     EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (1): auth.test returned ok=false"_s));
     for (int n = 2; n <= 5; ++n)
         EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (%1): invalid_auth"_s.arg(n)));

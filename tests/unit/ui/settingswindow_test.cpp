@@ -284,8 +284,8 @@ TEST_F(SettingsWindowTest, FailedSaveLeavesTheConnectionAlone)
     type(u"botTokenField"_s, u"xoxb-1"_s);
     type(u"appTokenField"_s, u"xapp-1"_s);
     click(u"saveButton"_s);
-    EXPECT_TRUE(
-        resultBecomes(u"Save failed: Keychain error: -25308 — "_s + KeychainError::serviceHint()));
+    EXPECT_TRUE(resultBecomes(
+        u"Save failed: The keyring failed (status -25308) — "_s + KeychainError::serviceHint()));
     EXPECT_EQ(connects + disconnects, 0);
     EXPECT_FALSE(enabled(u"clearButton"_s));
 }
@@ -299,7 +299,8 @@ TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
     const Case cases[] = {
         { TokenOwner { u"Acme"_s, u"pager"_s }, u"✓ Acme as @pager"_s },
         { TokenOwner {}, u"✓ ? as @?"_s },
-        { std::unexpected(u"invalid_auth"_s), u"✗ invalid_auth"_s },
+        { std::unexpected(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)),
+            u"✗ Slack did not accept the token (invalid_auth)"_s },
     };
     type(u"botTokenField"_s, u"xoxb-1"_s);
     for (const Case& c : cases) {
@@ -456,8 +457,9 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
     const QString page = u"<h1>502 Bad Gateway</h1><table><tr><td>nginx</td></tr></table>"
                          u"<img src=\"file:///usr/share/pixmaps/debian-logo.png\">"_s
         + QString(1000, u'x');
-    settings.setConnectionState(ConnectionState::error(page));
-    tester.answer = std::unexpected(page);
+    settings.setConnectionState(
+        ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, page)));
+    tester.answer = std::unexpected(Problem::of(Problem::Kind::slackRefused, {}, 0, page));
     type(u"botTokenField"_s, u"xoxb-1"_s);
     click(u"testButton"_s);
     ASSERT_TRUE(answerTokenTest());
@@ -468,7 +470,8 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
     settings.setTeamName(page);
     settings.setBotUserName(u"pager"_s);
     CollapsedBarView bar;
-    bar.setConnectionState(ConnectionState::error(page));
+    bar.setConnectionState(
+        ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, page)));
     UpdateRow row;
     row.setVersion(u"<b>2.0</b>"_s + page);
     UpdateDialog dialog(u"1.9"_s, [](const QUrl&) {});
@@ -480,11 +483,11 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
         QString shown, start;
         qsizetype limit = kDisplayTextLimit;
     } cases[] = {
-        { connectionRow, u"Error: <h1>502 Bad Gateway</h1><table>"_s },
-        { testResult, u"✗ <h1>502 Bad Gateway</h1><table>"_s },
+        { connectionRow, u"Error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
+        { testResult, u"✗ Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { onScreen(find<QLabel>(u"connectionWorkspace"_s)), u"· <h1>502 Bad Gateway</h1>"_s },
         { onScreen(bar.findChild<QWidget*>(u"connectionDot"_s)->toolTip()),
-            u"Connection error: <h1>502 Bad Gateway</h1><table>"_s },
+            u"Connection error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { onScreen(row.findChild<QLabel*>(u"updateText"_s)),
             u"Update available - Halyard <b>2.0</b><h1>"_s, 100 },
         { dialogTitle, u"Halyard <b>2.0</b> is available"_s },

@@ -86,8 +86,28 @@ TEST(Translation, GermanReachesTheViewsTheCoreAndQtItself)
 
     CollapsedBarView bar;
     EXPECT_EQ(bar.findChild<QLabel*>(u"statusLabel"_s)->text(), u"Nicht verbunden"_s);
-    EXPECT_EQ(CollapsedBarView::statusDescription(ConnectionState::error(u"invalid_auth"_s)),
-        u"Verbindungsfehler: invalid_auth"_s);
+    // Problems from below reach the window as kinds and are worded here: no English sentence.
+    using K = Problem::Kind;
+    const struct {
+        Problem problem;
+        QString german;
+    } problems[] = {
+        { Problem::of(K::heartbeatMissed, u"no PONG"_s, 40),
+            u"Slack antwortet nicht mehr (kein Lebenszeichen seit 40 s)"_s },
+        { Problem::of(K::httpStatus, u"HTTP 401"_s, 401),
+            u"Slack hat das Token nicht angenommen (HTTP 401)"_s },
+        { Problem::of(K::slackRefused, u"invalid_auth"_s, 0, u"invalid_auth"_s),
+            u"Slack hat das Token nicht angenommen (invalid_auth)"_s },
+        { Problem::of(K::keychainDenied, u"Keychain error: locked (4)"_s),
+            u"Der Schlüsselbund ist gesperrt oder hat den Zugriff verweigert"_s },
+        { Problem::of(K::feedUnreachable, u"Host not found"_s),
+            u"Die Update-Quelle war nicht abrufbar"_s },
+    };
+    for (const auto& c : problems) {
+        EXPECT_EQ(problemText(c.problem), c.german);
+        EXPECT_EQ(CollapsedBarView::statusDescription(ConnectionState::error(c.problem)),
+            u"Verbindungsfehler: "_s + c.german);
+    }
     EXPECT_EQ(relativeAge(150), u"vor 2 Min."_s);
     EXPECT_EQ(tokenValidationMessage(u"https://api.slack.com/apps"_s, TokenField::app),
         u"Das sieht nach einem Link aus, nicht nach einem Token. Kopieren Sie den Wert des "
