@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -555,28 +557,81 @@ TEST_P(WindowManagerTest, PanelAndSettingsWorkUnderIt)
 INSTANTIATE_TEST_SUITE_P(Desktops, WindowManagerTest, ::testing::ValuesIn(kWindowManagers),
     [](const ::testing::TestParamInfo<WindowManager>& row) { return row.param.name; });
 
-// For those whose status-bar module and banners are enough: the bus answers, no window shows until
-// a second launch asks for Settings.
+// Stands in for the desktop's notification server: notes the banners asked for, summary and body.
+class BannerRecorder : public QDBusVirtualObject {
+public:
+    QStringList banners;
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        QVariantList reply;
+        if (message.member() == u"Notify"_s) {
+            banners.append(message.arguments().value(3).toString() + u'\n'
+                + message.arguments().value(4).toString());
+            reply = { uint(banners.size()) };
+        } else if (message.member() == u"GetCapabilities"_s) {
+            reply = { QStringList { u"body"_s } };
+        }
+        return connection.send(message.createReply(reply));
+    }
+};
+
+// For those whose status-bar module and banners are enough, by the option or the preference:
+// banners show, the commands work on the bus, and no window shows until a second launch asks for
+// Settings.
 TEST_F(DesktopProgramTest, WithoutThePanelOnlySettingsShowsAndOnlyWhenAskedFor)
 {
     ASSERT_NO_FATAL_FAILURE(startWindowManager());
     if (IsSkipped())
         return;
-    start({ u"--no-panel"_s });
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
-        << m_log.toStdString();
-    QProcess status;
-    status.setProcessEnvironment(programEnvironment());
-    status.start(QStringLiteral(HALYARD_BINARY), { u"status"_s, u"--json"_s });
-    ASSERT_TRUE(status.waitForFinished(10000));
-    EXPECT_TRUE(status.readAllStandardOutput().contains("\"running\":true"));
-    const QStringList search { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard"_s };
-    EXPECT_TRUE(x(u"xdotool"_s, search).isEmpty());
-    launchAgain();
-    EXPECT_FALSE(waitForWindow(u"^Halyard Settings$"_s).isEmpty()) << m_log.toStdString();
-    EXPECT_TRUE(x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard$"_s })
-                    .isEmpty());
+    BannerRecorder recorder;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString path = u"/org/freedesktop/Notifications"_s;
+    ASSERT_TRUE(bus.registerVirtualObject(path, &recorder)
+        && bus.registerService(u"org.freedesktop.Notifications"_s));
+    const auto command = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(programEnvironment());
+        process.start(QStringLiteral(HALYARD_BINARY), arguments);
+        process.waitForFinished(10000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    for (const bool byOption : { true, false }) {
+        SCOPED_TRACE(byOption ? "--no-panel" : "behavior.showPanel");
+        PreferenceStore(m_home.filePath(u"config/Halyard"_s))
+            .setBool(u"behavior.showPanel"_s, byOption);
+        m_log.clear();
+        start(byOption ? QStringList { u"--no-panel"_s } : QStringList {});
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return m_log.contains(u"slack: Connection established"_s); }, 10000))
+            << m_log.toStdString();
+        const QString text = u"Disk full %1"_s.arg(byOption);
+        m_fake.postMessage(u"C1"_s,
+            { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, text },
+                { u"ts"_s, u"1700000000.00010%1"_s.arg(byOption) } });
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return recorder.banners.join(u'\n').contains(text); }, 10000))
+            << recorder.banners.join(u'\n').toStdString() << m_log.toStdString();
+        recorder.banners.clear();
+        const QString listed = command({ u"list"_s });
+        EXPECT_TRUE(listed.contains(text)) << listed.toStdString();
+        command({ u"ack"_s, listed.section(u'\t', 0, 0) });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000));
+        EXPECT_TRUE(command({ u"status"_s, u"--json"_s }).contains(u"\"running\":true"_s));
+
+        EXPECT_TRUE(x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard"_s })
+                        .isEmpty());
+        launchAgain();
+        EXPECT_FALSE(waitForWindow(u"^Halyard Settings$"_s).isEmpty()) << m_log.toStdString();
+        EXPECT_TRUE(
+            x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard$"_s })
+                .isEmpty());
+        ::kill(pid_t(m_program.processId()), SIGTERM);
+        ASSERT_TRUE(m_program.waitForFinished(10000)) << m_log.toStdString();
+    }
+    bus.unregisterService(u"org.freedesktop.Notifications"_s);
+    bus.unregisterObject(path);
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
