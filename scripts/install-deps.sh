@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the package checks and the tools need.
 # Idempotent: refreshes the package index only when something is missing.
-# `install-deps.sh --screenshot` adds what packaging/*-screenshot.sh need (window managers, a bar,
-# a desktop background, a screen grab), which nothing else does, so CI goes without it.
+# The desktop tests run under the window managers of the desktops Halyard supports (GNOME's,
+# Plasma's, i3), each started by the test on its own X server.
+# `install-deps.sh --screenshot` adds what packaging/*-screenshot.sh and the README's pictures need
+# (a bar, a desktop background, a screen grab, Plasma's window frames), which nothing else does,
+# so CI goes without it.
 set -euo pipefail
 
 packages=(
@@ -14,12 +17,13 @@ packages=(
     clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format clang-tidy-16
     dbus dbus-bin dbus-daemon gnome-keyring
     python3 openssl
-    libxcb1-dev xvfb x11-utils xdotool openbox fonts-noto-color-emoji desktop-file-utils libqt6svg6
+    libxcb1-dev xvfb x11-utils xdotool fonts-noto-color-emoji desktop-file-utils libqt6svg6
+    openbox mutter kwin-x11 i3-wm
     appstream dpkg-dev file libglib2.0-bin
     lintian scdoc man-db
 )
 if [[ ${1:-} == --screenshot ]]; then
-    packages+=(openbox x11-xserver-utils imagemagick i3-wm)
+    packages+=(x11-xserver-utils imagemagick kwin-style-breeze)
 fi
 
 missing=()

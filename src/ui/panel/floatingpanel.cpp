@@ -132,10 +132,12 @@ std::optional<QString> FloatingPanel::screenName() const
 
 bool FloatingPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    // A click on the inactive panel makes it the active window and still reaches what was
-    // clicked: no window manager gives a dock the focus on its own.
+    // A click on the panel makes it the active window and still reaches what was clicked: no
+    // window manager gives a dock the focus on its own. Asked for on every click: Qt reports the
+    // window active until 100 ms after it lost the focus, and a click within them would leave
+    // the keyboard elsewhere; the window manager ignores the request for its active window.
     if (watched == windowHandle() && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !isActiveWindow()) {
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // The click's own time: the user's action, which the window manager honours.
         activateWithToken(
             this, QString(), static_cast<uint32_t>(static_cast<QMouseEvent*>(event)->timestamp()));
