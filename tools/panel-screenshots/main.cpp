@@ -202,5 +202,12 @@ int main(int argc, char* argv[])
         }
         QTextStream(stdout) << path << Qt::endl;
     }
+    // A connection that stopped answering, worded in the window's language.
+    settings.setConnectionState(
+        ConnectionState::error(Problem::of(Problem::Kind::heartbeatMissed, {}, 40)));
+    const QString errorPath = fileName(u"settings-connection-error"_s);
+    if (!window.grabTab(SettingsWindow::Tab::authentication).save(errorPath))
+        return 1;
+    QTextStream(stdout) << errorPath << Qt::endl;
     return 0;
 }
