@@ -151,7 +151,9 @@ private:
             m_core.directory(), m_core.preferences(), m_updates };
         m_panel = std::make_unique<DesktopPanel>(
             stores, m_core.systemEvents(),
-            [this](const Alert& alert) { m_core.slackService().acknowledge(alert); },
+            [this](const Alert& alert, AckCause cause) {
+                m_core.slackService().acknowledge(alert, cause);
+            },
             [this] { showUpdateDialog(); });
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
