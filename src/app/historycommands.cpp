@@ -79,7 +79,7 @@ QJsonObject lifeJson(const AlertLife& life)
         out.insert("byId"_L1, life.by);
         out.insert("by"_L1, life.byName);
         if (life.stage)
-            out.insert("stage"_L1, stageName(*life.stage));
+            out.insert("stage"_L1, stageKey(*life.stage));
     }
     return out;
 }

@@ -91,7 +91,7 @@ LineOutcome parseLine(
         } else if (key == "byName") {
             out.byName = fromView(text);
         } else if (key == "stage") {
-            out.stage = stageFromName(fromView(text));
+            out.stage = stageFromKey(fromView(text));
         }
     }
     if (!haveAt || !haveEvent || out.alertId.isEmpty())
@@ -185,6 +185,9 @@ std::expected<qsizetype, QString> HistoryFile::tidy(const QString& filePath, qin
     auto contents = read(filePath);
     if (!contents)
         return std::unexpected(contents.error());
+    // A file copied in or restored from a backup may be readable by others; it holds messages.
+    if (QFileInfo::exists(filePath))
+        QFile::setPermissions(filePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (contents->damagedLines > 0)
         qCWarning(lcHistory, "History file %s: skipped %lld damaged line(s)",
             qUtf8Printable(filePath), static_cast<long long>(contents->damagedLines));

@@ -43,12 +43,12 @@ std::optional<AlertEvent> eventFromName(QStringView name)
     return std::nullopt;
 }
 
-QString stageName(AgeStage stage)
+QString stageKey(AgeStage stage)
 {
     return kStageNames.at(std::size_t(stage)).toString();
 }
 
-std::optional<AgeStage> stageFromName(QStringView name)
+std::optional<AgeStage> stageFromKey(QStringView name)
 {
     for (std::size_t i = 0; i < kStageNames.size(); ++i)
         if (kStageNames[i] == name)
@@ -86,7 +86,7 @@ QByteArray HistoryRecord::toLine() const
     putIfAny(object, "by"_L1, by);
     putIfAny(object, "byName"_L1, byName);
     if (stage)
-        object.insert("stage"_L1, stageName(*stage));
+        object.insert("stage"_L1, stageKey(*stage));
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 

@@ -59,7 +59,7 @@ inline constexpr qsizetype kHistoryTextLength = 160;
 // The message's first non-empty line, cut to kHistoryTextLength.
 QString historyText(const QString& text);
 
-QString stageName(AgeStage stage);
-std::optional<AgeStage> stageFromName(QStringView name);
+QString stageKey(AgeStage stage);
+std::optional<AgeStage> stageFromKey(QStringView name);
 
 } // namespace halyard

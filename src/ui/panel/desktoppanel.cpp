@@ -49,6 +49,8 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     connect(content, &PanelRootView::settingsRequested, this, &DesktopPanel::settingsRequested);
     connect(
         m_window.get(), &FloatingPanel::settingsRequested, this, &DesktopPanel::settingsRequested);
+    connect(
+        m_window.get(), &FloatingPanel::historyRequested, this, &DesktopPanel::historyRequested);
     // exit() rather than quit(), which would ask every window to close first and stop at the
     // settings window, which only hides.
     connect(

@@ -54,6 +54,7 @@ public:
 signals:
     // The settings button or the context menu's "Settings…".
     void settingsRequested();
+    void historyRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
