@@ -24,29 +24,25 @@ const QString kChannel = u"channel"_s;
 const QString kJson = u"json"_s;
 const QString kFormat = u"format"_s;
 
-QString translate(const char* text)
-{
-    return QCoreApplication::translate("halyard::HistoryCommands", text);
-}
-
 // Who took the alert out, for one line of the history.
 QString ackedByText(const AlertLife& life)
 {
     if (life.byTeammate()) {
         const QString who = !life.byName.isEmpty() ? life.byName
-            : !life.by.isEmpty()                   ? life.by
-                                                   : translate("a teammate");
+            : !life.by.isEmpty()
+            ? life.by
+            : QCoreApplication::translate("halyard::HistoryCommands", "a teammate");
         return QCoreApplication::translate("halyard::HistoryCommands", "by %1 (reaction)").arg(who);
     }
     switch (life.ackedBy.value_or(AlertEvent::ackedInPanel)) {
     case AlertEvent::ackedOnBanner:
-        return translate("by you (banner)");
+        return QCoreApplication::translate("halyard::HistoryCommands", "by you (banner)");
     case AlertEvent::ackedOverBus:
-        return translate("by you (bus or command)");
+        return QCoreApplication::translate("halyard::HistoryCommands", "by you (bus or command)");
     case AlertEvent::ackedAll:
-        return translate("by you (Acknowledge All)");
+        return QCoreApplication::translate("halyard::HistoryCommands", "by you (Acknowledge All)");
     default:
-        return translate("by you (panel)");
+        return QCoreApplication::translate("halyard::HistoryCommands", "by you (panel)");
     }
 }
 
@@ -96,11 +92,14 @@ AgingPolicy userPolicy(const Profile& profile)
 void addHistoryCommandOptions(QCommandLineParser& parser)
 {
     parser.addOption(QCommandLineOption(kSince,
-        translate("history, report: the period, as 12h, 7d or a date (2026-12-01); history: "
-                  "24h and report: 12h unless given."),
-        translate("since")));
-    parser.addOption(QCommandLineOption(
-        kChannel, translate("history: only this channel (its name or id)."), translate("channel")));
+        QCoreApplication::translate("halyard::HistoryCommands",
+            "history, report: the period, as 12h, 7d or a date (2026-12-01); history: "
+            "24h and report: 12h unless given."),
+        QCoreApplication::translate("halyard::HistoryCommands", "since")));
+    parser.addOption(QCommandLineOption(kChannel,
+        QCoreApplication::translate(
+            "halyard::HistoryCommands", "history: only this channel (its name or id)."),
+        QCoreApplication::translate("halyard::HistoryCommands", "channel")));
 }
 
 bool isHistoryCommand(const QString& word)
@@ -113,19 +112,23 @@ std::optional<QString> historyCommandUsageError(const QCommandLineParser& parser
     const QStringList words = parser.positionalArguments();
     const QString command = isHistoryCommand(words.value(0)) ? words.value(0) : QString();
     if (parser.isSet(kSince) && command.isEmpty())
-        return translate("--since belongs to \"halyard history\", \"halyard report\"");
+        return QCoreApplication::translate("halyard::HistoryCommands",
+            "--since belongs to \"halyard history\", \"halyard report\"");
     if (parser.isSet(kChannel) && command != u"history")
-        return translate("--channel belongs to \"halyard history\"");
+        return QCoreApplication::translate(
+            "halyard::HistoryCommands", "--channel belongs to \"halyard history\"");
     if (command.isEmpty())
         return std::nullopt;
     if (words.size() > 1)
         return QCoreApplication::translate("halyard::QueueCommands", "%1 takes no arguments")
             .arg(command);
     if (parser.isSet(kSince) && !parseSince(parser.value(kSince), 0))
-        return translate("--since is a span (30m, 12h, 7d) or a date (2026-12-01)");
+        return QCoreApplication::translate(
+            "halyard::HistoryCommands", "--since is a span (30m, 12h, 7d) or a date (2026-12-01)");
     if (parser.isSet(kFormat) && command == u"report" && parser.value(kFormat) != u"markdown"
         && parser.value(kFormat) != u"text")
-        return translate("--format is markdown or text");
+        return QCoreApplication::translate(
+            "halyard::HistoryCommands", "--format is markdown or text");
     if (parser.isSet(kFormat) && parser.isSet(kJson))
         return QCoreApplication::translate(
             "halyard::QueueCommands", "--json and --format exclude each other");
@@ -144,11 +147,16 @@ int runHistoryCommand(const QCommandLineParser& parser, const Profile& profile)
     const QString path = profile.dataFolder() + u"/history.jsonl"_s;
     const auto contents = HistoryFile::read(path);
     if (!contents) {
-        err << translate("Cannot read the history %1: %2").arg(path, contents.error()) << Qt::endl;
+        err << QCoreApplication::translate(
+            "halyard::HistoryCommands", "Cannot read the history %1: %2")
+                   .arg(path, contents.error())
+            << Qt::endl;
         return 1;
     }
     if (contents->damagedLines > 0)
-        err << translate("%1: skipped damaged lines").arg(path) << Qt::endl;
+        err << QCoreApplication::translate("halyard::HistoryCommands", "%1: skipped damaged lines")
+                   .arg(path)
+            << Qt::endl;
     const QList<AlertLife> lives
         = livesSince(foldLives(contents->records), from, parser.value(kChannel));
     QTextStream out(stdout);
@@ -174,9 +182,9 @@ int runHistoryCommand(const QCommandLineParser& parser, const Profile& profile)
             = u'#' + (life.channelName.isEmpty() ? life.channelId : life.channelName);
         const QString sender = life.senderName.isEmpty() ? life.sender : life.senderName;
         const QString outcome = life.ackedAt
-            ? translate("acknowledged after %1 %2")
+            ? QCoreApplication::translate("halyard::HistoryCommands", "acknowledged after %1 %2")
                   .arg(formatDuration(*life.timeToAck()), ackedByText(life))
-            : translate("waiting");
+            : QCoreApplication::translate("halyard::HistoryCommands", "waiting");
         // Tab-separated like "halyard list"; the text last.
         out << QDateTime::fromMSecsSinceEpoch(life.arrivedAt).toString(u"yyyy-MM-dd HH:mm"_s)
             << '\t' << oneLine(channel) << '\t' << oneLine(sender) << '\t' << outcome << '\t'

@@ -20,6 +20,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QPalette>
@@ -81,7 +82,7 @@ ShiftReport sampleReport(qint64 now)
         life.senderName = senders[std::min<quint32>(random.bounded(8), 5)];
         life.channelName = channels[random.bounded(4)];
         const qint64 taken = qint64(60 + random.bounded(busy ? 900 : 2400)) * 1000;
-        if (at + taken < now) {
+        if (at + taken < now && random.bounded(25) != 0) {
             life.ackedAt = at + taken;
             life.ackedBy
                 = random.bounded(5) == 0 ? AlertEvent::ackedByTeammate : AlertEvent::ackedInPanel;
@@ -236,6 +237,11 @@ int main(int argc, char* argv[])
     }
 
     HistoryView history(scratch.filePath(u"history.jsonl"_s), [] { return AgingPolicy {}; });
+    // The day the sample covers; quietly, or the empty scratch history would be read for it.
+    if (auto* period = history.findChild<QComboBox*>()) {
+        const QSignalBlocker quiet(period);
+        period->setCurrentIndex(period->findData(24));
+    }
     history.showReport(sampleReport(QDateTime::currentMSecsSinceEpoch()));
     history.resize(640, 640);
     const QString historyPath = fileName(u"history"_s);

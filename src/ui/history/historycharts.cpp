@@ -78,6 +78,11 @@ QColor waitingColor(const QPalette& palette)
 
 } // namespace
 
+QColor chartStageColor(AgeStage stage)
+{
+    return stage == AgeStage::fresh ? QColor(0x34, 0xc7, 0x59) : panelstyle::stageColor(stage);
+}
+
 HourlyChart::HourlyChart(QWidget* parent)
     : QWidget(parent)
 {
@@ -146,7 +151,7 @@ void HourlyChart::paintEvent(QPaintEvent*)
             painter.fillRect(QRectF(x, y1, std::max(1.0, slot - gap), y0 - y1), colour);
         };
         for (const AgeStage stage : kAllAgeStages)
-            stack(hour.acked[std::size_t(stage)], panelstyle::stageColor(stage));
+            stack(hour.acked[std::size_t(stage)], chartStageColor(stage));
         stack(hour.waiting, waitingColor(palette()));
     }
     // About six time labels, on whole hours.
@@ -213,7 +218,7 @@ void TimeToAckChart::paintEvent(QPaintEvent*)
     for (qsizetype i = 0; i < bins; ++i) {
         const auto& bin = m_report.bins[i];
         const double midSeconds = (double(bin.fromMs) / 1000) + binSeconds / 2;
-        const QColor colour = panelstyle::stageColor(policy.stageForAge(midSeconds));
+        const QColor colour = chartStageColor(policy.stageForAge(midSeconds));
         const double y = frame.yOf(double(bin.count));
         painter.fillRect(
             QRectF(frame.plot.left() + slot * double(i) + 1, y, slot - 2, frame.plot.bottom() - y),

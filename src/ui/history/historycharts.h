@@ -6,6 +6,9 @@
 
 namespace halyard {
 
+// The panel's stage colours, but fresh in green: the panel's white would vanish on a light base.
+QColor chartStageColor(AgeStage stage);
+
 // Alerts per hour of arrival, each bar stacked by the stage its alerts had when acknowledged,
 // the ones still waiting on top. Colours are the panel's stage colours; axes and text follow the
 // palette.

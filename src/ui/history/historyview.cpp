@@ -43,7 +43,7 @@ QWidget* makeLegend(QWidget* parent)
         row->addSpacing(8);
     };
     for (const AgeStage stage : kAllAgeStages)
-        add(panelstyle::stageColor(stage), panelstyle::stageName(stage));
+        add(chartStageColor(stage), panelstyle::stageName(stage));
     add(panelstyle::toneColor(parent->palette(), panelstyle::Tone::tertiary),
         HistoryView::tr("Waiting"));
     row->addStretch();
