@@ -14,6 +14,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,6 +26,32 @@ QString fromView(std::string_view view)
 {
     return QString::fromUtf8(view.data(), qsizetype(view.size()));
 }
+
+// Channels, senders, names and bot texts repeat across thousands of records: one shared string
+// each saves most of the allocations of a large file (and of whatever copies it later).
+class Interned {
+public:
+    QString operator()(std::string_view view)
+    {
+        if (const auto found = m_strings.find(view); found != m_strings.end())
+            return found->second;
+        QString made = fromView(view);
+        if (m_strings.size() < kMaxStrings)
+            m_strings.emplace(std::string(view), made);
+        return made;
+    }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view view) const
+        {
+            return std::hash<std::string_view> {}(view);
+        }
+    };
+    static constexpr std::size_t kMaxStrings = 8192;
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_strings;
+};
 
 std::optional<qint64> integer(simdjson::dom::element value)
 {
@@ -40,8 +67,8 @@ std::optional<qint64> integer(simdjson::dom::element value)
 enum class LineOutcome { record, damaged, unknownKind };
 
 // One line, with the buffer's own padding behind it (simdjson reads ahead in wide blocks).
-LineOutcome parseLine(
-    simdjson::dom::parser& parser, const char* data, std::size_t size, HistoryRecord& out)
+LineOutcome parseLine(simdjson::dom::parser& parser, Interned& intern, const char* data,
+    std::size_t size, HistoryRecord& out)
 {
     simdjson::dom::object object;
     if (parser.parse(data, size, false).get_object().get(object))
@@ -77,19 +104,19 @@ LineOutcome parseLine(
         } else if (key == "alert") {
             out.alertId = fromView(text);
         } else if (key == "channel") {
-            out.channelId = fromView(text);
+            out.channelId = intern(text);
         } else if (key == "channelName") {
-            out.channelName = fromView(text);
+            out.channelName = intern(text);
         } else if (key == "sender") {
-            out.sender = fromView(text);
+            out.sender = intern(text);
         } else if (key == "senderName") {
-            out.senderName = fromView(text);
+            out.senderName = intern(text);
         } else if (key == "text") {
-            out.text = fromView(text);
+            out.text = intern(text);
         } else if (key == "by") {
-            out.by = fromView(text);
+            out.by = intern(text);
         } else if (key == "byName") {
-            out.byName = fromView(text);
+            out.byName = intern(text);
         } else if (key == "stage") {
             out.stage = stageFromKey(fromView(text));
         }
@@ -113,16 +140,17 @@ std::expected<QString, QString> HistoryFile::pathIn(const QString& folder)
 
 HistoryFile::Contents HistoryFile::parse(QByteArrayView bytes)
 {
-    Contents out;
-    // One copy with simdjson's padding behind the last line.
-    std::string buffer;
-    buffer.reserve(std::size_t(bytes.size()) + simdjson::SIMDJSON_PADDING);
-    buffer.append(bytes.data(), std::size_t(bytes.size()));
-    buffer.append(simdjson::SIMDJSON_PADDING, '\0');
-    const char* data = buffer.data();
-    const std::size_t size = std::size_t(bytes.size());
+    // simdjson reads past the end in wide blocks: a copy with its padding behind the last line.
+    QByteArray padded(bytes.size() + qsizetype(simdjson::SIMDJSON_PADDING), '\0');
+    std::memcpy(padded.data(), bytes.data(), std::size_t(bytes.size()));
+    return parsePadded(padded.constData(), std::size_t(bytes.size()));
+}
 
+HistoryFile::Contents HistoryFile::parsePadded(const char* data, std::size_t size)
+{
+    Contents out;
     simdjson::dom::parser parser;
+    Interned intern;
     out.records.reserve(qsizetype(std::count(data, data + size, '\n')));
     std::size_t start = 0;
     bool lastLineDamaged = false;
@@ -135,8 +163,9 @@ HistoryFile::Contents HistoryFile::parse(QByteArrayView bytes)
         }
         const std::size_t end = std::size_t(static_cast<const char*>(newline) - data);
         HistoryRecord record;
-        const auto outcome = end == start ? LineOutcome::damaged
-                                          : parseLine(parser, data + start, end - start, record);
+        const auto outcome = end == start
+            ? LineOutcome::damaged
+            : parseLine(parser, intern, data + start, end - start, record);
         lastLineDamaged = outcome == LineOutcome::damaged;
         if (outcome == LineOutcome::record)
             out.records.append(std::move(record));
@@ -165,10 +194,21 @@ std::expected<HistoryFile::Contents, QString> HistoryFile::read(const QString& f
         return Contents {};
     if (!file.open(QIODevice::ReadOnly))
         return std::unexpected(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::unexpected(file.errorString());
-    return parse(bytes);
+    // Read straight into a buffer with simdjson's padding: a full history is tens of MB, and a
+    // second copy costs as much as the parse. The file may grow meanwhile (an append); what is
+    // beyond the size read first is left for the next reading.
+    const qint64 size = file.size();
+    QByteArray bytes(size + qsizetype(simdjson::SIMDJSON_PADDING), '\0');
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = file.read(bytes.data() + got, size - got);
+        if (n < 0)
+            return std::unexpected(file.errorString());
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return parsePadded(bytes.constData(), std::size_t(got));
 }
 
 QList<HistoryRecord> HistoryFile::kept(QList<HistoryRecord> records, qint64 nowMs)

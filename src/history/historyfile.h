@@ -38,6 +38,8 @@ public:
     // Reads the records in file order; no file reads as empty. Never changes the file.
     static std::expected<Contents, QString> read(const QString& filePath);
     static Contents parse(QByteArrayView bytes);
+    // `data` has simdjson's padding (SIMDJSON_PADDING bytes) readable behind `size`.
+    static Contents parsePadded(const char* data, std::size_t size);
 
     // The records kept at `nowMs`: none older than kKeepMs, at most the newest kMaxRecords.
     static QList<HistoryRecord> kept(QList<HistoryRecord> records, qint64 nowMs);

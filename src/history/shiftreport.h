@@ -42,8 +42,7 @@ QList<AlertLife> foldLives(const QList<HistoryRecord>& records);
 
 // The lives that arrived at `fromMs` or later, in `channel` (an id or a name, "#" optional) when
 // given.
-QList<AlertLife> livesSince(
-    const QList<AlertLife>& lives, qint64 fromMs, const QString& channel = {});
+QList<AlertLife> livesSince(QList<AlertLife> lives, qint64 fromMs, const QString& channel = {});
 
 // "12h", "7d", "30m" before `nowMs`, or a local date ("2026-12-01") or date and time
 // ("2026-12-01T08:00"); absent when it is none of those.
