@@ -190,9 +190,10 @@ private:
                 = std::make_unique<HistoryView>(m_core.profile().dataFolder() + u"/history.jsonl"_s,
                     [this] { return m_core.settingsStore().agingPolicy(); });
         }
-        // What the last turn of the event loop recorded is in the file before it is read.
+        // What this turn recorded goes to the file first; never waited for here, as the writer
+        // may be busy trimming a large file at start.
         if (auto* recorder = m_core.historyRecorder())
-            recorder->flush();
+            recorder->handOver();
         if (!m_history->isVisible() && m_panel)
             m_panel->controller().windowActivated(m_history.get());
         activateWithToken(m_history.get(), {});

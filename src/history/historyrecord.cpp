@@ -58,8 +58,15 @@ std::optional<AgeStage> stageFromKey(QStringView name)
 
 QString historyText(const QString& text)
 {
-    for (const QStringView line : QStringView(text).split(u'\n')) {
-        const QStringView trimmed = line.trimmed();
+    // On the intake's path: scanned in place, no list of lines.
+    const QStringView all(text);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0)
+            end = all.size();
+        const QStringView trimmed = all.sliced(start, end - start).trimmed();
+        start = end + 1;
         if (trimmed.isEmpty())
             continue;
         if (trimmed.size() <= kHistoryTextLength)

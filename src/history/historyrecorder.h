@@ -28,6 +28,8 @@ public:
     // Hands over what waits; the writer writes it before it stops.
     ~HistoryRecorder() override;
 
+    // Hands what waits to the writer now rather than at the end of the turn.
+    void handOver();
     // Hands over what waits and waits for the disk.
     void flush();
 
@@ -36,7 +38,6 @@ public:
 
 private:
     void record(HistoryRecord record);
-    void handOver();
 
     AlertStore& m_store;
     std::unique_ptr<HistoryWriter> m_writer;
