@@ -126,7 +126,7 @@ int storm(int seconds, int pool)
         if (fake.elapsedMs() >= nextAck && !core.alerts.alerts().isEmpty()) {
             const Alert oldest = core.alerts.alerts().first();
             ackedAt.insert(oldest.ts, fake.elapsedMs());
-            core.service->acknowledge(oldest);
+            core.service->acknowledge(oldest, AckCause::panel);
             nextAck += 3000;
         }
     }
@@ -174,7 +174,7 @@ int outbox(int minuteMs)
         // Acknowledge All.
         const QList<Alert> all = first.alerts.alerts();
         for (const Alert& alert : all)
-            first.service->acknowledge(alert);
+            first.service->acknowledge(alert, AckCause::panel);
         QTest::qWait(3000);
         std::printf("before the stop: %lld reactions sent\n",
             static_cast<long long>(fake.requests(u"reactions.add"_s).size()));

@@ -208,6 +208,10 @@
         <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
         <translation>Ohne das Panel laufen: nur Banner, der Bus und die Befehle; kein Fenster erscheint, bis die Einstellungen verlangt werden.</translation>
     </message>
+    <message>
+        <source>&quot;history&quot; shows each alert of the period with its time to acknowledge and who acknowledged it; &quot;report&quot; sums the period up for a hand-over.</source>
+        <translation>&quot;history&quot; zeigt jeden Alarm des Zeitraums mit seiner Zeit bis zur Bestätigung und wer ihn bestätigt hat; &quot;report&quot; fasst den Zeitraum für eine Übergabe zusammen.</translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -289,6 +293,205 @@
     <message>
         <source>Acknowledge All</source>
         <translation>Alle bestätigen</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>Verlauf…</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HistoryCommands</name>
+    <message>
+        <source>by %1 (reaction)</source>
+        <translation>von %1 (Reaktion)</translation>
+    </message>
+    <message>
+        <source>a teammate</source>
+        <translation>einem Teammitglied</translation>
+    </message>
+    <message>
+        <source>by you (banner)</source>
+        <translation>von Ihnen (Banner)</translation>
+    </message>
+    <message>
+        <source>by you (bus or command)</source>
+        <translation>von Ihnen (Bus oder Befehl)</translation>
+    </message>
+    <message>
+        <source>by you (Acknowledge All)</source>
+        <translation>von Ihnen (Alle bestätigen)</translation>
+    </message>
+    <message>
+        <source>by you (panel)</source>
+        <translation>von Ihnen (Panel)</translation>
+    </message>
+    <message>
+        <source>history, report: the period, as 12h, 7d or a date (2026-12-01); history: 24h and report: 12h unless given.</source>
+        <translation>history, report: der Zeitraum, als 12h, 7d oder ein Datum (2026-12-01); ohne Angabe history: 24h und report: 12h.</translation>
+    </message>
+    <message>
+        <source>since</source>
+        <translation>seit</translation>
+    </message>
+    <message>
+        <source>history: only this channel (its name or id).</source>
+        <translation>history: nur dieser Kanal (sein Name oder seine ID).</translation>
+    </message>
+    <message>
+        <source>channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>--since belongs to &quot;halyard history&quot;, &quot;halyard report&quot;</source>
+        <translation>--since gehört zu &quot;halyard history&quot;, &quot;halyard report&quot;</translation>
+    </message>
+    <message>
+        <source>--channel belongs to &quot;halyard history&quot;</source>
+        <translation>--channel gehört zu &quot;halyard history&quot;</translation>
+    </message>
+    <message>
+        <source>--since is a span (30m, 12h, 7d) or a date (2026-12-01)</source>
+        <translation>--since ist eine Spanne (30m, 12h, 7d) oder ein Datum (2026-12-01)</translation>
+    </message>
+    <message>
+        <source>--format is markdown or text</source>
+        <translation>--format ist markdown oder text</translation>
+    </message>
+    <message>
+        <source>Cannot read the history %1: %2</source>
+        <translation>Der Verlauf %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1: skipped damaged lines</source>
+        <translation>%1: beschädigte Zeilen übersprungen</translation>
+    </message>
+    <message>
+        <source>acknowledged after %1 %2</source>
+        <translation>bestätigt nach %1 %2</translation>
+    </message>
+    <message>
+        <source>waiting</source>
+        <translation>wartet</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HistoryView</name>
+    <message>
+        <source>Waiting</source>
+        <translation>Wartend</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>Last 12 hours</source>
+        <translation>Letzte 12 Stunden</translation>
+    </message>
+    <message>
+        <source>Last 24 hours</source>
+        <translation>Letzte 24 Stunden</translation>
+    </message>
+    <message>
+        <source>Last 7 days</source>
+        <translation>Letzte 7 Tage</translation>
+    </message>
+    <message>
+        <source>Last 30 days</source>
+        <translation>Letzte 30 Tage</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Zeitraum</translation>
+    </message>
+    <message>
+        <source>Copy as Markdown</source>
+        <translation>Als Markdown kopieren</translation>
+    </message>
+    <message>
+        <source>The shift report for pasting into a hand-over thread</source>
+        <translation>Der Schichtbericht zum Einfügen in einen Übergabe-Thread</translation>
+    </message>
+    <message>
+        <source>&amp;Period:</source>
+        <translation>&amp;Zeitraum:</translation>
+    </message>
+    <message>
+        <source>Alerts per hour, by stage when acknowledged</source>
+        <translation>Alarme pro Stunde, nach Stufe bei der Bestätigung</translation>
+    </message>
+    <message>
+        <source>Time to acknowledge, against the aging thresholds</source>
+        <translation>Zeit bis zur Bestätigung, gegen die Alterungsschwellen</translation>
+    </message>
+    <message>
+        <source>The history cannot be read: %1</source>
+        <translation>Der Verlauf kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Alarme</translation>
+    </message>
+    <message>
+        <source>Acknowledged by you</source>
+        <translation>Von Ihnen bestätigt</translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates</source>
+        <translation>Von Teammitgliedern bestätigt</translation>
+    </message>
+    <message>
+        <source>Still waiting</source>
+        <translation>Noch wartend</translation>
+    </message>
+    <message>
+        <source>Median time to acknowledge</source>
+        <translation>Median der Zeit bis zur Bestätigung</translation>
+    </message>
+    <message>
+        <source>90th percentile</source>
+        <translation>90. Perzentil</translation>
+    </message>
+    <message>
+        <source>Went overdue</source>
+        <translation>Überfällig geworden</translation>
+    </message>
+    <message>
+        <source>Noisiest senders: %1</source>
+        <translation>Lauteste Absender: %1</translation>
+    </message>
+    <message>
+        <source>Noisiest channels: %1</source>
+        <translation>Lauteste Kanäle: %1</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HourlyChart</name>
+    <message>
+        <source>Alerts per hour</source>
+        <translation>Alarme pro Stunde</translation>
+    </message>
+    <message>
+        <source>Alerts per hour: no alerts in this period.</source>
+        <translation>Alarme pro Stunde: keine Alarme in diesem Zeitraum.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Alerts per hour, stacked by the stage at acknowledgement: %n alert(s) in all; the busiest hour began %1 with %2.</source>
+        <translation>
+            <numerusform>Alarme pro Stunde, gestapelt nach der Stufe bei der Bestätigung: %n Alarm insgesamt; die geschäftigste Stunde begann %1 mit %2.</numerusform>
+            <numerusform>Alarme pro Stunde, gestapelt nach der Stufe bei der Bestätigung: %n Alarme insgesamt; die geschäftigste Stunde begann %1 mit %2.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alert(s)</source>
+        <translation>
+            <numerusform>%n Alarm</numerusform>
+            <numerusform>%n Alarmen</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -973,6 +1176,121 @@
     <message>
         <source>About</source>
         <translation>Über</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::ShiftReport</name>
+    <message>
+        <source>(unknown sender)</source>
+        <translation>(unbekannter Absender)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>Shift report %1 – %2</source>
+        <translation>Schichtbericht %1 – %2</translation>
+    </message>
+    <message>
+        <source>Alerts: %1</source>
+        <translation>Alarme: %1</translation>
+    </message>
+    <message>
+        <source>Acknowledged by you: %1</source>
+        <translation>Von Ihnen bestätigt: %1</translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates: %1</source>
+        <translation>Von Teammitgliedern bestätigt: %1</translation>
+    </message>
+    <message>
+        <source>Still waiting: %1</source>
+        <translation>Noch wartend: %1</translation>
+    </message>
+    <message>
+        <source>Time to acknowledge: median %1, 90th percentile %2</source>
+        <translation>Zeit bis zur Bestätigung: Median %1, 90. Perzentil %2</translation>
+    </message>
+    <message>
+        <source>Went overdue: %1</source>
+        <translation>Überfällig geworden: %1</translation>
+    </message>
+    <message>
+        <source>Noisiest senders: %1</source>
+        <translation>Lauteste Absender: %1</translation>
+    </message>
+    <message>
+        <source>Noisiest channels: %1</source>
+        <translation>Lauteste Kanäle: %1</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Alarme</translation>
+    </message>
+    <message>
+        <source>Acknowledged by you</source>
+        <translation>Von Ihnen bestätigt</translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates</source>
+        <translation>Von Teammitgliedern bestätigt</translation>
+    </message>
+    <message>
+        <source>Still waiting</source>
+        <translation>Noch wartend</translation>
+    </message>
+    <message>
+        <source>Median time to acknowledge</source>
+        <translation>Median der Zeit bis zur Bestätigung</translation>
+    </message>
+    <message>
+        <source>90th percentile</source>
+        <translation>90. Perzentil</translation>
+    </message>
+    <message>
+        <source>Went overdue</source>
+        <translation>Überfällig geworden</translation>
+    </message>
+    <message>
+        <source>Noisiest senders</source>
+        <translation>Lauteste Absender</translation>
+    </message>
+    <message>
+        <source>Noisiest channels</source>
+        <translation>Lauteste Kanäle</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TimeToAckChart</name>
+    <message>
+        <source>Time to acknowledge</source>
+        <translation>Zeit bis zur Bestätigung</translation>
+    </message>
+    <message>
+        <source>Time to acknowledge: nothing acknowledged in this period.</source>
+        <translation>Zeit bis zur Bestätigung: nichts bestätigt in diesem Zeitraum.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Time to acknowledge of %n alert(s): </source>
+        <translation>
+            <numerusform>Zeit bis zur Bestätigung von %n Alarm: </numerusform>
+            <numerusform>Zeit bis zur Bestätigung von %n Alarmen: </numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n while fresh, </source>
+        <translation>
+            <numerusform>%n noch frisch, </numerusform>
+            <numerusform>%n noch frisch, </numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n when overdue.</source>
+        <translation>
+            <numerusform>%n erst überfällig.</numerusform>
+            <numerusform>%n erst überfällig.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

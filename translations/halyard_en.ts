@@ -208,6 +208,10 @@
         <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&quot;history&quot; shows each alert of the period with its time to acknowledge and who acknowledged it; &quot;report&quot; sums the period up for a hand-over.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::DataFolderLock</name>
@@ -289,6 +293,205 @@
     <message>
         <source>Acknowledge All</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HistoryCommands</name>
+    <message>
+        <source>by %1 (reaction)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a teammate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>by you (banner)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>by you (bus or command)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>by you (Acknowledge All)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>by you (panel)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>history, report: the period, as 12h, 7d or a date (2026-12-01); history: 24h and report: 12h unless given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>since</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>history: only this channel (its name or id).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>channel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--since belongs to &quot;halyard history&quot;, &quot;halyard report&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--channel belongs to &quot;halyard history&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--since is a span (30m, 12h, 7d) or a date (2026-12-01)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--format is markdown or text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot read the history %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: skipped damaged lines</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>acknowledged after %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HistoryView</name>
+    <message>
+        <source>Waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last 12 hours</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last 24 hours</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last 7 days</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last 30 days</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy as Markdown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The shift report for pasting into a hand-over thread</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Period:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts per hour, by stage when acknowledged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time to acknowledge, against the aging thresholds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The history cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by you</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Still waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Median time to acknowledge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>90th percentile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Went overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest senders: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest channels: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::HourlyChart</name>
+    <message>
+        <source>Alerts per hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts per hour: no alerts in this period.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Alerts per hour, stacked by the stage at acknowledgement: %n alert(s) in all; the busiest hour began %1 with %2.</source>
+        <translation>
+            <numerusform>Alerts per hour, stacked by the stage at acknowledgement: %n alert in all; the busiest hour began %1 with %2.</numerusform>
+            <numerusform>Alerts per hour, stacked by the stage at acknowledgement: %n alerts in all; the busiest hour began %1 with %2.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alert(s)</source>
+        <translation>
+            <numerusform>%n alert</numerusform>
+            <numerusform>%n alerts</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -973,6 +1176,121 @@
     <message>
         <source>About</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::ShiftReport</name>
+    <message>
+        <source>(unknown sender)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shift report %1 – %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by you: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Still waiting: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time to acknowledge: median %1, 90th percentile %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Went overdue: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest senders: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest channels: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by you</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged by teammates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Still waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Median time to acknowledge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>90th percentile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Went overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest senders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Noisiest channels</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::TimeToAckChart</name>
+    <message>
+        <source>Time to acknowledge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time to acknowledge: nothing acknowledged in this period.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Time to acknowledge of %n alert(s): </source>
+        <translation>
+            <numerusform>Time to acknowledge of %n alert: </numerusform>
+            <numerusform>Time to acknowledge of %n alerts: </numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n while fresh, </source>
+        <translation>
+            <numerusform>%n while fresh, </numerusform>
+            <numerusform>%n while fresh, </numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n when overdue.</source>
+        <translation>
+            <numerusform>%n when overdue.</numerusform>
+            <numerusform>%n when overdue.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "common/logging.h"
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
+#include "history/historyrecorder.h"
 #include "queue/alertstore.h"
 #include "queue/reactionoutbox.h"
 #include "settings/keychainservice.h"
@@ -16,6 +17,7 @@
 #include "slack/webapi/slackwebapi.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QPointer>
 
 #include <algorithm>
@@ -36,6 +38,20 @@ AppCore::AppCore(
     auto persistence = AlertPersistence::create(m_profile.dataFolder());
     m_alertStore = std::make_unique<AlertStore>(
         persistence ? std::optional(std::move(*persistence)) : std::nullopt);
+    if (auto path = HistoryFile::pathIn(m_profile.dataFolder())) {
+        // Trimmed on the writer's thread, so a large file never holds up the start.
+        const auto names = [this](auto lookup) {
+            return [this, lookup](const QString& id) {
+                return (m_directory.get()->*lookup)(id).value_or(QString());
+            };
+        };
+        m_historyRecorder = std::make_unique<HistoryRecorder>(*m_alertStore,
+            std::make_unique<HistoryWriter>(*path, QDateTime::currentMSecsSinceEpoch()),
+            HistoryRecorder::Names {
+                names(&SlackDirectory::channelName), names(&SlackDirectory::userName) });
+    } else {
+        qCWarning(lcApp, "No alert history: %s", qUtf8Printable(path.error()));
+    }
     if (auto outbox = ReactionOutbox::create(m_profile.dataFolder()))
         m_reactionOutbox = std::make_unique<ReactionOutbox>(std::move(*outbox));
 
@@ -48,7 +64,7 @@ AppCore::AppCore(
     if (m_notificationService) {
         m_notificationService->follow(*m_alertStore);
         connect(m_notificationService.get(), &NotificationService::acknowledgeRequested, this,
-            [this](const Alert& alert) { slackService().acknowledge(alert); });
+            [this](const Alert& alert) { slackService().acknowledge(alert, AckCause::banner); });
         m_overdueReminder = std::make_unique<OverdueReminder>(
             *m_alertStore, *m_settingsStore, *m_directory, *m_notificationService);
     }

@@ -13,6 +13,7 @@
 namespace halyard {
 
 class AlertStore;
+class HistoryRecorder;
 class KeychainService;
 class NotificationService;
 class OverdueReminder;
@@ -55,6 +56,8 @@ public:
 
     const Profile& profile() const { return m_profile; }
     AlertStore& alertStore() const { return *m_alertStore; }
+    // Null when the data folder cannot be made.
+    HistoryRecorder* historyRecorder() const { return m_historyRecorder.get(); }
     KeychainService& keychain() const { return *m_keychain; }
     QNetworkAccessManager& network() { return m_network; }
     SettingsStore& settingsStore() const { return *m_settingsStore; }
@@ -85,6 +88,8 @@ private:
     std::unique_ptr<SlackDirectory> m_directory;
     std::unique_ptr<NotificationService> m_notificationService;
     std::unique_ptr<AlertStore> m_alertStore;
+    // Before the store goes: it follows the store.
+    std::unique_ptr<HistoryRecorder> m_historyRecorder;
     // Outlives the service, whose poster writes it at the end.
     std::unique_ptr<ReactionOutbox> m_reactionOutbox;
     std::unique_ptr<OverdueReminder> m_overdueReminder;

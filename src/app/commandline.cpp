@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/headless.h"
+#include "app/historycommands.h"
 #include "app/profile.h"
 #include "app/queuecommands.h"
 #include "app/remotecontrol.h"
@@ -49,6 +50,11 @@ void describeArguments(QCommandLineParser& parser)
             "them, \"open <id>\" opens one in Slack, \"status\" shows connection, count, "
             "health and overdue alerts: all from the running Halyard."),
         u"[list|ack|open|status]"_s);
+    parser.addPositionalArgument(u"history"_s,
+        QCoreApplication::translate("halyard::CommandLine",
+            "\"history\" shows each alert of the period with its time to acknowledge and who "
+            "acknowledged it; \"report\" sums the period up for a hand-over."),
+        u"[history|report]"_s);
     parser.addOption(QCommandLineOption(kHeadless,
         QCoreApplication::translate("halyard::CommandLine",
             "Run the core without windows: take alerts in and acknowledge them in Slack.")));
@@ -65,6 +71,7 @@ void describeArguments(QCommandLineParser& parser)
             "until Settings is asked for.")));
     addTokensCommandOptions(parser);
     addQueueCommandOptions(parser);
+    addHistoryCommandOptions(parser);
 }
 
 // What is wrong with the parsed arguments, for standard error; absent when they make sense.
@@ -73,7 +80,8 @@ std::optional<QString> usageError(const QCommandLineParser& parser)
     const QStringList words = parser.positionalArguments();
     const bool tokens = words.value(0) == u"tokens";
     const bool queue = isQueueCommand(words.value(0));
-    if (!words.isEmpty() && !tokens && !queue)
+    const bool history = isHistoryCommand(words.value(0));
+    if (!words.isEmpty() && !tokens && !queue && !history)
         return QCoreApplication::translate("halyard::CommandLine", "unknown command \"%1\"")
             .arg(words.first());
     if (tokens && !isTokensCommand(words.mid(1)))
@@ -82,9 +90,11 @@ std::optional<QString> usageError(const QCommandLineParser& parser)
             "app-level token), \"halyard tokens clear\" or \"halyard tokens status\"");
     if (auto error = queueCommandUsageError(parser))
         return error;
+    if (auto error = historyCommandUsageError(parser))
+        return error;
     // Each is a program of its own; none can be another at the same time.
     QStringList modes;
-    if (tokens || queue)
+    if (tokens || queue || history)
         modes.append(words.first());
     if (parser.isSet(kHeadless))
         modes.append(u"--headless"_s);
@@ -193,6 +203,8 @@ int runCommandLine(int argc, char* argv[], const DesktopEntry* desktopEntry)
         QTextStream(stderr) << profile.error() << Qt::endl;
         return 2;
     }
+    if (isHistoryCommand(parser.positionalArguments().value(0)))
+        return runHistoryCommand(parser, *profile);
     if (parser.isSet(kHeadless) || !desktopEntry)
         return runHeadless(keychainService, *profile);
     return desktopEntry->runDesktop(std::make_unique<KeychainService>(keychainService), *profile,

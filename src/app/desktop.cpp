@@ -10,6 +10,7 @@
 #include "desktop/notificationservice.h"
 #include "desktop/updatechecker.h"
 #include "desktop/updatereminderbridge.h"
+#include "history/historyrecorder.h"
 #include "settings/settingsstore.h"
 #include "settings/updatereminderstore.h"
 #include "slack/slackservice.h"
@@ -17,6 +18,7 @@
 #include "ui/common/activation.h"
 #include "ui/common/focusreturn.h"
 #include "ui/common/linkopener.h"
+#include "ui/history/historyview.h"
 #include "ui/panel/desktoppanel.h"
 #include "ui/panel/displayplatform.h"
 #include "ui/panel/floatingpanel.h"
@@ -151,10 +153,13 @@ private:
             m_core.directory(), m_core.preferences(), m_updates };
         m_panel = std::make_unique<DesktopPanel>(
             stores, m_core.systemEvents(),
-            [this](const Alert& alert) { m_core.slackService().acknowledge(alert); },
+            [this](const Alert& alert, AckCause cause) {
+                m_core.slackService().acknowledge(alert, cause);
+            },
             [this] { showUpdateDialog(); });
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
+        connect(m_panel.get(), &DesktopPanel::historyRequested, this, [this] { showHistory(); });
         m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());
         connect(&m_panel->content(), &PanelRootView::keyboardReleased, this,
             [this] { m_focusReturn->handBack(); });
@@ -177,6 +182,23 @@ private:
     }
 
     std::unique_ptr<SettingsWindow> makeSettingsWindow();
+
+    void showHistory()
+    {
+        if (!m_history) {
+            m_history
+                = std::make_unique<HistoryView>(m_core.profile().dataFolder() + u"/history.jsonl"_s,
+                    [this] { return m_core.settingsStore().agingPolicy(); });
+        }
+        // What this turn recorded goes to the file first; never waited for here, as the writer
+        // may be busy trimming a large file at start.
+        if (auto* recorder = m_core.historyRecorder())
+            recorder->handOver();
+        if (!m_history->isVisible() && m_panel)
+            m_panel->controller().windowActivated(m_history.get());
+        activateWithToken(m_history.get(), {});
+        m_history->reload();
+    }
 
     // The user asked for the update (the row or "Check for Updates…"): the dialog comes to the
     // front at once and shows the check's outcome when it arrives.
@@ -222,6 +244,7 @@ private:
     std::unique_ptr<DesktopPanel> m_panel;
     std::unique_ptr<FocusReturn> m_focusReturn;
     std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<HistoryView> m_history;
 };
 
 std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()

@@ -256,7 +256,7 @@ const Alert* QueueAdaptor::find(const QString& id, const QDBusMessage& call)
 void QueueAdaptor::Ack(const QString& id, const QDBusMessage& call)
 {
     if (const Alert* alert = find(id, call))
-        m_core.slackService().acknowledge(Alert(*alert));
+        m_core.slackService().acknowledge(Alert(*alert), AckCause::bus);
 }
 
 int QueueAdaptor::AckAll()
@@ -264,7 +264,7 @@ int QueueAdaptor::AckAll()
     // A copy: each Ack takes its alert out of the store's list.
     const QList<Alert> alerts = m_core.alertStore().alerts();
     for (const Alert& alert : alerts)
-        m_core.slackService().acknowledge(alert);
+        m_core.slackService().acknowledge(alert, AckCause::acknowledgeAll);
     return int(std::min<qsizetype>(alerts.size(), std::numeric_limits<int>::max()));
 }
 

@@ -455,10 +455,11 @@ std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
     const QString command = isQueueCommand(words.value(0)) ? words.value(0) : QString();
     const QStringList rest = words.mid(1);
     const std::pair<const QString&, QStringList> belongs[]
-        = { { kJson, { u"list"_s, u"status"_s } }, { kAll, { u"ack"_s } },
-              { kFollow, { u"status"_s } }, { kFormat, { u"status"_s } } };
+        = { { kJson, { u"list"_s, u"status"_s, u"history"_s, u"report"_s } },
+              { kAll, { u"ack"_s } }, { kFollow, { u"status"_s } },
+              { kFormat, { u"status"_s, u"report"_s } } };
     for (const auto& [option, commands] : belongs)
-        if (parser.isSet(option) && !commands.contains(command))
+        if (parser.isSet(option) && !commands.contains(words.value(0)))
             return QCoreApplication::translate(
                 "halyard::QueueCommands", "--%1 belongs to \"halyard %2\"")
                 .arg(option, commands.join(u"\", \"halyard "_s));

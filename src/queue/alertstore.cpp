@@ -71,7 +71,7 @@ bool AlertStore::advanceHighWaterMark(const QString& channelId, const QString& t
     return true;
 }
 
-void AlertStore::enqueue(const Alert& alert)
+void AlertStore::enqueue(const Alert& alert, Arrival arrival)
 {
     if (advanceHighWaterMark(alert.channelId, alert.ts))
         emit highWaterByChannelChanged();
@@ -95,21 +95,21 @@ void AlertStore::enqueue(const Alert& alert)
     qCDebug(lcAlerts, "Enqueued: %s queueDepth=%lld", qUtf8Printable(alert.id),
         static_cast<long long>(m_alerts.size()));
     save();
+    emit alertArrived(alert, arrival);
 }
 
-qsizetype AlertStore::removeById(const QString& id)
+std::optional<Alert> AlertStore::removeById(const QString& id)
 {
     if (!m_ids.remove(id))
-        return 0;
+        return std::nullopt;
     // Ids are unique in the queue, so the first match is the only one.
     const auto found = std::ranges::find(m_alerts, id, &Alert::id);
     if (found == m_alerts.end())
-        return 0;
+        return std::nullopt;
     const qsizetype row = found - m_alerts.begin();
     // `id` may live in the alert about to go.
     recordRemoved(QString(id), row);
-    m_alerts.removeAt(row);
-    return 1;
+    return m_alerts.takeAt(row);
 }
 
 void AlertStore::recordInserted(const QString& id, qsizetype row)
@@ -177,18 +177,22 @@ bool AlertStore::rememberAcknowledged(const QString& channelId, const QString& t
     return true;
 }
 
-void AlertStore::acknowledge(const Alert& alert)
+void AlertStore::acknowledge(const Alert& alert, AckCause cause)
 {
     rememberAcknowledged(alert.channelId, alert.ts);
-    removeById(alert.id);
+    const auto removed = removeById(alert.id);
     save();
+    if (removed)
+        emit alertAcknowledged(*removed, cause, QString());
 }
 
-void AlertStore::removeBySource(const QString& channelId, const QString& ts)
+void AlertStore::removeBySource(
+    const QString& channelId, const QString& ts, const QString& byUserId)
 {
     const QString key = Alert::makeId(channelId, ts);
     const bool remembered = rememberAcknowledged(channelId, ts);
-    if (removeById(key) == 0) {
+    const auto removed = removeById(key);
+    if (!removed) {
         qCDebug(lcAlerts, "removeBySource no-op (not in queue): %s", qUtf8Printable(key));
         if (remembered)
             save();
@@ -197,6 +201,7 @@ void AlertStore::removeBySource(const QString& channelId, const QString& ts)
     qCInfo(lcAlerts, "Removed by source reaction: %s queueDepth=%lld", qUtf8Printable(key),
         static_cast<long long>(m_alerts.size()));
     save();
+    emit alertAcknowledged(*removed, AckCause::teammate, byUserId);
 }
 
 QMap<QString, QString> AlertStore::beginBackfill()

@@ -18,6 +18,12 @@ namespace halyard {
 // untouched; after them, the queue as it was minus `removed`, in its order, is the queue as it
 // is now minus `inserted`. An alert both added and removed since the last announcement appears
 // in neither.
+// How an alert reached the queue: as it was posted, or read later by a catch-up.
+enum class Arrival : quint8 { live, catchUp };
+
+// How an alert left the queue. New ways go at the end: the history stores them by name.
+enum class AckCause : quint8 { panel, banner, bus, acknowledgeAll, teammate };
+
 struct AlertChanges {
     QSet<QString> inserted;
     QSet<QString> removed;
@@ -51,12 +57,13 @@ public:
 
     // Always offers the alert's ts to its channel's mark; adds the alert unless its id is queued
     // or was acknowledged.
-    void enqueue(const Alert& alert);
+    void enqueue(const Alert& alert, Arrival arrival = Arrival::live);
     // The user's Ack: removes the alert with this id, and saves even when it was already gone.
-    void acknowledge(const Alert& alert);
-    // Removes the alert built from this message, if queued (acknowledged elsewhere). A message
-    // not queued yet is remembered as acknowledged when a catch-up may still read it.
-    void removeBySource(const QString& channelId, const QString& ts);
+    void acknowledge(const Alert& alert, AckCause cause = AckCause::panel);
+    // Removes the alert built from this message, if queued (acknowledged elsewhere, by `byUserId`
+    // when known). A message not queued yet is remembered as acknowledged when a catch-up may
+    // still read it.
+    void removeBySource(const QString& channelId, const QString& ts, const QString& byUserId = {});
 
     // Where a catch-up reads each channel from: the older of its kept "backfill from" point and
     // its mark. Every returned point is kept until finishBackfill() for its channel, so live
@@ -90,11 +97,16 @@ signals:
     void alertsChanged(const halyard::AlertChanges& changes);
     void highWaterByChannelChanged();
     void agingPolicyChanged();
+    // At once, one per alert that joined or left the queue, for its history.
+    void alertArrived(const halyard::Alert& alert, halyard::Arrival arrival);
+    void alertAcknowledged(
+        const halyard::Alert& alert, halyard::AckCause cause, const QString& byUserId);
 
 private:
     bool advanceHighWaterMark(const QString& channelId, const QString& ts);
     bool rememberAcknowledged(const QString& channelId, const QString& ts);
-    qsizetype removeById(const QString& id);
+    // The alert taken out, if it was queued.
+    std::optional<Alert> removeById(const QString& id);
     void recordInserted(const QString& id, qsizetype row);
     void recordRemoved(const QString& id, qsizetype row);
     void scheduleAnnouncement();

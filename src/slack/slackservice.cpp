@@ -338,9 +338,9 @@ void SlackService::systemDidWake()
     startConnect(QPointer(this));
 }
 
-void SlackService::acknowledge(const Alert& alert)
+void SlackService::acknowledge(const Alert& alert, AckCause cause)
 {
-    m_alertStore->acknowledge(alert);
+    m_alertStore->acknowledge(alert, cause);
     if (!m_settingsStore->ackBackEnabled())
         return;
     if (m_settingsStore->ackBackEmoji().isEmpty()) {

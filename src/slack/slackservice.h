@@ -2,6 +2,7 @@
 
 #include "common/cancellation.h"
 #include "queue/alert.h"
+#include "queue/alertstore.h"
 #include "settings/slacktokens.h"
 #include "slack/socket/socketmodeclient.h"
 
@@ -57,8 +58,8 @@ public:
     void disconnect();
 
     // The user's Ack: removes the alert, then (with ack-back on) queues the reaction, which the
-    // outbox keeps until Slack has it.
-    void acknowledge(const Alert& alert);
+    // outbox keeps until Slack has it. `cause` says where the user acknowledged it.
+    void acknowledge(const Alert& alert, AckCause cause);
 
     qint64 consecutiveFailures() const { return m_consecutiveFailures; }
     bool givenUp() const { return m_givenUp; }

@@ -3,6 +3,7 @@
 // With --language, the windows show that translation and each file name ends in "-<language>";
 // with --dark, a dark desktop palette and "-dark"; at a scale factor above 1 (QT_SCALE_FACTOR=2),
 // "@2x".
+#include "history/shiftreport.h"
 #include "queue/alertstore.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
@@ -11,6 +12,7 @@
 #include "slack/directory/slackdirectory.h"
 #include "translations/translations.h"
 #include "ui/common/panellayout.h"
+#include "ui/history/historyview.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/queue/panelrootview.h"
 #include "ui/settings/settingswindow.h"
@@ -18,10 +20,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QPalette>
 #include <QPixmap>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -57,6 +61,35 @@ QPalette darkPalette()
     set(QPalette::ToolTipBase, QColor(0x1f, 0x1f, 0x1f));
     set(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xe8));
     return palette;
+}
+
+// A day of a plausible shift: more alerts in working hours, most acknowledged within the
+// thresholds, a few by teammates, a few late, two still waiting.
+ShiftReport sampleReport(qint64 now)
+{
+    QRandomGenerator random(7);
+    const qint64 from = now - 24LL * 60 * 60 * 1000;
+    const QString senders[] = { u"alertmanager"_s, u"grafana"_s, u"ci-bot"_s, u"pagerduty"_s,
+        u"backup-job"_s, u"certwatch"_s };
+    const QString channels[] = { u"ops-alerts"_s, u"deploys"_s, u"db"_s, u"infra"_s };
+    QList<AlertLife> lives;
+    for (qint64 at = from; at < now - 20 * 60 * 1000;) {
+        const int hour = QDateTime::fromMSecsSinceEpoch(at).time().hour();
+        const bool busy = hour >= 8 && hour < 19;
+        at += qint64(random.bounded(busy ? 25 : 70)) * 60 * 1000;
+        AlertLife life;
+        life.postedAt = life.arrivedAt = at;
+        life.senderName = senders[std::min<quint32>(random.bounded(8), 5)];
+        life.channelName = channels[random.bounded(4)];
+        const qint64 taken = qint64(60 + random.bounded(busy ? 900 : 2400)) * 1000;
+        if (at + taken < now && random.bounded(25) != 0) {
+            life.ackedAt = at + taken;
+            life.ackedBy
+                = random.bounded(5) == 0 ? AlertEvent::ackedByTeammate : AlertEvent::ackedInPanel;
+        }
+        lives.append(life);
+    }
+    return ShiftReport::compute(lives, from, now, AgingPolicy {});
 }
 
 } // namespace
@@ -209,5 +242,20 @@ int main(int argc, char* argv[])
     if (!window.grabTab(SettingsWindow::Tab::authentication).save(errorPath))
         return 1;
     QTextStream(stdout) << errorPath << Qt::endl;
+
+    HistoryView history(scratch.filePath(u"history.jsonl"_s), [] { return AgingPolicy {}; });
+    // The day the sample covers; quietly, or the empty scratch history would be read for it.
+    if (auto* period = history.findChild<QComboBox*>()) {
+        const QSignalBlocker quiet(period);
+        period->setCurrentIndex(period->findData(24));
+    }
+    history.showReport(sampleReport(QDateTime::currentMSecsSinceEpoch()));
+    history.resize(640, 640);
+    const QString historyPath = fileName(u"history"_s);
+    if (!history.grab().save(historyPath)) {
+        QTextStream(stderr) << "Could not write " << historyPath << Qt::endl;
+        return 1;
+    }
+    QTextStream(stdout) << historyPath << Qt::endl;
     return 0;
 }

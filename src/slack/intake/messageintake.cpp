@@ -62,7 +62,7 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     const QString id = Alert::makeId(accepted->channelId, accepted->ts);
     const bool wasQueued = m_alerts->contains(id);
     // A repeated delivery still goes through ingest: it may carry a name the directory lacks.
-    ingest(*accepted, tokens.botToken);
+    ingest(*accepted, tokens.botToken, Arrival::live);
     // Only a message that became an alert just now: one acknowledged before is not queued again,
     // and its banner would stand for nothing.
     if (wasQueued || !m_alerts->contains(id) || !m_settings->notificationsEnabled() || !m_banners)
@@ -131,14 +131,14 @@ void MessageIntake::handleReaction(const ReactionEvent& reaction)
     const QString& emoji = m_settings->ackBackEmoji();
     // While the emoji field is being edited it can be empty; that is no emoji at all.
     if (!emoji.isEmpty() && reaction.reaction == emoji) {
-        m_alerts->removeBySource(reaction.channelId, reaction.ts);
+        m_alerts->removeBySource(reaction.channelId, reaction.ts, reaction.userId);
         return;
     }
     qCDebug(lcAlerts, "Reaction ignored — not the ack emoji: %s",
         qUtf8Printable(logCut(reaction.reaction)));
 }
 
-void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
+void MessageIntake::ingest(const MessageEvent& message, const QString& botToken, Arrival arrival)
 {
     m_resolver->noteDisplayName(message.userId, message.displayUsername);
     // A posting time that cannot be right would show an absurd age, or "just now" for ever; the
@@ -157,15 +157,17 @@ void MessageIntake::ingest(const MessageEvent& message, const QString& botToken)
             static_cast<long long>(kMaxTextLength));
         text = firstCharacters(text, kMaxTextLength);
     }
-    m_alerts->enqueue(Alert {
-        id,
-        message.channelId,
-        message.ts,
-        message.userId,
-        text,
-        postedAt,
-        std::nullopt,
-    });
+    m_alerts->enqueue(
+        Alert {
+            id,
+            message.channelId,
+            message.ts,
+            message.userId,
+            text,
+            postedAt,
+            std::nullopt,
+        },
+        arrival);
     // Names only for what is in the queue (a message acknowledged before is not), and only
     // for the mentions its row shows: a few per message, so a hostile text costs a few
     // look-ups at most.
@@ -234,7 +236,7 @@ QCoro::Task<> MessageIntake::runBackfill(QPointer<MessageIntake> self, SlackToke
                 self->m_settings->triggerPrefix());
             if (!accepted)
                 continue;
-            self->ingest(*accepted, tokens.botToken);
+            self->ingest(*accepted, tokens.botToken, Arrival::catchUp);
             ++enqueued;
         }
         self->m_alerts->finishBackfill(channelId);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/cancellation.h"
+#include "queue/alertstore.h"
 #include "settings/slacktokens.h"
 #include "slack/events/messageevent.h"
 #include "slack/events/reactionevent.h"
@@ -66,7 +67,7 @@ public:
     void handleReaction(const ReactionEvent& reaction);
     // Queues the alert for an accepted message (the store ignores one already queued) and looks
     // up the names it mentions.
-    void ingest(const MessageEvent& message, const QString& botToken);
+    void ingest(const MessageEvent& message, const QString& botToken, Arrival arrival);
 
     // Takes in, per channel, every message newer than its point (AlertStore::beginBackfill(),
     // taken before the socket could deliver anything), oldest first, skipping those already

@@ -31,22 +31,26 @@ QList<placement::ScreenInfo> currentScreens()
 } // namespace
 
 DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-    std::function<void(const Alert&)> acknowledge, std::function<void()> openUpdate,
+    std::function<void(const Alert&, AckCause)> acknowledge, std::function<void()> openUpdate,
     QObject* parent)
     : QObject(parent)
     , m_positions(stores.preferences)
 {
-    auto* content = new PanelRootView(stores.alerts, stores.settings, stores.directory,
-        stores.updates, m_layout, acknowledge, std::move(openUpdate));
+    auto* content = new PanelRootView(
+        stores.alerts, stores.settings, stores.directory, stores.updates, m_layout,
+        [acknowledge](const Alert& alert) { acknowledge(alert, AckCause::panel); },
+        std::move(openUpdate));
     m_content = content;
     m_window = std::make_unique<FloatingPanel>(content);
-    m_window->setQueueActions(
-        { [&alerts = stores.alerts] { return alerts.alerts(); }, std::move(acknowledge), {} });
+    m_window->setQueueActions({ [&alerts = stores.alerts] { return alerts.alerts(); },
+        [acknowledge](const Alert& alert) { acknowledge(alert, AckCause::acknowledgeAll); }, {} });
     m_controller = std::make_unique<FloatingPanelController>(
         *m_window, m_positions, stores.settings, m_layout, currentScreens);
     connect(content, &PanelRootView::settingsRequested, this, &DesktopPanel::settingsRequested);
     connect(
         m_window.get(), &FloatingPanel::settingsRequested, this, &DesktopPanel::settingsRequested);
+    connect(
+        m_window.get(), &FloatingPanel::historyRequested, this, &DesktopPanel::historyRequested);
     // exit() rather than quit(), which would ask every window to close first and stop at the
     // settings window, which only hides.
     connect(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "queue/alertstore.h"
 #include "ui/common/panellayout.h"
 #include "ui/panel/panelpositionstore.h"
 
@@ -34,9 +35,10 @@ public:
         UpdateReminderStore& updates;
     };
 
-    // `openUpdate` is the update row's open action.
+    // `openUpdate` is the update row's open action; `acknowledge` hears whether a row's Ack or
+    // Acknowledge All asked.
     DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-        std::function<void(const Alert&)> acknowledge, std::function<void()> openUpdate,
+        std::function<void(const Alert&, AckCause)> acknowledge, std::function<void()> openUpdate,
         QObject* parent = nullptr);
     ~DesktopPanel() override;
 
@@ -52,6 +54,7 @@ public:
 signals:
     // The settings button or the context menu's "Settings…".
     void settingsRequested();
+    void historyRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -253,6 +253,7 @@ void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
         }
         menu.addSeparator();
     }
+    menu.addAction(tr("History…"), this, &FloatingPanel::historyRequested);
     menu.addAction(tr("Settings…"), this, &FloatingPanel::settingsRequested);
     menu.addSeparator();
     menu.addAction(tr("Quit Halyard"), this, &FloatingPanel::quitRequested);

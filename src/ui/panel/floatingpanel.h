@@ -50,6 +50,7 @@ public:
 
 signals:
     void settingsRequested();
+    void historyRequested();
     void quitRequested();
 
 protected:

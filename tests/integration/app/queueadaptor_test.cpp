@@ -1,6 +1,7 @@
 #include "app/appcore.h"
 #include "app/queueadaptor.h"
 #include "common/privatebus.h"
+#include "history/historyrecorder.h"
 #include "queue/alertstore.h"
 #include "settings/memorykeychain.h"
 
@@ -151,6 +152,25 @@ TEST_F(QueueAdaptorTest, AFullListCrossesTheBusAndTheProgramStaysOnIt)
     EXPECT_GT(rows.size(), 0);
     EXPECT_EQ(rows.size() + reply.arguments().value(1).toInt(), 1500);
     EXPECT_TRUE(program.isConnected());
+}
+
+// The composition root keeps the history in the data folder: the bus's Ack and AckAll are told
+// apart there, as is an arrival.
+TEST_F(QueueAdaptorTest, AcksOverTheBusLandInTheHistoryWithTheirCause)
+{
+    enqueue(3, u"disk full"_s);
+    m_adaptor.Ack(m_core.alertStore().alerts().first().id, QDBusMessage());
+    EXPECT_EQ(m_adaptor.AckAll(), 2);
+    ASSERT_NE(m_core.historyRecorder(), nullptr);
+    m_core.historyRecorder()->flush();
+    const auto contents = HistoryFile::read(m_home.filePath(u"data/Halyard/history.jsonl"_s));
+    ASSERT_TRUE(contents.has_value());
+    QStringList events;
+    for (const HistoryRecord& record : contents->records)
+        events.append(eventName(record.event));
+    EXPECT_EQ(events,
+        QStringList({ u"arrived"_s, u"arrived"_s, u"arrived"_s, u"ack-bus"_s, u"ack-all"_s,
+            u"ack-all"_s }));
 }
 
 // A bar restarts its module when it exits: a follower whose session bus is gone must end, or the

@@ -190,6 +190,12 @@ TEST_F(IntakeTest, LookUpsStayBoundedUnderAStorm)
 
 TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
 {
+    // For the history: whose reaction took it out.
+    QStringList acks;
+    QObject::connect(&store, &AlertStore::alertAcknowledged,
+        [&](const Alert& alert, AckCause cause, const QString& by) {
+            acks.append(alert.ts + (cause == AckCause::teammate ? u" by "_s : u" ? "_s) + by);
+        });
     intake->handleLiveMessage(botMessage(u"1700000400.000100"_s, u"a"_s), tokens());
     intake->handleLiveMessage(botMessage(u"1700000401.000100"_s, u"b"_s), tokens());
     intake->handleReaction({ u"U2"_s, u"eyes"_s, u"C1"_s, u"1700000400.000100"_s });
@@ -198,6 +204,7 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000400.000100"_s });
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, u"1700000401.000100"_s);
+    EXPECT_EQ(acks, QStringList { u"1700000400.000100 by U2"_s });
 
     // An ack that overtook its message: the message is not queued, so it raises no banner.
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000500.000100"_s });
@@ -323,7 +330,11 @@ TEST_F(BackfillTest, FollowsTheCursorAndTakesMessagesInOldestFirst)
     }
     slack.workspace().addReaction(u"C1"_s, tsAt(6), u"white_check_mark"_s, u"U2"_s);
     slack.workspace().addReaction(u"C1"_s, tsAt(7), u"eyes"_s, u"U2"_s);
+    qsizetype live = 0;
+    QObject::connect(&store, &AlertStore::alertArrived,
+        [&live](const Alert&, Arrival arrival) { live += arrival == Arrival::live; });
     runBackfill();
+    EXPECT_EQ(live, 0);
     const auto requests = slack.requests(u"conversations.history"_s);
     ASSERT_EQ(requests.size(), 3);
     EXPECT_EQ(requests[0].query, "channel=C1&limit=100&oldest=1700000000.000100");
