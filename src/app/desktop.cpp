@@ -151,8 +151,12 @@ private:
             m_core.directory(), m_core.preferences(), m_updates };
         m_panel = std::make_unique<DesktopPanel>(
             stores, m_core.systemEvents(),
-            [this](const Alert& alert) { m_core.slackService().acknowledge(alert); },
+            [this](const Alert& alert) { m_core.acknowledgeRow(alert); },
             [this] { showUpdateDialog(); });
+        m_panel->setQuietActions({
+            [this](const Alert& alert, double until) { m_core.snoozeRow(alert.id, until); },
+            [this](const Alert& alert, double until) { m_core.muteLike(alert.id, until); },
+        });
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
         m_focusReturn = std::make_unique<FocusReturn>(&m_panel->window());

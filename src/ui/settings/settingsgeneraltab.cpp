@@ -137,6 +137,16 @@ SettingsGeneralTab::SettingsGeneralTab(
     followBanners();
 
     layout->addSpacing(kSectionSpacing);
+    layout->addWidget(sectionLabel(tr("Less noise"), content));
+    bindToggle(addToggle(layout, u"foldRepeatsToggle"_s, tr("Fold repeated alerts into one row"),
+                   tr("Alerts from the same channel and sender whose text differs only in its "
+                      "numbers, within an hour of each other, show as one row with their count "
+                      "and the newest text; Ack acknowledges every one of them. Every alert is "
+                      "still kept and listed."),
+                   settings.foldRepeats()),
+        settings, &SettingsStore::setFoldRepeats, &SettingsStore::foldRepeatsChanged);
+
+    layout->addSpacing(kSectionSpacing);
     layout->addWidget(sectionLabel(tr("Ack-back to Slack"), content));
     bindToggle(addToggle(layout, u"ackBackToggle"_s,
                    tr("Add a reaction to the original Slack message when I Ack"),
