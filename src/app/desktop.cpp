@@ -245,6 +245,7 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     auto window = std::make_unique<SettingsWindow>(m_core.settingsStore(), slack, program);
     connect(window.get(), &SettingsWindow::checkForUpdatesRequested, this,
         &DesktopFrontEnd::showUpdateDialog);
+    window->showMutes(m_core.mutes());
     return window;
 }
 
