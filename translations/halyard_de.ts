@@ -354,6 +354,29 @@
         <source>New alert</source>
         <translation>Neuer Alarm</translation>
     </message>
+    <message>
+        <source>%1 (×%2)</source>
+        <translation>%1 (×%2)</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MutesView</name>
+    <message>
+        <source>No alerts are muted.</source>
+        <translation>Keine Alarme sind stummgeschaltet.</translation>
+    </message>
+    <message>
+        <source>%1 · until %2 · %3 held back</source>
+        <translation>%1 · bis %2 · %3 zurückgehalten</translation>
+    </message>
+    <message>
+        <source>Unmute</source>
+        <translation>Stummschaltung aufheben</translation>
+    </message>
+    <message>
+        <source>Unmute alerts like %1</source>
+        <translation>Stummschaltung für Alarme wie %1 aufheben</translation>
+    </message>
 </context>
 <context>
     <name>halyard::NotificationService</name>
@@ -959,6 +982,10 @@
     <message>
         <source>Alerts from the same channel and sender whose text differs only in its numbers, within an hour of each other, show as one row with their count and the newest text; Ack acknowledges every one of them. Every alert is still kept and listed.</source>
         <translation>Alarme aus demselben Kanal vom selben Absender, deren Text sich nur in Zahlen unterscheidet und die höchstens eine Stunde auseinanderliegen, erscheinen als eine Zeile mit ihrer Anzahl und dem neuesten Text; Ack bestätigt jeden von ihnen. Jeder Alarm bleibt gespeichert und wird aufgelistet.</translation>
+    </message>
+    <message>
+        <source>Muted alerts:</source>
+        <translation>Stummgeschaltete Alarme:</translation>
     </message>
 </context>
 <context>

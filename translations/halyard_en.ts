@@ -354,6 +354,29 @@
         <source>New alert</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (×%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MutesView</name>
+    <message>
+        <source>No alerts are muted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 · until %2 · %3 held back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmute alerts like %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::NotificationService</name>
@@ -958,6 +981,10 @@
     </message>
     <message>
         <source>Alerts from the same channel and sender whose text differs only in its numbers, within an hour of each other, show as one row with their count and the newest text; Ack acknowledges every one of them. Every alert is still kept and listed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Muted alerts:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
