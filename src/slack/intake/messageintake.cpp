@@ -345,9 +345,15 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
     for (;;) {
         if (!self || cancel.isCancelled())
             co_return;
-        if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
+        if (!self->m_settings->teamSharedAckEnabled()
+            || (self->m_alerts->alerts().isEmpty() && self->m_alerts->snoozed().isEmpty()))
             co_return;
-        QList<Alert> snapshot = self->m_alerts->alerts();
+        // Snoozed alerts too: an ack in Slack clears them while they sleep.
+        QList<Alert> snapshot = self->m_alerts->alerts() + self->m_alerts->snoozed();
+        std::ranges::stable_sort(snapshot, [](const Alert& a, const Alert& b) {
+            return a.receivedAt != b.receivedAt ? a.receivedAt < b.receivedAt
+                                                : compareSlackTimestamps(a.ts, b.ts) < 0;
+        });
         if (only)
             snapshot.removeIf([&](const Alert& alert) { return !only->contains(alert.id); });
         if (snapshot.isEmpty())
