@@ -47,6 +47,32 @@
         <comment>between the parts of an alert&apos;s name</comment>
         <translation>, </translation>
     </message>
+    <message>
+        <source>×%1</source>
+        <translation>×%1</translation>
+    </message>
+    <message>
+        <source>%1 alerts like this one</source>
+        <translation>%1 gleichartige Alarme</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::AppCore</name>
+    <message>
+        <source>Snoozed alert</source>
+        <translation>Zurückgestellter Alarm</translation>
+    </message>
+    <message>
+        <source>Mute ended</source>
+        <translation>Stummschaltung beendet</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alerts like &quot;%1&quot; arrived while muted</source>
+        <translation>
+            <numerusform>%n Alarm wie „%1“ kam während der Stummschaltung</numerusform>
+            <numerusform>%n Alarme wie „%1“ kamen während der Stummschaltung</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Autostart</name>
@@ -149,6 +175,10 @@
         <source>Connection to Slack</source>
         <translation>Verbindung zu Slack</translation>
     </message>
+    <message>
+        <source>Snoozed: %1</source>
+        <translation>Zurückgestellt: %1</translation>
+    </message>
 </context>
 <context>
     <name>halyard::CommandLine</name>
@@ -201,16 +231,16 @@
         <translation>halyard: Das Desktop-Programm %1 kann nicht gestartet werden (%2); &quot;halyard --headless&quot; läuft ohne es</translation>
     </message>
     <message>
-        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
-        <translation>&quot;list&quot; zeigt die wartenden Alarme, &quot;ack &lt;id&gt;…&quot; oder &quot;ack --all&quot; bestätigt sie, &quot;open &lt;id&gt;&quot; öffnet einen in Slack, &quot;status&quot; zeigt Verbindung, Anzahl, Zustand und überfällige Alarme: alles vom laufenden Halyard.</translation>
-    </message>
-    <message>
         <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
         <translation>Ohne das Panel laufen: nur Banner, der Bus und die Befehle; kein Fenster erscheint, bis die Einstellungen verlangt werden.</translation>
     </message>
     <message>
         <source>&quot;history&quot; shows each alert of the period with its time to acknowledge and who acknowledged it; &quot;report&quot; sums the period up for a hand-over.</source>
         <translation>&quot;history&quot; zeigt jeden Alarm des Zeitraums mit seiner Zeit bis zur Bestätigung und wer ihn bestätigt hat; &quot;report&quot; fasst den Zeitraum für eine Übergabe zusammen.</translation>
+    </message>
+    <message>
+        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts; &quot;snooze &lt;id&gt; &lt;duration&gt;&quot; (90s, 15m, 1h, 2d) and &quot;unsnooze &lt;id&gt;&quot; put a row aside and back, &quot;mute &lt;id&gt; &lt;duration&gt;&quot; holds back alerts like it, &quot;mutes&quot; and &quot;unmute &lt;id&gt;&quot; show and end mutes: all from the running Halyard.</source>
+        <translation>"list" zeigt die wartenden Alarme, "ack &lt;id&gt;…" oder "ack --all" bestätigt sie, "open &lt;id&gt;" öffnet einen in Slack, "status" zeigt Verbindung, Anzahl, Zustand und überfällige Alarme; "snooze &lt;id&gt; &lt;dauer&gt;" (90s, 15m, 1h, 2d) und "unsnooze &lt;id&gt;" stellen eine Zeile zurück und holen sie wieder, "mute &lt;id&gt; &lt;dauer&gt;" hält gleichartige Alarme zurück, "mutes" und "unmute &lt;id&gt;" zeigen und beenden Stummschaltungen: alles vom laufenden Halyard.</translation>
     </message>
 </context>
 <context>
@@ -297,6 +327,26 @@
     <message>
         <source>History…</source>
         <translation>Verlauf…</translation>
+    </message>
+    <message>
+        <source>Snooze</source>
+        <translation>Zurückstellen</translation>
+    </message>
+    <message>
+        <source>For 15 Minutes</source>
+        <translation>Für 15 Minuten</translation>
+    </message>
+    <message>
+        <source>For 1 Hour</source>
+        <translation>Für 1 Stunde</translation>
+    </message>
+    <message>
+        <source>Until %1</source>
+        <translation>Bis %1</translation>
+    </message>
+    <message>
+        <source>Mute Alerts Like This for 1 Hour</source>
+        <translation>Gleichartige Alarme 1 Stunde stummschalten</translation>
     </message>
 </context>
 <context>
@@ -507,6 +557,29 @@
         <source>New alert</source>
         <translation>Neuer Alarm</translation>
     </message>
+    <message>
+        <source>%1 (×%2)</source>
+        <translation>%1 (×%2)</translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MutesView</name>
+    <message>
+        <source>No alerts are muted.</source>
+        <translation>Keine Alarme sind stummgeschaltet.</translation>
+    </message>
+    <message>
+        <source>%1 · until %2 · %3 held back</source>
+        <translation>%1 · bis %2 · %3 zurückgehalten</translation>
+    </message>
+    <message>
+        <source>Unmute</source>
+        <translation>Stummschaltung aufheben</translation>
+    </message>
+    <message>
+        <source>Unmute alerts like %1</source>
+        <translation>Stummschaltung für Alarme wie %1 aufheben</translation>
+    </message>
 </context>
 <context>
     <name>halyard::NotificationService</name>
@@ -681,6 +754,18 @@
         <source>This Halyard has no display to open the message on.</source>
         <translation>Dieses Halyard hat keine Anzeige, um die Nachricht zu öffnen.</translation>
     </message>
+    <message>
+        <source>The length must be between one second and a year.</source>
+        <translation>Die Dauer muss zwischen einer Sekunde und einem Jahr liegen.</translation>
+    </message>
+    <message>
+        <source>No alert with this id is snoozed.</source>
+        <translation>Kein Alarm mit dieser ID ist zurückgestellt.</translation>
+    </message>
+    <message>
+        <source>No mute was made from this alert.</source>
+        <translation>Zu diesem Alarm gibt es keine Stummschaltung.</translation>
+    </message>
 </context>
 <context>
     <name>halyard::QueueCommands</name>
@@ -758,10 +843,6 @@
         <translation>list, status: JSON ausgeben.</translation>
     </message>
     <message>
-        <source>ack: acknowledge every waiting alert.</source>
-        <translation>ack: jeden wartenden Alarm bestätigen.</translation>
-    </message>
-    <message>
         <source>status: print a line at every change until interrupted.</source>
         <translation>status: bei jeder Änderung eine Zeile ausgeben, bis zum Abbruch.</translation>
     </message>
@@ -800,6 +881,56 @@
     <message>
         <source>%1 takes no arguments</source>
         <translation>%1 nimmt keine Argumente</translation>
+    </message>
+    <message>
+        <source> · 💤 %1 snoozed</source>
+        <translation> · 💤 %1 zurückgestellt</translation>
+    </message>
+    <message>
+        <source>snoozed until %1</source>
+        <translation>zurückgestellt bis %1</translation>
+    </message>
+    <message>
+        <source>No mute of %1 is active.</source>
+        <translation>Keine Stummschaltung von %1 ist aktiv.</translation>
+    </message>
+    <message>
+        <source>No alert %1 is snoozed.</source>
+        <translation>Kein Alarm %1 ist zurückgestellt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Snoozed %n alerts.</source>
+        <translation>
+            <numerusform>%n Alarm zurückgestellt.</numerusform>
+            <numerusform>%n Alarme zurückgestellt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alerts are back.</source>
+        <translation>
+            <numerusform>%n Alarm ist zurück.</numerusform>
+            <numerusform>%n Alarme sind zurück.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Muted alerts like %1.</source>
+        <translation>Alarme wie %1 stummgeschaltet.</translation>
+    </message>
+    <message>
+        <source>Unmuted alerts like %1.</source>
+        <translation>Stummschaltung von Alarmen wie %1 beendet.</translation>
+    </message>
+    <message>
+        <source>ack: acknowledge every waiting alert; list: show snoozed alerts too.</source>
+        <translation>ack: jeden wartenden Alarm bestätigen; list: auch zurückgestellte Alarme zeigen.</translation>
+    </message>
+    <message>
+        <source>%1 takes an alert id and a duration such as 90s, 15m, 1h or 2d</source>
+        <translation>%1 erwartet eine Alarm-ID und eine Dauer wie 90s, 15m, 1h oder 2d</translation>
+    </message>
+    <message>
+        <source>%1 takes one alert id</source>
+        <translation>%1 erwartet eine Alarm-ID</translation>
     </message>
 </context>
 <context>
@@ -1153,6 +1284,22 @@
     <message>
         <source>Turn off where a status-bar module and banners are enough: Halyard then shows no window until you open Settings (start Halyard again to do so). Takes effect at the next start; &quot;halyard --no-panel&quot; does the same for one run.</source>
         <translation>Ausschalten, wo ein Statusleisten-Modul und Banner genügen: Halyard zeigt dann kein Fenster, bis Sie die Einstellungen öffnen (dazu Halyard erneut starten). Wirkt ab dem nächsten Start; &quot;halyard --no-panel&quot; tut dasselbe für einen Lauf.</translation>
+    </message>
+    <message>
+        <source>Less noise</source>
+        <translation>Weniger Lärm</translation>
+    </message>
+    <message>
+        <source>Fold repeated alerts into one row</source>
+        <translation>Wiederholte Alarme in einer Zeile zusammenfassen</translation>
+    </message>
+    <message>
+        <source>Alerts from the same channel and sender whose text differs only in its numbers, within an hour of each other, show as one row with their count and the newest text; Ack acknowledges every one of them. Every alert is still kept and listed.</source>
+        <translation>Alarme aus demselben Kanal vom selben Absender, deren Text sich nur in Zahlen unterscheidet und die höchstens eine Stunde auseinanderliegen, erscheinen als eine Zeile mit ihrer Anzahl und dem neuesten Text; Ack bestätigt jeden von ihnen. Jeder Alarm bleibt gespeichert und wird aufgelistet.</translation>
+    </message>
+    <message>
+        <source>Muted alerts:</source>
+        <translation>Stummgeschaltete Alarme:</translation>
     </message>
 </context>
 <context>

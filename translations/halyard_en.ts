@@ -47,6 +47,32 @@
         <comment>between the parts of an alert&apos;s name</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>×%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 alerts like this one</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::AppCore</name>
+    <message>
+        <source>Snoozed alert</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mute ended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alerts like &quot;%1&quot; arrived while muted</source>
+        <translation>
+            <numerusform>%n alert like "%1" arrived while muted</numerusform>
+            <numerusform>%n alerts like "%1" arrived while muted</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>halyard::Autostart</name>
@@ -149,6 +175,10 @@
         <source>Connection to Slack</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Snoozed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::CommandLine</name>
@@ -201,15 +231,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts: all from the running Halyard.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Run without the panel: banners, the bus and the commands only; no window shows until Settings is asked for.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>&quot;history&quot; shows each alert of the period with its time to acknowledge and who acknowledged it; &quot;report&quot; sums the period up for a hand-over.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts; &quot;snooze &lt;id&gt; &lt;duration&gt;&quot; (90s, 15m, 1h, 2d) and &quot;unsnooze &lt;id&gt;&quot; put a row aside and back, &quot;mute &lt;id&gt; &lt;duration&gt;&quot; holds back alerts like it, &quot;mutes&quot; and &quot;unmute &lt;id&gt;&quot; show and end mutes: all from the running Halyard.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -296,6 +326,26 @@
     </message>
     <message>
         <source>History…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Snooze</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For 15 Minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For 1 Hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Until %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mute Alerts Like This for 1 Hour</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -507,6 +557,29 @@
         <source>New alert</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (×%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>halyard::MutesView</name>
+    <message>
+        <source>No alerts are muted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 · until %2 · %3 held back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmute alerts like %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::NotificationService</name>
@@ -681,6 +754,18 @@
         <source>This Halyard has no display to open the message on.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The length must be between one second and a year.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No alert with this id is snoozed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No mute was made from this alert.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>halyard::QueueCommands</name>
@@ -758,10 +843,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ack: acknowledge every waiting alert.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>status: print a line at every change until interrupted.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -799,6 +880,56 @@
     </message>
     <message>
         <source>%1 takes no arguments</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> · 💤 %1 snoozed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>snoozed until %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No mute of %1 is active.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No alert %1 is snoozed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Snoozed %n alerts.</source>
+        <translation>
+            <numerusform>Snoozed %n alert.</numerusform>
+            <numerusform>Snoozed %n alerts.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alerts are back.</source>
+        <translation>
+            <numerusform>%n alert is back.</numerusform>
+            <numerusform>%n alerts are back.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Muted alerts like %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unmuted alerts like %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ack: acknowledge every waiting alert; list: show snoozed alerts too.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 takes an alert id and a duration such as 90s, 15m, 1h or 2d</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 takes one alert id</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1152,6 +1283,22 @@
     </message>
     <message>
         <source>Turn off where a status-bar module and banners are enough: Halyard then shows no window until you open Settings (start Halyard again to do so). Takes effect at the next start; &quot;halyard --no-panel&quot; does the same for one run.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Less noise</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fold repeated alerts into one row</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alerts from the same channel and sender whose text differs only in its numbers, within an hour of each other, show as one row with their count and the newest text; Ack acknowledges every one of them. Every alert is still kept and listed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Muted alerts:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -2,16 +2,21 @@
 
 #include "app/version.h"
 #include "common/logging.h"
+#include "common/servertext.h"
 #include "desktop/desktopsystemevents.h"
 #include "desktop/notificationservice.h"
 #include "history/historyrecorder.h"
+#include "queue/alertfolding.h"
 #include "queue/alertstore.h"
+#include "queue/mutelist.h"
 #include "queue/reactionoutbox.h"
+#include "queue/snoozetimer.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
 #include "settings/slacktokens.h"
 #include "slack/directory/slackdirectory.h"
+#include "slack/intake/messageintake.h"
 #include "slack/intake/overduereminder.h"
 #include "slack/slackservice.h"
 #include "slack/webapi/slackwebapi.h"
@@ -55,6 +60,12 @@ AppCore::AppCore(
     if (auto outbox = ReactionOutbox::create(m_profile.dataFolder()))
         m_reactionOutbox = std::make_unique<ReactionOutbox>(std::move(*outbox));
 
+    m_mutes = std::make_unique<MuteList>(
+        *m_alertStore, persistence ? std::optional(m_profile.dataFolder()) : std::nullopt);
+    m_snoozeTimer = std::make_unique<SnoozeTimer>(*m_alertStore);
+    m_alertStore->setFolding(m_settingsStore->foldRepeats());
+    connect(m_settingsStore.get(), &SettingsStore::foldRepeatsChanged, m_alertStore.get(),
+        &AlertStore::setFolding);
     m_alertStore->setAgingPolicy(m_settingsStore->agingPolicy());
     connect(m_settingsStore.get(), &SettingsStore::agingPolicyChanged, m_alertStore.get(),
         &AlertStore::setAgingPolicy);
@@ -64,7 +75,29 @@ AppCore::AppCore(
     if (m_notificationService) {
         m_notificationService->follow(*m_alertStore);
         connect(m_notificationService.get(), &NotificationService::acknowledgeRequested, this,
-            [this](const Alert& alert) { slackService().acknowledge(alert, AckCause::banner); });
+            [this](const Alert& alert) { acknowledgeRow(alert, AckCause::banner); });
+        // What comes back from a snooze is news again; what a mute held is summed up once.
+        connect(
+            m_alertStore.get(), &AlertStore::snoozeEnded, this, [this](const QList<Alert>& woken) {
+                if (!m_settingsStore->notificationsEnabled())
+                    return;
+                for (const Alert& alert : woken) {
+                    if (alert.muted)
+                        continue;
+                    const auto channel = m_directory->channelName(alert.channelId);
+                    m_notificationService->postBanner(alert.id,
+                        channel ? u'#' + *channel : tr("Snoozed alert"),
+                        MessageIntake::bannerBody(alert.text, *m_directory));
+                }
+            });
+        connect(m_mutes.get(), &MuteList::muteEnded, this, [this](const Mute& mute) {
+            if (mute.arrived == 0 || !m_settingsStore->notificationsEnabled())
+                return;
+            const int count = int(std::min<qint64>(mute.arrived, 1'000'000));
+            const QString like = excerpt(MessageIntake::bannerBody(mute.text, *m_directory), 40);
+            m_notificationService->postBanner(QString(), tr("Mute ended"),
+                tr("%n alerts like \"%1\" arrived while muted", "", count).arg(like));
+        });
         m_overdueReminder = std::make_unique<OverdueReminder>(
             *m_alertStore, *m_settingsStore, *m_directory, *m_notificationService);
     }
@@ -91,6 +124,56 @@ SlackService& AppCore::slackService()
             SlackServiceTimings {}, m_reactionOutbox.get());
     }
     return *m_slackService;
+}
+
+void AppCore::acknowledgeRow(const Alert& row, AckCause cause)
+{
+    AlertFolding folding;
+    QList<Alert> members
+        = folding.membersOf(m_alertStore->alerts(), row.id, m_alertStore->folding());
+    if (members.isEmpty()) {
+        const auto snoozed = std::ranges::find(m_alertStore->snoozed(), row.id, &Alert::id);
+        members.append(snoozed != m_alertStore->snoozed().end() ? *snoozed : row);
+    }
+    for (const Alert& alert : std::as_const(members))
+        slackService().acknowledge(alert, cause);
+}
+
+qsizetype AppCore::snoozeRow(const QString& id, double untilUnix)
+{
+    AlertFolding folding;
+    QStringList ids;
+    for (const Alert& alert :
+        folding.membersOf(m_alertStore->alerts(), id, m_alertStore->folding()))
+        ids.append(alert.id);
+    if (ids.isEmpty()
+        && std::ranges::find(m_alertStore->snoozed(), id, &Alert::id)
+            != m_alertStore->snoozed().end())
+        ids.append(id);
+    return ids.isEmpty() ? 0 : m_alertStore->snooze(ids, referenceTimeFromUnix(untilUnix));
+}
+
+qsizetype AppCore::unsnoozeRow(const QString& id)
+{
+    // The row as it was folded when snoozed: its members are snoozed together.
+    AlertFolding folding;
+    QStringList ids;
+    for (const Alert& alert :
+        folding.membersOf(m_alertStore->snoozed(), id, m_alertStore->folding()))
+        ids.append(alert.id);
+    return m_alertStore->unsnooze(ids);
+}
+
+bool AppCore::muteLike(const QString& id, double untilUnix)
+{
+    for (const QList<Alert>* list : { &m_alertStore->alerts(), &m_alertStore->snoozed() }) {
+        const auto found = std::ranges::find(*list, id, &Alert::id);
+        if (found != list->end()) {
+            m_mutes->mute(*found, referenceTimeFromUnix(untilUnix));
+            return true;
+        }
+    }
+    return false;
 }
 
 QCoro::Task<> AppCore::launch()

@@ -2,6 +2,7 @@
 
 #include "app/profile.h"
 #include "common/cancellation.h"
+#include "queue/alertstore.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
@@ -12,8 +13,12 @@
 
 namespace halyard {
 
+struct Alert;
 class AlertStore;
 class HistoryRecorder;
+class MuteList;
+struct Mute;
+class SnoozeTimer;
 class KeychainService;
 class NotificationService;
 class OverdueReminder;
@@ -73,6 +78,18 @@ public:
     }
     // Created on first use, then kept.
     SlackService& slackService();
+    MuteList& mutes() const { return *m_mutes; }
+
+    // The user's Ack of a row: every alert folded into it, one reaction each. An alert no
+    // longer queued is acknowledged alone, as before folding.
+    void acknowledgeRow(const Alert& row, AckCause cause);
+    // Snoozes every alert of the row with this id (a member's id: that alert alone) until the
+    // wall-clock time `until`, in Unix seconds. How many alerts, 0 when none is queued.
+    qsizetype snoozeRow(const QString& id, double untilUnix);
+    // Brings the snoozed alert with this id (and, when it is a row's, its members) back.
+    qsizetype unsnoozeRow(const QString& id);
+    // Mutes alerts like the queued or snoozed alert with this id; false when there is none.
+    bool muteLike(const QString& id, double untilUnix);
 
 signals:
     // launch() found no tokens: the user has to set the program up.
@@ -90,6 +107,8 @@ private:
     std::unique_ptr<AlertStore> m_alertStore;
     // Before the store goes: it follows the store.
     std::unique_ptr<HistoryRecorder> m_historyRecorder;
+    std::unique_ptr<SnoozeTimer> m_snoozeTimer;
+    std::unique_ptr<MuteList> m_mutes;
     // Outlives the service, whose poster writes it at the end.
     std::unique_ptr<ReactionOutbox> m_reactionOutbox;
     std::unique_ptr<OverdueReminder> m_overdueReminder;

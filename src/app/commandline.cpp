@@ -48,8 +48,11 @@ void describeArguments(QCommandLineParser& parser)
         QCoreApplication::translate("halyard::CommandLine",
             "\"list\" shows the waiting alerts, \"ack <id>…\" or \"ack --all\" acknowledges "
             "them, \"open <id>\" opens one in Slack, \"status\" shows connection, count, "
-            "health and overdue alerts: all from the running Halyard."),
-        u"[list|ack|open|status]"_s);
+            "health and overdue alerts; \"snooze <id> <duration>\" (90s, 15m, 1h, 2d) and "
+            "\"unsnooze <id>\" put a row aside and back, \"mute <id> <duration>\" holds back "
+            "alerts like it, \"mutes\" and \"unmute <id>\" show and end mutes: all from the "
+            "running Halyard."),
+        u"[list|ack|open|status|snooze|unsnooze|mute|mutes|unmute]"_s);
     parser.addPositionalArgument(u"history"_s,
         QCoreApplication::translate("halyard::CommandLine",
             "\"history\" shows each alert of the period with its time to acknowledge and who "

@@ -153,10 +153,12 @@ private:
             m_core.directory(), m_core.preferences(), m_updates };
         m_panel = std::make_unique<DesktopPanel>(
             stores, m_core.systemEvents(),
-            [this](const Alert& alert, AckCause cause) {
-                m_core.slackService().acknowledge(alert, cause);
-            },
+            [this](const Alert& alert, AckCause cause) { m_core.acknowledgeRow(alert, cause); },
             [this] { showUpdateDialog(); });
+        m_panel->setQuietActions({
+            [this](const Alert& alert, double until) { m_core.snoozeRow(alert.id, until); },
+            [this](const Alert& alert, double until) { m_core.muteLike(alert.id, until); },
+        });
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
         connect(m_panel.get(), &DesktopPanel::historyRequested, this, [this] { showHistory(); });
@@ -264,6 +266,7 @@ std::unique_ptr<SettingsWindow> DesktopFrontEnd::makeSettingsWindow()
     auto window = std::make_unique<SettingsWindow>(m_core.settingsStore(), slack, program);
     connect(window.get(), &SettingsWindow::checkForUpdatesRequested, this,
         &DesktopFrontEnd::showUpdateDialog);
+    window->showMutes(m_core.mutes());
     return window;
 }
 

@@ -2,7 +2,9 @@
 
 #include "app/appcore.h"
 #include "common/servertext.h"
+#include "queue/alertfolding.h"
 #include "queue/alertstore.h"
+#include "queue/mutelist.h"
 #include "settings/settingsstore.h"
 #include "slack/directory/slackdirectory.h"
 #include "slack/slackservice.h"
@@ -11,6 +13,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDateTime>
 
 #include <algorithm>
 #include <cmath>
@@ -70,6 +73,8 @@ QueueAdaptor::QueueAdaptor(AppCore& core, QObject* busObject)
     connect(&m_nextStage, &QTimer::timeout, this, [this] { refresh(Announce::summaryChanges); });
     const auto always = [this] { refresh(Announce::always); };
     connect(&core.alertStore(), &AlertStore::alertsChanged, this, always);
+    connect(&core.alertStore(), &AlertStore::snoozedChanged, this, always);
+    connect(&core.alertStore(), &AlertStore::foldingChanged, this, always);
     connect(&core.alertStore(), &AlertStore::agingPolicyChanged, this, always);
     connect(&core.settingsStore(), &SettingsStore::connectionStateChanged, this, always);
     refresh(Announce::never);
@@ -127,6 +132,11 @@ int QueueAdaptor::count() const
     return clampedCount(m_core.alertStore().alerts().size());
 }
 
+int QueueAdaptor::snoozedCount() const
+{
+    return clampedCount(m_core.alertStore().snoozed().size());
+}
+
 int QueueAdaptor::overdueCount() const
 {
     return summary().overdue;
@@ -147,7 +157,7 @@ QueueAdaptor::Summary QueueAdaptor::summary() const
     const QList<AgeStage> stages = m_core.alertStore().stages(currentReferenceTime());
     return { clampedCount(stages.size()),
         clampedCount(std::count(stages.begin(), stages.end(), AgeStage::overdue)),
-        queueHealthFromStages(stages), connectionState() };
+        queueHealthFromStages(stages), connectionState(), snoozedCount() };
 }
 
 void QueueAdaptor::refresh(Announce announce)
@@ -175,6 +185,8 @@ void QueueAdaptor::refresh(Announce announce)
         changed.insert(u"OverdueCount"_s, current.overdue);
     if (current.health != m_announced.health)
         changed.insert(u"Health"_s, healthName(current.health));
+    if (current.snoozed != m_announced.snoozed)
+        changed.insert(u"SnoozedCount"_s, current.snoozed);
     if (current.connection != m_announced.connection)
         changed.insert(u"ConnectionState"_s, current.connection);
     m_announced = current;
@@ -196,38 +208,87 @@ void QueueAdaptor::refresh(Announce announce)
         emit Changed();
 }
 
-QList<QVariantMap> QueueAdaptor::List(int& leftOut)
+QVariantMap QueueAdaptor::listed(const Alert& alert, ReferenceTime now) const
 {
     const SlackDirectory& directory = m_core.directory();
-    const ReferenceTime now = currentReferenceTime();
-    const QList<Alert>& alerts = m_core.alertStore().alerts();
-    const AgingPolicy& policy = m_core.alertStore().agingPolicy();
-    QList<QVariantMap> out;
-    out.reserve(std::min(alerts.size(), kMaxListedAlerts));
+    const QString author = alert.userId
+        ? cutText(directory.userName(*alert.userId).value_or(*alert.userId), kListNameLength)
+        : QString();
+    return { { u"id"_s, alert.id }, { u"channelId"_s, alert.channelId },
+        { u"channel"_s,
+            cutText(directory.channelName(alert.channelId).value_or(alert.channelId),
+                kListNameLength) },
+        { u"author"_s, author }, { u"text"_s, listedText(alert.text, directory) },
+        { u"received"_s, alert.receivedAt + double(kUnixToReferenceOffset) },
+        { u"stage"_s,
+            stageName(m_core.alertStore().agingPolicy().stageForAge(now - alert.receivedAt)) } };
+}
+
+int QueueAdaptor::bounded(QList<QVariantMap>& rows)
+{
     qsizetype bytes = 0;
-    for (const Alert& alert : alerts) {
-        if (out.size() == kMaxListedAlerts)
-            break;
-        const QString author = alert.userId
-            ? cutText(directory.userName(*alert.userId).value_or(*alert.userId), kListNameLength)
-            : QString();
-        const QVariantMap row { { u"id"_s, alert.id }, { u"channelId"_s, alert.channelId },
-            { u"channel"_s,
-                cutText(directory.channelName(alert.channelId).value_or(alert.channelId),
-                    kListNameLength) },
-            { u"author"_s, author }, { u"text"_s, listedText(alert.text, directory) },
-            { u"received"_s, alert.receivedAt + double(kUnixToReferenceOffset) },
-            { u"stage"_s, stageName(policy.stageForAge(now - alert.receivedAt)) } };
+    qsizetype kept = 0;
+    for (const QVariantMap& row : std::as_const(rows)) {
         qsizetype rowBytes = 0;
-        for (auto it = row.begin(); it != row.end(); ++it)
-            rowBytes += wireSize(it.key()) + 16
-                + (it->metaType() == QMetaType::fromType<QString>() ? wireSize(it->toString()) : 8);
-        if (bytes + rowBytes > kMaxListBytes)
+        for (auto it = row.begin(); it != row.end(); ++it) {
+            rowBytes += wireSize(it.key()) + 16;
+            if (it->metaType() == QMetaType::fromType<QString>())
+                rowBytes += wireSize(it->toString());
+            else if (it->metaType() == QMetaType::fromType<QStringList>())
+                for (const QString& item : it->toStringList())
+                    rowBytes += wireSize(item);
+            else
+                rowBytes += 8;
+        }
+        if (kept == kMaxListedAlerts || bytes + rowBytes > kMaxListBytes)
             break;
         bytes += rowBytes;
-        out.append(row);
+        ++kept;
     }
-    leftOut = clampedCount(alerts.size() - out.size());
+    const int leftOut = clampedCount(rows.size() - kept);
+    rows.resize(kept);
+    return leftOut;
+}
+
+QList<QVariantMap> QueueAdaptor::List(int& leftOut)
+{
+    const ReferenceTime now = currentReferenceTime();
+    const AlertStore& store = m_core.alertStore();
+    AlertFolding folding;
+    const QList<FoldedRow> rows = folding.fold(store.alerts(), store.folding());
+    QList<QVariantMap> out;
+    out.reserve(std::min(rows.size(), kMaxListedAlerts + 1));
+    for (const FoldedRow& row : rows) {
+        if (out.size() > kMaxListedAlerts)
+            break;
+        QVariantMap map = listed(row.alert, now);
+        map.insert(u"count"_s, clampedCount(row.count()));
+        map.insert(u"members"_s, row.memberIds.mid(0, kMaxListedMembers));
+        out.append(std::move(map));
+    }
+    bounded(out);
+    // Counted in alerts, as before rows folded.
+    qsizetype shownAlerts = 0;
+    for (qsizetype i = 0; i < out.size(); ++i)
+        shownAlerts += rows.at(i).count();
+    leftOut = clampedCount(store.alerts().size() - shownAlerts);
+    return out;
+}
+
+QList<QVariantMap> QueueAdaptor::ListSnoozed(int& leftOut)
+{
+    const ReferenceTime now = currentReferenceTime();
+    QList<QVariantMap> out;
+    for (const Alert& alert : m_core.alertStore().snoozed()) {
+        if (out.size() > kMaxListedAlerts)
+            break;
+        QVariantMap map = listed(alert, now);
+        map.insert(u"wake"_s, *alert.snoozedUntil + double(kUnixToReferenceOffset));
+        map.insert(u"muted"_s, alert.muted);
+        out.append(std::move(map));
+    }
+    bounded(out);
+    leftOut = clampedCount(m_core.alertStore().snoozed().size() - out.size());
     return out;
 }
 
@@ -255,8 +316,9 @@ const Alert* QueueAdaptor::find(const QString& id, const QDBusMessage& call)
 
 void QueueAdaptor::Ack(const QString& id, const QDBusMessage& call)
 {
+    // A row's id acknowledges every alert folded into it, as its Ack button does.
     if (const Alert* alert = find(id, call))
-        m_core.slackService().acknowledge(Alert(*alert), AckCause::bus);
+        m_core.acknowledgeRow(Alert(*alert), AckCause::bus);
 }
 
 int QueueAdaptor::AckAll()
@@ -266,6 +328,72 @@ int QueueAdaptor::AckAll()
     for (const Alert& alert : alerts)
         m_core.slackService().acknowledge(alert, AckCause::acknowledgeAll);
     return int(std::min<qsizetype>(alerts.size(), std::numeric_limits<int>::max()));
+}
+
+namespace {
+
+bool validSeconds(int seconds, const QDBusMessage& call)
+{
+    if (seconds > 0 && seconds <= QueueAdaptor::kMaxQuietSeconds)
+        return true;
+    replyWithError(call, u"org.freedesktop.DBus.Error.InvalidArgs"_s,
+        QueueAdaptor::tr("The length must be between one second and a year."));
+    return false;
+}
+
+double unixNow()
+{
+    return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+}
+
+} // namespace
+
+int QueueAdaptor::Snooze(const QString& id, int seconds, const QDBusMessage& call)
+{
+    if (!validSeconds(seconds, call))
+        return 0;
+    const qsizetype count
+        = id.size() <= kMaxIdLength ? m_core.snoozeRow(id, unixNow() + seconds) : 0;
+    if (count == 0)
+        replyWithError(call, kUnknownAlert, tr("No alert with this id is waiting."));
+    return clampedCount(count);
+}
+
+int QueueAdaptor::Unsnooze(const QString& id, const QDBusMessage& call)
+{
+    const qsizetype count = id.size() <= kMaxIdLength ? m_core.unsnoozeRow(id) : 0;
+    if (count == 0)
+        replyWithError(call, kUnknownAlert, tr("No alert with this id is snoozed."));
+    return clampedCount(count);
+}
+
+void QueueAdaptor::Mute(const QString& id, int seconds, const QDBusMessage& call)
+{
+    if (!validSeconds(seconds, call))
+        return;
+    if (id.size() > kMaxIdLength || !m_core.muteLike(id, unixNow() + seconds))
+        replyWithError(call, kUnknownAlert, tr("No alert with this id is waiting."));
+}
+
+void QueueAdaptor::Unmute(const QString& id, const QDBusMessage& call)
+{
+    if (!m_core.mutes().unmute(id))
+        replyWithError(call, kUnknownAlert, tr("No mute was made from this alert."));
+}
+
+QList<QVariantMap> QueueAdaptor::Mutes()
+{
+    const SlackDirectory& directory = m_core.directory();
+    QList<QVariantMap> out;
+    for (const halyard::Mute& mute : m_core.mutes().mutes())
+        out.append({ { u"id"_s, mute.id }, { u"channelId"_s, mute.channelId },
+            { u"channel"_s,
+                cutText(directory.channelName(mute.channelId).value_or(mute.channelId),
+                    kListNameLength) },
+            { u"text"_s, listedText(mute.text, directory) },
+            { u"until"_s, mute.until + double(kUnixToReferenceOffset) },
+            { u"arrived"_s, clampedCount(mute.arrived) } });
+    return out;
 }
 
 void QueueAdaptor::Open(const QString& id, const QDBusMessage& call)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "queue/agingpolicy.h"
+#include "queue/alert.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
@@ -25,6 +26,7 @@ class QueueAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString Health READ health)
     Q_PROPERTY(QString ConnectionState READ connectionState)
     Q_PROPERTY(int OverdueCount READ overdueCount)
+    Q_PROPERTY(int SnoozedCount READ snoozedCount)
 
 public:
     // Opens an alert as a click on its row does; false where there is no display.
@@ -39,9 +41,14 @@ public:
     QString health() const;
     QString connectionState() const;
     int overdueCount() const;
+    int snoozedCount() const;
 
     // Ids longer than this are no alert's: refused before any look-up.
     static constexpr qsizetype kMaxIdLength = 128;
+    // Members listed per row at most; the count says how many there are.
+    static constexpr qsizetype kMaxListedMembers = 100;
+    // The longest snooze or mute, in seconds.
+    static constexpr int kMaxQuietSeconds = 365 * 24 * 60 * 60;
     // What List() sends at most. A text is cut to what a row shows, a name to what a label
     // shows, and the reply stays far below the bus's message limit: a reply over it gets the
     // program disconnected from the bus, whatever the alerts hold.
@@ -51,9 +58,22 @@ public:
     static constexpr qsizetype kMaxListedAlerts = 2000;
 
 public slots:
-    // One map per alert, oldest first: id, channel, channelId, author, text (plain, cut with
-    // "…"), received (Unix seconds), stage. `leftOut`: how many of the newest alerts did not fit.
+    // One map per row (repeats folded, see AlertFolding), oldest first: id, channel, channelId,
+    // author, text (plain, cut with "…"), received (Unix seconds), stage, count, members (the
+    // ids folded into the row, oldest first). `leftOut`: how many of the newest alerts did not
+    // fit.
     QList<QVariantMap> List(int& leftOut);
+    // The snoozed alerts, one map each as List() gives, with wake (Unix seconds) and muted.
+    QList<QVariantMap> ListSnoozed(int& leftOut);
+    // Snoozes the row (or member) with this id for `seconds`; how many alerts.
+    int Snooze(const QString& id, int seconds, const QDBusMessage& call);
+    int Unsnooze(const QString& id, const QDBusMessage& call);
+    // Mutes alerts like this one for `seconds`.
+    void Mute(const QString& id, int seconds, const QDBusMessage& call);
+    void Unmute(const QString& id, const QDBusMessage& call);
+    // One map per active mute: id, channel, channelId, text, until (Unix seconds), arrived.
+    QList<QVariantMap> Mutes();
+    // The row with this id (every alert folded into it), or the member with this id alone.
     void Ack(const QString& id, const QDBusMessage& call);
     // How many were acknowledged.
     int AckAll();
@@ -69,11 +89,16 @@ private:
         int overdue = 0;
         QueueHealth health = QueueHealth::allClear;
         QString connection;
+        int snoozed = 0;
     };
     Summary summary() const;
     void refresh(Announce announce);
     // The queued alert with this id; null, with an error reply to `call`, when there is none.
     const Alert* find(const QString& id, const QDBusMessage& call);
+    // The bus map of one alert or row.
+    QVariantMap listed(const Alert& alert, ReferenceTime now) const;
+    // Maps in order until the reply would grow too large; how many were left out.
+    static int bounded(QList<QVariantMap>& rows);
 
     AppCore& m_core;
     OpenHandler m_open;

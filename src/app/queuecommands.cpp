@@ -2,6 +2,7 @@
 
 #include "app/remotecontrol.h"
 #include "common/logging.h"
+#include "queue/snoozetimer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -114,6 +115,8 @@ struct Status {
     QString health;
     int count = 0;
     int overdue = 0;
+    // Zero from a copy that snoozes nothing.
+    int snoozed = 0;
 };
 
 std::optional<Status> readStatus(const QDBusMessage& reply)
@@ -126,9 +129,11 @@ std::optional<Status> readStatus(const QDBusMessage& reply)
         return value.metaType() == QMetaType::fromType<int>() ? value.toInt() : -1;
     };
     Status status { properties.value(u"ConnectionState"_s).toString(),
-        properties.value(u"Health"_s).toString(), number(u"Count"_s), number(u"OverdueCount"_s) };
+        properties.value(u"Health"_s).toString(), number(u"Count"_s), number(u"OverdueCount"_s),
+        properties.contains(u"SnoozedCount"_s) ? number(u"SnoozedCount"_s) : 0 };
     if (!kConnections.contains(status.connection) || !kHealths.contains(status.health)
-        || status.count < 0 || status.overdue < 0 || status.overdue > status.count)
+        || status.count < 0 || status.overdue < 0 || status.overdue > status.count
+        || status.snoozed < 0)
         return std::nullopt;
     return status;
 }
@@ -171,12 +176,15 @@ QString compact(const QJsonValue& value)
 // One line in the chosen format; no status: no copy runs.
 QString statusLine(const std::optional<Status>& status, const QString& format)
 {
-    const QString human = status
+    QString human = status
         ? QCoreApplication::translate(
             "halyard::QueueCommands", "%1 · %n alerts · %2 %3 · %4 overdue", "", status->count)
               .arg(connectionText(status->connection), healthEmoji(status->health),
                   healthText(status->health), QString::number(status->overdue))
         : QCoreApplication::translate("halyard::CommandLine", "Halyard is not running.");
+    if (status && status->snoozed > 0)
+        human += QCoreApplication::translate("halyard::QueueCommands", " · 💤 %1 snoozed")
+                     .arg(status->snoozed);
     const QString bar
         = status ? healthEmoji(status->health) + u' ' + QString::number(status->count) : QString();
     // A class per health, and one for a connection that is down, for the bar's style sheet.
@@ -191,9 +199,10 @@ QString statusLine(const std::optional<Status>& status, const QString& format)
     if (format == kJson) {
         if (!status)
             return compact(QJsonObject { { u"running"_s, false } });
-        return compact(QJsonObject { { u"running"_s, true },
-            { u"connection"_s, status->connection }, { u"count"_s, status->count },
-            { u"health"_s, status->health }, { u"overdue"_s, status->overdue } });
+        return compact(
+            QJsonObject { { u"running"_s, true }, { u"connection"_s, status->connection },
+                { u"count"_s, status->count }, { u"health"_s, status->health },
+                { u"overdue"_s, status->overdue }, { u"snoozed"_s, status->snoozed } });
     }
     if (format == u"waybar")
         return compact(QJsonObject { { u"text"_s, bar }, { u"alt"_s, classes.first() },
@@ -327,49 +336,165 @@ int runStatus(const QCommandLineParser& parser)
     return 0;
 }
 
-int runList(const QCommandLineParser& parser)
+QDateTime timeOf(const QVariant& value)
 {
-    const QDBusMessage reply = callRunningCopy(queueCall(u"List"_s));
-    if (!answered(reply))
-        return failed(reply);
-    // A copy from before the reply was bounded sends the list alone.
-    if (reply.signature() != u"aa{sv}i"_s && reply.signature() != u"aa{sv}"_s) {
-        unexpectedAnswer();
-        return 1;
-    }
-    const auto alerts = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
+    const double seconds
+        = value.metaType() == QMetaType::fromType<double>() ? value.toDouble() : std::nan("");
+    return std::isfinite(seconds) && std::abs(seconds) < 1e11
+        ? QDateTime::fromSecsSinceEpoch(qint64(seconds))
+        : QDateTime();
+}
+
+// Prints rows of List() or ListSnoozed(); false when the answer is not such a list.
+bool printRows(const QDBusMessage& reply, bool json, bool snoozed, QJsonArray& out)
+{
+    if (reply.signature() != u"aa{sv}i"_s && reply.signature() != u"aa{sv}"_s)
+        return false;
+    const auto rows = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
     const int leftOut = std::max(0, reply.arguments().value(1).toInt());
-    QJsonArray json;
-    QTextStream out(stdout);
-    for (const QVariantMap& alert : alerts) {
-        const QVariant received = alert.value(u"received"_s);
-        const double seconds = received.metaType() == QMetaType::fromType<double>()
-            ? received.toDouble()
-            : std::nan("");
-        const QDateTime time = std::isfinite(seconds) && std::abs(seconds) < 1e11
-            ? QDateTime::fromSecsSinceEpoch(qint64(seconds))
-            : QDateTime();
+    QTextStream stream(stdout);
+    for (const QVariantMap& row : rows) {
+        const QDateTime time = timeOf(row.value(u"received"_s));
         QJsonObject fields;
         for (const char* name : { "id", "channel", "channelId", "author", "text", "stage" })
-            fields.insert(QLatin1String(name), printable(alert.value(QLatin1String(name))));
-        if (parser.isSet(kJson)) {
-            fields.insert(u"received"_s, time.isValid() ? QJsonValue(seconds) : QJsonValue());
-            json.append(fields);
+            fields.insert(QLatin1String(name), printable(row.value(QLatin1String(name))));
+        // A copy from before rows folded lists single alerts.
+        QStringList members;
+        for (const QString& member : row.value(u"members"_s).toStringList())
+            members.append(printable(member));
+        if (members.isEmpty())
+            members.append(fields[u"id"_s].toString());
+        const int count = std::max<int>(1, row.value(u"count"_s).toInt());
+        const QDateTime wake = timeOf(row.value(u"wake"_s));
+        if (json) {
+            fields.insert(u"received"_s,
+                time.isValid() ? QJsonValue(row.value(u"received"_s).toDouble()) : QJsonValue());
+            fields.insert(u"count"_s, count);
+            fields.insert(u"members"_s, QJsonArray::fromStringList(members));
+            if (snoozed)
+                fields.insert(u"snoozedUntil"_s,
+                    wake.isValid() ? QJsonValue(row.value(u"wake"_s).toDouble()) : QJsonValue());
+            out.append(fields);
             continue;
         }
+        const QString stage = snoozed
+            ? QCoreApplication::translate("halyard::QueueCommands", "snoozed until %1")
+                  .arg(wake.toString(u"yyyy-MM-dd HH:mm"_s))
+            : fields[u"stage"_s].toString();
         // Tab-separated for cut and awk; the text last, as it may hold tabs of its own.
-        out << fields[u"id"_s].toString() << '\t' << fields[u"stage"_s].toString() << '\t'
-            << time.toString(u"yyyy-MM-dd HH:mm"_s) << "\t#" << fields[u"channel"_s].toString()
-            << '\t' << fields[u"author"_s].toString() << '\t' << fields[u"text"_s].toString()
-            << Qt::endl;
+        stream << fields[u"id"_s].toString() << '\t' << stage << '\t'
+               << time.toString(u"yyyy-MM-dd HH:mm"_s) << "\t#" << fields[u"channel"_s].toString()
+               << '\t' << fields[u"author"_s].toString() << "\t×" << count << '\t'
+               << members.join(u',') << '\t' << fields[u"text"_s].toString() << Qt::endl;
     }
-    if (parser.isSet(kJson))
-        out << compact(json) << Qt::endl;
     // On standard error, so the list stays what scripts read.
     if (leftOut > 0)
         QTextStream(stderr) << QCoreApplication::translate("halyard::QueueCommands",
             "%n newer alerts not listed: the list is limited in size.", "", leftOut)
                             << Qt::endl;
+    return true;
+}
+
+int runList(const QCommandLineParser& parser)
+{
+    const bool json = parser.isSet(kJson);
+    QJsonArray rows;
+    const QDBusMessage reply = callRunningCopy(queueCall(u"List"_s));
+    if (!answered(reply))
+        return failed(reply);
+    if (!printRows(reply, json, false, rows)) {
+        unexpectedAnswer();
+        return 1;
+    }
+    if (parser.isSet(kAll)) {
+        const QDBusMessage snoozed = callRunningCopy(queueCall(u"ListSnoozed"_s));
+        if (!answered(snoozed))
+            return failed(snoozed);
+        if (!printRows(snoozed, json, true, rows)) {
+            unexpectedAnswer();
+            return 1;
+        }
+    }
+    if (json)
+        QTextStream(stdout) << compact(rows) << Qt::endl;
+    return 0;
+}
+
+// "halyard snooze|unsnooze|mute|unmute <id> [<duration>]".
+int runQuiet(const QCommandLineParser& parser)
+{
+    const QStringList words = parser.positionalArguments();
+    const QString& command = words.at(0);
+    const QString id = words.value(1);
+    QVariantList arguments { id };
+    if (command == u"snooze" || command == u"mute")
+        arguments.append(int(parseSnoozeDuration(words.value(2)).value_or(0)));
+    static const QHash<QString, QString> methods { { u"snooze"_s, u"Snooze"_s },
+        { u"unsnooze"_s, u"Unsnooze"_s }, { u"mute"_s, u"Mute"_s }, { u"unmute"_s, u"Unmute"_s } };
+    const QDBusMessage reply = callRunningCopy(queueCall(methods.value(command), arguments));
+    QTextStream out(stdout);
+    if (reply.errorName() == kUnknownAlert) {
+        QTextStream(stderr) << (command == u"unmute"
+                ? QCoreApplication::translate("halyard::QueueCommands", "No mute of %1 is active.")
+                : command == u"unsnooze"
+                ? QCoreApplication::translate("halyard::QueueCommands", "No alert %1 is snoozed.")
+                : QCoreApplication::translate("halyard::QueueCommands", "No alert %1 is waiting."))
+                                   .arg(printable(id))
+                            << Qt::endl;
+        return 1;
+    }
+    if (!answered(reply))
+        return failed(reply);
+    const int count = reply.arguments().value(0).toInt();
+    if (command == u"snooze")
+        out << QCoreApplication::translate(
+            "halyard::QueueCommands", "Snoozed %n alerts.", "", count)
+            << Qt::endl;
+    else if (command == u"unsnooze")
+        out << QCoreApplication::translate(
+            "halyard::QueueCommands", "%n alerts are back.", "", count)
+            << Qt::endl;
+    else if (command == u"mute")
+        out << QCoreApplication::translate("halyard::QueueCommands", "Muted alerts like %1.")
+                   .arg(printable(id))
+            << Qt::endl;
+    else
+        out << QCoreApplication::translate("halyard::QueueCommands", "Unmuted alerts like %1.")
+                   .arg(printable(id))
+            << Qt::endl;
+    return 0;
+}
+
+int runMutes(const QCommandLineParser& parser)
+{
+    const QDBusMessage reply = callRunningCopy(queueCall(u"Mutes"_s));
+    if (!answered(reply))
+        return failed(reply);
+    if (reply.signature() != u"aa{sv}"_s) {
+        unexpectedAnswer();
+        return 1;
+    }
+    QJsonArray json;
+    QTextStream out(stdout);
+    for (const QVariantMap& mute : qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0))) {
+        const QDateTime until = timeOf(mute.value(u"until"_s));
+        QJsonObject fields;
+        for (const char* name : { "id", "channel", "channelId", "text" })
+            fields.insert(QLatin1String(name), printable(mute.value(QLatin1String(name))));
+        const int arrived = std::max(0, mute.value(u"arrived"_s).toInt());
+        if (parser.isSet(kJson)) {
+            fields.insert(u"until"_s,
+                until.isValid() ? QJsonValue(mute.value(u"until"_s).toDouble()) : QJsonValue());
+            fields.insert(u"arrived"_s, arrived);
+            json.append(fields);
+            continue;
+        }
+        out << fields[u"id"_s].toString() << '\t' << until.toString(u"yyyy-MM-dd HH:mm"_s) << "\t#"
+            << fields[u"channel"_s].toString() << '\t' << arrived << '\t'
+            << fields[u"text"_s].toString() << Qt::endl;
+    }
+    if (parser.isSet(kJson))
+        out << compact(json) << Qt::endl;
     return 0;
 }
 
@@ -433,8 +558,8 @@ void addQueueCommandOptions(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(
         kJson, QCoreApplication::translate("halyard::QueueCommands", "list, status: print JSON.")));
     parser.addOption(QCommandLineOption(kAll,
-        QCoreApplication::translate(
-            "halyard::QueueCommands", "ack: acknowledge every waiting alert.")));
+        QCoreApplication::translate("halyard::QueueCommands",
+            "ack: acknowledge every waiting alert; list: show snoozed alerts too.")));
     parser.addOption(QCommandLineOption(kFollow,
         QCoreApplication::translate(
             "halyard::QueueCommands", "status: print a line at every change until interrupted.")));
@@ -446,7 +571,9 @@ void addQueueCommandOptions(QCommandLineParser& parser)
 
 bool isQueueCommand(const QString& word)
 {
-    return word == u"list" || word == u"ack" || word == u"open" || word == u"status";
+    static const QStringList commands = { u"list"_s, u"ack"_s, u"open"_s, u"status"_s, u"snooze"_s,
+        u"unsnooze"_s, u"mute"_s, u"unmute"_s, u"mutes"_s };
+    return commands.contains(word);
 }
 
 std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
@@ -455,8 +582,8 @@ std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
     const QString command = isQueueCommand(words.value(0)) ? words.value(0) : QString();
     const QStringList rest = words.mid(1);
     const std::pair<const QString&, QStringList> belongs[]
-        = { { kJson, { u"list"_s, u"status"_s, u"history"_s, u"report"_s } },
-              { kAll, { u"ack"_s } }, { kFollow, { u"status"_s } },
+        = { { kJson, { u"list"_s, u"status"_s, u"mutes"_s, u"history"_s, u"report"_s } },
+              { kAll, { u"ack"_s, u"list"_s } }, { kFollow, { u"status"_s } },
               { kFormat, { u"status"_s, u"report"_s } } };
     for (const auto& [option, commands] : belongs)
         if (parser.isSet(option) && !commands.contains(words.value(0)))
@@ -477,7 +604,15 @@ std::optional<QString> queueCommandUsageError(const QCommandLineParser& parser)
             : QCoreApplication::translate("halyard::QueueCommands", "ack takes ids or --all");
     if (command == u"open" && rest.size() != 1)
         return QCoreApplication::translate("halyard::QueueCommands", "open takes one alert id");
-    if ((command == u"list" || command == u"status") && !rest.isEmpty())
+    if ((command == u"snooze" || command == u"mute")
+        && (rest.size() != 2 || !parseSnoozeDuration(rest.at(1))))
+        return QCoreApplication::translate("halyard::QueueCommands",
+            "%1 takes an alert id and a duration such as 90s, 15m, 1h or 2d")
+            .arg(command);
+    if ((command == u"unsnooze" || command == u"unmute") && rest.size() != 1)
+        return QCoreApplication::translate("halyard::QueueCommands", "%1 takes one alert id")
+            .arg(command);
+    if ((command == u"list" || command == u"status" || command == u"mutes") && !rest.isEmpty())
         return QCoreApplication::translate("halyard::QueueCommands", "%1 takes no arguments")
             .arg(command);
     return std::nullopt;
@@ -492,6 +627,10 @@ int runQueueCommand(const QCommandLineParser& parser)
         return runAck(parser);
     if (command == u"open")
         return runOpen(parser);
+    if (command == u"mutes")
+        return runMutes(parser);
+    if (command != u"status")
+        return runQuiet(parser);
     return runStatus(parser);
 }
 

@@ -78,6 +78,12 @@ void NotificationService::postReminder(
     post(alertId, title, body, { .reminder = true, .sound = sound });
 }
 
+void NotificationService::updateBanner(
+    const QString& alertId, const QString& title, const QString& body)
+{
+    post(alertId, title, body, { .replace = true });
+}
+
 void NotificationService::post(
     const QString& alertId, const QString& title, const QString& body, Style style)
 {
@@ -101,7 +107,7 @@ void NotificationService::notify(
     const QString& alertId, const QString& title, const QString& body, Style style)
 {
     QDBusMessage message = methodCall(u"Notify"_s);
-    // replaces_id 0: banners never replace each other. expire_timeout -1: the server decides.
+    // replaces_id 0 but for a row's update. expire_timeout -1: the server decides.
     // The desktop-entry hint lets desktops list the program in their notification settings.
     const QStringList actions = alertId.isEmpty()
         ? QStringList()
@@ -113,7 +119,9 @@ void NotificationService::notify(
     };
     if (style.sound)
         hints.insert(u"sound-name"_s, kReminderSound);
-    message << u"Halyard"_s << 0u << kDesktopEntry << title << body << actions << hints << -1;
+    // A row's banner is replaced in place: same id, new count.
+    const uint replaces = style.replace ? m_bannerByAlert.value(alertId, 0u) : 0u;
+    message << u"Halyard"_s << replaces << kDesktopEntry << title << body << actions << hints << -1;
     whenFinished(m_bus.asyncCall(message), [this, alertId](const QDBusPendingCall& call) {
         const QDBusPendingReply<uint> reply(call);
         if (reply.isError()) {
@@ -135,7 +143,8 @@ void NotificationService::shown(const QString& alertId, uint id, const QString& 
         m_activation.reset();
     }
     m_alertByBanner.insert(id, alertId);
-    m_bannerByAlert.insert(alertId, id);
+    if (!m_bannerByAlert.contains(alertId, id))
+        m_bannerByAlert.insert(alertId, id);
     if (!m_store)
         return;
     if (!isWanted(alertId)) {

@@ -48,6 +48,8 @@ public:
     void postBanner(const QString& alertId, const QString& title, const QString& body) override;
     void postReminder(
         const QString& alertId, const QString& title, const QString& body, bool sound) override;
+    // Replaces the alert's banner (the same notification id) while the server still holds it.
+    void updateBanner(const QString& alertId, const QString& title, const QString& body) override;
 
     // Longer tokens, or ones with characters outside printable ASCII, are dropped: they go into
     // the environment of the program that is opened.
@@ -68,6 +70,7 @@ private:
     struct Style {
         bool reminder = false;
         bool sound = false;
+        bool replace = false;
     };
     void post(const QString& alertId, const QString& title, const QString& body, Style style);
     void notify(const QString& alertId, const QString& title, const QString& body, Style style);

@@ -93,6 +93,10 @@ QJsonObject Alert::toJson() const
         object.insert(u"userId"_s, *userId);
     if (permalink)
         object.insert(u"permalink"_s, permalink->toString(QUrl::FullyEncoded));
+    if (snoozedUntil)
+        object.insert(u"snoozedUntil"_s, *snoozedUntil);
+    if (muted)
+        object.insert(u"muted"_s, true);
     return object;
 }
 
@@ -115,6 +119,8 @@ json::Decoded<Alert> Alert::fromJson(const QJsonValue& value, const QString& pat
             else
                 alert.permalink = url;
         }
+        alert.snoozedUntil = r.optionalDouble(u"snoozedUntil");
+        alert.muted = r.optionalBool(u"muted").value_or(false);
         return alert;
     });
 }

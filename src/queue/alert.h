@@ -39,6 +39,10 @@ struct Alert {
     QString text;
     ReferenceTime receivedAt = 0;
     std::optional<QUrl> permalink;
+    // Set while the alert is snoozed: when it comes back.
+    std::optional<ReferenceTime> snoozedUntil {};
+    // It arrived during a mute: it comes back with the mute's summary, not a banner of its own.
+    bool muted = false;
 
     static QString makeId(const QString& channelId, const QString& ts);
 

@@ -26,11 +26,14 @@ AlertStore::AlertStore(std::optional<AlertPersistence> persistence, QObject* par
         return;
     // A file that fails to load leaves the queue empty; the persistence keeps it aside.
     if (auto state = m_persistence->load()) {
-        m_alerts = std::move(state->alerts);
+        for (Alert& alert : state->alerts)
+            (alert.snoozedUntil ? m_snoozed : m_alerts).append(std::move(alert));
         m_highWaterByChannel = std::move(state->highWaterByChannel);
         m_backfillFrom = std::move(state->backfillFromByChannel);
         m_acknowledged = std::move(state->acknowledgedIds);
         for (const Alert& alert : std::as_const(m_alerts))
+            m_ids.insert(alert.id);
+        for (const Alert& alert : std::as_const(m_snoozed))
             m_ids.insert(alert.id);
     }
 }
@@ -55,6 +58,14 @@ void AlertStore::setAgingPolicy(const AgingPolicy& policy)
         return;
     m_agingPolicy = policy;
     emit agingPolicyChanged();
+}
+
+void AlertStore::setFolding(bool folding)
+{
+    if (folding == m_folding)
+        return;
+    m_folding = folding;
+    emit foldingChanged();
 }
 
 bool AlertStore::advanceHighWaterMark(const QString& channelId, const QString& ts)
@@ -84,24 +95,137 @@ void AlertStore::enqueue(const Alert& alert, Arrival arrival)
         qCDebug(lcAlerts, "Dedup hit (already enqueued): %s", qUtf8Printable(alert.id));
         return;
     }
-    // After every alert of the same second, so equal times keep their arrival order; most
-    // alerts are the newest and land at the end.
-    const auto at
-        = std::ranges::upper_bound(m_alerts, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
-    const qsizetype row = at - m_alerts.begin();
-    m_alerts.insert(row, alert);
     m_ids.insert(alert.id);
-    recordInserted(alert.id, row);
+    if (const auto until = m_arrivalSnooze ? m_arrivalSnooze(alert) : std::nullopt) {
+        Alert muted = alert;
+        muted.snoozedUntil = *until;
+        muted.muted = true;
+        const auto at = std::ranges::upper_bound(
+            m_snoozed, muted.receivedAt, std::less<> {}, &Alert::receivedAt);
+        m_snoozed.insert(at, std::move(muted));
+        qCInfo(lcAlerts, "Arrived muted: %s", qUtf8Printable(alert.id));
+        emit snoozedChanged();
+        save();
+        emit alertArrived(alert, arrival);
+        return;
+    }
+    Alert shown = alert;
+    shown.snoozedUntil.reset();
+    shown.muted = false;
+    insertShown(std::move(shown));
     qCDebug(lcAlerts, "Enqueued: %s queueDepth=%lld", qUtf8Printable(alert.id),
         static_cast<long long>(m_alerts.size()));
     save();
     emit alertArrived(alert, arrival);
 }
 
+void AlertStore::insertShown(Alert alert)
+{
+    // After every alert of the same second, so equal times keep their arrival order; most
+    // alerts are the newest and land at the end.
+    const auto at
+        = std::ranges::upper_bound(m_alerts, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
+    const qsizetype row = at - m_alerts.begin();
+    const QString id = alert.id;
+    m_alerts.insert(row, std::move(alert));
+    recordInserted(id, row);
+}
+
+qsizetype AlertStore::snooze(const QStringList& ids, ReferenceTime until)
+{
+    const QSet<QString> wanted(ids.cbegin(), ids.cend());
+    qsizetype found = 0;
+    for (Alert& alert : m_snoozed) {
+        if (wanted.contains(alert.id)) {
+            alert.snoozedUntil = until;
+            ++found;
+        }
+    }
+    for (qsizetype row = m_alerts.size() - 1; row >= 0; --row) {
+        if (!wanted.contains(m_alerts.at(row).id))
+            continue;
+        Alert alert = m_alerts.takeAt(row);
+        recordRemoved(alert.id, row);
+        alert.snoozedUntil = until;
+        const auto at = std::ranges::upper_bound(
+            m_snoozed, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
+        m_snoozed.insert(at, std::move(alert));
+        ++found;
+    }
+    if (found > 0) {
+        qCInfo(lcAlerts, "Snoozed %lld alert(s)", static_cast<long long>(found));
+        emit snoozedChanged();
+        save();
+    }
+    return found;
+}
+
+qsizetype AlertStore::unsnooze(const QStringList& ids)
+{
+    const QSet<QString> wanted(ids.cbegin(), ids.cend());
+    QList<Alert> back;
+    m_snoozed.removeIf([&](const Alert& alert) {
+        if (!wanted.contains(alert.id))
+            return false;
+        back.append(alert);
+        return true;
+    });
+    for (Alert& alert : back) {
+        alert.snoozedUntil.reset();
+        alert.muted = false;
+        insertShown(std::move(alert));
+    }
+    if (!back.isEmpty()) {
+        emit snoozedChanged();
+        save();
+    }
+    return back.size();
+}
+
+void AlertStore::wakeDue(ReferenceTime now)
+{
+    QList<Alert> woken;
+    m_snoozed.removeIf([&](const Alert& alert) {
+        if (*alert.snoozedUntil > now)
+            return false;
+        woken.append(alert);
+        return true;
+    });
+    if (woken.isEmpty())
+        return;
+    for (const Alert& alert : std::as_const(woken)) {
+        Alert shown = alert;
+        shown.snoozedUntil.reset();
+        shown.muted = false;
+        insertShown(std::move(shown));
+    }
+    qCInfo(lcAlerts, "Woke %lld snoozed alert(s)", static_cast<long long>(woken.size()));
+    emit snoozedChanged();
+    save();
+    emit snoozeEnded(woken);
+}
+
+std::optional<ReferenceTime> AlertStore::nextWake() const
+{
+    std::optional<ReferenceTime> next;
+    for (const Alert& alert : m_snoozed)
+        if (!next || *alert.snoozedUntil < *next)
+            next = alert.snoozedUntil;
+    return next;
+}
+
 std::optional<Alert> AlertStore::removeById(const QString& id)
 {
     if (!m_ids.remove(id))
         return std::nullopt;
+    // A snoozed alert leaves without being seen: nothing to announce to the views.
+    if (const auto snoozed = std::ranges::find(m_snoozed, id, &Alert::id);
+        snoozed != m_snoozed.end()) {
+        Alert removed = std::move(*snoozed);
+        m_snoozed.erase(snoozed);
+        emit snoozedChanged();
+        return removed;
+    }
     // Ids are unique in the queue, so the first match is the only one.
     const auto found = std::ranges::find(m_alerts, id, &Alert::id);
     if (found == m_alerts.end())
@@ -273,8 +397,13 @@ void AlertStore::handOver()
 void AlertStore::submitState()
 {
     m_dirty = false;
+    QList<Alert> all = m_alerts;
+    if (!m_snoozed.isEmpty()) {
+        all.append(m_snoozed);
+        std::ranges::stable_sort(all, std::less<> {}, &Alert::receivedAt);
+    }
     m_persistence->saveInBackground(
-        { m_alerts, m_highWaterByChannel, m_backfillFrom, m_acknowledged });
+        { std::move(all), m_highWaterByChannel, m_backfillFrom, m_acknowledged });
 }
 
 } // namespace halyard

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QSet>
 
+#include <functional>
 #include <optional>
 
 namespace halyard {
@@ -40,6 +41,7 @@ class AlertStore : public QObject {
     Q_OBJECT
     Q_PROPERTY(
         AgingPolicy agingPolicy READ agingPolicy WRITE setAgingPolicy NOTIFY agingPolicyChanged)
+    Q_PROPERTY(bool folding READ folding WRITE setFolding NOTIFY foldingChanged)
 
 public:
     explicit AlertStore(
@@ -47,13 +49,21 @@ public:
     // Waits for the queue file to hold the last change.
     ~AlertStore() override;
 
+    // The alerts that are shown: every queued alert that is not snoozed.
     const QList<Alert>& alerts() const { return m_alerts; }
+    // The snoozed alerts, in time order, each with its wake time.
+    const QList<Alert>& snoozed() const { return m_snoozed; }
+    // Queued, shown or snoozed.
     bool contains(const QString& id) const { return m_ids.contains(id); }
     const QMap<QString, QString>& highWaterByChannel() const { return m_highWaterByChannel; }
     const QMap<QString, QString>& backfillFromByChannel() const { return m_backfillFrom; }
     const QSet<QString>& acknowledgedIds() const { return m_acknowledged; }
     const AgingPolicy& agingPolicy() const { return m_agingPolicy; }
     void setAgingPolicy(const AgingPolicy& policy);
+    // Whether views fold repeats into one row (see AlertFolding); the queue itself keeps every
+    // alert either way.
+    bool folding() const { return m_folding; }
+    void setFolding(bool folding);
 
     // Always offers the alert's ts to its channel's mark; adds the alert unless its id is queued
     // or was acknowledged.
@@ -76,6 +86,20 @@ public:
 
     QList<AgeStage> stages(ReferenceTime now) const;
 
+    // Takes these alerts out of view until `until` (snoozed ones get the new time); their age
+    // runs on and an ack reaction still removes them. How many were found.
+    qsizetype snooze(const QStringList& ids, ReferenceTime until);
+    // Brings these snoozed alerts back now, without a banner. How many were snoozed.
+    qsizetype unsnooze(const QStringList& ids);
+    // Brings back every snoozed alert whose time has come and announces them with snoozeEnded.
+    void wakeDue(ReferenceTime now);
+    // The earliest wake time, if anything is snoozed.
+    std::optional<ReferenceTime> nextWake() const;
+    // Decides, for an alert about to be queued, whether it arrives snoozed (a mute covers it)
+    // and until when.
+    using ArrivalSnooze = std::function<std::optional<ReferenceTime>(const Alert&)>;
+    void setArrivalSnooze(ArrivalSnooze rule) { m_arrivalSnooze = std::move(rule); }
+
     // Announces the changes made since the last announcement now rather than when due.
     void announceChanges();
 
@@ -96,7 +120,12 @@ signals:
     // change, not one per alert; `alerts()` already holds the outcome.
     void alertsChanged(const halyard::AlertChanges& changes);
     void highWaterByChannelChanged();
+    // Alerts whose snooze ran out came back into view; `muted` ones arrived during a mute.
+    void snoozeEnded(const QList<halyard::Alert>& woken);
+    // An alert was snoozed, woken, or left while snoozed.
+    void snoozedChanged();
     void agingPolicyChanged();
+    void foldingChanged();
     // At once, one per alert that joined or left the queue, for its history.
     void alertArrived(const halyard::Alert& alert, halyard::Arrival arrival);
     void alertAcknowledged(
@@ -105,8 +134,9 @@ signals:
 private:
     bool advanceHighWaterMark(const QString& channelId, const QString& ts);
     bool rememberAcknowledged(const QString& channelId, const QString& ts);
-    // The alert taken out, if it was queued.
+    // The alert taken out, if it was queued (shown or snoozed).
     std::optional<Alert> removeById(const QString& id);
+    void insertShown(Alert alert);
     void recordInserted(const QString& id, qsizetype row);
     void recordRemoved(const QString& id, qsizetype row);
     void scheduleAnnouncement();
@@ -116,6 +146,8 @@ private:
     void submitState();
 
     QList<Alert> m_alerts;
+    QList<Alert> m_snoozed;
+    ArrivalSnooze m_arrivalSnooze;
     QSet<QString> m_ids;
     AlertChanges m_pending;
     bool m_announceScheduled = false;
@@ -126,6 +158,7 @@ private:
     QMap<QString, QString> m_backfillFrom;
     QSet<QString> m_acknowledged;
     AgingPolicy m_agingPolicy;
+    bool m_folding = true;
     std::optional<AlertPersistence> m_persistence;
 };
 

@@ -34,6 +34,7 @@ inline constexpr DataKey agingPolicy { u"aging.policy" }; // AgingPolicy's 300 /
 inline constexpr BoolKey ackBackEnabled { u"ackback.enabled", true };
 inline constexpr StringKey ackBackEmoji { u"ackback.emoji", u"white_check_mark", false };
 inline constexpr BoolKey notificationsEnabled { u"notifications.enabled", true };
+inline constexpr BoolKey foldRepeats { u"queue.foldRepeats", true };
 inline constexpr BoolKey teamSharedAckEnabled { u"teamack.enabled", true };
 inline constexpr BoolKey overdueRemindersEnabled { u"notifications.overdueReminders", true };
 inline constexpr BoolKey overdueReminderSound { u"notifications.overdueSound", false };

@@ -104,6 +104,8 @@ void SettingsStore::readPreferences()
         setAckBackEmoji(*value);
     if (const auto value = read(m_defaults, preference::notificationsEnabled))
         setNotificationsEnabled(*value);
+    if (const auto value = read(m_defaults, preference::foldRepeats))
+        setFoldRepeats(*value);
     if (const auto value = read(m_defaults, preference::teamSharedAckEnabled))
         setTeamSharedAckEnabled(*value);
     if (const auto value = read(m_defaults, preference::overdueRemindersEnabled))
@@ -209,6 +211,13 @@ void SettingsStore::setNotificationsEnabled(bool value)
     m_defaults.setBool(preference::notificationsEnabled.key.toString(), value);
     if (assign(m_notificationsEnabled, value))
         emit notificationsEnabledChanged(value);
+}
+
+void SettingsStore::setFoldRepeats(bool value)
+{
+    m_defaults.setBool(preference::foldRepeats.key.toString(), value);
+    if (assign(m_foldRepeats, value))
+        emit foldRepeatsChanged(value);
 }
 
 void SettingsStore::setTeamSharedAckEnabled(bool value)

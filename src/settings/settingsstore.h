@@ -49,6 +49,7 @@ class SettingsStore : public QObject {
         QString ackBackEmoji READ ackBackEmoji WRITE setAckBackEmoji NOTIFY ackBackEmojiChanged)
     Q_PROPERTY(bool notificationsEnabled READ notificationsEnabled WRITE setNotificationsEnabled
             NOTIFY notificationsEnabledChanged)
+    Q_PROPERTY(bool foldRepeats READ foldRepeats WRITE setFoldRepeats NOTIFY foldRepeatsChanged)
     Q_PROPERTY(bool teamSharedAckEnabled READ teamSharedAckEnabled WRITE setTeamSharedAckEnabled
             NOTIFY teamSharedAckEnabledChanged)
     Q_PROPERTY(bool overdueRemindersEnabled READ overdueRemindersEnabled WRITE
@@ -78,6 +79,8 @@ public:
     bool ackBackEnabled() const { return m_ackBackEnabled; }
     const QString& ackBackEmoji() const { return m_ackBackEmoji; }
     bool notificationsEnabled() const { return m_notificationsEnabled; }
+    // Repeats of an alert show as one row.
+    bool foldRepeats() const { return m_foldRepeats; }
     bool teamSharedAckEnabled() const { return m_teamSharedAckEnabled; }
     // Stored as chosen; reminders are shown only while banners are on as well.
     bool overdueRemindersEnabled() const { return m_overdueRemindersEnabled; }
@@ -102,6 +105,7 @@ public:
     void setAckBackEnabled(bool value);
     void setAckBackEmoji(const QString& value);
     void setNotificationsEnabled(bool value);
+    void setFoldRepeats(bool value);
     void setTeamSharedAckEnabled(bool value);
     void setOverdueRemindersEnabled(bool value);
     void setOverdueReminderSound(bool value);
@@ -141,6 +145,7 @@ signals:
     void ackBackEnabledChanged(bool value);
     void ackBackEmojiChanged(const QString& value);
     void notificationsEnabledChanged(bool value);
+    void foldRepeatsChanged(bool value);
     void teamSharedAckEnabledChanged(bool value);
     void overdueRemindersEnabledChanged(bool value);
     void overdueReminderSoundChanged(bool value);
@@ -165,6 +170,7 @@ private:
     bool m_ackBackEnabled = preference::ackBackEnabled.defaultValue;
     QString m_ackBackEmoji = preference::ackBackEmoji.defaultValue.toString();
     bool m_notificationsEnabled = preference::notificationsEnabled.defaultValue;
+    bool m_foldRepeats = preference::foldRepeats.defaultValue;
     bool m_teamSharedAckEnabled = preference::teamSharedAckEnabled.defaultValue;
     bool m_overdueRemindersEnabled = preference::overdueRemindersEnabled.defaultValue;
     bool m_overdueReminderSound = preference::overdueReminderSound.defaultValue;

@@ -5,6 +5,7 @@
 // "@2x".
 #include "history/shiftreport.h"
 #include "queue/alertstore.h"
+#include "queue/mutelist.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
@@ -15,6 +16,7 @@
 #include "ui/history/historyview.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/queue/panelrootview.h"
+#include "ui/settings/mutesview.h"
 #include "ui/settings/settingswindow.h"
 #include "ui/updates/updatedialog.h"
 
@@ -23,6 +25,8 @@
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QMenu>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QRandomGenerator>
@@ -203,6 +207,45 @@ int main(int argc, char* argv[])
     if (!save(u"panel-update"_s))
         return 1;
 
+    // A flapping check folded into one row, beside one alert of its own and one snoozed.
+    updates.dismiss();
+    for (const Alert& alert : QList<Alert>(alerts.alerts()))
+        alerts.acknowledge(alert);
+    for (int i = 0; i < 5; ++i) {
+        const QString ts = u"1700000100.00010%1"_s.arg(i);
+        alerts.enqueue({ Alert::makeId(u"C1"_s, ts), u"C1"_s, ts, u"B1"_s,
+            u"Disk usage above %1% on db-1"_s.arg(94 + i), now - 1500 + i * 300, std::nullopt });
+    }
+    alerts.enqueue({ u"C2:1700000200.000100"_s, u"C2"_s, u"1700000200.000100"_s, u"B1"_s,
+        u"Build <https://ci.example.com/b/43|#43> failed on main :x:"_s, now - 200, std::nullopt });
+    alerts.enqueue({ u"C1:1700000300.000100"_s, u"C1"_s, u"1700000300.000100"_s, u"B1"_s,
+        u"Certificate for api.example.com expires in 6 days :lock:"_s, now - 100, std::nullopt });
+    alerts.snooze({ u"C1:1700000300.000100"_s }, now + 3600);
+    if (!save(u"panel-folded"_s))
+        return 1;
+
+    // The row's menu beside its Snooze choices.
+    QMenu menu;
+    panel.setQuietActions({ [](const Alert&, double) {}, [](const Alert&, double) {} });
+    panel.fillSnoozeMenu(menu, alerts.alerts().first());
+    auto* choices = menu.findChild<QMenu*>(u"snoozeMenu"_s);
+    menu.adjustSize();
+    choices->adjustSize();
+    const QPixmap main = menu.grab();
+    const QPixmap sub = choices->grab();
+    QPixmap both(main.width() + sub.width(), std::max(main.height(), sub.height()));
+    both.setDevicePixelRatio(main.devicePixelRatio());
+    both.fill(Qt::transparent);
+    {
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, main);
+        painter.drawPixmap(int(main.width() / main.devicePixelRatio()) - 4, 0, sub);
+    }
+    const QString menuPath = fileName(u"snooze-menu"_s);
+    if (!both.save(menuPath))
+        return 1;
+    QTextStream(stdout) << menuPath << Qt::endl;
+
     UpdateDialog dialog(u"0.1.0"_s, [](const QUrl&) {});
     dialog.showUpdate(
         u"0.2.0"_s, QUrl(u"https://example.com/download"_s), QUrl(u"https://example.com/notes"_s));
@@ -216,6 +259,9 @@ int main(int argc, char* argv[])
     program.shortVersion = u"0.1.0"_s;
     program.autostartFolder = scratch.filePath(u"autostart"_s);
     SettingsWindow window(settings, SlackControls {}, program);
+    MuteList mutes(alerts, std::nullopt, [now] { return now; });
+    mutes.mute(alerts.alerts().first(), now + 45 * 60);
+    window.showMutes(mutes);
     settings.setTeamName(u"Acme Ops"_s);
     settings.setBotUserName(u"halyard"_s);
     const struct {
@@ -257,5 +303,18 @@ int main(int argc, char* argv[])
         return 1;
     }
     QTextStream(stdout) << historyPath << Qt::endl;
+
+    // The "Less noise" section with its mutes list, as the General tab lays it out.
+    window.grabTab(SettingsWindow::Tab::general);
+    auto* mutesView = window.findChild<MutesView*>();
+    QWidget* section = mutesView->parentWidget();
+    const QRect area = section->findChild<QWidget*>(u"foldRepeatsToggle"_s)
+                           ->geometry()
+                           .united(mutesView->geometry())
+                           .adjusted(-12, -36, 12, 8);
+    const QString mutesPath = fileName(u"settings-mutes"_s);
+    if (!section->grab(area).save(mutesPath))
+        return 1;
+    QTextStream(stdout) << mutesPath << Qt::endl;
     return 0;
 }

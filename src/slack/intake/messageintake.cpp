@@ -2,6 +2,7 @@
 
 #include "common/logging.h"
 #include "common/servertext.h"
+#include "queue/alertfolding.h"
 #include "queue/alertstore.h"
 #include "settings/settingsstore.h"
 #include "slack/directory/directoryresolver.h"
@@ -67,11 +68,49 @@ void MessageIntake::handleLiveMessage(const MessageEvent& message, const SlackTo
     // and its banner would stand for nothing.
     if (wasQueued || !m_alerts->contains(id) || !m_settings->notificationsEnabled() || !m_banners)
         return;
+    // Arrived during a mute: its summary speaks for it when the mute ends.
+    if (std::ranges::find(m_alerts->snoozed(), id, &Alert::id) != m_alerts->snoozed().end())
+        return;
+    // A repeat raises no banner of its own: its row's banner shows the new count in place.
+    if (const auto row = foldedRow(id); row && row->second > 1) {
+        const auto channelName = m_directory->channelName(accepted->channelId);
+        m_banners->updateBanner(row->first, channelName ? u"#"_s + *channelName : tr("New alert"),
+            tr("%1 (×%2)").arg(bannerBody(accepted->text, *m_directory)).arg(row->second));
+        return;
+    }
 
     if (namesPending(accepted->channelId, accepted->text))
         announceWhenNamed(QPointer(this), id, accepted->channelId, accepted->text);
     else
         announce(id, accepted->channelId, accepted->text);
+}
+
+std::optional<std::pair<QString, qsizetype>> MessageIntake::foldedRow(const QString& id) const
+{
+    if (!m_alerts->folding())
+        return std::nullopt;
+    const QList<Alert>& alerts = m_alerts->alerts();
+    const auto self = std::ranges::find(alerts, id, &Alert::id);
+    if (self == alerts.end())
+        return std::nullopt;
+    // Newest first from the alert, following the chain of repeats back while each is within
+    // the window of the one after it.
+    const Alert* oldest = &*self;
+    qsizetype count = 1;
+    for (auto it = std::make_reverse_iterator(self); it != alerts.rend(); ++it) {
+        if (oldest->receivedAt - it->receivedAt > AlertFolding::kWindowSeconds)
+            break;
+        if (AlertFolding::areRepeats(*it, *oldest)) {
+            oldest = &*it;
+            ++count;
+        }
+    }
+    // Newer repeats already queued (a live message after its own catch-up, say) count too.
+    for (auto it = self + 1; it != alerts.end(); ++it)
+        if (it->receivedAt - self->receivedAt <= AlertFolding::kWindowSeconds
+            && AlertFolding::areRepeats(*self, *it))
+            ++count;
+    return std::pair { oldest->id, count };
 }
 
 void MessageIntake::announce(const QString& id, const QString& channelId, const QString& text)
@@ -308,9 +347,15 @@ QCoro::Task<> MessageIntake::runReconcile(QPointer<MessageIntake> self, SlackTok
     for (;;) {
         if (!self || cancel.isCancelled())
             co_return;
-        if (!self->m_settings->teamSharedAckEnabled() || self->m_alerts->alerts().isEmpty())
+        if (!self->m_settings->teamSharedAckEnabled()
+            || (self->m_alerts->alerts().isEmpty() && self->m_alerts->snoozed().isEmpty()))
             co_return;
-        QList<Alert> snapshot = self->m_alerts->alerts();
+        // Snoozed alerts too: an ack in Slack clears them while they sleep.
+        QList<Alert> snapshot = self->m_alerts->alerts() + self->m_alerts->snoozed();
+        std::ranges::stable_sort(snapshot, [](const Alert& a, const Alert& b) {
+            return a.receivedAt != b.receivedAt ? a.receivedAt < b.receivedAt
+                                                : compareSlackTimestamps(a.ts, b.ts) < 0;
+        });
         if (only)
             snapshot.removeIf([&](const Alert& alert) { return !only->contains(alert.id); });
         if (snapshot.isEmpty())

@@ -54,6 +54,8 @@ public:
     static constexpr qsizetype kMaxTextLength = 40'000;
     // An alert's text as its banners show it, with the names the directory knows.
     static QString bannerBody(const QString& text, const SlackDirectory& directory);
+    // The row a queued alert folds into: its id and how many alerts it holds.
+    std::optional<std::pair<QString, qsizetype>> foldedRow(const QString& id) const;
 
     MessageIntake(AlertStore* alerts, SettingsStore* settings, SlackDirectory* directory,
         DirectoryResolver* resolver, BannerPoster* banners, const SlackWebAPI* webApi,

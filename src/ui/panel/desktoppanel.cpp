@@ -65,6 +65,13 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     m_window->showOnTop();
 }
 
+void DesktopPanel::setQuietActions(FloatingPanel::QuietActions actions)
+{
+    m_window->setQuietActions(std::move(actions));
+    connect(m_content, &PanelRootView::snoozeRequested, m_window.get(),
+        &FloatingPanel::showSnoozeMenu, Qt::UniqueConnection);
+}
+
 void DesktopPanel::setDemo(bool demo)
 {
     m_content->setDemo(demo);

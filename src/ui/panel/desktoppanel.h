@@ -2,6 +2,7 @@
 
 #include "queue/alertstore.h"
 #include "ui/common/panellayout.h"
+#include "ui/panel/floatingpanel.h"
 #include "ui/panel/panelpositionstore.h"
 
 #include <QObject>
@@ -47,6 +48,8 @@ public:
     PanelRootView& content() const { return *m_content; }
     // Marks the panel as the demo's.
     void setDemo(bool demo);
+    // The rows' snooze and mute entries, by menu and by the keyboard.
+    void setQuietActions(FloatingPanel::QuietActions actions);
     // The window that opens beside the panel; set before it is first shown. It must outlive
     // the panel or be deleted first.
     void setSettingsWindow(QWidget* window);

@@ -1,5 +1,6 @@
 #include "ui/panel/floatingpanel.h"
 
+#include "queue/snoozetimer.h"
 #include "ui/common/activation.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/x11.h"
@@ -7,7 +8,9 @@
 #include "ui/queue/alertrow.h"
 
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -250,6 +253,10 @@ void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
             const QString channel = row->channelLabel();
             menu.addAction(tr("Acknowledge All in %1").arg(channel), this,
                 [this, inChannel, channel] { acknowledgeAll(inChannel, channel); });
+            if (m_quiet.snooze) {
+                menu.addSeparator();
+                fillSnoozeMenu(menu, row->alert());
+            }
         }
         menu.addSeparator();
     }
@@ -257,6 +264,39 @@ void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
     menu.addAction(tr("Settings…"), this, &FloatingPanel::settingsRequested);
     menu.addSeparator();
     menu.addAction(tr("Quit Halyard"), this, &FloatingPanel::quitRequested);
+}
+
+void FloatingPanel::fillSnoozeMenu(QMenu& menu, const Alert& alert)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto snooze = [this, alert](QDateTime until) {
+        return [this, alert, until] {
+            if (m_quiet.snooze)
+                m_quiet.snooze(alert, double(until.toSecsSinceEpoch()));
+        };
+    };
+    QMenu* snoozeMenu = menu.addMenu(tr("Snooze"));
+    snoozeMenu->setObjectName(u"snoozeMenu"_s);
+    snoozeMenu->addAction(tr("For 15 Minutes"), this, snooze(now.addSecs(15 * 60)));
+    snoozeMenu->addAction(tr("For 1 Hour"), this, snooze(now.addSecs(60 * 60)));
+    const QDateTime morning = nextWorkingMorning(now);
+    snoozeMenu->addAction(
+        tr("Until %1").arg(QLocale().toString(morning, u"dddd HH:mm"_s)), this, snooze(morning));
+    if (m_quiet.mute) {
+        menu.addAction(tr("Mute Alerts Like This for 1 Hour"), this, [this, alert, now] {
+            if (m_quiet.mute)
+                m_quiet.mute(alert, double(now.addSecs(60 * 60).toSecsSinceEpoch()));
+        });
+    }
+}
+
+void FloatingPanel::showSnoozeMenu(const Alert& alert, const QPoint& globalPos)
+{
+    // Not exec(): the panel's own loop keeps running while the menu is open.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    fillSnoozeMenu(*menu, alert);
+    menu->popup(globalPos);
 }
 
 void FloatingPanel::acknowledgeAll(const QList<Alert>& alerts, const QString& channel)

@@ -40,6 +40,17 @@ public:
     };
     static constexpr qsizetype kConfirmAbove = 5;
     void setQueueActions(QueueActions actions);
+    // What a row's "Snooze" and "Mute Alerts Like This" entries do: the row's alert and the
+    // wall-clock end, in Unix seconds.
+    struct QuietActions {
+        std::function<void(const Alert&, double)> snooze;
+        std::function<void(const Alert&, double)> mute;
+    };
+    void setQuietActions(QuietActions actions) { m_quiet = std::move(actions); }
+    // The row's snooze and mute entries.
+    void fillSnoozeMenu(QMenu& menu, const Alert& alert);
+    // The same entries on their own, at a place on the screen (the keyboard's S).
+    void showSnoozeMenu(const Alert& alert, const QPoint& globalPos);
     // The context menu for a click at `pos`; over an alert it also offers its channel's alerts.
     void fillContextMenu(QMenu& menu, const QPoint& pos);
 
@@ -74,6 +85,7 @@ private:
     FloatingPanelController* m_controller = nullptr;
     bool m_composited = false;
     QueueActions m_queue;
+    QuietActions m_quiet;
     // Where the pointer holds the panel while it is dragged.
     std::optional<QPoint> m_dragOffset;
 };

@@ -2,6 +2,8 @@
 
 #include "queue/alertstore.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,10 +42,12 @@ AlertQueueModel::AlertQueueModel(const AlertStore& store, ReferenceTime now, QOb
     , m_store(store)
     , m_now(now)
 {
-    m_rows.reserve(store.alerts().size());
-    for (const Alert& alert : store.alerts())
-        m_rows.append(makeRow(alert));
+    const QList<FoldedRow> rows = m_folding.fold(store.alerts(), store.folding());
+    m_rows.reserve(rows.size());
+    for (const FoldedRow& row : rows)
+        m_rows.append(makeRow(row));
     connect(&store, &AlertStore::alertsChanged, this, &AlertQueueModel::apply);
+    connect(&store, &AlertStore::foldingChanged, this, &AlertQueueModel::apply);
     connect(&store, &AlertStore::agingPolicyChanged, this, [this] { reage(m_now); });
 }
 
@@ -59,13 +63,15 @@ QVariant AlertQueueModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return row.alert.text;
+        return row.folded.alert.text;
     case AlertRole:
-        return QVariant::fromValue(row.alert);
+        return QVariant::fromValue(row.folded.alert);
     case StageRole:
         return QVariant::fromValue(row.stage);
     case AgeTextRole:
         return ageText(index.row());
+    case CountRole:
+        return int(row.folded.count());
     default:
         return {};
     }
@@ -77,12 +83,13 @@ QHash<int, QByteArray> AlertQueueModel::roleNames() const
     names.insert(AlertRole, "alert");
     names.insert(StageRole, "stage");
     names.insert(AgeTextRole, "ageText");
+    names.insert(CountRole, "count");
     return names;
 }
 
 QString AlertQueueModel::ageText(int row) const
 {
-    return relativeAge(m_now - m_rows.at(row).alert.receivedAt);
+    return relativeAge(m_now - m_rows.at(row).folded.alert.receivedAt);
 }
 
 QList<AgeStage> AlertQueueModel::stages() const
@@ -94,57 +101,71 @@ QList<AgeStage> AlertQueueModel::stages() const
     return out;
 }
 
-AlertQueueModel::Row AlertQueueModel::makeRow(const Alert& alert) const
+AlertQueueModel::Row AlertQueueModel::makeRow(FoldedRow folded) const
 {
-    return { alert, m_store.agingPolicy().stageForAge(m_now - alert.receivedAt) };
+    const AgeStage stage = m_store.agingPolicy().stageForAge(m_now - folded.alert.receivedAt);
+    return { std::move(folded), stage };
 }
 
-void AlertQueueModel::apply(const AlertChanges& changes)
+void AlertQueueModel::apply()
 {
-    const QList<Alert>& queue = m_store.alerts();
-    const qsizetype from = std::min(changes.firstRow, m_rows.size());
+    // Folding the whole queue again is a hash look-up per alert; what the views hear is still
+    // only the rows that came, went or changed. Rows keep the order of their oldest members, so
+    // the rows both lists hold are in the same order in each.
+    QList<FoldedRow> next = m_folding.fold(m_store.alerts(), m_store.folding());
+    QHash<QString, qsizetype> nextById;
+    nextById.reserve(next.size());
+    for (qsizetype i = 0; i < next.size(); ++i)
+        nextById.insert(next.at(i).alert.id, i);
 
     // Bottom up, so the rows still to remove keep their positions.
-    if (!changes.removed.isEmpty()) {
-        qsizetype end = m_rows.size();
-        while (end > from) {
-            if (!changes.removed.contains(m_rows.at(end - 1).alert.id)) {
-                --end;
-                continue;
-            }
-            qsizetype first = end - 1;
-            while (first > from && changes.removed.contains(m_rows.at(first - 1).alert.id))
-                --first;
-            beginRemoveRows({}, int(first), int(end - 1));
-            m_rows.remove(first, end - first);
-            endRemoveRows();
-            end = first;
+    qsizetype end = m_rows.size();
+    while (end > 0) {
+        if (nextById.contains(m_rows.at(end - 1).folded.alert.id)) {
+            --end;
+            continue;
         }
+        qsizetype first = end - 1;
+        while (first > 0 && !nextById.contains(m_rows.at(first - 1).folded.alert.id))
+            --first;
+        beginRemoveRows({}, int(first), int(end - 1));
+        m_rows.remove(first, end - first);
+        endRemoveRows();
+        end = first;
     }
 
-    // Top down: each run of new alerts goes where the store now has it, and what lies before it
-    // already matches the store.
-    if (!changes.inserted.isEmpty()) {
-        for (qsizetype row = from; row < queue.size();) {
-            if (!changes.inserted.contains(queue.at(row).id)) {
-                ++row;
-                continue;
-            }
-            qsizetype end = row + 1;
-            while (end < queue.size() && changes.inserted.contains(queue.at(end).id))
-                ++end;
-            beginInsertRows({}, int(row), int(end - 1));
-            QList<Row> run;
-            run.reserve(end - row);
-            for (qsizetype i = row; i < end; ++i)
-                run.append(makeRow(queue.at(i)));
-            m_rows.insert(row, run.size(), Row {});
-            std::move(run.begin(), run.end(), m_rows.begin() + row);
-            endInsertRows();
-            row = end;
+    // Top down: what lies before each new run already matches.
+    QSet<QString> kept;
+    kept.reserve(m_rows.size());
+    for (const Row& row : std::as_const(m_rows))
+        kept.insert(row.folded.alert.id);
+    for (qsizetype row = 0; row < next.size();) {
+        if (kept.contains(next.at(row).alert.id)) {
+            ++row;
+            continue;
         }
+        qsizetype stop = row + 1;
+        while (stop < next.size() && !kept.contains(next.at(stop).alert.id))
+            ++stop;
+        beginInsertRows({}, int(row), int(stop - 1));
+        QList<Row> run;
+        run.reserve(stop - row);
+        for (qsizetype i = row; i < stop; ++i)
+            run.append(makeRow(next.at(i)));
+        m_rows.insert(row, run.size(), Row {});
+        std::move(run.begin(), run.end(), m_rows.begin() + row);
+        endInsertRows();
+        row = stop;
     }
-    Q_ASSERT(m_rows.size() == queue.size());
+    Q_ASSERT(m_rows.size() == next.size());
+
+    // Rows that gained or lost members, or show a newer text.
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).folded == next.at(i))
+            continue;
+        m_rows[i].folded = std::move(next[i]);
+        emit dataChanged(index(int(i)), index(int(i)), { Qt::DisplayRole, AlertRole, CountRole });
+    }
 }
 
 void AlertQueueModel::setNow(ReferenceTime now)
@@ -165,9 +186,9 @@ void AlertQueueModel::reage(ReferenceTime before)
     };
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         Row& row = m_rows[i];
-        const AgeStage stage = policy.stageForAge(m_now - row.alert.receivedAt);
-        const bool changed = stage != row.stage
-            || ageStep(m_now - row.alert.receivedAt) != ageStep(before - row.alert.receivedAt);
+        const ReferenceTime at = row.folded.alert.receivedAt;
+        const AgeStage stage = policy.stageForAge(m_now - at);
+        const bool changed = stage != row.stage || ageStep(m_now - at) != ageStep(before - at);
         row.stage = stage;
         if (changed && runStart < 0)
             runStart = i;

@@ -2,6 +2,7 @@
 
 #include "queue/agingpolicy.h"
 #include "queue/alert.h"
+#include "queue/alertfolding.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -14,10 +15,11 @@ struct AlertChanges;
 // "just now", "4 min ago", "2 h ago", "3 d ago": the age of an alert at the panel's resolution.
 QString relativeAge(double seconds);
 
-// The alert queue as a list model, oldest first, aged to a clock the panel sets. It keeps its
-// own copy of the queue and turns each announcement of the store into the rows that came and
-// went, and each new time into the rows whose stage or age text changed, so a view does work
-// for what changed, never for the whole queue.
+// The alert queue as a list model of folded rows (see AlertFolding), oldest first, aged to a
+// clock the panel sets. It keeps its own copy of the rows and turns each announcement of the
+// store into the rows that came and went and the rows whose members changed, and each new time
+// into the rows whose stage or age text changed, so a view does work for what changed, never for
+// the whole queue.
 class AlertQueueModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -25,6 +27,7 @@ public:
         AlertRole = Qt::UserRole + 1, // Alert
         StageRole, // AgeStage
         AgeTextRole, // QString
+        CountRole, // int: alerts folded into the row
     };
 
     // The store must outlive the model.
@@ -34,7 +37,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    const Alert& alert(int row) const { return m_rows.at(row).alert; }
+    // The row's alert: the newest member's text under the oldest member's id and time.
+    const Alert& alert(int row) const { return m_rows.at(row).folded.alert; }
+    const QStringList& memberIds(int row) const { return m_rows.at(row).folded.memberIds; }
     AgeStage stage(int row) const { return m_rows.at(row).stage; }
     QString ageText(int row) const;
     ReferenceTime now() const { return m_now; }
@@ -44,17 +49,18 @@ public:
 
 private:
     struct Row {
-        Alert alert;
+        FoldedRow folded;
         AgeStage stage = AgeStage::fresh;
     };
 
-    void apply(const AlertChanges& changes);
-    Row makeRow(const Alert& alert) const;
+    void apply();
+    Row makeRow(FoldedRow folded) const;
     // Re-ages every row and announces the runs of rows whose stage or age text changed.
     void reage(ReferenceTime before);
 
     const AlertStore& m_store;
     ReferenceTime m_now;
+    AlertFolding m_folding;
     QList<Row> m_rows;
 };
 

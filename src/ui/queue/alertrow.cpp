@@ -37,6 +37,7 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     , m_channel(new ElidedLabel)
     , m_author(new ElidedLabel)
     , m_age(new QLabel)
+    , m_count(new QLabel)
     , m_text(new AlertText)
     , m_ack(new QPushButton(tr("Ack"), this))
 {
@@ -46,6 +47,11 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     m_channel->setObjectName(u"alertChannel"_s);
     m_author->setObjectName(u"alertAuthor"_s);
     m_age->setObjectName(u"alertAge"_s);
+    m_count->setObjectName(u"foldCount"_s);
+    m_count->setFont(textFont(10, QFont::Bold));
+    setTone(m_count, Tone::secondary);
+    m_count->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_count->hide();
     m_text->setObjectName(u"alertText"_s);
     m_ack->setObjectName(u"ackButton"_s);
     m_openArea->setObjectName(u"openArea"_s);
@@ -72,6 +78,7 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     header->addWidget(m_author);
     header->addSpacing(2);
     header->addWidget(m_age);
+    header->addWidget(m_count);
     header->addStretch(1);
 
     auto* column = new QVBoxLayout;
@@ -160,6 +167,17 @@ void AlertRow::setAge(const QString& ageText, AgeStage stage)
     updateAccessibleText();
 }
 
+void AlertRow::setFoldCount(qsizetype count)
+{
+    if (count == m_foldCount)
+        return;
+    m_foldCount = count;
+    m_count->setText(tr("×%1").arg(count));
+    m_count->setToolTip(tr("%1 alerts like this one").arg(count));
+    m_count->setVisible(count > 1);
+    updateAccessibleText();
+}
+
 QString AlertRow::channelLabel() const
 {
     return m_channel->text();
@@ -183,6 +201,8 @@ void AlertRow::updateAccessibleText()
         parts.append(*m_authorName);
     if (!m_age->text().isEmpty())
         parts.append(m_age->text());
+    if (m_foldCount > 1)
+        parts.append(m_count->toolTip());
     parts.append(panelstyle::stageName(m_stage));
     parts.append(m_text->plainText());
     m_openArea->setAccessibleName(parts.join(tr(", ", "between the parts of an alert's name")));

@@ -34,6 +34,8 @@ public:
     void setAlert(const Alert& alert);
     AgeStage stage() const { return m_stage; }
     void setAge(const QString& ageText, AgeStage stage);
+    // How many alerts the row stands for; "×N" shows from two on.
+    void setFoldCount(qsizetype count);
     // What a screen reader announces as the row.
     QAbstractButton* openArea() const { return m_openArea; }
 
@@ -61,6 +63,8 @@ private:
     std::optional<QString> m_authorName;
     bool m_mentionsNames = false;
     QLabel* m_age;
+    QLabel* m_count;
+    qsizetype m_foldCount = 1;
     AlertText* m_text;
     QPushButton* m_ack;
 };

@@ -71,6 +71,7 @@ CollapsedBarView::CollapsedBarView(QWidget* parent)
     , m_wordmark(new QLabel(this))
     , m_status(new QLabel(this))
     , m_count(new QLabel(this))
+    , m_snoozed(new QLabel(this))
     , m_chevron(makeBarButton({}, 10, this))
     , m_settings(makeBarButton(u"⚙"_s, 15, this))
 {
@@ -80,6 +81,10 @@ CollapsedBarView::CollapsedBarView(QWidget* parent)
     m_wordmark->setObjectName(u"wordmark"_s);
     m_status->setObjectName(u"statusLabel"_s);
     m_count->setObjectName(u"countLabel"_s);
+    m_snoozed->setObjectName(u"snoozedLabel"_s);
+    m_snoozed->setFont(textFont(11));
+    setTone(m_snoozed, Tone::secondary);
+    m_snoozed->hide();
     m_chevron->setObjectName(u"chevronButton"_s);
     m_settings->setObjectName(u"settingsButton"_s);
 
@@ -103,6 +108,7 @@ CollapsedBarView::CollapsedBarView(QWidget* parent)
     layout->addSpacing(2);
     layout->addWidget(m_status);
     layout->addWidget(m_count);
+    layout->addWidget(m_snoozed);
     layout->addStretch(1);
     layout->addWidget(m_chevron);
     layout->addWidget(m_settings);
@@ -153,6 +159,14 @@ void CollapsedBarView::setQueueSummary(QueueHealth health, qsizetype alertCount)
     m_count->setVisible(alertCount > 0);
     m_chevron->setVisible(alertCount > 0);
     updateStatus();
+}
+
+void CollapsedBarView::setSnoozedCount(qsizetype snoozed)
+{
+    m_snoozed->setText(u"💤 %1"_s.arg(snoozed));
+    m_snoozed->setToolTip(tr("Snoozed: %1").arg(snoozed));
+    m_snoozed->setAccessibleName(m_snoozed->toolTip());
+    m_snoozed->setVisible(snoozed > 0);
 }
 
 void CollapsedBarView::setExpanded(bool expanded)

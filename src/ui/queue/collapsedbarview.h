@@ -25,6 +25,8 @@ public:
 
     void setConnectionState(const ConnectionState& state);
     void setQueueSummary(QueueHealth health, qsizetype alertCount);
+    // "💤 N" beside the count while alerts are snoozed.
+    void setSnoozedCount(qsizetype snoozed);
     void setExpanded(bool expanded);
 
     // What the dot's tooltip says, as plain text on one line: "Connected to Slack", "Connection
@@ -46,6 +48,7 @@ private:
     QLabel* m_wordmark;
     QLabel* m_status;
     QLabel* m_count;
+    QLabel* m_snoozed;
     QToolButton* m_chevron;
     QToolButton* m_settings;
 };

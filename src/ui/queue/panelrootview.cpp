@@ -31,6 +31,7 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     , m_opener(std::move(opener))
     , m_clock(std::move(clock))
     , m_now(m_clock())
+    , m_alerts(alerts)
     , m_model(new AlertQueueModel(alerts, m_now, this))
     , m_alertCount(m_model->rowCount())
     , m_bar(new CollapsedBarView(this))
@@ -59,12 +60,14 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     connect(m_queue, &QueueView::linkActivated, this,
         [this](const QUrl& url) { m_opener.openMessageLink(url); });
     connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);
+    connect(m_queue, &QueueView::snoozeRequested, this, &PanelRootView::snoozeRequested);
     connect(m_queue, &QueueView::openUpdateRequested, this,
         [openUpdate = std::move(openUpdate)] { openUpdate(); });
 
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &PanelRootView::onAlertsChanged);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &PanelRootView::onAlertsChanged);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &PanelRootView::scheduleSummary);
+    connect(&alerts, &AlertStore::snoozedChanged, this, &PanelRootView::scheduleSummary);
     connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
         &PanelRootView::onUpdateChanged);
     connect(&settings, &SettingsStore::connectionStateChanged, m_bar,
@@ -197,7 +200,9 @@ void PanelRootView::setExpanded(bool expanded)
 void PanelRootView::refreshSummary()
 {
     m_summaryScheduled = false;
-    m_bar->setQueueSummary(queueHealthFromStages(m_model->stages()), m_model->rowCount());
+    // Counted in alerts, whatever rows they fold into, like the bus and the status command.
+    m_bar->setQueueSummary(queueHealthFromStages(m_alerts.stages(m_now)), m_alerts.alerts().size());
+    m_bar->setSnoozedCount(m_alerts.snoozed().size());
 }
 
 void PanelRootView::relayout()

@@ -65,6 +65,8 @@ public slots:
 
 signals:
     void settingsRequested();
+    // A row's snooze choices were asked for from the keyboard.
+    void snoozeRequested(const halyard::Alert& alert, const QPoint& globalPos);
     // Escape: the user is done with the panel.
     void keyboardReleased();
 
@@ -88,6 +90,7 @@ private:
     LinkOpener m_opener;
     Clock m_clock;
     ReferenceTime m_now;
+    const AlertStore& m_alerts;
     AlertQueueModel* m_model;
     bool m_expanded = false;
     bool m_shownOnce = false;

@@ -100,7 +100,17 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
         changed();
     });
     connect(&model, &QAbstractItemModel::dataChanged, this,
-        [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+        [this](
+            const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
+            // A row that folded in a repeat shows its newest text and count: measured again.
+            if (roles.contains(AlertQueueModel::AlertRole)) {
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    m_heights.remove(m_model.alert(row).id);
+                m_shownRows.clear();
+                scheduleLayout();
+                emit contentChanged();
+                return;
+            }
             // Rows in view take a new age at once; after rows came or went, the layout that is
             // due anyway does it.
             if (m_layoutScheduled)
@@ -158,6 +168,7 @@ int QueueView::measure(int row, int width, AlertRow* widget)
     if (!widget) {
         widget = m_measure;
         m_measure->setAlert(alert);
+        m_measure->setFoldCount(m_model.memberIds(row).size());
     }
     const int height = heightOf(widget, width);
     QList<Measured>& list = m_heights[alert.id];
@@ -293,6 +304,7 @@ void QueueView::layOutRows()
         if (y + height + kDividerHeight > top - kOverscan && y < bottom + kOverscan) {
             AlertRow* widget = takeRow(alert);
             widget->setAge(m_model.ageText(row), m_model.stage(row));
+            widget->setFoldCount(m_model.memberIds(row).size());
             height = measure(row, width, widget);
             widget->setGeometry(0, y - top, width, height);
             widget->show();
@@ -455,6 +467,16 @@ void QueueView::keyPressEvent(QKeyEvent* event)
             emit openRequested(alert);
         else
             emit acknowledgeRequested(alert);
+        break;
+    }
+    case Qt::Key_S: {
+        if (current < 0)
+            break;
+        QPoint at = viewport()->mapToGlobal(QPoint(0, 0));
+        for (const auto& [row, widget] : std::as_const(m_shownRows))
+            if (row == current)
+                at = widget->mapToGlobal(QPoint(widget->width() / 3, widget->height() / 2));
+        emit snoozeRequested(Alert(m_model.alert(current)), at);
         break;
     }
     default:

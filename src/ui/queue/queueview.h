@@ -54,6 +54,8 @@ public:
 signals:
     void acknowledgeRequested(const halyard::Alert& alert);
     void openRequested(const halyard::Alert& alert);
+    // S on the current row: the snooze choices, at this place on the screen.
+    void snoozeRequested(const halyard::Alert& alert, const QPoint& globalPos);
     void linkActivated(const QUrl& url);
     void openUpdateRequested();
     // Rows were added or removed, a row's height may have changed, or the update row came or

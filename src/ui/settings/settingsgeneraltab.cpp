@@ -2,6 +2,7 @@
 
 #include "settings/settingsstore.h"
 #include "ui/common/panelstyle.h"
+#include "ui/settings/mutesview.h"
 #include "ui/settings/settingsform.h"
 
 #include <QCheckBox>
@@ -137,6 +138,19 @@ SettingsGeneralTab::SettingsGeneralTab(
     followBanners();
 
     layout->addSpacing(kSectionSpacing);
+    layout->addWidget(sectionLabel(tr("Less noise"), content));
+    bindToggle(addToggle(layout, u"foldRepeatsToggle"_s, tr("Fold repeated alerts into one row"),
+                   tr("Alerts from the same channel and sender whose text differs only in its "
+                      "numbers, within an hour of each other, show as one row with their count "
+                      "and the newest text; Ack acknowledges every one of them. Every alert is "
+                      "still kept and listed."),
+                   settings.foldRepeats()),
+        settings, &SettingsStore::setFoldRepeats, &SettingsStore::foldRepeatsChanged);
+    m_mutesSlot = new QVBoxLayout;
+    m_mutesSlot->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(m_mutesSlot);
+
+    layout->addSpacing(kSectionSpacing);
     layout->addWidget(sectionLabel(tr("Ack-back to Slack"), content));
     bindToggle(addToggle(layout, u"ackBackToggle"_s,
                    tr("Add a reaction to the original Slack message when I Ack"),
@@ -250,6 +264,16 @@ void SettingsGeneralTab::setAutostart(bool enabled)
     m_autostartError->setText(changed.error());
     const QSignalBlocker blocker(m_autostartToggle);
     m_autostartToggle->setChecked(m_autostart.isEnabled());
+}
+
+void SettingsGeneralTab::showMutes(MuteList& mutes)
+{
+    if (findChild<MutesView*>())
+        return;
+    QWidget* parent = m_mutesSlot->parentWidget();
+    m_mutesSlot->addSpacing(4);
+    m_mutesSlot->addWidget(settingsform::headingLabel(tr("Muted alerts:"), parent));
+    m_mutesSlot->addWidget(new MutesView(mutes, parent));
 }
 
 void SettingsGeneralTab::showEvent(QShowEvent* event)

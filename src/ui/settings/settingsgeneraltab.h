@@ -11,6 +11,7 @@ class QVBoxLayout;
 
 namespace halyard {
 
+class MuteList;
 class SettingsStore;
 
 // The General tab: filtering, banners, ack-back and placement preferences, each written to the
@@ -22,6 +23,8 @@ public:
 
     // The line under the trigger prefix that shows what the prefix does.
     static QString prefixExample(const QString& prefix);
+    // Lists the active mutes under the folding switch, each with its "Unmute" button.
+    void showMutes(MuteList& mutes);
 
 protected:
     // The login entry may have changed outside the program since the tab was last seen.
@@ -36,6 +39,7 @@ private:
     void setAutostart(bool enabled);
 
     Autostart m_autostart;
+    QVBoxLayout* m_mutesSlot = nullptr;
     QCheckBox* m_autostartToggle = nullptr;
     QLabel* m_autostartError = nullptr;
 };

@@ -73,6 +73,12 @@ SettingsWindow::SettingsWindow(
         &QWidget::close);
 }
 
+void SettingsWindow::showMutes(MuteList& mutes)
+{
+    if (auto* general = m_tabs->findChild<SettingsGeneralTab*>())
+        general->showMutes(mutes);
+}
+
 void SettingsWindow::selectTab(Tab tab)
 {
     m_tabs->setCurrentIndex(static_cast<int>(tab));

@@ -9,6 +9,10 @@
 class QTabWidget;
 
 namespace halyard {
+class MuteList;
+}
+
+namespace halyard {
 
 class SettingsStore;
 
@@ -46,6 +50,8 @@ public:
         QWidget* parent = nullptr);
 
     void selectTab(Tab tab);
+    // The General tab lists these mutes with an "Unmute" button each.
+    void showMutes(MuteList& mutes);
     // Selects the tab and brings the window to the front.
     void showTab(Tab tab);
     // The window with the tab selected, as on screen, for documentation pictures.

@@ -421,15 +421,24 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
         int changes;
     };
     const Case running[] = {
-        { { u"list"_s }, 0, u"\t#alerts\talertmanager\tDisk > 90%\n"_s + ids[1] + u"\toverdue"_s,
-            {}, 0 },
+        // Repeats fold into one row, listed with its count and members.
+        { { u"list"_s }, 0, ids[0] + u"\toverdue"_s, {}, 0 },
+        { { u"list"_s }, 0,
+            u"\t#alerts\talertmanager\t×3\t"_s + ids.join(u',') + u"\tDisk > 90%\n"_s, {}, 0 },
         { { u"status"_s, u"--format"_s, u"waybar"_s }, 0,
             u"{\"alt\":\"mostly-aged\",\"class\":[\"mostly-aged\"],\"text\":\"🔴 3\","_s, {}, 0 },
+        // A snoozed row leaves the count, is listed with --all and comes back whole.
+        { { u"snooze"_s, ids[0], u"1h"_s }, 0, u"Snoozed 3 alerts.\n"_s, {}, 2 },
+        { { u"list"_s, u"--all"_s }, 0, ids[0] + u"\tsnoozed until "_s, {}, 2 },
+        { { u"status"_s }, 0, u"0 alerts · 🟢 all clear · 0 overdue · 💤 3 snoozed\n"_s, {},
+            2 },
+        { { u"unsnooze"_s, ids[0] }, 0, u"3 alerts are back.\n"_s, {}, 4 },
         { { u"ack"_s, ids[0], u"C1:9.9"_s }, 1, u"Acknowledged "_s + ids[0] + u".\n"_s,
-            u"No alert C1:9.9 is waiting.\n"_s, 1 },
-        { { u"open"_s, ids[1] }, 1, {}, u"no display"_s, 1 },
-        { { u"ack"_s, u"--all"_s }, 0, u"Acknowledged 2 alerts.\n"_s, {}, 2 },
-        { { u"status"_s }, 0, u"Connected · 0 alerts · 🟢 all clear · 0 overdue\n"_s, {}, 2 },
+            u"No alert C1:9.9 is waiting.\n"_s, 5 },
+        // The row's Ack took every member along, one reaction each.
+        { { u"open"_s, ids[1] }, 1, {}, u"No alert "_s + ids[1] + u" is waiting."_s, 5 },
+        { { u"ack"_s, u"--all"_s }, 0, u"Acknowledged 0 alerts.\n"_s, {}, 5 },
+        { { u"status"_s }, 0, u"Connected · 0 alerts · 🟢 all clear · 0 overdue\n"_s, {}, 5 },
     };
     for (const Case& c : running) {
         const auto [status, out, err] = run(c.arguments);

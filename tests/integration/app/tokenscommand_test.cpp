@@ -160,7 +160,9 @@ TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
         { { u"tokens"_s, u"show"_s }, u"use \"halyard tokens set\""_s },
         { { u"ack"_s }, u"ack needs alert ids or --all"_s },
         { { u"status"_s, u"--format"_s, u"xml"_s }, u"--format is waybar, i3bar or text"_s },
-        { { u"list"_s, u"--all"_s }, u"--all belongs to \"halyard ack\""_s },
+        { { u"status"_s, u"--all"_s }, u"--all belongs to \"halyard ack\", \"halyard list\""_s },
+        { { u"snooze"_s, u"C1:1.0"_s, u"15x"_s }, u"snooze takes an alert id and a duration"_s },
+        { { u"mute"_s, u"C1:1.0"_s }, u"mute takes an alert id and a duration"_s },
         { { u"--headless"_s }, u"HALYARD_SLACK_API_URL must be an https URL"_s },
     };
     for (const auto& [arguments, reason] : cases) {

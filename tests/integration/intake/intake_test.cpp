@@ -494,6 +494,8 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     addBotMessage(u"C1"_s, tsAt(1));
     addBotMessage(u"C1"_s, tsAt(2));
     addBotMessage(u"C1"_s, tsAt(3));
+    // Snoozed, it is checked all the same.
+    store.snooze({ Alert::makeId(u"C1"_s, tsAt(1)) }, currentReferenceTime() + 3600);
     slack.workspace().addReaction(u"C1"_s, tsAt(1), u"white_check_mark"_s, u"U2"_s);
     slack.workspace().addReaction(u"C1"_s, tsAt(2), u"eyes"_s, u"U2"_s);
     slack.workspace().addReaction(u"C1"_s, tsAt(3), u"white_check_mark"_s, u"U2"_s);
@@ -506,6 +508,7 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     QCoro::waitFor(intake->reconcileReactions(tokens(), {}));
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, tsAt(2));
+    EXPECT_TRUE(store.snoozed().isEmpty());
     EXPECT_EQ(slack.requests(u"reactions.get"_s).size(), 6);
     const QStringList lines = log.messages(u"slack"_s);
     // A line for each rest, none for the checks that wait behind it.

@@ -60,6 +60,11 @@ struct Panel {
     PreferenceStore preferences { folder.path() };
     SettingsStore settings { keychain, preferences };
     AlertStore alerts;
+    // A row per alert: these cases are about rows; folding has its own below.
+    bool rowPerAlert = [this] {
+        alerts.setFolding(false);
+        return true;
+    }();
     SlackDirectory directory;
     UpdateReminderStore updates { preferences };
     PanelLayout layout;
@@ -212,6 +217,7 @@ TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
             out.append(alert.id);
         return out;
     };
+    store.setFolding(false);
     store.enqueue(make(u"1.0"_s, kStart - 299));
     store.enqueue(make(u"2.0"_s, kStart - 500));
     store.enqueue(make(u"3.0"_s, kStart - 899));
@@ -259,6 +265,35 @@ TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
         }
         store.announceChanges();
         ASSERT_EQ(ids(model), storeIds()) << "batch " << batch;
+    }
+
+    // Folded, the rows follow the folding of the store through the same kind of work.
+    store.setFolding(true);
+    const auto folded = [&store] {
+        QList<QStringList> out;
+        AlertFolding folding;
+        for (const FoldedRow& row : folding.fold(store.alerts()))
+            out.append(row.memberIds);
+        return out;
+    };
+    const auto modelRows = [&model] {
+        QList<QStringList> out;
+        for (int row = 0; row < model.rowCount(); ++row)
+            out.append(model.memberIds(row));
+        return out;
+    };
+    ASSERT_EQ(modelRows(), folded());
+    for (int batch = 0; batch < 30; ++batch) {
+        for (int op = random.bounded(1, 8); op > 0; --op) {
+            if (random.bounded(3) == 0 && !store.alerts().isEmpty())
+                store.removeBySource(
+                    u"C1"_s, store.alerts().at(random.bounded(int(store.alerts().size()))).ts);
+            else
+                store.enqueue(make(u"%1.%2"_s.arg(90 + batch).arg(op),
+                    kStart - random.bounded(3) * 4000 - random.bounded(900)));
+        }
+        store.announceChanges();
+        ASSERT_EQ(modelRows(), folded()) << "folded batch " << batch;
     }
 }
 
