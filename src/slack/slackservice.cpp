@@ -185,7 +185,6 @@ void SlackService::endConnectionRuns()
 void SlackService::resetRetryState()
 {
     m_consecutiveFailures = 0;
-    m_givenUp = false;
     cancelTask(m_periodicRetryTask);
 }
 
@@ -233,7 +232,6 @@ void SlackService::handleFailure(Problem problem)
         "Giving up reconnect after %lld failures — will retry every 10 min, or sooner if network "
         "reachability changes",
         asLong(m_consecutiveFailures));
-    m_givenUp = true;
     startPeriodicRetry();
 }
 

@@ -61,18 +61,11 @@ public:
     // outbox keeps until Slack has it. `cause` says where the user acknowledged it.
     void acknowledge(const Alert& alert, AckCause cause);
 
-    qint64 consecutiveFailures() const { return m_consecutiveFailures; }
-    bool givenUp() const { return m_givenUp; }
-    // A delayed reconnect is waiting (false again once it has started).
-    bool hasReconnectPending() const { return m_reconnectTask.has_value(); }
-    bool hasPeriodicRetryPending() const { return m_periodicRetryTask.has_value(); }
-    SocketModeClient* socketClient() const { return m_socketClient; }
-
 private:
     // Handles what the client still buffers (Slack has acknowledged it), then stops it.
     void stopSocketClient();
     void endConnectionRuns();
-    // Failures back to 0, not given up, no periodic retry pending.
+    // Failures back to 0, no periodic retry pending.
     void resetRetryState();
     void connectionEstablished();
     static QCoro::Task<> refreshChannelNames(QPointer<SlackService> self, QString botToken);
@@ -121,7 +114,6 @@ private:
     quint64 m_connectGeneration = 0;
     qint64 m_consecutiveFailures = 0;
     bool m_lastNetworkSatisfied = true;
-    bool m_givenUp = false;
     bool m_refreshingChannelNames = false;
 };
 
