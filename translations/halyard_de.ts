@@ -240,7 +240,7 @@
     </message>
     <message>
         <source>&quot;list&quot; shows the waiting alerts, &quot;ack &lt;id&gt;…&quot; or &quot;ack --all&quot; acknowledges them, &quot;open &lt;id&gt;&quot; opens one in Slack, &quot;status&quot; shows connection, count, health and overdue alerts; &quot;snooze &lt;id&gt; &lt;duration&gt;&quot; (90s, 15m, 1h, 2d) and &quot;unsnooze &lt;id&gt;&quot; put a row aside and back, &quot;mute &lt;id&gt; &lt;duration&gt;&quot; holds back alerts like it, &quot;mutes&quot; and &quot;unmute &lt;id&gt;&quot; show and end mutes: all from the running Halyard.</source>
-        <translation>"list" zeigt die wartenden Alarme, "ack &lt;id&gt;…" oder "ack --all" bestätigt sie, "open &lt;id&gt;" öffnet einen in Slack, "status" zeigt Verbindung, Anzahl, Zustand und überfällige Alarme; "snooze &lt;id&gt; &lt;dauer&gt;" (90s, 15m, 1h, 2d) und "unsnooze &lt;id&gt;" stellen eine Zeile zurück und holen sie wieder, "mute &lt;id&gt; &lt;dauer&gt;" hält gleichartige Alarme zurück, "mutes" und "unmute &lt;id&gt;" zeigen und beenden Stummschaltungen: alles vom laufenden Halyard.</translation>
+        <translation>&quot;list&quot; zeigt die wartenden Alarme, &quot;ack &lt;id&gt;…&quot; oder &quot;ack --all&quot; bestätigt sie, &quot;open &lt;id&gt;&quot; öffnet einen in Slack, &quot;status&quot; zeigt Verbindung, Anzahl, Zustand und überfällige Alarme; &quot;snooze &lt;id&gt; &lt;dauer&gt;&quot; (90s, 15m, 1h, 2d) und &quot;unsnooze &lt;id&gt;&quot; stellen eine Zeile zurück und holen sie wieder, &quot;mute &lt;id&gt; &lt;dauer&gt;&quot; hält gleichartige Alarme zurück, &quot;mutes&quot; und &quot;unmute &lt;id&gt;&quot; zeigen und beenden Stummschaltungen: alles vom laufenden Halyard.</translation>
     </message>
 </context>
 <context>

@@ -69,8 +69,8 @@
     <message numerus="yes">
         <source>%n alerts like &quot;%1&quot; arrived while muted</source>
         <translation>
-            <numerusform>%n alert like "%1" arrived while muted</numerusform>
-            <numerusform>%n alerts like "%1" arrived while muted</numerusform>
+            <numerusform>%n alert like &quot;%1&quot; arrived while muted</numerusform>
+            <numerusform>%n alerts like &quot;%1&quot; arrived while muted</numerusform>
         </translation>
     </message>
 </context>

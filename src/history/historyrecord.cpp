@@ -13,8 +13,8 @@ namespace halyard {
 
 namespace {
 
-constexpr std::array<QStringView, 7> kEventNames = { u"arrived", u"arrived-catch-up", u"ack-panel",
-    u"ack-banner", u"ack-bus", u"ack-all", u"ack-teammate" };
+constexpr std::array<QStringView, 9> kEventNames = { u"arrived", u"arrived-catch-up", u"ack-panel",
+    u"ack-banner", u"ack-bus", u"ack-all", u"ack-teammate", u"snoozed", u"woken" };
 constexpr std::array<QStringView, 4> kStageNames = { u"fresh", u"aging", u"stale", u"overdue" };
 
 void putIfAny(QJsonObject& object, QLatin1StringView key, const QString& value)
@@ -24,6 +24,11 @@ void putIfAny(QJsonObject& object, QLatin1StringView key, const QString& value)
 }
 
 } // namespace
+
+bool isSnoozeEvent(AlertEvent event)
+{
+    return event == AlertEvent::snoozed || event == AlertEvent::woken;
+}
 
 bool isArrival(AlertEvent event)
 {

@@ -22,9 +22,13 @@ enum class AlertEvent : quint8 {
     ackedOverBus,
     ackedAll,
     ackedByTeammate,
+    snoozed,
+    woken,
 };
 
 bool isArrival(AlertEvent event);
+// Snoozed and woken mark time within a life; every other kind begins or ends one.
+bool isSnoozeEvent(AlertEvent event);
 QString eventName(AlertEvent event);
 std::optional<AlertEvent> eventFromName(QStringView name);
 

@@ -57,6 +57,22 @@ HistoryRecorder::HistoryRecorder(
                 = m_store.agingPolicy().stageForAge(double(entry.at - entry.postedAt) / 1000.0);
             record(std::move(entry));
         });
+    const auto marks = [this](AlertEvent event) {
+        return [this, event](const QList<Alert>& alerts) {
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            for (const Alert& alert : alerts) {
+                HistoryRecord entry;
+                entry.at = now;
+                entry.event = event;
+                entry.alertId = alert.id;
+                entry.channelId = alert.channelId;
+                entry.postedAt = unixMs(alert.receivedAt);
+                record(std::move(entry));
+            }
+        };
+    };
+    connect(&store, &AlertStore::alertsSnoozed, this, marks(AlertEvent::snoozed));
+    connect(&store, &AlertStore::alertsWoken, this, marks(AlertEvent::woken));
 }
 
 HistoryRecorder::~HistoryRecorder()

@@ -102,6 +102,12 @@ QList<AlertLife> foldLives(const QList<HistoryRecord>& records)
     latest.reserve(records.size() / 2 + 1);
     for (const HistoryRecord& record : records) {
         const auto found = latest.constFind(record.alertId);
+        if (isSnoozeEvent(record.event)) {
+            if (record.event == AlertEvent::snoozed && found != latest.cend()
+                && !lives[*found].ackedAt)
+                ++lives[*found].snoozes;
+            continue;
+        }
         if (isArrival(record.event)) {
             // A second arrival after an acknowledgement is a new life; a repeated one is not.
             if (found != latest.cend() && !lives[*found].ackedAt) {

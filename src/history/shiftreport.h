@@ -23,6 +23,8 @@ struct AlertLife {
     qint64 postedAt = 0;
     qint64 arrivedAt = 0;
     bool catchUp = false;
+    // How often it was put aside (snoozed, or arrived during a mute).
+    int snoozes = 0;
     std::optional<qint64> ackedAt;
     std::optional<AlertEvent> ackedBy;
     QString by;

@@ -107,6 +107,7 @@ void AlertStore::enqueue(const Alert& alert, Arrival arrival)
         emit snoozedChanged();
         save();
         emit alertArrived(alert, arrival);
+        emit alertsSnoozed({ alert });
         return;
     }
     Alert shown = alert;
@@ -135,9 +136,11 @@ qsizetype AlertStore::snooze(const QStringList& ids, ReferenceTime until)
 {
     const QSet<QString> wanted(ids.cbegin(), ids.cend());
     qsizetype found = 0;
+    QList<Alert> changed;
     for (Alert& alert : m_snoozed) {
         if (wanted.contains(alert.id)) {
             alert.snoozedUntil = until;
+            changed.append(alert);
             ++found;
         }
     }
@@ -147,6 +150,7 @@ qsizetype AlertStore::snooze(const QStringList& ids, ReferenceTime until)
         Alert alert = m_alerts.takeAt(row);
         recordRemoved(alert.id, row);
         alert.snoozedUntil = until;
+        changed.append(alert);
         const auto at = std::ranges::upper_bound(
             m_snoozed, alert.receivedAt, std::less<> {}, &Alert::receivedAt);
         m_snoozed.insert(at, std::move(alert));
@@ -156,6 +160,7 @@ qsizetype AlertStore::snooze(const QStringList& ids, ReferenceTime until)
         qCInfo(lcAlerts, "Snoozed %lld alert(s)", static_cast<long long>(found));
         emit snoozedChanged();
         save();
+        emit alertsSnoozed(changed);
     }
     return found;
 }
@@ -170,14 +175,16 @@ qsizetype AlertStore::unsnooze(const QStringList& ids)
         back.append(alert);
         return true;
     });
-    for (Alert& alert : back) {
-        alert.snoozedUntil.reset();
-        alert.muted = false;
-        insertShown(std::move(alert));
+    for (const Alert& alert : std::as_const(back)) {
+        Alert shown = alert;
+        shown.snoozedUntil.reset();
+        shown.muted = false;
+        insertShown(std::move(shown));
     }
     if (!back.isEmpty()) {
         emit snoozedChanged();
         save();
+        emit alertsWoken(back);
     }
     return back.size();
 }
@@ -202,6 +209,7 @@ void AlertStore::wakeDue(ReferenceTime now)
     qCInfo(lcAlerts, "Woke %lld snoozed alert(s)", static_cast<long long>(woken.size()));
     emit snoozedChanged();
     save();
+    emit alertsWoken(woken);
     emit snoozeEnded(woken);
 }
 

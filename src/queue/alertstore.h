@@ -124,6 +124,10 @@ signals:
     void snoozeEnded(const QList<halyard::Alert>& woken);
     // An alert was snoozed, woken, or left while snoozed.
     void snoozedChanged();
+    // Per alert, for its history: put aside (by the user or a mute), or back in view (its time
+    // came, or the user brought it back).
+    void alertsSnoozed(const QList<halyard::Alert>& alerts);
+    void alertsWoken(const QList<halyard::Alert>& alerts);
     void agingPolicyChanged();
     void foldingChanged();
     // At once, one per alert that joined or left the queue, for its history.

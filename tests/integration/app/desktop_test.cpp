@@ -492,7 +492,7 @@ TEST_P(WindowManagerTest, PanelAndSettingsWorkUnderIt)
     // Alerts open the panel; a click on the bar's background gives the list the keyboard.
     for (int n = 1; n <= 5; ++n) {
         m_fake.postMessage(u"C1"_s,
-            { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full %1"_s.arg(n) },
+            { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, u"Disk full on db-%1"_s.arg(n) },
                 { u"ts"_s, u"1700000000.00010%1"_s.arg(n) } });
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return queuedIds().size() == 5; }, 10000));

@@ -124,6 +124,36 @@ TEST_F(HistoryTest, EveryArrivalAndDepartureIsRecordedWithItsCause)
     }
 }
 
+// Snoozing marks an alert's life without ending it: the report still sees one life, acked once.
+TEST_F(HistoryTest, SnoozeAndWakeMarkALifeWithoutEndingIt)
+{
+    AlertStore store;
+    const auto noName = [](const QString&) { return QString(); };
+    HistoryRecorder recorder(store, std::make_unique<HistoryWriter>(path()), { noName, noName });
+    const ReferenceTime now = currentReferenceTime();
+    const Alert a = alert(u"100.000001", now - 60);
+    store.enqueue(a);
+    store.snooze({ a.id }, now + 3600);
+    store.unsnooze({ a.id });
+    store.snooze({ a.id }, now - 1);
+    store.wakeDue(now);
+    store.acknowledge(a, AckCause::panel);
+    recorder.flush();
+
+    const auto got = records();
+    QList<AlertEvent> events;
+    for (const HistoryRecord& record : got)
+        events.append(record.event);
+    using E = AlertEvent;
+    EXPECT_EQ(events,
+        QList<AlertEvent>(
+            { E::arrivedLive, E::snoozed, E::woken, E::snoozed, E::woken, E::ackedInPanel }));
+    const auto lives = foldLives(got);
+    ASSERT_EQ(lives.size(), 1);
+    EXPECT_EQ(lives[0].snoozes, 2);
+    EXPECT_EQ(lives[0].ackedBy, AlertEvent::ackedInPanel);
+}
+
 // A crash mid-append leaves a partial last line: reading skips it, tidying cuts it off, and the
 // next append starts on a line of its own. A damaged line in the middle costs that line only;
 // a kind from a newer program is skipped, not taken for damage.
@@ -148,7 +178,7 @@ TEST_F(HistoryTest, DamagedTailIsCutAtTheLastWholeRecord)
         { "garbage last line", whole + "\x01\x02\n", 2, 0, 0, true },
         { "damaged middle", "{\"at\":1,\n" + whole, 2, 1, 0, false },
         { "newer kind",
-            R"({"at":5,"event":"snoozed","alert":"C1:1.1"})"
+            R"({"at":5,"event":"escalated","alert":"C1:1.1"})"
             "\n" + whole,
             2, 0, 1, false },
         { "empty", "", 0, 0, 0, false },
