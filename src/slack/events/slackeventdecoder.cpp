@@ -58,8 +58,8 @@ Event::Block readBlock(SlackObjectReader& r, int depth)
     block.type = r.displayString("type");
     block.url = r.displayString("url");
     if (depth < Event::kMaxBlockDepth) {
-        block.elements = r.displayObjectList<Event::Block>(
-            "elements", [depth](SlackObjectReader& element) { return readBlock(element, depth + 1); });
+        block.elements = r.displayObjectList<Event::Block>("elements",
+            [depth](SlackObjectReader& element) { return readBlock(element, depth + 1); });
     }
     // The same key holds a text object in blocks and a plain string in rich-text elements;
     // anything else is no text.

@@ -118,7 +118,9 @@ TEST(CollapsedBar, ShowsConnectionHealthAndCount)
         { ConnectionState::disconnected(), {}, u"Not connected"_s,
             u"Not connected — open Settings"_s, {} },
         { ConnectionState::connecting(), {}, u"Connecting…"_s, u"Connecting to Slack…"_s, {} },
-        { ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)), { 10 }, u"Connection error"_s,
+        { ConnectionState::error(
+              Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)),
+            { 10 }, u"Connection error"_s,
             u"Connection error: Slack did not accept the token (invalid_auth)"_s, u"(1)"_s },
         { ConnectionState::connected(), {}, u"🟢"_s, u"Connected to Slack"_s, {} },
         { ConnectionState::connected(), { 10, 20, 400 }, u"🟡"_s, u"Connected to Slack"_s,
