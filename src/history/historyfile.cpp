@@ -198,7 +198,10 @@ std::expected<HistoryFile::Contents, QString> HistoryFile::read(const QString& f
     // second copy costs as much as the parse. The file may grow meanwhile (an append); what is
     // beyond the size read first is left for the next reading.
     const qint64 size = file.size();
-    QByteArray bytes(size + qsizetype(simdjson::SIMDJSON_PADDING), '\0');
+    // Only the padding needs zeros; the read fills the rest, so tens of MB are not cleared first.
+    QByteArray bytes;
+    bytes.resize(size + qsizetype(simdjson::SIMDJSON_PADDING));
+    std::memset(bytes.data() + size, 0, simdjson::SIMDJSON_PADDING);
     qint64 got = 0;
     while (got < size) {
         const qint64 n = file.read(bytes.data() + got, size - got);
