@@ -27,30 +27,16 @@ HistoryRecorder::HistoryRecorder(
     , m_names(std::move(names))
 {
     connect(&store, &AlertStore::alertArrived, this, [this](const Alert& alert, Arrival arrival) {
-        HistoryRecord entry;
-        entry.at = QDateTime::currentMSecsSinceEpoch();
-        entry.event = eventFor(arrival);
-        entry.alertId = alert.id;
-        entry.channelId = alert.channelId;
-        entry.channelName = nameOf(m_names.channel, alert.channelId);
-        entry.sender = alert.userId.value_or(QString());
-        entry.senderName = nameOf(m_names.user, entry.sender);
+        HistoryRecord entry
+            = named(recordOf(alert, eventFor(arrival), QDateTime::currentMSecsSinceEpoch()), alert);
         entry.text = historyText(alert.text);
-        entry.postedAt = unixMs(alert.receivedAt);
         record(std::move(entry));
     });
     connect(&store, &AlertStore::alertAcknowledged, this,
         [this](const Alert& alert, AckCause cause, const QString& byUserId) {
-            HistoryRecord entry;
-            entry.at = QDateTime::currentMSecsSinceEpoch();
-            entry.event = eventFor(cause);
-            entry.alertId = alert.id;
-            entry.channelId = alert.channelId;
             // Names are looked up after arrival; by now they are usually known.
-            entry.channelName = nameOf(m_names.channel, alert.channelId);
-            entry.sender = alert.userId.value_or(QString());
-            entry.senderName = nameOf(m_names.user, entry.sender);
-            entry.postedAt = unixMs(alert.receivedAt);
+            HistoryRecord entry = named(
+                recordOf(alert, eventFor(cause), QDateTime::currentMSecsSinceEpoch()), alert);
             entry.by = byUserId;
             entry.byName = nameOf(m_names.user, byUserId);
             entry.stage
@@ -60,19 +46,31 @@ HistoryRecorder::HistoryRecorder(
     const auto marks = [this](AlertEvent event) {
         return [this, event](const QList<Alert>& alerts) {
             const qint64 now = QDateTime::currentMSecsSinceEpoch();
-            for (const Alert& alert : alerts) {
-                HistoryRecord entry;
-                entry.at = now;
-                entry.event = event;
-                entry.alertId = alert.id;
-                entry.channelId = alert.channelId;
-                entry.postedAt = unixMs(alert.receivedAt);
-                record(std::move(entry));
-            }
+            for (const Alert& alert : alerts)
+                record(recordOf(alert, event, now));
         };
     };
     connect(&store, &AlertStore::alertsSnoozed, this, marks(AlertEvent::snoozed));
     connect(&store, &AlertStore::alertsWoken, this, marks(AlertEvent::woken));
+}
+
+HistoryRecord HistoryRecorder::recordOf(const Alert& alert, AlertEvent event, qint64 at)
+{
+    HistoryRecord entry;
+    entry.at = at;
+    entry.event = event;
+    entry.alertId = alert.id;
+    entry.channelId = alert.channelId;
+    entry.postedAt = unixMs(alert.receivedAt);
+    return entry;
+}
+
+HistoryRecord HistoryRecorder::named(HistoryRecord entry, const Alert& alert) const
+{
+    entry.channelName = nameOf(m_names.channel, alert.channelId);
+    entry.sender = alert.userId.value_or(QString());
+    entry.senderName = nameOf(m_names.user, entry.sender);
+    return entry;
 }
 
 HistoryRecorder::~HistoryRecorder()

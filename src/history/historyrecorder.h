@@ -37,6 +37,9 @@ public:
     static AlertEvent eventFor(AckCause cause);
 
 private:
+    // What every record of an alert carries; `named` adds the channel's and sender's names.
+    static HistoryRecord recordOf(const Alert& alert, AlertEvent event, qint64 at);
+    HistoryRecord named(HistoryRecord entry, const Alert& alert) const;
     void record(HistoryRecord record);
 
     AlertStore& m_store;
