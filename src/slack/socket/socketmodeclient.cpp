@@ -229,13 +229,22 @@ QCoro::Task<bool> SocketModeClient::awaitPong(std::chrono::milliseconds timeout)
     auto gate = std::make_shared<PongGate>();
     QWebSocket* socket = m_socket;
     QMetaObject::Connection pongConnection;
-    // A socket that is not open cannot ping: that is a failed ping, decided at once.
-    if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+    QMetaObject::Connection openConnection;
+    const auto state = socket ? socket->state() : QAbstractSocket::UnconnectedState;
+    const bool opening
+        = state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState;
+    // A socket that is neither open nor opening cannot ping: a failed ping, decided at once. One
+    // still opening (a slow handshake) pings once open, within the same timeout.
+    if (state != QAbstractSocket::ConnectedState && !opening) {
         gate->finish(false);
     } else {
         pongConnection = connect(socket, &QWebSocket::pong, socket,
             [gate](quint64, const QByteArray&) { gate->finish(true); });
-        socket->ping();
+        if (opening)
+            openConnection
+                = connect(socket, &QWebSocket::connected, socket, [socket] { socket->ping(); });
+        else
+            socket->ping();
     }
     // The timer and the cancellation hook are not tied to this client: they must still wake the
     // loop when the client is gone, and the gate ignores them once decided.
@@ -245,6 +254,7 @@ QCoro::Task<bool> SocketModeClient::awaitPong(std::chrono::milliseconds timeout)
         QCoreApplication::instance(), [gate] { gate->finish(false); });
     const bool pong = co_await PongAwaiter { gate.get() };
     QObject::disconnect(pongConnection);
+    QObject::disconnect(openConnection);
     QObject::disconnect(cancelConnection);
     co_return pong;
 }

@@ -189,8 +189,9 @@ TEST_F(SocketModeClientTest, OversizedMessagesEndTheConnectionWithAnError)
 // A server that drops the connection is a receive failure; stop() is none.
 TEST_F(SocketModeClientTest, StopEndsTheStreamAfterBufferedEventsAndReportsNothing)
 {
-    // Pings go out every 50 ms; answered, they report nothing.
-    auto client = startClient(50ms, 10s, false);
+    // Pings are due from the first millisecond, while the socket still opens: they wait for it,
+    // and answered, they report nothing.
+    auto client = startClient(1ms, 10s, false);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return m_log.count(u"socket"_s, u"Heartbeat PONG received"_s) >= 2; }, 5000));
     m_fake.sendEvent(botMessage(u"a"_s, u"1.1"_s));
