@@ -35,7 +35,7 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/halyard-headless.service.in
 # The manual page (scdoc) and the changelog, both gzipped without a time stamp (gzip -n) so the
 # same tree gives the same package. The page is dated by the release, not by the build.
 set(HALYARD_MANIFEST_PATH ${CMAKE_INSTALL_FULL_DATADIR}/halyard/slack-app-manifest.json)
-# As src/app compiles it in.
+# As src/service compiles it in.
 set(HALYARD_DESKTOP_PROGRAM ${CMAKE_INSTALL_FULL_LIBEXECDIR}/halyard/halyard-desktop)
 cmake_path(ABSOLUTE_PATH HALYARD_SYSTEMD_USER_UNIT_DIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
     OUTPUT_VARIABLE _unitDir)
@@ -94,6 +94,10 @@ install(FILES ${PROJECT_BINARY_DIR}/resources/halyard-headless.service
     DESTINATION ${HALYARD_SYSTEMD_USER_UNIT_DIR} COMPONENT headless)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/halyard.lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME halyard COMPONENT desktop)
+# The bus interfaces, where D-Bus tools look for them; the headless program serves them too.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.xml
+    ${PROJECT_SOURCE_DIR}/resources/com.corvane.Halyard.Queue.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces COMPONENT headless)
 # The manifest the setup steps tell users to paste into Slack, where they can find it.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/slack-app-manifest.json
     DESTINATION ${CMAKE_INSTALL_DATADIR}/halyard COMPONENT desktop)

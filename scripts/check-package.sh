@@ -63,6 +63,7 @@ headlessContents="$(dpkg-deb -c "$headlessDeb" | awk '{print $NF}')"
 for file in \
     ./usr/bin/halyard \
     ./usr/share/man/man1/halyard.1.gz \
+    ./usr/share/dbus-1/interfaces/com.corvane.Halyard.Queue.xml \
     ./usr/share/doc/halyard-headless/copyright \
     ./usr/share/doc/halyard-headless/changelog.gz \
     ./usr/lib/systemd/user/halyard-headless.service; do

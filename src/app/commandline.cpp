@@ -2,11 +2,11 @@
 
 #include "app/headless.h"
 #include "app/historycommands.h"
-#include "app/profile.h"
-#include "app/queuecommands.h"
-#include "app/remotecontrol.h"
 #include "app/tokenscommand.h"
-#include "app/version.h"
+#include "bus/queuecommands.h"
+#include "bus/remotecontrol.h"
+#include "service/profile.h"
+#include "service/version.h"
 #include "translations/translations.h"
 
 #include <QCommandLineParser>

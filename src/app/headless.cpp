@@ -1,11 +1,11 @@
 #include "app/headless.h"
 
-#include "app/appcore.h"
-#include "app/datafolderlock.h"
-#include "app/remotecontrol.h"
-#include "app/servicestatus.h"
+#include "bus/remotecontrol.h"
 #include "common/logging.h"
 #include "common/servicemanager.h"
+#include "service/appcore.h"
+#include "service/datafolderlock.h"
+#include "service/servicestatus.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

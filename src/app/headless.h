@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/profile.h"
+#include "service/profile.h"
 #include "settings/credentialsfolder.h"
 #include "settings/keychainservice.h"
 

@@ -1,7 +1,7 @@
 #include "app/tokenscommand.h"
 
-#include "app/profile.h"
-#include "app/remotecontrol.h"
+#include "bus/remotecontrol.h"
+#include "service/profile.h"
 #include "settings/connectionstate.h"
 #include "settings/keychainservice.h"
 #include "settings/slacktokens.h"

@@ -52,4 +52,19 @@ QueueHealth queueHealthFromStages(const QList<AgeStage>& stages)
     return QueueHealth::hasAlerts;
 }
 
+QString healthSymbol(QueueHealth health)
+{
+    switch (health) {
+    case QueueHealth::allClear:
+        return u"🟢"_s;
+    case QueueHealth::hasAlerts:
+        return u"🟡"_s;
+    case QueueHealth::halfAged:
+        return u"🟠"_s;
+    case QueueHealth::mostlyAged:
+        break;
+    }
+    return u"🔴"_s;
+}
+
 } // namespace halyard

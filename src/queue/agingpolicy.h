@@ -36,6 +36,8 @@ enum class QueueHealth { allClear, hasAlerts, halfAged, mostlyAged };
 // The share of alerts that have left fresh decides: at least 3/4 mostly aged, at least 1/2
 // half aged, otherwise has alerts; no alerts is all clear.
 QueueHealth queueHealthFromStages(const QList<AgeStage>& stages);
+// The coloured circle that stands for a health in the panel and in status bars.
+QString healthSymbol(QueueHealth health);
 
 } // namespace halyard
 

@@ -19,21 +19,6 @@ namespace {
 constexpr int kConnectionDotDiameter = 6;
 constexpr int kButtonSize = 28;
 
-QString healthSymbol(QueueHealth health)
-{
-    switch (health) {
-    case QueueHealth::allClear:
-        return u"🟢"_s;
-    case QueueHealth::hasAlerts:
-        return u"🟡"_s;
-    case QueueHealth::halfAged:
-        return u"🟠"_s;
-    case QueueHealth::mostlyAged:
-        return u"🔴"_s;
-    }
-    return {};
-}
-
 QString healthDescription(QueueHealth health)
 {
     switch (health) {

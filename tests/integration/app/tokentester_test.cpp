@@ -1,4 +1,4 @@
-#include "app/webapitokentester.h"
+#include "desktopapp/webapitokentester.h"
 #include "halyard-sim/fakeslack.h"
 
 #include <QCoroTask>

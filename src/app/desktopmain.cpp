@@ -1,6 +1,0 @@
-#include "app/desktop.h"
-
-int main(int argc, char* argv[])
-{
-    return halyard::runCommandLine(argc, argv, &halyard::desktopEntry());
-}
