@@ -225,8 +225,8 @@ TEST_F(QueueAdaptorTest, TheServedInterfacesAreThePublishedOnes)
             path, object, QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors);
         const QDBusMessage reply
             = bus.connect().call(QDBusMessage::createMethodCall(program.baseService(), path,
-                u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s),
-            QDBus::BlockWithGui);
+                                     u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s),
+                QDBus::BlockWithGui);
         return reply.arguments().value(0).toString();
     };
     const QString desktopXml = served(&desktop, kObjectPath.toString());
