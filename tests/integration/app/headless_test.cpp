@@ -110,6 +110,10 @@ protected:
     {
         return waitFor([&] { return logged(line); }, ms);
     }
+    bool waitConnected()
+    {
+        return waitForLog(u"com.corvane.Halyard.slack: Connection established"_s);
+    }
     QByteArray queueBytes() const
     {
         QFile file(m_home.filePath(u"data/Halyard/queue.json"_s));
@@ -147,8 +151,7 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
 {
     writePreferences({ { u"filter.triggerPrefix"_s, u"halyard:"_s } });
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
-        << m_log.toStdString();
+    ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const QString ts
         = m_fake.postMessage(u"C1"_s, botMessage(u"Disk full on db-1"_s, u"1700000000.000100"_s));
     const QString id = u"C1:"_s + ts;
@@ -187,7 +190,7 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
 TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCleared)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     const QString first
         = m_fake.postMessage(u"C1"_s, botMessage(u"first"_s, u"1700000000.000100"_s));
     ASSERT_TRUE(waitFor([&] { return queuedIds().size() == 1; }));
@@ -229,8 +232,7 @@ TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCle
 TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
-        << m_log.toStdString();
+    ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const auto tokens = [&](const QString& word, const QString& service, const QString& input) {
         QProcess command;
         command.start(QStringLiteral(HALYARD_BINARY),
@@ -245,7 +247,7 @@ TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
         tokens(u"clear"_s, m_keychain.service() + u".other"_s, {})
             .endsWith(u"No running Halyard uses these tokens; they apply when it starts.\n"_s));
     EXPECT_TRUE(tokens(u"clear"_s, m_keychain.service(), {}).endsWith(pickedUp));
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.app: Tokens removed — disconnecting"_s));
+    ASSERT_TRUE(waitFor([&] { return !m_fake.isSocketConnected(); })) << m_log.toStdString();
     const QString input = m_fake.workspace().botToken + u'\n' + m_fake.workspace().appToken;
     EXPECT_TRUE(tokens(u"set"_s, m_keychain.service(), input).endsWith(pickedUp));
     EXPECT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }))
@@ -359,10 +361,7 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
     EXPECT_EQ(m_process->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_process->exitCode(), 0);
     // The unanswered read is an error, never "no tokens".
-    EXPECT_TRUE(logged(u"com.corvane.Halyard.app: Could not read the Slack tokens (Keychain "
-                       u"request did not finish) — not connecting"_s))
-        << m_log.toStdString();
-    EXPECT_FALSE(logged(u"No tokens stored"_s));
+    EXPECT_FALSE(logged(u"No tokens stored"_s)) << m_log.toStdString();
 }
 
 // Scripts and the commands reach the queue on the bus: a list, the panel's Ack (ack-back
@@ -370,7 +369,7 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
 TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusInterface properties(u"com.corvane.Halyard"_s, u"/com/corvane/Halyard"_s,
         u"org.freedesktop.DBus.Properties"_s, bus);
@@ -455,7 +454,7 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
 TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     for (const char* ts : { "1700000000.000100", "1700000001.000100" })
         m_fake.postMessage(u"C1"_s, botMessage(u"disk"_s, QString::fromLatin1(ts)));
     ASSERT_TRUE(waitFor([&] { return queued().size() == 2; }));
@@ -477,7 +476,6 @@ TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
     m_fake.clearRecords();
     start();
     ASSERT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() == 2; }));
-    EXPECT_TRUE(waitForLog(u"Sending 2 reaction(s) left from the last run"_s));
     for (const char* ts : { "1700000000.000100", "1700000001.000100" })
         EXPECT_EQ(m_fake.workspace().reactions(u"C1"_s, QString::fromLatin1(ts)).size(), 1);
 }
