@@ -1,5 +1,4 @@
 #include "common/fakekeychain.h"
-#include "common/logcapture.h"
 #include "common/privatebus.h"
 #include "halyard-sim/fakeslack.h"
 #include "service/appcore.h"
@@ -111,6 +110,10 @@ protected:
     {
         return waitFor([&] { return logged(line); }, ms);
     }
+    bool waitConnected()
+    {
+        return waitForLog(u"com.corvane.Halyard.slack: Connection established"_s);
+    }
     QByteArray queueBytes() const
     {
         QFile file(m_home.filePath(u"data/Halyard/queue.json"_s));
@@ -148,11 +151,7 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
 {
     writePreferences({ { u"filter.triggerPrefix"_s, u"halyard:"_s } });
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
-        << m_log.toStdString();
-    EXPECT_EQ(m_log.count(u"com.corvane.Halyard.app: Slack Web API at "_s
-                  + m_fake.apiUrl().toString() + u" (HALYARD_SLACK_API_URL)\n"_s),
-        1);
+    ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const QString ts
         = m_fake.postMessage(u"C1"_s, botMessage(u"Disk full on db-1"_s, u"1700000000.000100"_s));
     const QString id = u"C1:"_s + ts;
@@ -186,14 +185,12 @@ TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
     ASSERT_TRUE(waitFor([&] { return !queuedIds().contains(id); }));
     EXPECT_FALSE(m_log.contains(m_fake.workspace().botToken));
     EXPECT_FALSE(m_log.contains(u"Disk full"_s)) << "message text is private in the log";
-    // No banners without a desktop, so no notification server to miss either.
-    EXPECT_FALSE(m_log.contains(u"notification"_s, Qt::CaseInsensitive)) << m_log.toStdString();
 }
 
 TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCleared)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     const QString first
         = m_fake.postMessage(u"C1"_s, botMessage(u"first"_s, u"1700000000.000100"_s));
     ASSERT_TRUE(waitFor([&] { return queuedIds().size() == 1; }));
@@ -235,8 +232,7 @@ TEST_F(HeadlessTest, AfterARestartMissedMessagesAreFetchedAndAcknowledgedOnesCle
 TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s))
-        << m_log.toStdString();
+    ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const auto tokens = [&](const QString& word, const QString& service, const QString& input) {
         QProcess command;
         command.start(QStringLiteral(HALYARD_BINARY),
@@ -251,7 +247,7 @@ TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
         tokens(u"clear"_s, m_keychain.service() + u".other"_s, {})
             .endsWith(u"No running Halyard uses these tokens; they apply when it starts.\n"_s));
     EXPECT_TRUE(tokens(u"clear"_s, m_keychain.service(), {}).endsWith(pickedUp));
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.app: Tokens removed — disconnecting"_s));
+    ASSERT_TRUE(waitFor([&] { return !m_fake.isSocketConnected(); })) << m_log.toStdString();
     const QString input = m_fake.workspace().botToken + u'\n' + m_fake.workspace().appToken;
     EXPECT_TRUE(tokens(u"set"_s, m_keychain.service(), input).endsWith(pickedUp));
     EXPECT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2; }))
@@ -326,7 +322,6 @@ TEST_F(HeadlessTest, AFailedTokenReadIsTriedAgainUntilTheStoreAnswers)
     keychain->items.insert(kBotTokenAccount.toString(), m_fake.workspace().botToken);
     keychain->items.insert(kAppTokenAccount.toString(), m_fake.workspace().appToken);
     const LockedAtFirst& store = *keychain;
-    test::LogCapture log;
     AppCore core(std::move(keychain),
         Profile { m_home.filePath(u"data"_s), m_home.filePath(u"config"_s), m_fake.apiUrl() },
         false);
@@ -335,10 +330,6 @@ TEST_F(HeadlessTest, AFailedTokenReadIsTriedAgainUntilTheStoreAnswers)
     ASSERT_TRUE(waitFor(
         [&] { return core.settingsStore().connectionState() == ConnectionState::connected(); }));
     EXPECT_EQ(store.rounds, 3);
-    EXPECT_EQ(log.messages(u"app"_s).filter(u"Slack tokens"_s),
-        QStringList({ u"Could not read the Slack tokens (Keychain error: -25308) — trying again "
-                      u"until the credential store answers"_s,
-            u"Read the Slack tokens: the credential store answered"_s }));
 }
 
 // A Secret Service that takes every call and never answers, as a keyring does while it waits
@@ -370,10 +361,7 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
     EXPECT_EQ(m_process->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_process->exitCode(), 0);
     // The unanswered read is an error, never "no tokens".
-    EXPECT_TRUE(logged(u"com.corvane.Halyard.app: Could not read the Slack tokens (Keychain "
-                       u"request did not finish) — not connecting"_s))
-        << m_log.toStdString();
-    EXPECT_FALSE(logged(u"No tokens stored"_s));
+    EXPECT_FALSE(logged(u"No tokens stored"_s)) << m_log.toStdString();
 }
 
 // Scripts and the commands reach the queue on the bus: a list, the panel's Ack (ack-back
@@ -381,7 +369,7 @@ TEST_F(HeadlessTest, TerminationWhileTheTokensAreReadEndsTheProgramAtOnce)
 TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusInterface properties(u"com.corvane.Halyard"_s, u"/com/corvane/Halyard"_s,
         u"org.freedesktop.DBus.Properties"_s, bus);
@@ -466,7 +454,7 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
 TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
 {
     start();
-    ASSERT_TRUE(waitForLog(u"com.corvane.Halyard.slack: Connection established"_s));
+    ASSERT_TRUE(waitConnected());
     for (const char* ts : { "1700000000.000100", "1700000001.000100" })
         m_fake.postMessage(u"C1"_s, botMessage(u"disk"_s, QString::fromLatin1(ts)));
     ASSERT_TRUE(waitFor([&] { return queued().size() == 2; }));
@@ -488,7 +476,6 @@ TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
     m_fake.clearRecords();
     start();
     ASSERT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() == 2; }));
-    EXPECT_TRUE(waitForLog(u"Sending 2 reaction(s) left from the last run"_s));
     for (const char* ts : { "1700000000.000100", "1700000001.000100" })
         EXPECT_EQ(m_fake.workspace().reactions(u"C1"_s, QString::fromLatin1(ts)).size(), 1);
 }

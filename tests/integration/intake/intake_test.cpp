@@ -239,9 +239,6 @@ TEST_F(IntakeTest, ReactionsSurviveAStopAndAreSentOnce)
         QTest::qWait(50);
         EXPECT_EQ(offline.pendingCount(), 2);
     }
-    EXPECT_TRUE(
-        log.messages(u"alerts"_s)
-            .contains(u"2 reaction(s) not yet sent; they will be sent at the next start"_s));
     EXPECT_TRUE(slack.requests(u"reactions.add"_s).isEmpty());
 
     token = slack.workspace().botToken;
@@ -408,17 +405,11 @@ TEST_F(BackfillTest, AMessageThatDoesNotDecodeCostsOnlyItselfAndTheChannelComple
     runBackfill();
     EXPECT_EQ(enqueuedIds(), expected);
     EXPECT_TRUE(store.backfillFromByChannel().isEmpty()) << "the channel's catch-up completed";
-    EXPECT_EQ(log.messages(u"slack"_s),
-        (QStringList { u"Backfill starting: 1 channel(s) with watermarks"_s,
-            u"Backfill skipped a message of channel C1 (ts "_s + tsAt(4)
-                + u"): messages[1].subtype: expected a string"_s,
-            u"Backfill skipped a message of channel C1 (ts "_s + tsAt(2)
-                + u"): messages[3].bot_id: expected a string"_s,
-            u"Backfill skipped a message of channel C1 (ts ?): messages[5].ts: expected a string"_s,
-            u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=0"_s }));
+    EXPECT_TRUE(log.contains(u"slack"_s,
+        u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=0"_s));
 }
 
-TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)
+TEST_F(BackfillTest, PageLimitBoundsARunAndCancelledRunsEndQuietly)
 {
     setMark(u"C1"_s, kMark);
     for (int i = 1; i <= 230; ++i)
@@ -426,9 +417,6 @@ TEST_F(BackfillTest, PageLimitIsLoggedAndCancelledRunsEndQuietly)
     intake->setMaxHistoryPages(2);
     runBackfill();
     EXPECT_EQ(enqueuedIds().size(), 200);
-    EXPECT_TRUE(log.contains(u"slack"_s,
-        u"Backfill read 2 page(s) of channel C1 and stopped at the page limit; its older "
-        "messages were skipped"_s));
     slack.script(u"conversations.history"_s, FakeReply::serve().after(std::chrono::seconds(2)));
     CancellationSource cancel;
     QTimer::singleShot(50, [cancel]() mutable { cancel.cancel(); });
@@ -511,12 +499,9 @@ TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
     EXPECT_TRUE(store.snoozed().isEmpty());
     EXPECT_EQ(slack.requests(u"reactions.get"_s).size(), 6);
     const QStringList lines = log.messages(u"slack"_s);
-    // A line for each rest, none for the checks that wait behind it.
-    EXPECT_EQ(lines.filter(u"Slack limits the rate of reactions.get"_s).size(), 2);
     EXPECT_TRUE(lines.contains(
         u"Reaction reconcile failed for C1:"_s + tsAt(3) + u": HTTP 0: internal_error"_s));
     EXPECT_TRUE(lines.contains(u"Reaction reconcile complete: checked=3 removed=1 failures=1"_s));
-    EXPECT_TRUE(lines.contains(u"Reaction reconcile will check 1 alert(s) again in 0s"_s));
     EXPECT_EQ(lines.last(), u"Reaction reconcile complete: checked=1 removed=1 failures=0"_s);
 }
 

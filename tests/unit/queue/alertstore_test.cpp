@@ -116,8 +116,7 @@ TEST_F(AlertStoreTest, AnyBadRecordFailsTheWholeLoad)
     EXPECT_TRUE(persistence().load().has_value());
 }
 
-// A time that cannot be right is shown as the load time, with one warning for the file; a
-// small skew ahead stays as it is.
+// A time that cannot be right is shown as the load time; a small skew ahead stays as it is.
 TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
 {
     const ReferenceTime now = currentReferenceTime();
@@ -159,11 +158,6 @@ TEST_F(AlertStoreTest, ImplausibleTimesLoadAsTheLoadTime)
         else
             EXPECT_TRUE(time >= now && time <= after) << times[i].first.constData();
     }
-    EXPECT_EQ(m_log.messages(u"alerts"_s),
-        (QStringList { u"Queue file held 1 alert(s) whose ts is not a Slack timestamp; they were "
-                       u"dropped"_s,
-            u"Queue file held 4 alert time(s) before 2001, more than a day ahead or not a number; "
-            u"they now show the load time"_s }));
 }
 
 TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
@@ -174,7 +168,6 @@ TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
     AlertStore store(persistence());
     EXPECT_TRUE(store.alerts().isEmpty());
     EXPECT_TRUE(keptFiles().isEmpty()) << "nothing moves until something is saved";
-    EXPECT_TRUE(m_log.lines().isEmpty());
     store.enqueue(alert(u"C1", u"5.0"));
     store.flushPendingSaves();
     const QStringList kept = keptFiles();
@@ -184,16 +177,13 @@ TEST_F(AlertStoreTest, DamagedFileIsKeptAsideOnceAndNeverOverwritten)
                     .hasMatch())
         << kept.first().toStdString();
     EXPECT_EQ(readFile(folder() + u'/' + kept.first()), damaged);
-    const QStringList errors = m_log.messagesStartingWith(u"alerts"_s, u"Queue file could"_s);
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors.first().endsWith(kept.first()));
     store.enqueue(alert(u"C1", u"6.0"));
     store.flushPendingSaves();
     EXPECT_EQ(keptFiles().size(), 1);
     EXPECT_EQ(persistence().load()->alerts.size(), 2);
 }
 
-TEST_F(AlertStoreTest, FailedSavesLogOncePerRunAndTheNextSaveWritesEverything)
+TEST_F(AlertStoreTest, FailedSavesLoseNothingAndTheNextSaveWritesEverything)
 {
     AlertStore store(persistence());
     ASSERT_TRUE(QDir().mkpath(queueFile())); // a folder where the file belongs
@@ -203,12 +193,9 @@ TEST_F(AlertStoreTest, FailedSavesLogOncePerRunAndTheNextSaveWritesEverything)
     }
     EXPECT_EQ(store.alerts().size(), 2);
     EXPECT_TRUE(QFileInfo(queueFile()).isDir());
-    EXPECT_EQ(
-        m_log.messagesStartingWith(u"alerts"_s, u"Could not save the queue file "_s).size(), 1);
     ASSERT_TRUE(QDir(queueFile()).removeRecursively());
     store.enqueue(alert(u"C1", u"3.0"));
     store.flushPendingSaves();
-    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Queue file saved again"_s));
     auto state = persistence().load();
     ASSERT_TRUE(state.has_value());
     EXPECT_EQ(state->alerts.size(), 3);
@@ -330,7 +317,6 @@ TEST_F(AlertStoreTest, QueueMarksAndCatchUpPointsSurviveARestartUntilTheChannelI
     store.enqueue(alert(u"C1", u"103.0", 3));
     store.enqueue(alert(u"C1", u"104.0", 40));
     EXPECT_EQ(ids(store), (QStringList { u"C2:7.0"_s, u"C1:100.0"_s, u"C1:104.0"_s }));
-    EXPECT_TRUE(m_log.contains(u"alerts"_s, u"Not queued again (acknowledged): C1:105.0"_s));
     for (const QString& channel : points.keys())
         store.finishBackfill(channel);
     EXPECT_TRUE(store.backfillFromByChannel().isEmpty());
