@@ -51,9 +51,6 @@ public:
     // The connection is back: a post waiting out a back-off goes now.
     void retryNow();
 
-    qsizetype pendingCount() const { return m_pending.size(); }
-    bool isProcessing() const { return m_isProcessing; }
-
     // Slack's answers that say a reaction can never be added.
     static bool isFinal(const SlackError& error);
 

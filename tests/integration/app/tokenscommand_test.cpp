@@ -111,8 +111,8 @@ TEST_F(TokensCommandTest, IncompleteInputStoresNothing)
     ASSERT_TRUE(QCoro::waitFor(storeSlackTokens(&m_keychain, kept)).has_value());
     const QString other = madeUpToken(u"xoxb-"_s);
     const QByteArray line = other.toUtf8();
-    for (const QByteArray& input :
-        { QByteArray(), QByteArray(line + "\n   \n"), QByteArray("\n" + line + "\n") }) {
+    for (const QByteArray& input : { QByteArray(), QByteArray(line + "\n"),
+             QByteArray(line + "\n   \n"), QByteArray("\n" + line + "\n") }) {
         SCOPED_TRACE(input.size());
         const Outcome outcome = run({ u"tokens"_s, u"set"_s }, input);
         EXPECT_EQ(outcome.exitCode, 1);
