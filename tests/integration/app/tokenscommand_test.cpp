@@ -163,6 +163,10 @@ TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
         { { u"status"_s, u"--all"_s }, u"--all belongs to \"halyard ack\", \"halyard list\""_s },
         { { u"snooze"_s, u"C1:1.0"_s, u"15x"_s }, u"snooze takes an alert id and a duration"_s },
         { { u"mute"_s, u"C1:1.0"_s }, u"mute takes an alert id and a duration"_s },
+        { { u"history"_s, u"C1"_s }, u"history takes no arguments"_s },
+        { { u"list"_s, u"--channel"_s, u"C1"_s }, u"--channel belongs to \"halyard history\""_s },
+        { { u"report"_s, u"--since"_s, u"soon"_s }, u"--since is a span (30m, 12h, 7d)"_s },
+        { { u"report"_s, u"--format"_s, u"html"_s }, u"--format is markdown or text"_s },
         { { u"--headless"_s }, u"HALYARD_SLACK_API_URL must be an https URL"_s },
     };
     for (const auto& [arguments, reason] : cases) {
