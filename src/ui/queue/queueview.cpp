@@ -48,6 +48,7 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     , m_directory(directory)
     , m_updateRow(new UpdateRow(viewport()))
     , m_measure(new AlertRow(Alert {}, directory, this))
+    , m_layout(kDividerHeight, kOverscan)
 {
     m_measure->hide();
     m_measure->ensurePolished();
@@ -290,29 +291,53 @@ void QueueView::layOutRows()
 
     const int width = rowWidth();
     const int top = verticalScrollBar()->value();
-    const int bottom = top + viewport()->height();
-    QHash<QString, AlertRow*> shown;
+    const int viewHeight = viewport()->height();
     const QList<int> dividers = std::exchange(m_dividers, {});
     m_shownRows.clear();
 
-    int y = 0;
     const int rows = m_model.rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const Alert& alert = m_model.alert(row);
-        const auto known = knownHeight(alert.id, width);
-        int height = known.value_or(estimatedHeight(width));
-        if (y + height + kDividerHeight > top - kOverscan && y < bottom + kOverscan) {
-            AlertRow* widget = takeRow(alert);
+    QList<int> heights;
+    heights.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        heights.append(knownHeight(m_model.alert(row).id, width).value_or(estimatedHeight(width)));
+    m_layout.setHeights(std::move(heights));
+    m_layout.setTrailing(m_updateRow->isVisibleTo(this) ? updateRowHeight(width) : 0);
+
+    // Rows near the view get widgets and are measured on them, which moves the rows below: until
+    // no estimate changes, a bounded number of times.
+    QHash<int, AlertRow*> placed;
+    QueueLayout::Range range;
+    for (int pass = 0;; ++pass) {
+        range = m_layout.near(top, viewHeight);
+        bool moved = false;
+        for (int row = range.first; row < range.last; ++row) {
+            if (placed.contains(row))
+                continue;
+            AlertRow* widget = takeRow(m_model.alert(row));
             widget->setAge(m_model.ageText(row), m_model.stage(row));
             widget->setFoldCount(m_model.memberIds(row).size());
-            height = measure(row, width, widget);
-            widget->setGeometry(0, y - top, width, height);
-            widget->show();
-            shown.insert(alert.id, widget);
-            m_shownRows.append({ row, widget });
-            m_dividers.append(y - top + height);
+            placed.insert(row, widget);
+            const int height = measure(row, width, widget);
+            moved = moved || height != m_layout.height(row);
+            m_layout.setHeight(row, height);
         }
-        y += height + kDividerHeight;
+        if (!moved || pass == 2)
+            break;
+    }
+
+    QHash<QString, AlertRow*> shown;
+    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+        if (!range.contains(it.key()))
+            m_shown.insert(it.value()->alert().id, it.value());
+    }
+    for (int row = range.first; row < range.last; ++row) {
+        AlertRow* widget = placed.value(row);
+        const int y = m_layout.top(row) - top;
+        widget->setGeometry(0, y, width, m_layout.height(row));
+        widget->show();
+        shown.insert(widget->alert().id, widget);
+        m_shownRows.append({ row, widget });
+        m_dividers.append(y + m_layout.height(row));
     }
     // What left the view waits for reuse; a click that removed it may still be running.
     for (AlertRow* row : std::as_const(m_shown)) {
@@ -325,15 +350,12 @@ void QueueView::layOutRows()
     while (m_spare.size() > kMaxSpare)
         m_spare.takeFirst()->deleteLater();
 
-    if (m_updateRow->isVisibleTo(this)) {
-        const int height = updateRowHeight(width);
-        m_updateRow->setGeometry(0, y - top, width, height);
-        y += height;
-    }
+    if (m_updateRow->isVisibleTo(this))
+        m_updateRow->setGeometry(0, m_layout.top(rows) - top, width, updateRowHeight(width));
 
     QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(viewport()->height());
-    bar->setRange(0, std::max(0, y - viewport()->height()));
+    bar->setPageStep(viewHeight);
+    bar->setRange(0, m_layout.maxScroll(viewHeight));
     // Rows repaint themselves when they change or move; the lines between them are ours.
     if (m_dividers != dividers)
         viewport()->update();
@@ -341,7 +363,7 @@ void QueueView::layOutRows()
     showCurrent();
     // The range may have moved the value (rows went away below the view) or shown the scroll
     // bar, which narrows the rows: lay out again, a bounded number of times.
-    if ((bar->value() != top || rowWidth() != width || viewport()->height() != bottom - top)
+    if ((bar->value() != top || rowWidth() != width || viewport()->height() != viewHeight)
         && m_relayouts < 2) {
         ++m_relayouts;
         layOutRows();
@@ -405,27 +427,18 @@ void QueueView::showCurrent()
 
 void QueueView::scrollToCurrent()
 {
-    if (m_layoutScheduled)
-        layOutRows();
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    const int width = rowWidth();
     QScrollBar* bar = verticalScrollBar();
     // Positions above the view are partly estimates until rows are measured in view, which
     // the scroll itself does: a second look settles it.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int top = 0;
-        for (int above = 0; above < row; ++above)
-            top += knownHeight(m_model.alert(above).id, width).value_or(estimatedHeight(width))
-                + kDividerHeight;
-        const int height = measure(row, width);
+        if (m_layoutScheduled)
+            layOutRows();
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        m_layout.setHeight(row, measure(row, rowWidth()));
         const int viewTop = bar->value();
-        int target = viewTop;
-        if (top < viewTop)
-            target = top;
-        else if (top + height > viewTop + viewport()->height())
-            target = std::min(top, top + height - viewport()->height());
+        const int target = m_layout.scrollToShow(row, viewTop, viewport()->height());
         if (target == viewTop)
             return;
         bar->setValue(target);

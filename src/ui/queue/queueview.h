@@ -1,6 +1,7 @@
 #pragma once
 
 #include "queue/alert.h"
+#include "ui/queue/queuelayout.h"
 
 #include <QAbstractScrollArea>
 #include <QHash>
@@ -112,6 +113,8 @@ private:
     QList<AlertRow*> m_spare;
     // The model's rows of the widgets in view, in order; valid while no layout is due.
     QList<std::pair<int, AlertRow*>> m_shownRows;
+    // The rows' places from the last layout; valid while no layout is due.
+    QueueLayout m_layout;
     // Divider lines in viewport coordinates, from the last layout.
     QList<int> m_dividers;
     QString m_currentId;
