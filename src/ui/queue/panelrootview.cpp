@@ -32,13 +32,13 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     , m_clock(std::move(clock))
     , m_now(m_clock())
     , m_alerts(alerts)
-    , m_model(new AlertQueueModel(alerts, m_now, this))
+    , m_model(new AlertQueueModel(alerts, directory, m_now, this))
     , m_alertCount(m_model->rowCount())
     , m_bar(new CollapsedBarView(this))
     , m_divider(panelstyle::makeDivider(this))
     // Created before this view subscribes to the model and the stores, so its rows are current
     // by the time onAlertsChanged() and onUpdateChanged() measure them.
-    , m_queue(new QueueView(*m_model, updates, directory, this))
+    , m_queue(new QueueView(*m_model, updates, this))
 {
     setFixedWidth(panelstyle::kContentWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

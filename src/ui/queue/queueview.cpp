@@ -1,7 +1,6 @@
 #include "ui/queue/queueview.h"
 
 #include "settings/updatereminderstore.h"
-#include "slack/directory/slackdirectory.h"
 #include "ui/common/panelstyle.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
@@ -41,13 +40,11 @@ int heightOf(QWidget* row, int width)
 
 } // namespace
 
-QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
-    const SlackDirectory& directory, QWidget* parent)
+QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates, QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_model(model)
-    , m_directory(directory)
     , m_updateRow(new UpdateRow(viewport()))
-    , m_measure(new AlertRow(Alert {}, directory, this))
+    , m_measure(new AlertRow(this))
     , m_layout(kDividerHeight, kOverscan)
 {
     m_measure->hide();
@@ -71,7 +68,6 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
             for (int row = first; row <= last; ++row) {
                 const QString& id = m_model.alert(row).id;
                 m_heights.remove(id);
-                m_measuredWithNames.remove(id);
                 current = current || id == m_currentId;
             }
             // The keyboard stays where the removed alert was: on the next one, else the one
@@ -95,7 +91,6 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&model, &QAbstractItemModel::modelReset, this, [this, changed] {
         m_heights.clear();
-        m_measuredWithNames.clear();
         if (currentRow() < 0)
             m_currentId.clear();
         changed();
@@ -103,8 +98,11 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::dataChanged, this,
         [this](
             const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
-            // A row that folded in a repeat shows its newest text and count: measured again.
-            if (roles.contains(AlertQueueModel::AlertRole)) {
+            // A row that folded in a repeat shows its newest text and count, and names that
+            // arrived late can change the text: measured again.
+            if (roles.contains(AlertQueueModel::AlertRole)
+                || roles.contains(AlertQueueModel::TextRole)
+                || roles.contains(AlertQueueModel::ChannelRole)) {
                 for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
                     m_heights.remove(m_model.alert(row).id);
                 m_shownRows.clear();
@@ -118,12 +116,9 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
                 return;
             for (auto [row, widget] : std::as_const(m_shownRows)) {
                 if (row >= topLeft.row() && row <= bottomRight.row())
-                    widget->setAge(m_model.ageText(row), m_model.stage(row));
+                    widget->setIndex(m_model.index(row));
             }
         });
-
-    connect(&directory, &SlackDirectory::channelNamesChanged, this, &QueueView::namesArrived);
-    connect(&directory, &SlackDirectory::userNamesChanged, this, &QueueView::namesArrived);
 
     connect(m_updateRow, &UpdateRow::openRequested, this, &QueueView::openUpdateRequested);
     connect(m_updateRow, &UpdateRow::dismissRequested, &updates, &UpdateReminderStore::dismiss);
@@ -168,8 +163,7 @@ int QueueView::measure(int row, int width, AlertRow* widget)
         return *known;
     if (!widget) {
         widget = m_measure;
-        m_measure->setAlert(alert);
-        m_measure->setFoldCount(m_model.memberIds(row).size());
+        m_measure->setIndex(m_model.index(row));
     }
     const int height = heightOf(widget, width);
     QList<Measured>& list = m_heights[alert.id];
@@ -178,33 +172,15 @@ int QueueView::measure(int row, int width, AlertRow* widget)
     if (list.size() >= 2)
         list.removeFirst();
     list.append({ width, height, widget != m_measure });
-    // The rows' own rule for text that may mention names.
-    if (alert.text.contains(u'<'))
-        m_measuredWithNames.insert(alert.id);
     return height;
-}
-
-void QueueView::namesArrived()
-{
-    // The rows show the names themselves (they follow the directory); their heights are measured
-    // again once per turn of the event loop, however many names a look-up brings.
-    if (m_namesArrived || m_measuredWithNames.isEmpty())
-        return;
-    m_namesArrived = true;
-    QTimer::singleShot(0, this, [this] {
-        m_namesArrived = false;
-        for (const QString& id : std::as_const(m_measuredWithNames))
-            m_heights.remove(id);
-        m_measuredWithNames.clear();
-        scheduleLayout();
-        emit contentChanged();
-    });
 }
 
 int QueueView::estimatedHeight(int width)
 {
     if (!m_estimate || m_estimate->width != width) {
-        m_measure->setAlert(Alert { {}, {}, {}, {}, u"Alert"_s, 0, {} });
+        m_measure->setContent({ Alert {}, u"#"_s, std::nullopt,
+            { StyledRun { u"Alert"_s, std::nullopt, std::nullopt, false, {} } }, QString(),
+            AgeStage::fresh, 1 });
         m_estimate = Measured { width, heightOf(m_measure, width) };
     }
     return m_estimate->height;
@@ -247,18 +223,20 @@ QList<AlertRow*> QueueView::rows()
     return out;
 }
 
-AlertRow* QueueView::takeRow(const Alert& alert)
+AlertRow* QueueView::takeRow(int modelRow)
 {
-    if (AlertRow* row = m_shown.take(alert.id)) {
-        row->setAlert(alert);
+    const QModelIndex index = m_model.index(modelRow);
+    if (AlertRow* row = m_shown.take(m_model.alert(modelRow).id)) {
+        row->setIndex(index);
         return row;
     }
     if (!m_spare.isEmpty()) {
         AlertRow* row = m_spare.takeLast();
-        row->setAlert(alert);
+        row->setIndex(index);
         return row;
     }
-    auto* row = new AlertRow(alert, m_directory, viewport());
+    auto* row = new AlertRow(viewport());
+    row->setIndex(index);
     // A row pressed with the pointer becomes the keyboard's current row too.
     connect(row->openArea(), &QAbstractButton::pressed, this, [this, row] {
         m_currentId = row->alert().id;
@@ -313,9 +291,7 @@ void QueueView::layOutRows()
         for (int row = range.first; row < range.last; ++row) {
             if (placed.contains(row))
                 continue;
-            AlertRow* widget = takeRow(m_model.alert(row));
-            widget->setAge(m_model.ageText(row), m_model.stage(row));
-            widget->setFoldCount(m_model.memberIds(row).size());
+            AlertRow* widget = takeRow(row);
             placed.insert(row, widget);
             const int height = measure(row, width, widget);
             moved = moved || height != m_layout.height(row);

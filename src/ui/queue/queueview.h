@@ -15,7 +15,6 @@ namespace halyard {
 
 class AlertQueueModel;
 class AlertRow;
-class SlackDirectory;
 class UpdateReminderStore;
 class UpdateRow;
 
@@ -35,10 +34,10 @@ class UpdateRow;
 class QueueView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    // The model, the directory and the reminder store must outlive the view. The update row's Ack
-    // dismisses through `updates`.
-    QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
-        const SlackDirectory& directory, QWidget* parent = nullptr);
+    // The model and the reminder store must outlive the view. The update row's Ack dismisses
+    // through `updates`.
+    QueueView(
+        const AlertQueueModel& model, UpdateReminderStore& updates, QWidget* parent = nullptr);
     ~QueueView() override;
 
     // The height of the rows at this width (the view's own, once it has one), exact up to `cap`
@@ -75,7 +74,7 @@ private:
     void syncUpdate(const std::optional<QString>& version);
     void scheduleLayout();
     void layOutRows();
-    AlertRow* takeRow(const Alert& alert);
+    AlertRow* takeRow(int modelRow);
     int rowWidth() const;
     // The measured height of the model's row at this width, measuring it when needed.
     int measure(int row, int width, AlertRow* widget = nullptr);
@@ -83,7 +82,6 @@ private:
     // miss by a pixel.
     std::optional<int> knownHeight(const QString& id, int width, bool shown = false) const;
     int estimatedHeight(int width);
-    void namesArrived();
     int updateRowHeight(int width) const;
     // The model's row of the current alert, or -1.
     int currentRow() const;
@@ -99,14 +97,10 @@ private:
     };
 
     const AlertQueueModel& m_model;
-    const SlackDirectory& m_directory;
     UpdateRow* m_updateRow;
     // Measures rows that have no widget; never shown.
     AlertRow* m_measure;
     QHash<QString, QList<Measured>> m_heights;
-    // Alerts measured with text that may mention users or channels, whose names can arrive later
-    // and change the height.
-    QSet<QString> m_measuredWithNames;
     std::optional<Measured> m_estimate;
     // The rows in view by alert id, and widgets kept for reuse.
     QHash<QString, AlertRow*> m_shown;
@@ -123,7 +117,6 @@ private:
     // The frame shows once the keyboard is in use, not after a click (which opens or acks).
     bool m_framed = false;
     bool m_layoutScheduled = false;
-    bool m_namesArrived = false;
     bool m_layingOut = false;
     int m_relayouts = 0;
 };
