@@ -4,6 +4,7 @@
 #include "ui/common/panelstyle.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
+#include "ui/queue/panelactions.h"
 #include "ui/updates/updaterow.h"
 
 #include <QAccessible>
@@ -40,9 +41,11 @@ int heightOf(QWidget* row, int width)
 
 } // namespace
 
-QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates, QWidget* parent)
+QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
+    PanelActions& actions, QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_model(model)
+    , m_actions(actions)
     , m_updateRow(new UpdateRow(viewport()))
     , m_measure(new AlertRow(this))
     , m_layout(kDividerHeight, kOverscan)
@@ -120,7 +123,7 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
             }
         });
 
-    connect(m_updateRow, &UpdateRow::openRequested, this, &QueueView::openUpdateRequested);
+    connect(m_updateRow, &UpdateRow::openRequested, &actions, &PanelActions::openUpdate);
     connect(m_updateRow, &UpdateRow::dismissRequested, &updates, &UpdateReminderStore::dismiss);
     connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
         [this, &updates] { syncUpdate(updates.availableVersion()); });
@@ -243,9 +246,10 @@ AlertRow* QueueView::takeRow(int modelRow)
         m_framed = false;
         showCurrent();
     });
-    connect(row, &AlertRow::acknowledgeRequested, this, &QueueView::acknowledgeRequested);
-    connect(row, &AlertRow::openRequested, this, &QueueView::openRequested);
-    connect(row, &AlertRow::linkActivated, this, &QueueView::linkActivated);
+    connect(row, &AlertRow::acknowledgeRequested, &m_actions,
+        [this](const Alert& alert) { m_actions.acknowledge(alert, AckCause::panel); });
+    connect(row, &AlertRow::openRequested, &m_actions, &PanelActions::open);
+    connect(row, &AlertRow::linkActivated, &m_actions, &PanelActions::openLink);
     return row;
 }
 
@@ -453,9 +457,9 @@ void QueueView::keyPressEvent(QKeyEvent* event)
         // A copy: acknowledging removes the model's own before the signal is done with it.
         const Alert alert = m_model.alert(current);
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-            emit openRequested(alert);
+            m_actions.open(alert);
         else
-            emit acknowledgeRequested(alert);
+            m_actions.acknowledge(alert, AckCause::panel);
         break;
     }
     case Qt::Key_S: {
@@ -465,7 +469,7 @@ void QueueView::keyPressEvent(QKeyEvent* event)
         for (const auto& [row, widget] : std::as_const(m_shownRows))
             if (row == current)
                 at = widget->mapToGlobal(QPoint(widget->width() / 3, widget->height() / 2));
-        emit snoozeRequested(Alert(m_model.alert(current)), at);
+        m_actions.chooseSnooze(Alert(m_model.alert(current)), at);
         break;
     }
     default:

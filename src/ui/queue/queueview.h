@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QUrl>
 
 #include <optional>
 
@@ -15,6 +14,7 @@ namespace halyard {
 
 class AlertQueueModel;
 class AlertRow;
+class PanelActions;
 class UpdateReminderStore;
 class UpdateRow;
 
@@ -22,7 +22,8 @@ class UpdateRow;
 // vertical scroll area, and after them the update reminder while one is offered.
 //
 // With the keyboard, one row is current: Up and Down (Home, End) move it and scroll it into view,
-// Return opens it and A or Delete acknowledges it, as its click area and Ack button do. The
+// Return opens it and A or Delete acknowledges it, as its click area and Ack button do, and S
+// offers its snooze choices. Every request goes to the panel's actions. The
 // current row is held by alert id, so it survives rows coming and going and their widgets being
 // reused.
 //
@@ -34,10 +35,10 @@ class UpdateRow;
 class QueueView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    // The model and the reminder store must outlive the view. The update row's Ack dismisses
-    // through `updates`.
-    QueueView(
-        const AlertQueueModel& model, UpdateReminderStore& updates, QWidget* parent = nullptr);
+    // The model, the reminder store and the actions must outlive the view. The update row's Ack
+    // dismisses through `updates`.
+    QueueView(const AlertQueueModel& model, UpdateReminderStore& updates, PanelActions& actions,
+        QWidget* parent = nullptr);
     ~QueueView() override;
 
     // The height of the rows at this width (the view's own, once it has one), exact up to `cap`
@@ -52,12 +53,6 @@ public:
     void takeKeyboardFocus();
 
 signals:
-    void acknowledgeRequested(const halyard::Alert& alert);
-    void openRequested(const halyard::Alert& alert);
-    // S on the current row: the snooze choices, at this place on the screen.
-    void snoozeRequested(const halyard::Alert& alert, const QPoint& globalPos);
-    void linkActivated(const QUrl& url);
-    void openUpdateRequested();
     // Rows were added or removed, a row's height may have changed, or the update row came or
     // went.
     void contentChanged();
@@ -97,6 +92,7 @@ private:
     };
 
     const AlertQueueModel& m_model;
+    PanelActions& m_actions;
     UpdateRow* m_updateRow;
     // Measures rows that have no widget; never shown.
     AlertRow* m_measure;

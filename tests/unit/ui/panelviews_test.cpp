@@ -8,6 +8,7 @@
 #include "slack/text/slacktext.h"
 #include "ui/common/deeplink.h"
 #include "ui/common/elidedlabel.h"
+#include "ui/common/linkopener.h"
 #include "ui/common/panellayout.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/statusdot.h"
@@ -16,6 +17,7 @@
 #include "ui/queue/alertrow.h"
 #include "ui/queue/alerttext.h"
 #include "ui/queue/collapsedbarview.h"
+#include "ui/queue/panelactions.h"
 #include "ui/queue/panelrootview.h"
 #include "ui/queue/queueview.h"
 #include "ui/updates/updatedialog.h"
@@ -53,7 +55,8 @@ QString emojiChain(int seed)
     return text;
 }
 
-// Every store the panel reads, a recording link opener and a hand-driven clock.
+// Every store the panel reads, its actions wired as the program wires them but to a recording
+// link opener, and a hand-driven clock.
 struct Panel {
     test::FakeKeychain keychain;
     QTemporaryDir folder;
@@ -72,14 +75,24 @@ struct Panel {
     bool slackHandler = true;
     QList<QUrl> opened;
     int updateOpens = 0;
-    PanelRootView view { alerts, settings, directory, updates, layout,
-        [this](const Alert& alert) {
-            alerts.acknowledge(alert);
-            alerts.announceChanges();
-        },
-        [this] { ++updateOpens; },
-        LinkOpener(
-            [this](const QUrl& url) { opened.append(url); }, [this] { return slackHandler; }),
+    LinkOpener opener { [this](const QUrl& url) { opened.append(url); },
+        [this] { return slackHandler; } };
+    PanelActions actions;
+    bool wired = [this] {
+        QObject::connect(
+            &actions, &PanelActions::acknowledgeRequested, &actions, [this](const Alert& alert) {
+                alerts.acknowledge(alert);
+                alerts.announceChanges();
+            });
+        QObject::connect(&actions, &PanelActions::openRequested, &actions,
+            [this](const Alert& alert) { opener.openAlert(settings, alert); });
+        QObject::connect(&actions, &PanelActions::linkRequested, &actions,
+            [this](const QUrl& url) { opener.openMessageLink(url); });
+        QObject::connect(
+            &actions, &PanelActions::openUpdateRequested, &actions, [this] { ++updateOpens; });
+        return true;
+    }();
+    PanelRootView view { alerts, settings, directory, updates, layout, actions,
         [this] { return clock; } };
 
     Alert add(const QString& ts, double ageSeconds, std::optional<QString> userId = {},
@@ -460,6 +473,7 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
     ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
     p.view.takeKeyboardFocus();
     QSignalSpy released(&p.view, &PanelRootView::keyboardReleased);
+    QSignalSpy snooze(&p.actions, &PanelActions::snoozeChoicesRequested);
     auto* queue = p.view.findChild<QueueView*>();
 
     struct Step {
@@ -477,6 +491,7 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
         { Qt::Key_A, u"Alert 39"_s, 39, 1 },
         { Qt::Key_Home, u"Alert 0"_s, 39, 1 },
         { Qt::Key_Delete, u"Alert 1"_s, 38, 1 },
+        { Qt::Key_S, u"Alert 1"_s, 38, 1 },
         // Tab reaches the bar, where Return presses the chevron: the queue folds away.
         { Qt::Key_Tab, {}, 38, 1 },
     };
@@ -502,6 +517,8 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
         EXPECT_TRUE(inView.contains(current.at(0)->geometry())) << current.at(0)->y();
     }
     EXPECT_EQ(p.opened.at(0).toString(), u"slack://channel?team=T1&id=C1&message=100.38"_s);
+    ASSERT_EQ(snooze.count(), 1);
+    EXPECT_EQ(snooze.at(0).at(0).value<Alert>().text, u"Alert 1"_s);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"chevronButton"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(p.view.isExpanded());
@@ -844,12 +861,18 @@ TEST(PanelMenu, AcknowledgeAllAcksAlertByAlertAndAsksAboveFive)
         const Alert first = p.alerts.alerts().first();
         auto* row = new AlertRow;
         row->setContent({ first, u'#' + first.channelId, {}, {}, {}, AgeStage::fresh, 1 });
-        FloatingPanel window(row, false);
-        window.show();
         QString acked;
         qsizetype asked = 0;
+        PanelActions actions;
+        QObject::connect(&actions, &PanelActions::acknowledgeRequested, &actions,
+            [&](const Alert& alert, AckCause cause) {
+                acked += cause == AckCause::acknowledgeAll ? alert.channelId : u"?"_s;
+                p.alerts.acknowledge(alert);
+            });
+        FloatingPanel window(row, false);
+        window.show();
+        window.setActions(&actions);
         window.setQueueActions({ [&] { return p.alerts.alerts(); },
-            [&](const Alert& alert) { acked += alert.channelId, p.alerts.acknowledge(alert); },
             [&](qsizetype count, const QString&) { return asked = count, c.agree; } });
         QMenu menu;
         window.fillContextMenu(menu, c.overRow ? row->geometry().center() : QPoint(0, 0));
