@@ -63,11 +63,14 @@ TEST(LinkRules, AnAlertOpensOnlyOnceTheTeamIsKnown)
 {
     const Alert alert { u"C1:1712.000100"_s, u"C1"_s, u"1712.000100"_s, std::nullopt, u"x"_s, 0,
         std::nullopt };
+    test::FakeKeychain keychain;
+    QTemporaryDir folder;
+    PreferenceStore preferences(folder.path());
+    SettingsStore settings(keychain, preferences);
     struct Case {
         std::optional<QString> teamId;
         bool slackHandler;
-        QString workspace;
-        QString expected; // empty: nothing opened
+        QString workspace, expected; // expected empty: nothing opened
     };
     const QString web = u"https://t.slack.com/"_s,
                   channel = u"https://app.slack.com/client/T1/C1"_s;
@@ -86,13 +89,10 @@ TEST(LinkRules, AnAlertOpensOnlyOnceTheTeamIsKnown)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.workspace.toStdString());
-        test::FakeKeychain keychain;
-        QTemporaryDir folder;
-        PreferenceStore preferences(folder.path());
-        SettingsStore settings(keychain, preferences);
         settings.setTeamId(c.teamId);
-        if (!c.workspace.isEmpty())
-            settings.setWorkspaceUrl(QUrl(c.workspace, QUrl::StrictMode));
+        settings.setWorkspaceUrl(c.workspace.isEmpty()
+                ? std::nullopt
+                : std::optional(QUrl(c.workspace, QUrl::StrictMode)));
         QStringList opened;
         LinkOpener opener([&](const QUrl& url) { opened.append(url.toString(QUrl::FullyEncoded)); },
             [&] { return c.slackHandler; });
@@ -101,10 +101,6 @@ TEST(LinkRules, AnAlertOpensOnlyOnceTheTeamIsKnown)
     }
 
     // A banner's click hands its activation token to that launch alone.
-    test::FakeKeychain keychain;
-    QTemporaryDir folder;
-    PreferenceStore preferences(folder.path());
-    SettingsStore settings(keychain, preferences);
     settings.setTeamId(u"T1"_s);
     qunsetenv("XDG_ACTIVATION_TOKEN");
     QStringList tokens;

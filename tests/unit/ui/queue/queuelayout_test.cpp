@@ -5,31 +5,24 @@
 namespace halyard {
 namespace {
 
-QList<int> repeated(int count, int height)
-{
-    return QList<int>(count, height);
-}
-
 TEST(QueueLayout, RowsNearTheViewAndTheContentHeight)
 {
     // Divider 1, overscan 10: a row of height h takes h + 1.
     const struct {
         const char* name;
         QList<int> heights;
-        int trailing;
-        int scroll;
-        int view;
+        int trailing, scroll, view;
         QueueLayout::Range near;
         int content;
     } cases[] = {
         { "empty", {}, 0, 0, 100, { 0, 0 }, 0 },
         { "empty with the update row", {}, 40, 0, 100, { 0, 0 }, 40 },
         { "one row", { 40 }, 0, 0, 100, { 0, 1 }, 41 },
-        { "rows below the band are left out", repeated(10, 29), 0, 0, 50, { 0, 2 }, 300 },
-        { "a divider inside the band keeps its row", repeated(10, 29), 0, 60, 50, { 1, 4 }, 300 },
+        { "rows below the band are left out", QList<int>(10, 29), 0, 0, 50, { 0, 2 }, 300 },
+        { "a divider inside the band keeps its row", QList<int>(10, 29), 0, 60, 50, { 1, 4 }, 300 },
         { "rows taller than the view", { 500, 500, 500 }, 0, 600, 100, { 1, 2 }, 1503 },
-        { "scrolled to the end", repeated(100, 30), 20, 2820, 300, { 90, 100 }, 3120 },
-        { "scrolled past the rows to the trailing part", repeated(3, 30), 200, 150, 50, { 3, 3 },
+        { "scrolled to the end", QList<int>(100, 30), 20, 2820, 300, { 90, 100 }, 3120 },
+        { "scrolled past the rows to the trailing part", QList<int>(3, 30), 200, 150, 50, { 3, 3 },
             293 },
     };
     for (const auto& c : cases) {
@@ -45,7 +38,7 @@ TEST(QueueLayout, RowsNearTheViewAndTheContentHeight)
 TEST(QueueLayout, MeasuredAndRemovedRowsMoveTheRowsBelow)
 {
     QueueLayout layout(1, 0);
-    layout.setHeights(repeated(5, 19));
+    layout.setHeights(QList<int>(5, 19));
     ASSERT_EQ(layout.top(4), 80);
     ASSERT_EQ(layout.near(40, 20), (QueueLayout::Range { 2, 3 }));
     // An estimate replaced by a taller measurement after the tops were read.
@@ -67,9 +60,7 @@ TEST(QueueLayout, ScrollToShowMovesAsLittleAsItCan)
     // Rows of 100 (101 with the divider) in a view of 250; the content is 1010 high.
     const struct {
         const char* name;
-        int row;
-        int scroll;
-        int expected;
+        int row, scroll, expected;
     } cases[] = {
         { "already in view", 1, 50, 50 },
         { "above the view: its top", 1, 300, 101 },
@@ -78,7 +69,7 @@ TEST(QueueLayout, ScrollToShowMovesAsLittleAsItCan)
         { "the first row", 0, 500, 0 },
     };
     QueueLayout layout(1, 0);
-    layout.setHeights(repeated(10, 100));
+    layout.setHeights(QList<int>(10, 100));
     for (const auto& c : cases)
         EXPECT_EQ(layout.scrollToShow(c.row, c.scroll, 250), c.expected) << c.name;
     // A row taller than the view shows its top.

@@ -230,18 +230,6 @@ TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
     const auto make = [](const QString& ts, ReferenceTime at) {
         return Alert { Alert::makeId(u"C1"_s, ts), u"C1"_s, ts, {}, u"x"_s, at, {} };
     };
-    const auto ids = [](const AlertQueueModel& model) {
-        QStringList out;
-        for (int row = 0; row < model.rowCount(); ++row)
-            out.append(model.alert(row).id);
-        return out;
-    };
-    const auto storeIds = [&store] {
-        QStringList out;
-        for (const Alert& alert : store.alerts())
-            out.append(alert.id);
-        return out;
-    };
     store.setFolding(false);
     store.enqueue(make(u"1.0"_s, kStart - 299));
     store.enqueue(make(u"2.0"_s, kStart - 500));
@@ -250,7 +238,16 @@ TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
 
     const SlackDirectory directory;
     AlertQueueModel model(store, directory, kStart);
-    EXPECT_EQ(ids(model), storeIds());
+    // The model's rows are the store's, folded as the store says.
+    const auto rows = [&store, &model] {
+        QList<QStringList> folded, shown;
+        for (const FoldedRow& row : AlertFolding().fold(store.alerts(), store.folding()))
+            folded.append(row.memberIds);
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown.append(model.memberIds(row));
+        return folded == shown;
+    };
+    EXPECT_TRUE(rows());
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
@@ -272,54 +269,28 @@ TEST(AlertQueueModel, ReplaysAnnouncementsAsRowRunsAndTicksAsChangedRows)
     store.announceChanges();
     EXPECT_EQ(inserted.count(), 2);
     EXPECT_EQ(removed.count(), 0);
-    EXPECT_EQ(ids(model), storeIds());
+    EXPECT_TRUE(rows());
 
-    // A removal in the middle, and random work in random batches, keep the mirror exact.
+    // A removal in the middle.
     store.removeBySource(u"C1"_s, u"2.0"_s);
     store.announceChanges();
     ASSERT_EQ(removed.count(), 1);
     EXPECT_EQ(removed.at(0).at(1).toInt(), removed.at(0).at(2).toInt());
-    EXPECT_EQ(ids(model), storeIds());
+    EXPECT_TRUE(rows());
+    // Random work in random batches keeps the mirror exact, a row per alert and then folded.
     QRandomGenerator random(20);
-    for (int batch = 0; batch < 50; ++batch) {
-        for (int op = random.bounded(1, 8); op > 0; --op) {
-            if (random.bounded(3) == 0 && !store.alerts().isEmpty())
-                store.acknowledge(store.alerts().at(random.bounded(int(store.alerts().size()))));
-            else
-                store.enqueue(
-                    make(u"%1.%2"_s.arg(20 + batch).arg(op), kStart - random.bounded(900)));
-        }
-        store.announceChanges();
-        ASSERT_EQ(ids(model), storeIds()) << "batch " << batch;
-    }
-
-    // Folded, the rows follow the folding of the store through the same kind of work.
-    store.setFolding(true);
-    const auto folded = [&store] {
-        QList<QStringList> out;
-        AlertFolding folding;
-        for (const FoldedRow& row : folding.fold(store.alerts()))
-            out.append(row.memberIds);
-        return out;
-    };
-    const auto modelRows = [&model] {
-        QList<QStringList> out;
-        for (int row = 0; row < model.rowCount(); ++row)
-            out.append(model.memberIds(row));
-        return out;
-    };
-    ASSERT_EQ(modelRows(), folded());
-    for (int batch = 0; batch < 30; ++batch) {
+    for (int batch = 0; batch < 80; ++batch) {
+        store.setFolding(batch >= 50);
         for (int op = random.bounded(1, 8); op > 0; --op) {
             if (random.bounded(3) == 0 && !store.alerts().isEmpty())
                 store.removeBySource(
                     u"C1"_s, store.alerts().at(random.bounded(int(store.alerts().size()))).ts);
             else
-                store.enqueue(make(u"%1.%2"_s.arg(90 + batch).arg(op),
+                store.enqueue(make(u"%1.%2"_s.arg(20 + batch).arg(op),
                     kStart - random.bounded(3) * 4000 - random.bounded(900)));
         }
         store.announceChanges();
-        ASSERT_EQ(modelRows(), folded()) << "folded batch " << batch;
+        ASSERT_TRUE(rows()) << "batch " << batch;
     }
 }
 
@@ -364,35 +335,25 @@ TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
 }
 
 // A name that arrives late: the model announces exactly the rows that show it, which show it
-// and are measured again.
+// and are measured again. Names: "#id" a channel's, "@id" a user's.
 TEST(QueueView, LateNamesReachExactlyTheRowsThatShowThemAndAreMeasuredAgain)
 {
     const QString longName = u"Maximiliane Featherstonehaugh-Worthington"_s;
     const struct {
-        const char* name;
-        std::function<void(SlackDirectory&)> arrive;
+        QList<std::pair<QString, QString>> names;
         QList<int> changed;
         int row;
-        QString header;
-        QString text;
+        QString header, text;
     } cases[] = {
-        { "a channel of one header", [](auto& d) { d.setChannelName(u"C1"_s, u"ops"_s); }, { 0 }, 0,
-            u"#ops"_s, u"Backup failed"_s },
-        { "an author", [](auto& d) { d.setUserName(u"U4"_s, u"Dana"_s); }, { 2 }, 2,
-            u"#C2 · Dana"_s, u"Disk full"_s },
-        { "mentions that make the text taller",
-            [&](auto& d) {
-                d.setUserName(u"U2"_s, longName);
-                d.setUserName(u"U3"_s, longName);
-            },
-            { 1 }, 1, u"#C2"_s, u"@%1 @%1 #C9 look"_s.arg(longName) },
-        { "a channel in two headers", [](auto& d) { d.setChannelName(u"C2"_s, u"db"_s); }, { 1, 2 },
-            2, u"#db · U4"_s, u"Disk full"_s },
-        { "a name no row shows", [](auto& d) { d.setUserName(u"U9"_s, u"Kim"_s); }, {}, 3, u"#C3"_s,
-            u"ok"_s },
+        { { { u"#C1"_s, u"ops"_s } }, { 0 }, 0, u"#ops"_s, u"Backup failed"_s },
+        { { { u"@U4"_s, u"Dana"_s } }, { 2 }, 2, u"#C2 · Dana"_s, u"Disk full"_s },
+        { { { u"@U2"_s, longName }, { u"@U3"_s, longName } }, { 1 }, 1, u"#C2"_s,
+            u"@%1 @%1 #C9 look"_s.arg(longName) },
+        { { { u"#C2"_s, u"db"_s } }, { 1, 2 }, 2, u"#db · U4"_s, u"Disk full"_s },
+        { { { u"@U9"_s, u"Kim"_s } }, {}, 3, u"#C3"_s, u"ok"_s },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(qUtf8Printable(c.names.first().first));
         Panel p;
         p.view.show();
         p.add(u"100.1"_s, 40, u"U1"_s, u"Backup failed"_s, u"C1"_s);
@@ -403,7 +364,12 @@ TEST(QueueView, LateNamesReachExactlyTheRowsThatShowThemAndAreMeasuredAgain)
         test::outlastTimers(std::chrono::milliseconds(0));
         const int before = p.rows().at(c.row)->height();
         QSignalSpy spy(p.view.findChild<AlertQueueModel*>(), &QAbstractItemModel::dataChanged);
-        c.arrive(p.directory);
+        for (const auto& [id, name] : c.names) {
+            if (id.startsWith(u'#'))
+                p.directory.setChannelName(id.mid(1), name);
+            else
+                p.directory.setUserName(id.mid(1), name);
+        }
         test::outlastTimers(std::chrono::milliseconds(0));
         QList<int> changed;
         for (const QList<QVariant>& signal : spy) {
@@ -635,43 +601,18 @@ TEST(AlertRowStage, Alert299SecondsOldTurnsAgingAtTheFirstTickAfter300)
     EXPECT_EQ(p.status(), u"🔴"_s);
 }
 
-// Renders the panel; with HALYARD_UI_SNAPSHOTS set to a folder, saves it there for a look.
+// A long message shows three lines; whatever comes in, a row lays out what three lines can show.
 TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
 {
     Panel p;
-    p.settings.setConnectionState(ConnectionState::connected());
-    p.settings.setTeamId(u"T1"_s);
-    p.directory.setChannelName(u"C1"_s, u"ops-alerts"_s);
-    p.directory.setChannelName(u"C2"_s, u"a-very-long-channel-name-for-production-incidents"_s);
-    p.directory.setUserName(u"U1"_s, u"Dana Whitfield"_s);
-    const QString snapshots = qEnvironmentVariable("HALYARD_UI_SNAPSHOTS");
-    const auto save = [&](const QString& name) {
-        const QPixmap pixmap = p.view.grab();
-        EXPECT_FALSE(pixmap.isNull());
-        if (!snapshots.isEmpty())
-            pixmap.save(snapshots + u"/views-"_s + name + u".png"_s);
-    };
     p.view.show();
-    save(u"collapsed-empty"_s);
-
-    p.add(u"100.1"_s, 2400, u"U1"_s,
-        u"Replication lag on db-2 is 45 s :warning: see <https://grafana.example.com/d/db|the "
-        "dashboard> and page the on-call if it keeps rising for more than ten minutes; the "
-        "previous incident needed a failover, a restart of the pooler and a cache flush."_s);
-    p.add(u"100.2"_s, 1000, std::nullopt, u"Certificate for api.example.com expires in 6 days"_s,
-        u"C2"_s);
-    p.add(u"100.3"_s, 400, u"U9"_s, u"Deploy 2024.5 finished :rocket: :white_check_mark:"_s);
-    p.add(u"100.4"_s, 30, u"U1"_s,
-        u"Build <https://ci.example.com/b/42|#42> *failed* in `make check`, <@U1> <!here>"_s);
-    p.view.adjustSize();
-    save(u"expanded"_s);
-
+    p.add(
+        u"100.1"_s, 2400, u"U1"_s, u"Replication lag on db-2 is 45 s :warning: see "_s.repeated(9));
     auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
     const int lineSpacing = QFontMetrics(text->font()).lineSpacing();
     EXPECT_LE(text->height(), AlertText::kMaxLines * lineSpacing + 4);
     EXPECT_GE(text->height(), AlertText::kMaxLines * lineSpacing - 4);
 
-    // Whatever comes in, a row lays out what three lines can show; the queue keeps it all.
     struct Case {
         QString text;
         qsizetype maxShown;
@@ -697,11 +638,7 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     p.view.adjustSize();
     for (AlertRow* row : p.rows())
         EXPECT_LE(row->findChild<AlertText*>()->height(), AlertText::kMaxLines * lineSpacing + 4);
-    save(u"hostile"_s);
-
-    p.toggle();
-    p.view.adjustSize();
-    save(u"collapsed"_s);
+    EXPECT_FALSE(p.view.grab().isNull());
 }
 
 // Pictures of large emoji, a different chain in each text: far more than the bound, kept to it.
@@ -734,8 +671,6 @@ TEST(UpdateRow, AnOfferExpandsThePanelAndTheRowEndsTheQueueUntilDismissed)
     EXPECT_FALSE(p.shows(u"chevronButton"_s));
     EXPECT_FALSE(p.shows(u"countLabel"_s));
     EXPECT_EQ(p.find<QLabel>(u"updateText"_s)->text(), u"Update available - Halyard 2.0"_s);
-    EXPECT_EQ(p.find<QWidget>(u"updateOpenArea"_s)->toolTip(), u"View and install the update"_s);
-    EXPECT_EQ(p.find<QWidget>(u"updateAckButton"_s)->toolTip(), u"Dismiss this update reminder"_s);
 
     // Alerts come before it; opening goes to the action and leaves the reminder to it.
     p.add(u"100.1"_s, 10);
