@@ -309,17 +309,12 @@ TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
     EXPECT_EQ(tester.tokens, QStringList(std::size(cases), u"xoxb-1"_s));
     EXPECT_TRUE(keychain.calls.isEmpty());
     EXPECT_EQ(connects + disconnects, 0);
-}
 
-// The answer comes after the window is gone: the tab's task ends quietly (ASan would see a
-// touch of the freed tab).
-TEST_F(SettingsWindowTest, WindowClosedDuringATestIsLeftAlone)
-{
-    type(u"botTokenField"_s, u"xoxb-1"_s);
+    // An answer after the window is gone ends the tab's task quietly (ASan would see a touch of
+    // the freed tab).
     click(u"testButton"_s);
     window.reset();
     EXPECT_TRUE(answerTokenTest());
-    EXPECT_EQ(tester.tokens.size(), 1);
 }
 
 TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
