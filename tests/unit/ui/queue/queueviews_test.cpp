@@ -167,7 +167,7 @@ TEST(CollapsedBar, ShowsConnectionHealthAndCount)
     EXPECT_LE(tip.size(), kDisplayTextLimit);
 }
 
-TEST(PanelRoot, EveryChangeOfTheCountReExpandsAndTheLastAckCollapses)
+TEST(PanelRoot, EveryChangeOfTheCountReExpandsTheLastAckCollapsesAndTheCapHolds)
 {
     Panel p;
     p.view.show();
@@ -198,28 +198,21 @@ TEST(PanelRoot, EveryChangeOfTheCountReExpandsAndTheLastAckCollapses)
     EXPECT_FALSE(p.shows(u"chevronButton"_s));
     EXPECT_EQ(p.view.sizeHint().height(), collapsedHeight);
 
-    // The first showing expands over what is already queued.
+    // The first showing expands over what is already queued, as tall as the rows up to the
+    // layout's cap.
     Panel queued;
-    queued.add(u"100.1"_s, 10);
+    for (int i = 0; i < 6; ++i)
+        queued.add(u"100.%1"_s.arg(i), 10);
     queued.view.show();
     EXPECT_TRUE(queued.view.isExpanded());
-}
-
-TEST(PanelRoot, QueueHeightFollowsTheLayoutCap)
-{
-    Panel p;
-    for (int i = 0; i < 6; ++i)
-        p.add(u"100.%1"_s.arg(i), 10);
-    p.view.show();
-    auto* queue = p.view.findChild<QueueView*>();
-    const int barAndDivider = p.view.sizeHint().height() - queue->height();
+    auto* queue = queued.view.findChild<QueueView*>();
+    const int barAndDivider = queued.view.sizeHint().height() - queue->height();
     const int content = queue->contentHeight(queue->width());
     ASSERT_GT(content, 200);
-
-    p.layout.setMaxQueueHeight(120);
-    EXPECT_EQ(p.view.sizeHint().height(), barAndDivider + 120);
-    p.layout.setMaxQueueHeight(2000);
-    EXPECT_EQ(p.view.sizeHint().height(), barAndDivider + content);
+    queued.layout.setMaxQueueHeight(120);
+    EXPECT_EQ(queued.view.sizeHint().height(), barAndDivider + 120);
+    queued.layout.setMaxQueueHeight(2000);
+    EXPECT_EQ(queued.view.sizeHint().height(), barAndDivider + content);
 }
 
 // The model mirrors the store through announcements alone: rows come as runs, not one signal
