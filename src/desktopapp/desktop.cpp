@@ -23,6 +23,7 @@
 #include "ui/panel/displayplatform.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
+#include "ui/queue/panelactions.h"
 #include "ui/queue/panelrootview.h"
 #include "ui/settings/settingswindow.h"
 #include "ui/updates/updatedialog.h"
@@ -112,14 +113,19 @@ private:
     {
         const DesktopPanel::Stores stores { m_core.alertStore(), m_core.settingsStore(),
             m_core.directory(), m_core.preferences(), m_updates };
-        m_panel = std::make_unique<DesktopPanel>(
-            stores, m_core.systemEvents(),
-            [this](const Alert& alert, AckCause cause) { m_core.acknowledgeRow(alert, cause); },
+        connect(&m_panelActions, &PanelActions::acknowledgeRequested, this,
+            [this](const Alert& alert, AckCause cause) { m_core.acknowledgeRow(alert, cause); });
+        connect(&m_panelActions, &PanelActions::openRequested, this,
+            [this](const Alert& alert) { m_opener.openAlert(m_core.settingsStore(), alert); });
+        connect(&m_panelActions, &PanelActions::linkRequested, this,
+            [this](const QUrl& url) { m_opener.openMessageLink(url); });
+        connect(&m_panelActions, &PanelActions::snoozeRequested, this,
+            [this](const Alert& alert, double until) { m_core.snoozeRow(alert.id, until); });
+        connect(&m_panelActions, &PanelActions::muteRequested, this,
+            [this](const Alert& alert, double until) { m_core.muteLike(alert.id, until); });
+        connect(&m_panelActions, &PanelActions::openUpdateRequested, this,
             [this] { showUpdateDialog(); });
-        m_panel->setQuietActions({
-            [this](const Alert& alert, double until) { m_core.snoozeRow(alert.id, until); },
-            [this](const Alert& alert, double until) { m_core.muteLike(alert.id, until); },
-        });
+        m_panel = std::make_unique<DesktopPanel>(stores, m_core.systemEvents(), m_panelActions);
         connect(m_panel.get(), &DesktopPanel::settingsRequested, this,
             [this] { showSettings(std::nullopt); });
         connect(m_panel.get(), &DesktopPanel::historyRequested, this, [this] { showHistory(); });
@@ -204,6 +210,8 @@ private:
     DesktopRemoteControl m_remote;
     LinkOpener m_opener;
     bool m_published = false;
+    // What the panel's rows and menus ask for; outlives the panel.
+    PanelActions m_panelActions;
     std::unique_ptr<DesktopPanel> m_panel;
     std::unique_ptr<FocusReturn> m_focusReturn;
     std::unique_ptr<SettingsWindow> m_settings;

@@ -15,6 +15,7 @@
 #include "ui/common/panellayout.h"
 #include "ui/history/historyview.h"
 #include "ui/panel/floatingpanel.h"
+#include "ui/queue/panelactions.h"
 #include "ui/queue/panelrootview.h"
 #include "ui/settings/mutesview.h"
 #include "ui/settings/settingswindow.h"
@@ -151,10 +152,12 @@ int main(int argc, char* argv[])
     directory.setUserName(u"B1"_s, u"alertmanager"_s);
 
     const ReferenceTime now = currentReferenceTime();
+    // Nothing is carried out: the actions lead nowhere.
+    PanelActions actions;
     auto* view = new PanelRootView(
-        alerts, settings, directory, updates, layout, [](const Alert&) {}, [] {},
-        LinkOpener([](const QUrl&) {}, [] { return false; }), [now] { return now; });
+        alerts, settings, directory, updates, layout, actions, [now] { return now; });
     FloatingPanel panel(view, true);
+    panel.setActions(&actions);
 
     const auto save = [&](const QString& name) {
         // Queue changes are announced and layout changes posted; let them settle first.
@@ -226,7 +229,6 @@ int main(int argc, char* argv[])
 
     // The row's menu beside its Snooze choices.
     QMenu menu;
-    panel.setQuietActions({ [](const Alert&, double) {}, [](const Alert&, double) {} });
     panel.fillSnoozeMenu(menu, alerts.alerts().first());
     auto* choices = menu.findChild<QMenu*>(u"snoozeMenu"_s);
     menu.adjustSize();

@@ -3,6 +3,7 @@
 #include "queue/alertstore.h"
 #include "ui/panel/floatingpanel.h"
 #include "ui/panel/floatingpanelcontroller.h"
+#include "ui/queue/panelactions.h"
 #include "ui/queue/panelrootview.h"
 
 #include <QApplication>
@@ -30,20 +31,17 @@ QList<placement::ScreenInfo> currentScreens()
 
 } // namespace
 
-DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-    std::function<void(const Alert&, AckCause)> acknowledge, std::function<void()> openUpdate,
-    QObject* parent)
+DesktopPanel::DesktopPanel(
+    const Stores& stores, SystemEvents& systemEvents, PanelActions& actions, QObject* parent)
     : QObject(parent)
     , m_positions(stores.preferences)
 {
     auto* content = new PanelRootView(
-        stores.alerts, stores.settings, stores.directory, stores.updates, m_layout,
-        [acknowledge](const Alert& alert) { acknowledge(alert, AckCause::panel); },
-        std::move(openUpdate));
+        stores.alerts, stores.settings, stores.directory, stores.updates, m_layout, actions);
     m_content = content;
     m_window = std::make_unique<FloatingPanel>(content);
-    m_window->setQueueActions({ [&alerts = stores.alerts] { return alerts.alerts(); },
-        [acknowledge](const Alert& alert) { acknowledge(alert, AckCause::acknowledgeAll); }, {} });
+    m_window->setActions(&actions);
+    m_window->setQueueActions({ [&alerts = stores.alerts] { return alerts.alerts(); }, {} });
     m_controller = std::make_unique<FloatingPanelController>(
         *m_window, m_positions, stores.settings, m_layout, currentScreens);
     connect(content, &PanelRootView::settingsRequested, this, &DesktopPanel::settingsRequested);
@@ -63,13 +61,6 @@ DesktopPanel::DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
     m_window->setController(m_controller.get());
     m_controller->start();
     m_window->showOnTop();
-}
-
-void DesktopPanel::setQuietActions(FloatingPanel::QuietActions actions)
-{
-    m_window->setQuietActions(std::move(actions));
-    connect(m_content, &PanelRootView::snoozeRequested, m_window.get(),
-        &FloatingPanel::showSnoozeMenu, Qt::UniqueConnection);
 }
 
 void DesktopPanel::setDemo(bool demo)

@@ -7,7 +7,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
 
 namespace halyard {
@@ -16,6 +15,7 @@ struct Alert;
 class AlertStore;
 class FloatingPanel;
 class FloatingPanelController;
+class PanelActions;
 class PanelRootView;
 class PreferenceStore;
 class SettingsStore;
@@ -36,10 +36,8 @@ public:
         UpdateReminderStore& updates;
     };
 
-    // `openUpdate` is the update row's open action; `acknowledge` hears whether a row's Ack or
-    // Acknowledge All asked.
-    DesktopPanel(const Stores& stores, SystemEvents& systemEvents,
-        std::function<void(const Alert&, AckCause)> acknowledge, std::function<void()> openUpdate,
+    // What the rows, keys and menus ask for goes to `actions`, which must outlive the panel.
+    DesktopPanel(const Stores& stores, SystemEvents& systemEvents, PanelActions& actions,
         QObject* parent = nullptr);
     ~DesktopPanel() override;
 
@@ -48,8 +46,6 @@ public:
     PanelRootView& content() const { return *m_content; }
     // Marks the panel as the demo's.
     void setDemo(bool demo);
-    // The rows' snooze and mute entries, by menu and by the keyboard.
-    void setQuietActions(FloatingPanel::QuietActions actions);
     // The window that opens beside the panel; set before it is first shown. It must outlive
     // the panel or be deleted first.
     void setSettingsWindow(QWidget* window);

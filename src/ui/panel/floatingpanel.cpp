@@ -6,6 +6,7 @@
 #include "ui/common/x11.h"
 #include "ui/panel/panelwindowtype.h"
 #include "ui/queue/alertrow.h"
+#include "ui/queue/panelactions.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -235,9 +236,19 @@ void FloatingPanel::setQueueActions(QueueActions actions)
     m_queue = std::move(actions);
 }
 
+void FloatingPanel::setActions(PanelActions* actions)
+{
+    if (m_actions)
+        disconnect(m_actions, nullptr, this, nullptr);
+    m_actions = actions;
+    if (actions)
+        connect(
+            actions, &PanelActions::snoozeChoicesRequested, this, &FloatingPanel::showSnoozeMenu);
+}
+
 void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
 {
-    if (m_queue.alerts && m_queue.acknowledge) {
+    if (m_queue.alerts && m_actions) {
         // The alerts as the menu shows them: what arrives while it is open is not taken along.
         const QList<Alert> alerts = m_queue.alerts();
         QAction* all = menu.addAction(tr("Acknowledge All (%1)").arg(alerts.size()), this,
@@ -253,10 +264,8 @@ void FloatingPanel::fillContextMenu(QMenu& menu, const QPoint& pos)
             const QString channel = row->channelLabel();
             menu.addAction(tr("Acknowledge All in %1").arg(channel), this,
                 [this, inChannel, channel] { acknowledgeAll(inChannel, channel); });
-            if (m_quiet.snooze) {
-                menu.addSeparator();
-                fillSnoozeMenu(menu, row->alert());
-            }
+            menu.addSeparator();
+            fillSnoozeMenu(menu, row->alert());
         }
         menu.addSeparator();
     }
@@ -271,8 +280,8 @@ void FloatingPanel::fillSnoozeMenu(QMenu& menu, const Alert& alert)
     const QDateTime now = QDateTime::currentDateTime();
     const auto snooze = [this, alert](QDateTime until) {
         return [this, alert, until] {
-            if (m_quiet.snooze)
-                m_quiet.snooze(alert, double(until.toSecsSinceEpoch()));
+            if (m_actions)
+                m_actions->snooze(alert, double(until.toSecsSinceEpoch()));
         };
     };
     QMenu* snoozeMenu = menu.addMenu(tr("Snooze"));
@@ -282,12 +291,10 @@ void FloatingPanel::fillSnoozeMenu(QMenu& menu, const Alert& alert)
     const QDateTime morning = nextWorkingMorning(now);
     snoozeMenu->addAction(
         tr("Until %1").arg(QLocale().toString(morning, u"dddd HH:mm"_s)), this, snooze(morning));
-    if (m_quiet.mute) {
-        menu.addAction(tr("Mute Alerts Like This for 1 Hour"), this, [this, alert, now] {
-            if (m_quiet.mute)
-                m_quiet.mute(alert, double(now.addSecs(60 * 60).toSecsSinceEpoch()));
-        });
-    }
+    menu.addAction(tr("Mute Alerts Like This for 1 Hour"), this, [this, alert, now] {
+        if (m_actions)
+            m_actions->mute(alert, double(now.addSecs(60 * 60).toSecsSinceEpoch()));
+    });
 }
 
 void FloatingPanel::showSnoozeMenu(const Alert& alert, const QPoint& globalPos)
@@ -310,8 +317,8 @@ void FloatingPanel::acknowledgeAll(const QList<Alert>& alerts, const QString& ch
     for (const Alert& alert : m_queue.alerts())
         queued.insert(alert.id);
     for (const Alert& alert : alerts) {
-        if (queued.contains(alert.id))
-            m_queue.acknowledge(alert);
+        if (queued.contains(alert.id) && m_actions)
+            m_actions->acknowledge(alert, AckCause::acknowledgeAll);
     }
 }
 

@@ -12,6 +12,8 @@ class QMenu;
 
 namespace halyard {
 
+class PanelActions;
+
 // The panel window: a frameless dock above normal windows, on every workspace, out of the taskbar
 // and the window switcher, shown without taking focus, active once clicked, and moved by dragging
 // its background. Rounded and translucent where a compositor runs, square and opaque where none
@@ -29,24 +31,20 @@ public:
     // Shows the panel on top without activating it.
     void showOnTop();
 
+    // What the menus' entries ask for (Acknowledge All, Snooze, Mute) goes to `actions`, which
+    // must outlive the panel; the keyboard's snooze choices come from it. Without actions the
+    // menus offer only the window's own entries.
+    void setActions(PanelActions* actions);
     // What the context menu's "Acknowledge All" entries act on. Each acknowledges one alert at
-    // a time through `acknowledge`, as its Ack button would; more than kConfirmAbove at once
-    // are acknowledged only once `confirm` (by default a question to the user) agrees.
+    // a time, as its Ack button would; more than kConfirmAbove at once are acknowledged only
+    // once `confirm` (by default a question to the user) agrees.
     struct QueueActions {
         std::function<QList<Alert>()> alerts;
-        std::function<void(const Alert&)> acknowledge;
         // The number of alerts, and the channel as the row shows it or empty for all.
         std::function<bool(qsizetype count, const QString& channel)> confirm;
     };
     static constexpr qsizetype kConfirmAbove = 5;
     void setQueueActions(QueueActions actions);
-    // What a row's "Snooze" and "Mute Alerts Like This" entries do: the row's alert and the
-    // wall-clock end, in Unix seconds.
-    struct QuietActions {
-        std::function<void(const Alert&, double)> snooze;
-        std::function<void(const Alert&, double)> mute;
-    };
-    void setQuietActions(QuietActions actions) { m_quiet = std::move(actions); }
     // The row's snooze and mute entries.
     void fillSnoozeMenu(QMenu& menu, const Alert& alert);
     // The same entries on their own, at a place on the screen (the keyboard's S).
@@ -85,7 +83,7 @@ private:
     FloatingPanelController* m_controller = nullptr;
     bool m_composited = false;
     QueueActions m_queue;
-    QuietActions m_quiet;
+    PanelActions* m_actions = nullptr;
     // Where the pointer holds the panel while it is dragged.
     std::optional<QPoint> m_dragOffset;
 };

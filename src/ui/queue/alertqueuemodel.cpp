@@ -1,8 +1,10 @@
 #include "ui/queue/alertqueuemodel.h"
 
 #include "queue/alertstore.h"
+#include "slack/directory/slackdirectory.h"
 
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -37,9 +39,11 @@ qint64 ageStep(double seconds)
 
 } // namespace
 
-AlertQueueModel::AlertQueueModel(const AlertStore& store, ReferenceTime now, QObject* parent)
+AlertQueueModel::AlertQueueModel(
+    const AlertStore& store, const SlackDirectory& directory, ReferenceTime now, QObject* parent)
     : QAbstractListModel(parent)
     , m_store(store)
+    , m_directory(directory)
     , m_now(now)
 {
     const QList<FoldedRow> rows = m_folding.fold(store.alerts(), store.folding());
@@ -49,6 +53,9 @@ AlertQueueModel::AlertQueueModel(const AlertStore& store, ReferenceTime now, QOb
     connect(&store, &AlertStore::alertsChanged, this, &AlertQueueModel::apply);
     connect(&store, &AlertStore::foldingChanged, this, &AlertQueueModel::apply);
     connect(&store, &AlertStore::agingPolicyChanged, this, [this] { reage(m_now); });
+    connect(
+        &directory, &SlackDirectory::channelNamesChanged, this, &AlertQueueModel::scheduleNames);
+    connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertQueueModel::scheduleNames);
 }
 
 int AlertQueueModel::rowCount(const QModelIndex& parent) const
@@ -72,6 +79,12 @@ QVariant AlertQueueModel::data(const QModelIndex& index, int role) const
         return ageText(index.row());
     case CountRole:
         return int(row.folded.count());
+    case ChannelRole:
+        return row.channel;
+    case AuthorRole:
+        return row.author ? QVariant(*row.author) : QVariant();
+    case TextRole:
+        return QVariant::fromValue(text(index.row()));
     default:
         return {};
     }
@@ -84,6 +97,9 @@ QHash<int, QByteArray> AlertQueueModel::roleNames() const
     names.insert(StageRole, "stage");
     names.insert(AgeTextRole, "ageText");
     names.insert(CountRole, "count");
+    names.insert(ChannelRole, "channel");
+    names.insert(AuthorRole, "author");
+    names.insert(TextRole, "text");
     return names;
 }
 
@@ -101,10 +117,82 @@ QList<AgeStage> AlertQueueModel::stages() const
     return out;
 }
 
+const StyledText& AlertQueueModel::text(int row) const
+{
+    const Row& at = m_rows.at(row);
+    if (!at.text)
+        at.text = styled(at.folded.alert);
+    return *at.text;
+}
+
+StyledText AlertQueueModel::styled(const Alert& alert) const
+{
+    return SlackText::attributedText(
+        alert.text, { &m_directory.userNames(), &m_directory.channelNames() });
+}
+
+bool AlertQueueModel::nameHeader(Row& row) const
+{
+    const Alert& alert = row.folded.alert;
+    QString channel = u'#' + m_directory.channelName(alert.channelId).value_or(alert.channelId);
+    std::optional<QString> author
+        = alert.userId ? m_directory.userName(*alert.userId) : std::nullopt;
+    if (channel == row.channel && author == row.author)
+        return false;
+    row.channel = std::move(channel);
+    row.author = std::move(author);
+    return true;
+}
+
 AlertQueueModel::Row AlertQueueModel::makeRow(FoldedRow folded) const
 {
     const AgeStage stage = m_store.agingPolicy().stageForAge(m_now - folded.alert.receivedAt);
-    return { std::move(folded), stage };
+    Row row { std::move(folded), stage, {}, {}, {} };
+    nameHeader(row);
+    return row;
+}
+
+void AlertQueueModel::scheduleNames()
+{
+    // A look-up can bring many names one by one: the rows are read again once for them all.
+    if (std::exchange(m_namesScheduled, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        m_namesScheduled = false;
+        refreshNames();
+    });
+}
+
+void AlertQueueModel::refreshNames()
+{
+    announceRuns(
+        [this](Row& row) {
+            bool changed = nameHeader(row);
+            // A text never read holds no names yet; any bracket may be a mention.
+            if (row.text && row.folded.alert.text.contains(u'<')) {
+                StyledText text = styled(row.folded.alert);
+                if (text != *row.text) {
+                    row.text = std::move(text);
+                    changed = true;
+                }
+            }
+            return changed;
+        },
+        { ChannelRole, AuthorRole, TextRole });
+}
+
+void AlertQueueModel::announceRuns(const std::function<bool(Row&)>& update, const QList<int>& roles)
+{
+    qsizetype runStart = -1;
+    for (qsizetype i = 0; i <= m_rows.size(); ++i) {
+        const bool changed = i < m_rows.size() && update(m_rows[i]);
+        if (changed && runStart < 0) {
+            runStart = i;
+        } else if (!changed && runStart >= 0) {
+            emit dataChanged(index(int(runStart)), index(int(i - 1)), roles);
+            runStart = -1;
+        }
+    }
 }
 
 void AlertQueueModel::apply()
@@ -163,8 +251,12 @@ void AlertQueueModel::apply()
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         if (m_rows.at(i).folded == next.at(i))
             continue;
-        m_rows[i].folded = std::move(next[i]);
-        emit dataChanged(index(int(i)), index(int(i)), { Qt::DisplayRole, AlertRole, CountRole });
+        Row& row = m_rows[i];
+        row.folded = std::move(next[i]);
+        row.text.reset();
+        nameHeader(row);
+        emit dataChanged(index(int(i)), index(int(i)),
+            { Qt::DisplayRole, AlertRole, CountRole, ChannelRole, AuthorRole, TextRole });
     }
 }
 
@@ -177,25 +269,15 @@ void AlertQueueModel::setNow(ReferenceTime now)
 void AlertQueueModel::reage(ReferenceTime before)
 {
     const AgingPolicy& policy = m_store.agingPolicy();
-    qsizetype runStart = -1;
-    const auto flush = [&](qsizetype end) {
-        if (runStart < 0)
-            return;
-        emit dataChanged(index(int(runStart)), index(int(end - 1)), { StageRole, AgeTextRole });
-        runStart = -1;
-    };
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        Row& row = m_rows[i];
-        const ReferenceTime at = row.folded.alert.receivedAt;
-        const AgeStage stage = policy.stageForAge(m_now - at);
-        const bool changed = stage != row.stage || ageStep(m_now - at) != ageStep(before - at);
-        row.stage = stage;
-        if (changed && runStart < 0)
-            runStart = i;
-        else if (!changed)
-            flush(i);
-    }
-    flush(m_rows.size());
+    announceRuns(
+        [&](Row& row) {
+            const ReferenceTime at = row.folded.alert.receivedAt;
+            const AgeStage stage = policy.stageForAge(m_now - at);
+            const bool changed = stage != row.stage || ageStep(m_now - at) != ageStep(before - at);
+            row.stage = stage;
+            return changed;
+        },
+        { StageRole, AgeTextRole });
 }
 
 } // namespace halyard

@@ -1,10 +1,9 @@
 #include "ui/queue/alertrow.h"
 
-#include "slack/directory/slackdirectory.h"
-#include "slack/text/slacktext.h"
 #include "ui/common/elidedlabel.h"
 #include "ui/common/panelstyle.h"
 #include "ui/common/statusdot.h"
+#include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alerttext.h"
 
 #include <QAbstractButton>
@@ -28,10 +27,8 @@ constexpr int kDotNudge = 3;
 
 } // namespace
 
-AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent)
+AlertRow::AlertRow(QWidget* parent)
     : HoverRow(parent)
-    , m_directory(directory)
-    , m_alert(alert)
     , m_openArea(new OpenArea(this))
     , m_dot(new StatusDot(kDotDiameter, true, m_openArea))
     , m_channel(new ElidedLabel)
@@ -112,39 +109,64 @@ AlertRow::AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget*
     connect(m_openArea, &QAbstractButton::clicked, this, [this] { emit openRequested(m_alert); });
     connect(m_ack, &QPushButton::clicked, this, [this] { emit acknowledgeRequested(m_alert); });
     connect(m_text, &AlertText::linkActivated, this, &AlertRow::linkActivated);
-    connect(&directory, &SlackDirectory::channelNamesChanged, this, &AlertRow::namesChanged);
-    connect(&directory, &SlackDirectory::userNamesChanged, this, &AlertRow::namesChanged);
 
-    updateText();
     updateStage();
-    updateNames();
-}
-
-void AlertRow::setAlert(const Alert& alert)
-{
-    if (alert == m_alert)
-        return;
-    const bool textChanged = alert.text != m_alert.text;
-    m_alert = alert;
-    if (textChanged)
-        updateText();
-    updateNames();
-}
-
-void AlertRow::updateText()
-{
-    m_text->setRuns(SlackText::attributedText(
-        m_alert.text, { &m_directory.userNames(), &m_directory.channelNames() }));
-    // Any bracket may be a mention; a closer look would cost more than it saves.
-    m_mentionsNames = m_alert.text.contains(u'<');
+    m_channel->setText(u"#"_s);
+    m_author->hide();
+    m_ack->setAccessibleName(tr("Acknowledge alert from %1").arg(m_channel->text()));
     updateAccessibleText();
 }
 
-void AlertRow::namesChanged()
+void AlertRow::setIndex(const QModelIndex& index)
 {
-    updateNames();
-    if (m_mentionsNames)
-        updateText();
+    using Model = AlertQueueModel;
+    const QVariant author = index.data(Model::AuthorRole);
+    setContent({ index.data(Model::AlertRole).value<Alert>(),
+        index.data(Model::ChannelRole).toString(),
+        author.isValid() ? std::optional(author.toString()) : std::nullopt,
+        index.data(Model::TextRole).value<StyledText>(), index.data(Model::AgeTextRole).toString(),
+        index.data(Model::StageRole).value<AgeStage>(), index.data(Model::CountRole).toInt() });
+}
+
+// Only what differs is set: a label set to its own text still lays the row out again.
+void AlertRow::setContent(const Content& content)
+{
+    m_alert = content.alert;
+    bool changed = false;
+    if (content.text != m_runs) {
+        m_runs = content.text;
+        m_text->setRuns(m_runs);
+        changed = true;
+    }
+    if (content.channel != m_channel->text()) {
+        m_channel->setText(content.channel);
+        m_ack->setAccessibleName(tr("Acknowledge alert from %1").arg(content.channel));
+        changed = true;
+    }
+    if (content.author != m_authorName) {
+        m_authorName = content.author;
+        m_author->setText(m_authorName ? u"· "_s + *m_authorName : QString());
+        m_author->setVisible(m_authorName.has_value());
+        changed = true;
+    }
+    if (content.stage != m_stage) {
+        m_stage = content.stage;
+        updateStage();
+        changed = true;
+    }
+    if (content.ageText != m_age->text()) {
+        m_age->setText(content.ageText);
+        changed = true;
+    }
+    if (content.count != m_foldCount) {
+        m_foldCount = content.count;
+        m_count->setText(tr("×%1").arg(m_foldCount));
+        m_count->setToolTip(tr("%1 alerts like this one").arg(m_foldCount));
+        m_count->setVisible(m_foldCount > 1);
+        changed = true;
+    }
+    if (changed)
+        updateAccessibleText();
 }
 
 void AlertRow::updateStage()
@@ -155,43 +177,9 @@ void AlertRow::updateStage()
     m_dot->setAccessibleName(name);
 }
 
-void AlertRow::setAge(const QString& ageText, AgeStage stage)
-{
-    if (stage == m_stage && ageText == m_age->text())
-        return;
-    if (stage != m_stage) {
-        m_stage = stage;
-        updateStage();
-    }
-    m_age->setText(ageText);
-    updateAccessibleText();
-}
-
-void AlertRow::setFoldCount(qsizetype count)
-{
-    if (count == m_foldCount)
-        return;
-    m_foldCount = count;
-    m_count->setText(tr("×%1").arg(count));
-    m_count->setToolTip(tr("%1 alerts like this one").arg(count));
-    m_count->setVisible(count > 1);
-    updateAccessibleText();
-}
-
 QString AlertRow::channelLabel() const
 {
     return m_channel->text();
-}
-
-void AlertRow::updateNames()
-{
-    const QString channel = m_directory.channelName(m_alert.channelId).value_or(m_alert.channelId);
-    m_channel->setText(u'#' + channel);
-    m_authorName = m_alert.userId ? m_directory.userName(*m_alert.userId) : std::nullopt;
-    m_author->setText(m_authorName ? u"· "_s + *m_authorName : QString());
-    m_author->setVisible(m_authorName.has_value());
-    m_ack->setAccessibleName(tr("Acknowledge alert from %1").arg(m_channel->text()));
-    updateAccessibleText();
 }
 
 void AlertRow::updateAccessibleText()

@@ -2,6 +2,7 @@
 
 #include "queue/agingpolicy.h"
 #include "queue/alert.h"
+#include "slack/text/slacktext.h"
 #include "ui/common/hoverrow.h"
 
 #include <QUrl>
@@ -15,27 +16,35 @@ namespace halyard {
 
 class AlertText;
 class ElidedLabel;
-class SlackDirectory;
 class StatusDot;
 
 // One queued alert. The stage dot and the text form one click area that opens the message; the
-// Ack button lies outside it. The queue computes the stage; the header follows the directory's
-// names as they arrive.
+// Ack button lies outside it. It shows what the queue model says of its row (names, stage, age,
+// count) and looks nothing up itself, so it changes only when the model announces a change.
 class AlertRow : public HoverRow {
     Q_OBJECT
 public:
-    // The directory must outlive the row.
-    AlertRow(const Alert& alert, const SlackDirectory& directory, QWidget* parent = nullptr);
+    // What the row shows.
+    struct Content {
+        Alert alert;
+        // "#" and the channel's name, or its ID until the name is known.
+        QString channel;
+        std::optional<QString> author;
+        StyledText text;
+        QString ageText;
+        AgeStage stage = AgeStage::fresh;
+        // How many alerts the row stands for; "×N" shows from two on.
+        qsizetype count = 1;
+    };
+
+    explicit AlertRow(QWidget* parent = nullptr);
 
     const Alert& alert() const { return m_alert; }
-    // "#" and the channel's name, or its ID until the name is known.
     QString channelLabel() const;
-    // For an alert with the same id whose content changed.
-    void setAlert(const Alert& alert);
     AgeStage stage() const { return m_stage; }
-    void setAge(const QString& ageText, AgeStage stage);
-    // How many alerts the row stands for; "×N" shows from two on.
-    void setFoldCount(qsizetype count);
+    // The row of an AlertQueueModel, read through its roles.
+    void setIndex(const QModelIndex& index);
+    void setContent(const Content& content);
     // What a screen reader announces as the row.
     QAbstractButton* openArea() const { return m_openArea; }
 
@@ -45,23 +54,18 @@ signals:
     void linkActivated(const QUrl& url);
 
 private:
-    void updateNames();
-    // The header's names, and the text's when it mentions users or channels.
-    void namesChanged();
-    void updateText();
     void updateStage();
     // "#channel, author, age, stage, text" on the click area, the channel on the Ack button.
     void updateAccessibleText();
 
-    const SlackDirectory& m_directory;
     Alert m_alert;
+    StyledText m_runs;
     AgeStage m_stage = AgeStage::fresh;
     QAbstractButton* m_openArea;
     StatusDot* m_dot;
     ElidedLabel* m_channel;
     ElidedLabel* m_author;
     std::optional<QString> m_authorName;
-    bool m_mentionsNames = false;
     QLabel* m_age;
     QLabel* m_count;
     qsizetype m_foldCount = 1;

@@ -21,24 +21,21 @@ namespace halyard {
 
 PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
     const SlackDirectory& directory, UpdateReminderStore& updates, const PanelLayout& layout,
-    AcknowledgeAction acknowledge, OpenUpdateAction openUpdate, LinkOpener opener, Clock clock,
-    QWidget* parent)
+    PanelActions& actions, Clock clock, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_updates(updates)
     , m_layout(layout)
-    , m_acknowledge(std::move(acknowledge))
-    , m_opener(std::move(opener))
     , m_clock(std::move(clock))
     , m_now(m_clock())
     , m_alerts(alerts)
-    , m_model(new AlertQueueModel(alerts, m_now, this))
+    , m_model(new AlertQueueModel(alerts, directory, m_now, this))
     , m_alertCount(m_model->rowCount())
     , m_bar(new CollapsedBarView(this))
     , m_divider(panelstyle::makeDivider(this))
     // Created before this view subscribes to the model and the stores, so its rows are current
     // by the time onAlertsChanged() and onUpdateChanged() measure them.
-    , m_queue(new QueueView(*m_model, updates, directory, this))
+    , m_queue(new QueueView(*m_model, updates, actions, this))
 {
     setFixedWidth(panelstyle::kContentWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -53,16 +50,7 @@ PanelRootView::PanelRootView(const AlertStore& alerts, const SettingsStore& sett
     connect(m_bar, &CollapsedBarView::settingsRequested, this, &PanelRootView::settingsRequested);
     connect(m_bar, &CollapsedBarView::expandToggleRequested, this,
         [this] { setExpanded(!m_expanded); });
-    connect(m_queue, &QueueView::acknowledgeRequested, this,
-        [this](const Alert& alert) { m_acknowledge(alert); });
-    connect(m_queue, &QueueView::openRequested, this,
-        [this](const Alert& alert) { m_opener.openAlert(m_settings, alert); });
-    connect(m_queue, &QueueView::linkActivated, this,
-        [this](const QUrl& url) { m_opener.openMessageLink(url); });
     connect(m_queue, &QueueView::contentChanged, this, &PanelRootView::relayout);
-    connect(m_queue, &QueueView::snoozeRequested, this, &PanelRootView::snoozeRequested);
-    connect(m_queue, &QueueView::openUpdateRequested, this,
-        [openUpdate = std::move(openUpdate)] { openUpdate(); });
 
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &PanelRootView::onAlertsChanged);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &PanelRootView::onAlertsChanged);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "queue/alert.h"
-#include "ui/common/linkopener.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -13,6 +12,7 @@ namespace halyard {
 class AlertQueueModel;
 class AlertStore;
 class CollapsedBarView;
+class PanelActions;
 class PanelLayout;
 class QueueView;
 class SettingsStore;
@@ -22,8 +22,8 @@ class UpdateReminderStore;
 // The panel's content: the collapsed bar and, while expanded and there is something to show, a
 // divider and the queue, capped at the layout's maximum queue height. It owns the expanded flag
 // and the time every age is measured to, refreshed by a 5-second tick. It changes nothing
-// itself: Ack goes to the acknowledge action, opening goes to the link opener, the update row
-// goes to the open-update action and the reminder store.
+// itself: what its rows and keys ask for goes to the panel's actions, and the update row's
+// dismissal to the reminder store.
 //
 // Once the window has the keyboard, the queue's current row and the buttons of the bar and the
 // update row take it in turn (Tab); Return or Space presses a focused button, and Escape asks for
@@ -35,18 +35,14 @@ class UpdateReminderStore;
 class PanelRootView : public QWidget {
     Q_OBJECT
 public:
-    using AcknowledgeAction = std::function<void(const Alert&)>;
     using Clock = std::function<ReferenceTime()>;
-    using OpenUpdateAction = std::function<void()>;
 
     static constexpr int kTickIntervalMs = 5000;
 
-    // Every store must outlive the view.
+    // Every store and the actions must outlive the view.
     PanelRootView(const AlertStore& alerts, const SettingsStore& settings,
         const SlackDirectory& directory, UpdateReminderStore& updates, const PanelLayout& layout,
-        AcknowledgeAction acknowledge, OpenUpdateAction openUpdate,
-        LinkOpener opener = LinkOpener(), Clock clock = &currentReferenceTime,
-        QWidget* parent = nullptr);
+        PanelActions& actions, Clock clock = &currentReferenceTime, QWidget* parent = nullptr);
     ~PanelRootView() override;
 
     bool isExpanded() const { return m_expanded; }
@@ -65,8 +61,6 @@ public slots:
 
 signals:
     void settingsRequested();
-    // A row's snooze choices were asked for from the keyboard.
-    void snoozeRequested(const halyard::Alert& alert, const QPoint& globalPos);
     // Escape: the user is done with the panel.
     void keyboardReleased();
 
@@ -86,8 +80,6 @@ private:
     const SettingsStore& m_settings;
     const UpdateReminderStore& m_updates;
     const PanelLayout& m_layout;
-    AcknowledgeAction m_acknowledge;
-    LinkOpener m_opener;
     Clock m_clock;
     ReferenceTime m_now;
     const AlertStore& m_alerts;

@@ -1,10 +1,10 @@
 #include "ui/queue/queueview.h"
 
 #include "settings/updatereminderstore.h"
-#include "slack/directory/slackdirectory.h"
 #include "ui/common/panelstyle.h"
 #include "ui/queue/alertqueuemodel.h"
 #include "ui/queue/alertrow.h"
+#include "ui/queue/panelactions.h"
 #include "ui/updates/updaterow.h"
 
 #include <QAccessible>
@@ -42,12 +42,13 @@ int heightOf(QWidget* row, int width)
 } // namespace
 
 QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
-    const SlackDirectory& directory, QWidget* parent)
+    PanelActions& actions, QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_model(model)
-    , m_directory(directory)
+    , m_actions(actions)
     , m_updateRow(new UpdateRow(viewport()))
-    , m_measure(new AlertRow(Alert {}, directory, this))
+    , m_measure(new AlertRow(this))
+    , m_layout(kDividerHeight, kOverscan)
 {
     m_measure->hide();
     m_measure->ensurePolished();
@@ -70,7 +71,6 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
             for (int row = first; row <= last; ++row) {
                 const QString& id = m_model.alert(row).id;
                 m_heights.remove(id);
-                m_measuredWithNames.remove(id);
                 current = current || id == m_currentId;
             }
             // The keyboard stays where the removed alert was: on the next one, else the one
@@ -94,7 +94,6 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&model, &QAbstractItemModel::modelReset, this, [this, changed] {
         m_heights.clear();
-        m_measuredWithNames.clear();
         if (currentRow() < 0)
             m_currentId.clear();
         changed();
@@ -102,8 +101,11 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
     connect(&model, &QAbstractItemModel::dataChanged, this,
         [this](
             const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
-            // A row that folded in a repeat shows its newest text and count: measured again.
-            if (roles.contains(AlertQueueModel::AlertRole)) {
+            // A row that folded in a repeat shows its newest text and count, and names that
+            // arrived late can change the text: measured again.
+            if (roles.contains(AlertQueueModel::AlertRole)
+                || roles.contains(AlertQueueModel::TextRole)
+                || roles.contains(AlertQueueModel::ChannelRole)) {
                 for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
                     m_heights.remove(m_model.alert(row).id);
                 m_shownRows.clear();
@@ -117,14 +119,11 @@ QueueView::QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
                 return;
             for (auto [row, widget] : std::as_const(m_shownRows)) {
                 if (row >= topLeft.row() && row <= bottomRight.row())
-                    widget->setAge(m_model.ageText(row), m_model.stage(row));
+                    widget->setIndex(m_model.index(row));
             }
         });
 
-    connect(&directory, &SlackDirectory::channelNamesChanged, this, &QueueView::namesArrived);
-    connect(&directory, &SlackDirectory::userNamesChanged, this, &QueueView::namesArrived);
-
-    connect(m_updateRow, &UpdateRow::openRequested, this, &QueueView::openUpdateRequested);
+    connect(m_updateRow, &UpdateRow::openRequested, &actions, &PanelActions::openUpdate);
     connect(m_updateRow, &UpdateRow::dismissRequested, &updates, &UpdateReminderStore::dismiss);
     connect(&updates, &UpdateReminderStore::availableVersionChanged, this,
         [this, &updates] { syncUpdate(updates.availableVersion()); });
@@ -167,8 +166,7 @@ int QueueView::measure(int row, int width, AlertRow* widget)
         return *known;
     if (!widget) {
         widget = m_measure;
-        m_measure->setAlert(alert);
-        m_measure->setFoldCount(m_model.memberIds(row).size());
+        m_measure->setIndex(m_model.index(row));
     }
     const int height = heightOf(widget, width);
     QList<Measured>& list = m_heights[alert.id];
@@ -177,33 +175,15 @@ int QueueView::measure(int row, int width, AlertRow* widget)
     if (list.size() >= 2)
         list.removeFirst();
     list.append({ width, height, widget != m_measure });
-    // The rows' own rule for text that may mention names.
-    if (alert.text.contains(u'<'))
-        m_measuredWithNames.insert(alert.id);
     return height;
-}
-
-void QueueView::namesArrived()
-{
-    // The rows show the names themselves (they follow the directory); their heights are measured
-    // again once per turn of the event loop, however many names a look-up brings.
-    if (m_namesArrived || m_measuredWithNames.isEmpty())
-        return;
-    m_namesArrived = true;
-    QTimer::singleShot(0, this, [this] {
-        m_namesArrived = false;
-        for (const QString& id : std::as_const(m_measuredWithNames))
-            m_heights.remove(id);
-        m_measuredWithNames.clear();
-        scheduleLayout();
-        emit contentChanged();
-    });
 }
 
 int QueueView::estimatedHeight(int width)
 {
     if (!m_estimate || m_estimate->width != width) {
-        m_measure->setAlert(Alert { {}, {}, {}, {}, u"Alert"_s, 0, {} });
+        m_measure->setContent({ Alert {}, u"#"_s, std::nullopt,
+            { StyledRun { u"Alert"_s, std::nullopt, std::nullopt, false, {} } }, QString(),
+            AgeStage::fresh, 1 });
         m_estimate = Measured { width, heightOf(m_measure, width) };
     }
     return m_estimate->height;
@@ -246,27 +226,30 @@ QList<AlertRow*> QueueView::rows()
     return out;
 }
 
-AlertRow* QueueView::takeRow(const Alert& alert)
+AlertRow* QueueView::takeRow(int modelRow)
 {
-    if (AlertRow* row = m_shown.take(alert.id)) {
-        row->setAlert(alert);
+    const QModelIndex index = m_model.index(modelRow);
+    if (AlertRow* row = m_shown.take(m_model.alert(modelRow).id)) {
+        row->setIndex(index);
         return row;
     }
     if (!m_spare.isEmpty()) {
         AlertRow* row = m_spare.takeLast();
-        row->setAlert(alert);
+        row->setIndex(index);
         return row;
     }
-    auto* row = new AlertRow(alert, m_directory, viewport());
+    auto* row = new AlertRow(viewport());
+    row->setIndex(index);
     // A row pressed with the pointer becomes the keyboard's current row too.
     connect(row->openArea(), &QAbstractButton::pressed, this, [this, row] {
         m_currentId = row->alert().id;
         m_framed = false;
         showCurrent();
     });
-    connect(row, &AlertRow::acknowledgeRequested, this, &QueueView::acknowledgeRequested);
-    connect(row, &AlertRow::openRequested, this, &QueueView::openRequested);
-    connect(row, &AlertRow::linkActivated, this, &QueueView::linkActivated);
+    connect(row, &AlertRow::acknowledgeRequested, &m_actions,
+        [this](const Alert& alert) { m_actions.acknowledge(alert, AckCause::panel); });
+    connect(row, &AlertRow::openRequested, &m_actions, &PanelActions::open);
+    connect(row, &AlertRow::linkActivated, &m_actions, &PanelActions::openLink);
     return row;
 }
 
@@ -290,29 +273,51 @@ void QueueView::layOutRows()
 
     const int width = rowWidth();
     const int top = verticalScrollBar()->value();
-    const int bottom = top + viewport()->height();
-    QHash<QString, AlertRow*> shown;
+    const int viewHeight = viewport()->height();
     const QList<int> dividers = std::exchange(m_dividers, {});
     m_shownRows.clear();
 
-    int y = 0;
     const int rows = m_model.rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const Alert& alert = m_model.alert(row);
-        const auto known = knownHeight(alert.id, width);
-        int height = known.value_or(estimatedHeight(width));
-        if (y + height + kDividerHeight > top - kOverscan && y < bottom + kOverscan) {
-            AlertRow* widget = takeRow(alert);
-            widget->setAge(m_model.ageText(row), m_model.stage(row));
-            widget->setFoldCount(m_model.memberIds(row).size());
-            height = measure(row, width, widget);
-            widget->setGeometry(0, y - top, width, height);
-            widget->show();
-            shown.insert(alert.id, widget);
-            m_shownRows.append({ row, widget });
-            m_dividers.append(y - top + height);
+    QList<int> heights;
+    heights.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        heights.append(knownHeight(m_model.alert(row).id, width).value_or(estimatedHeight(width)));
+    m_layout.setHeights(std::move(heights));
+    m_layout.setTrailing(m_updateRow->isVisibleTo(this) ? updateRowHeight(width) : 0);
+
+    // Rows near the view get widgets and are measured on them, which moves the rows below: until
+    // no estimate changes, a bounded number of times.
+    QHash<int, AlertRow*> placed;
+    QueueLayout::Range range;
+    for (int pass = 0;; ++pass) {
+        range = m_layout.near(top, viewHeight);
+        bool moved = false;
+        for (int row = range.first; row < range.last; ++row) {
+            if (placed.contains(row))
+                continue;
+            AlertRow* widget = takeRow(row);
+            placed.insert(row, widget);
+            const int height = measure(row, width, widget);
+            moved = moved || height != m_layout.height(row);
+            m_layout.setHeight(row, height);
         }
-        y += height + kDividerHeight;
+        if (!moved || pass == 2)
+            break;
+    }
+
+    QHash<QString, AlertRow*> shown;
+    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+        if (!range.contains(it.key()))
+            m_shown.insert(it.value()->alert().id, it.value());
+    }
+    for (int row = range.first; row < range.last; ++row) {
+        AlertRow* widget = placed.value(row);
+        const int y = m_layout.top(row) - top;
+        widget->setGeometry(0, y, width, m_layout.height(row));
+        widget->show();
+        shown.insert(widget->alert().id, widget);
+        m_shownRows.append({ row, widget });
+        m_dividers.append(y + m_layout.height(row));
     }
     // What left the view waits for reuse; a click that removed it may still be running.
     for (AlertRow* row : std::as_const(m_shown)) {
@@ -325,15 +330,12 @@ void QueueView::layOutRows()
     while (m_spare.size() > kMaxSpare)
         m_spare.takeFirst()->deleteLater();
 
-    if (m_updateRow->isVisibleTo(this)) {
-        const int height = updateRowHeight(width);
-        m_updateRow->setGeometry(0, y - top, width, height);
-        y += height;
-    }
+    if (m_updateRow->isVisibleTo(this))
+        m_updateRow->setGeometry(0, m_layout.top(rows) - top, width, updateRowHeight(width));
 
     QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(viewport()->height());
-    bar->setRange(0, std::max(0, y - viewport()->height()));
+    bar->setPageStep(viewHeight);
+    bar->setRange(0, m_layout.maxScroll(viewHeight));
     // Rows repaint themselves when they change or move; the lines between them are ours.
     if (m_dividers != dividers)
         viewport()->update();
@@ -341,7 +343,7 @@ void QueueView::layOutRows()
     showCurrent();
     // The range may have moved the value (rows went away below the view) or shown the scroll
     // bar, which narrows the rows: lay out again, a bounded number of times.
-    if ((bar->value() != top || rowWidth() != width || viewport()->height() != bottom - top)
+    if ((bar->value() != top || rowWidth() != width || viewport()->height() != viewHeight)
         && m_relayouts < 2) {
         ++m_relayouts;
         layOutRows();
@@ -405,27 +407,18 @@ void QueueView::showCurrent()
 
 void QueueView::scrollToCurrent()
 {
-    if (m_layoutScheduled)
-        layOutRows();
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    const int width = rowWidth();
     QScrollBar* bar = verticalScrollBar();
     // Positions above the view are partly estimates until rows are measured in view, which
     // the scroll itself does: a second look settles it.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int top = 0;
-        for (int above = 0; above < row; ++above)
-            top += knownHeight(m_model.alert(above).id, width).value_or(estimatedHeight(width))
-                + kDividerHeight;
-        const int height = measure(row, width);
+        if (m_layoutScheduled)
+            layOutRows();
+        const int row = currentRow();
+        if (row < 0)
+            return;
+        m_layout.setHeight(row, measure(row, rowWidth()));
         const int viewTop = bar->value();
-        int target = viewTop;
-        if (top < viewTop)
-            target = top;
-        else if (top + height > viewTop + viewport()->height())
-            target = std::min(top, top + height - viewport()->height());
+        const int target = m_layout.scrollToShow(row, viewTop, viewport()->height());
         if (target == viewTop)
             return;
         bar->setValue(target);
@@ -464,9 +457,9 @@ void QueueView::keyPressEvent(QKeyEvent* event)
         // A copy: acknowledging removes the model's own before the signal is done with it.
         const Alert alert = m_model.alert(current);
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-            emit openRequested(alert);
+            m_actions.open(alert);
         else
-            emit acknowledgeRequested(alert);
+            m_actions.acknowledge(alert, AckCause::panel);
         break;
     }
     case Qt::Key_S: {
@@ -476,7 +469,7 @@ void QueueView::keyPressEvent(QKeyEvent* event)
         for (const auto& [row, widget] : std::as_const(m_shownRows))
             if (row == current)
                 at = widget->mapToGlobal(QPoint(widget->width() / 3, widget->height() / 2));
-        emit snoozeRequested(Alert(m_model.alert(current)), at);
+        m_actions.chooseSnooze(Alert(m_model.alert(current)), at);
         break;
     }
     default:

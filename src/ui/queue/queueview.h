@@ -1,12 +1,12 @@
 #pragma once
 
 #include "queue/alert.h"
+#include "ui/queue/queuelayout.h"
 
 #include <QAbstractScrollArea>
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QUrl>
 
 #include <optional>
 
@@ -14,7 +14,7 @@ namespace halyard {
 
 class AlertQueueModel;
 class AlertRow;
-class SlackDirectory;
+class PanelActions;
 class UpdateReminderStore;
 class UpdateRow;
 
@@ -22,7 +22,8 @@ class UpdateRow;
 // vertical scroll area, and after them the update reminder while one is offered.
 //
 // With the keyboard, one row is current: Up and Down (Home, End) move it and scroll it into view,
-// Return opens it and A or Delete acknowledges it, as its click area and Ack button do. The
+// Return opens it and A or Delete acknowledges it, as its click area and Ack button do, and S
+// offers its snooze choices. Every request goes to the panel's actions. The
 // current row is held by alert id, so it survives rows coming and going and their widgets being
 // reused.
 //
@@ -34,10 +35,10 @@ class UpdateRow;
 class QueueView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    // The model, the directory and the reminder store must outlive the view. The update row's Ack
+    // The model, the reminder store and the actions must outlive the view. The update row's Ack
     // dismisses through `updates`.
-    QueueView(const AlertQueueModel& model, UpdateReminderStore& updates,
-        const SlackDirectory& directory, QWidget* parent = nullptr);
+    QueueView(const AlertQueueModel& model, UpdateReminderStore& updates, PanelActions& actions,
+        QWidget* parent = nullptr);
     ~QueueView() override;
 
     // The height of the rows at this width (the view's own, once it has one), exact up to `cap`
@@ -52,12 +53,6 @@ public:
     void takeKeyboardFocus();
 
 signals:
-    void acknowledgeRequested(const halyard::Alert& alert);
-    void openRequested(const halyard::Alert& alert);
-    // S on the current row: the snooze choices, at this place on the screen.
-    void snoozeRequested(const halyard::Alert& alert, const QPoint& globalPos);
-    void linkActivated(const QUrl& url);
-    void openUpdateRequested();
     // Rows were added or removed, a row's height may have changed, or the update row came or
     // went.
     void contentChanged();
@@ -74,7 +69,7 @@ private:
     void syncUpdate(const std::optional<QString>& version);
     void scheduleLayout();
     void layOutRows();
-    AlertRow* takeRow(const Alert& alert);
+    AlertRow* takeRow(int modelRow);
     int rowWidth() const;
     // The measured height of the model's row at this width, measuring it when needed.
     int measure(int row, int width, AlertRow* widget = nullptr);
@@ -82,7 +77,6 @@ private:
     // miss by a pixel.
     std::optional<int> knownHeight(const QString& id, int width, bool shown = false) const;
     int estimatedHeight(int width);
-    void namesArrived();
     int updateRowHeight(int width) const;
     // The model's row of the current alert, or -1.
     int currentRow() const;
@@ -98,20 +92,19 @@ private:
     };
 
     const AlertQueueModel& m_model;
-    const SlackDirectory& m_directory;
+    PanelActions& m_actions;
     UpdateRow* m_updateRow;
     // Measures rows that have no widget; never shown.
     AlertRow* m_measure;
     QHash<QString, QList<Measured>> m_heights;
-    // Alerts measured with text that may mention users or channels, whose names can arrive later
-    // and change the height.
-    QSet<QString> m_measuredWithNames;
     std::optional<Measured> m_estimate;
     // The rows in view by alert id, and widgets kept for reuse.
     QHash<QString, AlertRow*> m_shown;
     QList<AlertRow*> m_spare;
     // The model's rows of the widgets in view, in order; valid while no layout is due.
     QList<std::pair<int, AlertRow*>> m_shownRows;
+    // The rows' places from the last layout; valid while no layout is due.
+    QueueLayout m_layout;
     // Divider lines in viewport coordinates, from the last layout.
     QList<int> m_dividers;
     QString m_currentId;
@@ -120,7 +113,6 @@ private:
     // The frame shows once the keyboard is in use, not after a click (which opens or acks).
     bool m_framed = false;
     bool m_layoutScheduled = false;
-    bool m_namesArrived = false;
     bool m_layingOut = false;
     int m_relayouts = 0;
 };

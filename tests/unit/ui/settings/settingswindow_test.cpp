@@ -2,11 +2,7 @@
 #include "common/servertext.h"
 #include "settings/preferencestore.h"
 #include "settings/settingsstore.h"
-#include "ui/common/linkopener.h"
-#include "ui/queue/collapsedbarview.h"
 #include "ui/settings/settingswindow.h"
-#include "ui/updates/updatedialog.h"
-#include "ui/updates/updaterow.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -14,13 +10,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoroSignal>
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QStandardPaths>
@@ -315,17 +309,12 @@ TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
     EXPECT_EQ(tester.tokens, QStringList(std::size(cases), u"xoxb-1"_s));
     EXPECT_TRUE(keychain.calls.isEmpty());
     EXPECT_EQ(connects + disconnects, 0);
-}
 
-// The answer comes after the window is gone: the tab's task ends quietly (ASan would see a
-// touch of the freed tab).
-TEST_F(SettingsWindowTest, WindowClosedDuringATestIsLeftAlone)
-{
-    type(u"botTokenField"_s, u"xoxb-1"_s);
+    // An answer after the window is gone ends the tab's task quietly (ASan would see a touch of
+    // the freed tab).
     click(u"testButton"_s);
     window.reset();
     EXPECT_TRUE(answerTokenTest());
-    EXPECT_EQ(tester.tokens.size(), 1);
 }
 
 TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
@@ -469,15 +458,6 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
     settings.setConnectionState(ConnectionState::connected());
     settings.setTeamName(page);
     settings.setBotUserName(u"pager"_s);
-    CollapsedBarView bar;
-    bar.setConnectionState(
-        ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, page)));
-    UpdateRow row;
-    row.setVersion(u"<b>2.0</b>"_s + page);
-    UpdateDialog dialog(u"1.9"_s, [](const QUrl&) {});
-    dialog.showUpdate(u"<b>2.0</b>"_s, {}, {});
-    const QString dialogTitle = onScreen(dialog.findChild<QLabel*>(u"updateTitle"_s));
-    dialog.showError(page);
 
     const struct {
         QString shown, start;
@@ -486,124 +466,11 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
         { connectionRow, u"Error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { testResult, u"✗ Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { onScreen(find<QLabel>(u"connectionWorkspace"_s)), u"· <h1>502 Bad Gateway</h1>"_s },
-        { onScreen(bar.findChild<QWidget*>(u"connectionDot"_s)->toolTip()),
-            u"Connection error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
-        { onScreen(row.findChild<QLabel*>(u"updateText"_s)),
-            u"Update available - Halyard <b>2.0</b><h1>"_s, 100 },
-        { dialogTitle, u"Halyard <b>2.0</b> is available"_s },
-        { onScreen(dialog.findChild<QLabel*>(u"updateMessage"_s)), u"<h1>502 Bad Gateway</h1>"_s },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start.toStdString());
         EXPECT_TRUE(c.shown.startsWith(c.start)) << c.shown.left(80).toStdString();
         EXPECT_LE(c.shown.size(), c.limit);
-    }
-}
-
-TEST(LinkRules, MailLinksKeepAddressSubjectAndBodyAndTheFeedOpensOnlyWebPages)
-{
-    const struct {
-        QString link, opened; // empty: nothing is opened
-    } cases[] = {
-        { u"mailto:ops@example.com?subject=Disk%20full&attach=/etc/passwd&body=db-1"_s,
-            u"mailto:ops@example.com?subject=Disk%20full&body=db-1"_s },
-        { u"MAILTO:ops@example.com?Attach=~/.ssh/id_rsa&cc=x@example.net&SUBJECT=a&subject=b"_s,
-            u"mailto:ops@example.com?subject=a"_s },
-        { u"mailto:ops@example.com?body=x%26attach%3D%2Fetc%2Fpasswd"_s,
-            u"mailto:ops@example.com?body=x%26attach%3D%2Fetc%2Fpasswd"_s },
-        { u"https://a.example/x?attach=1"_s, u"https://a.example/x?attach=1"_s },
-        { u"HTTP://a.example"_s, u"http://a.example"_s },
-        { u"file:///etc/passwd"_s, {} },
-        { u"javascript:alert(1)"_s, {} },
-        { u"slack://channel?team=T1"_s, {} },
-    };
-    for (const auto& c : cases) {
-        QList<QUrl> opened;
-        LinkOpener opener([&](const QUrl& url) { opened.append(url); }, [] { return true; });
-        opener.openMessageLink(QUrl(c.link));
-        EXPECT_EQ(
-            opened.isEmpty() ? QString() : opened.first().toString(QUrl::FullyEncoded), c.opened)
-            << c.link.toStdString();
-    }
-
-    QList<QUrl> opened;
-    UpdateDialog dialog(u"1.9"_s, [&](const QUrl& url) { opened.append(url); });
-    const auto shows
-        = [&](const QString& name) { return !dialog.findChild<QWidget*>(name)->isHidden(); };
-    dialog.showUpdate(u"2.0"_s, QUrl(u"file:///usr/bin/xterm"_s), QUrl(u"smb://host/notes"_s));
-    EXPECT_FALSE(shows(u"downloadButton"_s) || shows(u"releaseNotesLink"_s));
-    const QUrl notes(u"https://example.com/notes?a=%26"_s);
-    dialog.showUpdate(u"2.0"_s, QUrl(u"https://example.com/d"_s), notes);
-    ASSERT_TRUE(shows(u"downloadButton"_s) && shows(u"releaseNotesLink"_s));
-    emit dialog.findChild<QLabel*>(u"releaseNotesLink"_s)->linkActivated(u"file:///x"_s);
-    EXPECT_EQ(opened, QList<QUrl> { notes });
-}
-
-// The login entry as the desktop reads it: valid for desktop-file-validate, and (where gio is
-// installed) started by the desktop's own launcher from where it really is.
-TEST(AutostartEntry, AwkwardProgramPathsRoundTripAndALineBreakIsRefused)
-{
-    const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
-    if (validator.isEmpty())
-        GTEST_SKIP() << "desktop-file-validate is not installed";
-    const QString gio = QStandardPaths::findExecutable(u"gio"_s);
-    QTemporaryDir root;
-    for (const QString& folder : { u"dollar $HOME"_s, u"say \"hi\""_s, u"tick `id`"_s,
-             u"back\\slash"_s, u"beta (2); & more"_s }) {
-        SCOPED_TRACE(folder.toStdString());
-        const QString program = root.filePath(folder + u"/halyard"_s);
-        ASSERT_TRUE(QDir().mkpath(root.filePath(folder)));
-        QFile script(program);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"$0\" > \"$(dirname \"$0\")/started\"\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-        const Autostart autostart(root.filePath(u"autostart"_s), program);
-        ASSERT_TRUE(autostart.setEnabled(true).has_value());
-
-        QProcess validate;
-        validate.setProcessChannelMode(QProcess::MergedChannels);
-        validate.start(validator, { autostart.filePath() });
-        ASSERT_TRUE(validate.waitForFinished(10000));
-        EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
-        EXPECT_TRUE(validate.readAll().isEmpty());
-        if (gio.isEmpty())
-            continue;
-        EXPECT_EQ(QProcess::execute(gio, { u"launch"_s, autostart.filePath() }), 0);
-        QFile started(root.filePath(folder + u"/started"_s));
-        // Written in one go once it is there at all; a busy machine may start the child late.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return started.size() > 0; }, 30000));
-        ASSERT_TRUE(started.open(QIODevice::ReadOnly));
-        EXPECT_EQ(QString::fromUtf8(started.readAll()).trimmed(), program);
-    }
-
-    const Autostart broken(root.filePath(u"autostart-broken"_s), u"/opt/a\nb/halyard"_s);
-    const auto refused = broken.setEnabled(true);
-    ASSERT_FALSE(refused.has_value());
-    EXPECT_TRUE(refused.error().contains(u"line break"_s)) << refused.error().toStdString();
-    EXPECT_FALSE(QFile::exists(broken.filePath()));
-
-    // Desktops switch the entry off inside it; switching it on again writes it afresh.
-    const Autostart marked(root.filePath(u"autostart-marked"_s), u"/opt/halyard"_s);
-    const struct {
-        QByteArray from, to;
-        bool enabled;
-    } markers[] = {
-        { "X-GNOME-Autostart-enabled=true", "X-GNOME-Autostart-enabled = false", false },
-        { "Terminal=false", "Terminal=false\nHidden=true", false },
-        { "Terminal=false", "Terminal=false\nHidden=false\n[Other]\nHidden=true", true },
-    };
-    for (const auto& marker : markers) {
-        ASSERT_TRUE(marked.setEnabled(true).has_value());
-        QFile file(marked.filePath());
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray contents = file.readAll();
-        EXPECT_TRUE(contents.contains("\nTryExec=/opt/halyard\n"));
-        file.resize(0);
-        file.seek(0);
-        file.write(contents.replace(marker.from, marker.to));
-        file.close();
-        EXPECT_EQ(marked.isEnabled(), marker.enabled) << marker.to.toStdString();
     }
 }
 

@@ -1,9 +1,14 @@
 // What the program asks of the window manager and the display, decided without either.
+#include "queue/alertstore.h"
 #include "ui/common/activation.h"
 #include "ui/panel/displayplatform.h"
+#include "ui/panel/floatingpanel.h"
 #include "ui/panel/panelwindowtype.h"
+#include "ui/queue/alertrow.h"
+#include "ui/queue/panelactions.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,6 +107,55 @@ TEST(DisplayPlatform, WaylandWithoutItsPluginOrAnXServerSaysWhatToInstall)
             EXPECT_EQ(choice.error().exitStatus, 1);
             break;
         }
+    }
+}
+
+// Both entries are single acks, one per alert; more than five at once wait for a yes.
+TEST(PanelMenu, AcknowledgeAllAcksAlertByAlertAndAsksAboveFive)
+{
+    struct Case {
+        QString channels; // one alert per letter, in that channel
+        bool overRow, agree; // a click on the first alert's row; the answer to the question
+        QString entry, acked;
+        qsizetype asked; // 0: no question
+    } const cases[] = {
+        { u"aaabb"_s, false, false, u"Acknowledge All (5)"_s, u"aaabb"_s, 0 },
+        { u"aaaabb"_s, false, false, u"Acknowledge All (6)"_s, {}, 6 },
+        { u"aaaabb"_s, false, true, u"Acknowledge All (6)"_s, u"aaaabb"_s, 6 },
+        { u"baaaab"_s, true, false, u"Acknowledge All in #b"_s, u"bb"_s, 0 },
+        { u"aaaaaab"_s, true, true, u"Acknowledge All in #a"_s, u"aaaaaa"_s, 6 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qUtf8Printable(c.channels));
+        AlertStore alerts;
+        for (qsizetype i = 0; i < c.channels.size(); ++i) {
+            const QString channel = c.channels.sliced(i, 1), ts = u"1.%1"_s.arg(i);
+            alerts.enqueue({ Alert::makeId(channel, ts), channel, ts, {}, u"t"_s, 0, {} });
+        }
+        const Alert first = alerts.alerts().first();
+        auto* row = new AlertRow;
+        row->setContent({ first, u'#' + first.channelId, {}, {}, {}, AgeStage::fresh, 1 });
+        QString acked;
+        qsizetype asked = 0;
+        PanelActions actions;
+        QObject::connect(&actions, &PanelActions::acknowledgeRequested, &actions,
+            [&](const Alert& alert, AckCause cause) {
+                acked += cause == AckCause::acknowledgeAll ? alert.channelId : u"?"_s;
+                alerts.acknowledge(alert);
+            });
+        FloatingPanel window(row, false);
+        window.show();
+        window.setActions(&actions);
+        window.setQueueActions({ [&] { return alerts.alerts(); },
+            [&](qsizetype count, const QString&) { return asked = count, c.agree; } });
+        QMenu menu;
+        window.fillContextMenu(menu, c.overRow ? row->geometry().center() : QPoint(0, 0));
+        const auto entries = menu.actions();
+        const auto entry = std::ranges::find(entries, c.entry, &QAction::text);
+        ASSERT_NE(entry, entries.end());
+        (*entry)->trigger();
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(acked, c.acked);
     }
 }
 
