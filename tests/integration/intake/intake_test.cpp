@@ -98,9 +98,10 @@ protected:
 
 using Banners = QList<std::pair<QString, QString>>;
 
-QString tsOf(int i)
+QString tsAt(int second, int micros = 100)
 {
-    return QString::number(1'700'001'000 + i) + u".000100"_s;
+    return QString::number(1'700'000'000 + second) + u'.'
+        + QString::number(micros).rightJustified(6, u'0');
 }
 
 TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
@@ -108,10 +109,9 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     const MessageEvent message = botMessage(u"1700000123.000400"_s, u"Disk :fire: on db1"_s);
     intake->handleLiveMessage(message, tokens());
     intake->handleLiveMessage(message, tokens());
-    ASSERT_EQ(store.alerts().size(), 1);
-    EXPECT_EQ(store.alerts().first(),
-        (Alert { u"C1:1700000123.000400"_s, u"C1"_s, u"1700000123.000400"_s, u"B1"_s,
-            u"Disk :fire: on db1"_s, 1700000123.0 - kUnixToReferenceOffset, std::nullopt }));
+    EXPECT_EQ(store.alerts(),
+        (QList { Alert { u"C1:1700000123.000400"_s, u"C1"_s, u"1700000123.000400"_s, u"B1"_s,
+            u"Disk :fire: on db1"_s, 1700000123.0 - kUnixToReferenceOffset, std::nullopt } }));
     EXPECT_EQ(store.highWaterByChannel().value(u"C1"_s), u"1700000123.000400"_s);
     // The banner waits for the channel's name, which comes within a second.
     ASSERT_TRUE(QTest::qWaitFor([this] { return !banners.posted.isEmpty(); }));
@@ -127,8 +127,7 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     intake->handleLiveMessage(
         { u"C1"_s, u"B2"_s, u":rotating_light:"_s.repeated(150), u"1700000200.000100"_s, {}, true },
         tokens());
-    ASSERT_EQ(banners.posted.size(), 2);
-    EXPECT_EQ(banners.posted.last(), std::pair(u"#ops"_s, u"\U0001F6A8"_s.repeated(140)));
+    EXPECT_EQ(banners.posted.value(1), std::pair(u"#ops"_s, u"\U0001F6A8"_s.repeated(140)));
     EXPECT_TRUE(QTest::qWaitFor([this] { return slack.requests(u"bots.info"_s).size() == 1; }));
 
     // A person's message without the trigger prefix is dropped, and says so.
@@ -172,7 +171,7 @@ TEST_F(IntakeTest, LookUpsStayBoundedUnderAStorm)
     const QString hidden = u"x"_s.repeated(MessageIntake::kRowTextLength) + u" <@U99>"_s;
     for (int i = 0; i < 300; ++i) {
         intake->handleLiveMessage(
-            botMessage(tsOf(i), i == 0 ? hidden : mentions + QString::number(i)), tokens());
+            botMessage(tsAt(1000 + i), i == 0 ? hidden : mentions + QString::number(i)), tokens());
     }
     // Acknowledged by a teammate before it arrived: never an alert.
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700009000.000100"_s });
@@ -288,12 +287,6 @@ TEST_F(IntakeTest, ReactionsOutlastFaultsAndDropOnlyFinalAnswers)
 }
 
 const QString kMark = u"1700000000.000100"_s;
-
-QString tsAt(int second, int micros = 100)
-{
-    return QString::number(1'700'000'000 + second) + u'.'
-        + QString::number(micros).rightJustified(6, u'0');
-}
 
 class BackfillTest : public IntakeTest {
 protected:
@@ -480,16 +473,14 @@ TEST_F(BackfillTest, AlertAcknowledgedWhileItsHistoryIsReadIsNotQueuedAgain)
 
 TEST_F(BackfillTest, ReconcileRemovesAlertsAcknowledgedInSlack)
 {
-    for (int i : { 1, 2, 3 })
+    for (int i : { 1, 2, 3 }) {
         setMark(u"C1"_s, tsAt(i));
-    addBotMessage(u"C1"_s, tsAt(1));
-    addBotMessage(u"C1"_s, tsAt(2));
-    addBotMessage(u"C1"_s, tsAt(3));
+        addBotMessage(u"C1"_s, tsAt(i));
+        slack.workspace().addReaction(
+            u"C1"_s, tsAt(i), i == 2 ? u"eyes"_s : u"white_check_mark"_s, u"U2"_s);
+    }
     // Snoozed, it is checked all the same.
     store.snooze({ Alert::makeId(u"C1"_s, tsAt(1)) }, currentReferenceTime() + 3600);
-    slack.workspace().addReaction(u"C1"_s, tsAt(1), u"white_check_mark"_s, u"U2"_s);
-    slack.workspace().addReaction(u"C1"_s, tsAt(2), u"eyes"_s, u"U2"_s);
-    slack.workspace().addReaction(u"C1"_s, tsAt(3), u"white_check_mark"_s, u"U2"_s);
     // Rate-limited through every attempt, then fine; the third check fails once.
     slack.script(u"reactions.get"_s, FakeReply::http(429), 2);
     slack.script(u"reactions.get"_s, FakeReply::serve(), 2);
