@@ -136,20 +136,14 @@ template <typename T> std::optional<SlackError> errorOf(const SlackResult<T>& re
     return result ? std::nullopt : std::optional(result.error());
 }
 
-class ResultsTest : public WebApiTest {
-protected:
-    void SetUp() override
-    {
-        WebApiTest::SetUp();
-        slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
-        slack.workspace().addChannel({ u"G1"_s, u"ops"_s, true });
-        slack.workspace().addChannel({ u"C9"_s, u"elsewhere"_s, false, false });
-    }
-};
+using ResultsTest = WebApiTest;
 
 // Decoding of each record is proven where the record is used; here, what only the client decides.
 TEST_F(ResultsTest, RecordsComeBackDecoded)
 {
+    slack.workspace().addChannel({ u"C1"_s, u"alerts"_s });
+    slack.workspace().addChannel({ u"G1"_s, u"ops"_s, true });
+    slack.workspace().addChannel({ u"C9"_s, u"elsewhere"_s, false, false });
     const QString ts = slack.workspace().addMessage(u"C1"_s, { { u"text"_s, u"x"_s } });
     const auto api = client();
     const auto refused = run(api.authTest(u"xoxb-wrong"_s));
