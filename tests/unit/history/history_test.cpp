@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -33,11 +34,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QByteArray fileBytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     QTemporaryDir m_dir;
 };
@@ -48,15 +44,9 @@ Alert alert(QStringView ts, ReferenceTime postedAt)
         u"Disk full\nsecond line"_s, postedAt, {} };
 }
 
-HistoryRecord rec(qint64 at, AlertEvent event, const QString& id, qint64 postedAt = 0)
+HistoryRecord rec(qint64 at, AlertEvent event, const QString& id)
 {
-    HistoryRecord out;
-    out.at = at;
-    out.event = event;
-    out.alertId = id;
-    out.channelId = u"C1"_s;
-    out.postedAt = postedAt;
-    return out;
+    return { at, event, id, u"C1"_s, {}, {}, {}, {}, 0, {}, {}, {} };
 }
 
 // Every way an alert joins or leaves the queue is one line in the history, with its cause, who
@@ -252,7 +242,7 @@ TEST_F(HistoryTest, AFullDiskLosesNoRecord)
     writeFile(rec(1, AlertEvent::arrivedLive, u"C1:1.1"_s).toLine());
     HistoryWriter writer(path());
     {
-        test::FileSizeLimit limit(fileBytes().size() + 20);
+        test::FileSizeLimit limit(QFileInfo(path()).size() + 20);
         writer.append({ rec(2, AlertEvent::ackedInPanel, u"C1:1.1"_s) });
         writer.flush();
         EXPECT_EQ(records().size(), 1);
