@@ -61,18 +61,15 @@ QCoro::Task<TokenTestResult> answerOnceOpened(FakeTokenTester* tester, QString t
     co_return tester->answer;
 }
 
-// What a label or a tooltip puts on the screen: markup is rendered unless the text is plain.
-QString onScreen(const QString& text, Qt::TextFormat format = Qt::AutoText)
-{
-    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
-        return text;
-    QTextDocument document;
-    document.setHtml(text);
-    return document.toPlainText();
-}
+// What a label puts on the screen: markup is rendered unless the text is plain.
 QString onScreen(const QLabel* label)
 {
-    return onScreen(label->text(), label->textFormat());
+    const Qt::TextFormat format = label->textFormat();
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(label->text())))
+        return label->text();
+    QTextDocument document;
+    document.setHtml(label->text());
+    return document.toPlainText();
 }
 
 // The window with a fake credential store, a fake behind Test Token, and a Slack service reduced
