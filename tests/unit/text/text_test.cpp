@@ -88,7 +88,7 @@ TEST(SlackTextSegments, LinksMentionsAndPlainText)
         EXPECT_EQ(SlackText::segments(input), expected) << qPrintable(input);
 }
 
-TEST(SlackTextSegments, LinearOnHostileInput)
+TEST(SlackTextAndEmoji, LinearOnHostileInput)
 {
     // Many "<" with no ">" used to mean one search to the end per "<".
     const QString opens(200'000, u'<');
@@ -99,6 +99,10 @@ TEST(SlackTextSegments, LinearOnHostileInput)
     // Marks that never close, or close far away, are each looked at a bounded number of times.
     for (const QString& unit : { u"*a _b ~c `d "_s, u"```x"_s, u"*_~`a"_s, u"<@U1>*"_s })
         EXPECT_FALSE(SlackText::attributedText(unit.repeated(50'000 / unit.size())).isEmpty());
+    const QString colons(300'000, u':');
+    EXPECT_EQ(SlackEmoji::replacingShortcodes(colons, kTable), colons);
+    EXPECT_EQ(
+        SlackEmoji::replacingShortcodes(u":fire:"_s.repeated(50'000), kTable).size(), 50'000 * 2);
 }
 
 TEST(SlackTextAttributedText, SlackMarksOpenAndCloseWhereSlackLetsThem)
@@ -190,25 +194,14 @@ TEST(SlackEmojiReplacing, KnownShortcodesOnlyAndNoneWithAnEmptyTable)
     }
 }
 
-TEST(SlackEmojiReplacing, ShippedTableHasSlackNamesAndSkinTones)
+// The shipped table has Slack's names, skin tones included, and every name is a shortcode.
+TEST(SlackEmojiShortcode, CharactersAndTheShippedTable)
 {
     EXPECT_EQ(SlackEmoji::replacingShortcodes(u":white_check_mark: :+1::skin-tone-3: :eyes:"_s),
         u"✅ 👍🏼 👀"_s);
     for (auto it = SlackEmoji::table().cbegin(); it != SlackEmoji::table().cend(); ++it)
         EXPECT_TRUE(SlackEmoji::isShortcode(it.key()) && !it.value().isEmpty())
             << qPrintable(it.key());
-}
-
-TEST(SlackEmojiReplacing, LinearOnHostileInput)
-{
-    const QString colons(300'000, u':');
-    EXPECT_EQ(SlackEmoji::replacingShortcodes(colons, kTable), colons);
-    EXPECT_EQ(
-        SlackEmoji::replacingShortcodes(u":fire:"_s.repeated(50'000), kTable).size(), 50'000 * 2);
-}
-
-TEST(SlackEmojiShortcode, Characters)
-{
     for (const QString& text :
         { u"white_check_mark"_s, u"+1"_s, u"-1"_s, u"skin-tone-2"_s, u"100"_s, QString(64, u'z') })
         EXPECT_TRUE(SlackEmoji::isShortcode(text)) << qPrintable(text);
