@@ -336,15 +336,6 @@ TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
     EXPECT_FALSE(enabled(u"clearButton"_s));
 }
 
-// The manifest the first setup step names is handed out whole, with a word that it was.
-TEST_F(SettingsWindowTest, CopyManifestPutsTheManifestOnTheClipboard)
-{
-    click(u"copyManifestButton"_s);
-    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
-    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
-    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
-}
-
 TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)
 {
     struct Case {
@@ -487,8 +478,14 @@ TEST(SettingsVersion, BuildNumberShowsOnlyWhenItAddsSomething)
         EXPECT_EQ(versionText(c.version, c.build), c.expected) << qPrintable(c.version);
 }
 
-TEST_F(SettingsWindowTest, AboutShowsTheVersionAndAsksForUpdates)
+// The manifest the first setup step names is handed out whole, with a word that it was.
+TEST_F(SettingsWindowTest, CopyManifestHandsItOutAndAboutShowsTheVersionAndAsksForUpdates)
 {
+    click(u"copyManifestButton"_s);
+    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
+    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
+    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
+
     EXPECT_EQ(text(u"versionLabel"_s), u"v1.4"_s);
     int asked = 0;
     QObject::connect(window.get(), &SettingsWindow::checkForUpdatesRequested, [&] { ++asked; });
