@@ -54,13 +54,6 @@ protected:
         stop();
         (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
     }
-    void writePreferences(const QJsonObject& values)
-    {
-        QDir().mkpath(m_home.filePath(u"config/Halyard"_s));
-        QFile file(m_home.filePath(u"config/Halyard/preferences.json"_s));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(values).toJson());
-    }
 
     // Without debugLogging the program's own default levels apply; sessionBus replaces the
     // test's session bus.
@@ -161,7 +154,11 @@ protected:
 
 TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
 {
-    writePreferences({ { u"filter.triggerPrefix"_s, u"halyard:"_s } });
+    QDir().mkpath(m_home.filePath(u"config/Halyard"_s));
+    QFile preferences(m_home.filePath(u"config/Halyard/preferences.json"_s));
+    ASSERT_TRUE(preferences.open(QIODevice::WriteOnly));
+    preferences.write(R"({"filter.triggerPrefix": "halyard:"})");
+    preferences.close();
     start();
     ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const QString ts
