@@ -54,13 +54,6 @@ protected:
         stop();
         (void)QCoro::waitFor(deleteSlackTokens(&m_keychain));
     }
-    void writePreferences(const QJsonObject& values)
-    {
-        QDir().mkpath(m_home.filePath(u"config/Halyard"_s));
-        QFile file(m_home.filePath(u"config/Halyard/preferences.json"_s));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(values).toJson());
-    }
 
     // Without debugLogging the program's own default levels apply; sessionBus replaces the
     // test's session bus.
@@ -132,6 +125,18 @@ protected:
     {
         return QTest::qWaitFor(condition, ms);
     }
+    // One command of the program, as a script runs it: status, standard output, standard error.
+    static std::tuple<int, QString, QString> command(
+        const QStringList& arguments, const QString& input = {})
+    {
+        QProcess process;
+        process.start(QStringLiteral(HALYARD_BINARY), arguments);
+        process.write(input.toUtf8());
+        process.closeWriteChannel();
+        waitFor([&] { return process.state() == QProcess::NotRunning; }, 30000);
+        return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError()) };
+    }
     QJsonObject botMessage(const QString& text, const QString& ts) const
     {
         return { { u"bot_id"_s, u"B0ALERTS"_s }, { u"username"_s, u"alertmanager"_s },
@@ -149,7 +154,11 @@ protected:
 
 TEST_F(HeadlessTest, OneMessageTravelsFromTheSocketToTheQueueFile)
 {
-    writePreferences({ { u"filter.triggerPrefix"_s, u"halyard:"_s } });
+    QDir().mkpath(m_home.filePath(u"config/Halyard"_s));
+    QFile preferences(m_home.filePath(u"config/Halyard/preferences.json"_s));
+    ASSERT_TRUE(preferences.open(QIODevice::WriteOnly));
+    preferences.write(R"({"filter.triggerPrefix": "halyard:"})");
+    preferences.close();
     start();
     ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const QString ts
@@ -234,13 +243,7 @@ TEST_F(HeadlessTest, TokensCommandsReachTheRunningCopyAtOnce)
     start();
     ASSERT_TRUE(waitConnected()) << m_log.toStdString();
     const auto tokens = [&](const QString& word, const QString& service, const QString& input) {
-        QProcess command;
-        command.start(QStringLiteral(HALYARD_BINARY),
-            { u"tokens"_s, word, u"--keychain-service"_s, service });
-        command.write(input.toUtf8());
-        command.closeWriteChannel();
-        waitFor([&] { return command.state() == QProcess::NotRunning; }, 30000);
-        return QString::fromUtf8(command.readAllStandardOutput());
+        return std::get<1>(command({ u"tokens"_s, word, u"--keychain-service"_s, service }, input));
     };
     const QString pickedUp = u"The running Halyard picked up the change.\n"_s;
     EXPECT_TRUE(
@@ -394,13 +397,6 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
     }));
     ASSERT_EQ(queue.call(u"List"_s).type(), QDBusMessage::ReplyMessage);
     QSignalSpy changed(&queue, SIGNAL(Changed()));
-    const auto run = [](const QStringList& arguments) {
-        QProcess command;
-        command.start(QStringLiteral(HALYARD_BINARY), arguments);
-        waitFor([&] { return command.state() == QProcess::NotRunning; }, 30000);
-        return std::tuple { command.exitCode(), QString::fromUtf8(command.readAllStandardOutput()),
-            QString::fromUtf8(command.readAllStandardError()) };
-    };
     struct Case {
         QStringList arguments;
         int status;
@@ -429,7 +425,7 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
         { { u"status"_s }, 0, u"Connected · 0 alerts · 🟢 all clear · 0 overdue\n"_s, {}, 5 },
     };
     for (const Case& c : running) {
-        const auto [status, out, err] = run(c.arguments);
+        const auto [status, out, err] = command(c.arguments);
         EXPECT_EQ(status, c.status) << c.arguments.join(u' ').toStdString();
         EXPECT_TRUE(out.contains(c.out) && err.contains(c.err)) << QString(out + err).toStdString();
         EXPECT_TRUE(waitFor([&] { return changed.size() >= c.changes; }));
@@ -443,7 +439,7 @@ TEST_F(HeadlessTest, TheQueueOnTheBusListsAndAcknowledgesLikeThePanel)
     for (const QStringList& arguments : { QStringList { u"list"_s }, { u"ack"_s, u"--all"_s },
              { u"open"_s, ids[1] }, { u"status"_s, u"--json"_s } }) {
         // Qt's bus thread may add a warning of its own while the process ends.
-        const auto [status, out, err] = run(arguments);
+        const auto [status, out, err] = command(arguments);
         EXPECT_TRUE(status == 3 && out.isEmpty() && err.startsWith(u"Halyard is not running.\n"_s))
             << arguments.join(u' ').toStdString() << err.toStdString();
     }
@@ -459,10 +455,7 @@ TEST_F(HeadlessTest, AcksSurviveAFaultAndACrash)
         m_fake.postMessage(u"C1"_s, botMessage(u"disk"_s, QString::fromLatin1(ts)));
     ASSERT_TRUE(waitFor([&] { return queued().size() == 2; }));
     m_fake.script(u"reactions.add"_s, test::FakeReply::http(500), -1);
-    QProcess ack;
-    ack.start(QStringLiteral(HALYARD_BINARY), { u"ack"_s, u"--all"_s });
-    ASSERT_TRUE(waitFor([&] { return ack.state() == QProcess::NotRunning; }, 30000));
-    ASSERT_EQ(ack.exitCode(), 0);
+    ASSERT_EQ(std::get<0>(command({ u"ack"_s, u"--all"_s })), 0);
     ASSERT_TRUE(waitFor([&] { return m_fake.requests(u"reactions.add"_s).size() >= 2; }));
     ::kill(pid_t(m_process->processId()), SIGKILL);
     ASSERT_TRUE(waitFor([&] { return !running(); }));

@@ -70,9 +70,8 @@ TEST(CancellationTest, CallbacksRunOnceFromTheEventLoopOnlyForLiveContexts)
 TEST(AsyncQueue, BufferedItemsArriveInOrderThenTheEndAndTheLoopRunsBetweenThem)
 {
     AsyncQueue<int> queue;
-    queue.push(1);
-    queue.push(2);
-    queue.push(3);
+    for (int item : { 1, 2, 3 })
+        queue.push(item);
     queue.finish();
     EXPECT_FALSE(queue.push(4)) << "nothing is taken after the end";
     auto order = std::make_shared<QStringList>();

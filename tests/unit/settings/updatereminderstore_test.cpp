@@ -22,18 +22,14 @@ struct Reminders {
     test::LogCapture log;
 };
 
-TEST(UpdateReminderStore, DismissingNothingChangesNothingAndLogsNothing)
-{
-    Reminders r;
-    r.store.dismiss();
-    EXPECT_EQ(r.changes.count(), 0);
-    EXPECT_TRUE(r.log.messages(u"app"_s).isEmpty());
-    EXPECT_FALSE(r.preferences.contains(kDismissedKey));
-}
-
 TEST(UpdateReminderStore, ClearingForgetsTheOfferWhileDismissingRemembersItForTheNextLaunch)
 {
     Reminders r;
+    r.store.dismiss(); // with nothing offered: no change, no log line, nothing stored
+    EXPECT_EQ(r.changes.count(), 0);
+    EXPECT_TRUE(r.log.messages(u"app"_s).isEmpty());
+    EXPECT_FALSE(r.preferences.contains(kDismissedKey));
+
     r.store.offer(u"2.0"_s);
     r.store.offer(u"2.0"_s); // the same version again: observers hear nothing new
     EXPECT_EQ(r.changes.count(), 1);

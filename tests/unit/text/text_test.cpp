@@ -88,7 +88,7 @@ TEST(SlackTextSegments, LinksMentionsAndPlainText)
         EXPECT_EQ(SlackText::segments(input), expected) << qPrintable(input);
 }
 
-TEST(SlackTextSegments, LinearOnHostileInput)
+TEST(SlackTextAndEmoji, LinearOnHostileInput)
 {
     // Many "<" with no ">" used to mean one search to the end per "<".
     const QString opens(200'000, u'<');
@@ -99,6 +99,10 @@ TEST(SlackTextSegments, LinearOnHostileInput)
     // Marks that never close, or close far away, are each looked at a bounded number of times.
     for (const QString& unit : { u"*a _b ~c `d "_s, u"```x"_s, u"*_~`a"_s, u"<@U1>*"_s })
         EXPECT_FALSE(SlackText::attributedText(unit.repeated(50'000 / unit.size())).isEmpty());
+    const QString colons(300'000, u':');
+    EXPECT_EQ(SlackEmoji::replacingShortcodes(colons, kTable), colons);
+    EXPECT_EQ(
+        SlackEmoji::replacingShortcodes(u":fire:"_s.repeated(50'000), kTable).size(), 50'000 * 2);
 }
 
 TEST(SlackTextAttributedText, SlackMarksOpenAndCloseWhereSlackLetsThem)
@@ -143,14 +147,11 @@ TEST(SlackTextAttributedText, MentionsShowNamesWhenKnownAndTheirIdOtherwise)
 
 TEST(SlackTextAttributedText, LinksCarryTargetColourAndUnderline)
 {
-    const auto runs = SlackText::attributedText(
-        u"Hi <https://status.example/x?a=1|the page :white_check_mark:> done :+1:"_s);
-    ASSERT_EQ(runs.size(), 3);
-    EXPECT_EQ(runs[0], (StyledRun { u"Hi "_s, {}, {}, false }));
-    EXPECT_EQ(runs[1],
-        (StyledRun {
-            u"the page ✅"_s, QUrl(u"https://status.example/x?a=1"_s), accentColor, true }));
-    EXPECT_EQ(runs[2], (StyledRun { u" done 👍"_s, {}, {}, false }));
+    EXPECT_EQ(SlackText::attributedText(
+                  u"Hi <https://status.example/x?a=1|the page :white_check_mark:> done :+1:"_s),
+        (StyledText { { u"Hi "_s, {}, {}, false },
+            { u"the page ✅"_s, QUrl(u"https://status.example/x?a=1"_s), accentColor, true },
+            { u" done 👍"_s, {}, {}, false } }));
 }
 
 // What a reader sees: Slack's three escapes decoded once, no markup made, marks gone.
@@ -193,27 +194,14 @@ TEST(SlackEmojiReplacing, KnownShortcodesOnlyAndNoneWithAnEmptyTable)
     }
 }
 
-TEST(SlackEmojiReplacing, ShippedTableHasSlackNamesAndSkinTones)
+// The shipped table has Slack's names, skin tones included, and every name is a shortcode.
+TEST(SlackEmojiShortcode, CharactersAndTheShippedTable)
 {
     EXPECT_EQ(SlackEmoji::replacingShortcodes(u":white_check_mark: :+1::skin-tone-3: :eyes:"_s),
         u"✅ 👍🏼 👀"_s);
     for (auto it = SlackEmoji::table().cbegin(); it != SlackEmoji::table().cend(); ++it)
         EXPECT_TRUE(SlackEmoji::isShortcode(it.key()) && !it.value().isEmpty())
             << qPrintable(it.key());
-}
-
-TEST(SlackEmojiReplacing, LinearOnHostileInput)
-{
-    const QString colons(300'000, u':');
-    EXPECT_EQ(SlackEmoji::replacingShortcodes(colons, kTable), colons);
-    QString many;
-    for (int i = 0; i < 50'000; ++i)
-        many += u":fire:"_s;
-    EXPECT_EQ(SlackEmoji::replacingShortcodes(many, kTable).size(), 50'000 * 2);
-}
-
-TEST(SlackEmojiShortcode, Characters)
-{
     for (const QString& text :
         { u"white_check_mark"_s, u"+1"_s, u"-1"_s, u"skin-tone-2"_s, u"100"_s, QString(64, u'z') })
         EXPECT_TRUE(SlackEmoji::isShortcode(text)) << qPrintable(text);
@@ -232,10 +220,9 @@ TEST(SlackEmojiTable, DamagedFilesGiveAnEmptyTable)
         return file.fileName();
     };
     EXPECT_TRUE(SlackEmoji::loadTable(dir.filePath(u"missing.json"_s)).isEmpty());
-    EXPECT_TRUE(SlackEmoji::loadTable(write(u"array.json"_s, "[\"fire\"]")).isEmpty());
-    EXPECT_TRUE(SlackEmoji::loadTable(write(u"truncated.json"_s, "{\"fire\":\"x")).isEmpty());
-    EXPECT_TRUE(
-        SlackEmoji::loadTable(write(u"mixed.json"_s, "{\"fire\":\"x\",\"bad\":1}")).isEmpty());
+    // A list, a cut-off object, a value that is no text.
+    for (const char* bytes : { "[\"fire\"]", "{\"fire\":\"x", "{\"fire\":\"x\",\"bad\":1}" })
+        EXPECT_TRUE(SlackEmoji::loadTable(write(u"damaged.json"_s, bytes)).isEmpty()) << bytes;
     EXPECT_EQ(SlackEmoji::loadTable(write(u"good.json"_s, "{\"fire\":\"x\"}")),
         (SlackEmoji::Table { { u"fire"_s, u"x"_s } }));
 }

@@ -8,6 +8,7 @@
 #include "ui/queue/panelactions.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -63,14 +64,11 @@ TEST(DisplayPlatform, WaylandWithoutItsPluginOrAnXServerSaysWhatToInstall)
 {
     QTemporaryDir withPlugin;
     QTemporaryDir withoutPlugin;
-    ASSERT_TRUE(QDir(withPlugin.path()).mkpath(u"platforms"_s));
-    ASSERT_TRUE(QDir(withoutPlugin.path()).mkpath(u"platforms"_s));
-    QFile plugin(withPlugin.filePath(u"platforms/libqwayland-generic.so"_s));
-    ASSERT_TRUE(plugin.open(QIODevice::WriteOnly));
-    plugin.close();
-    QFile other(withoutPlugin.filePath(u"platforms/libqxcb.so"_s));
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.close();
+    for (const QString& plugin : { withPlugin.filePath(u"platforms/libqwayland-generic.so"_s),
+             withoutPlugin.filePath(u"platforms/libqxcb.so"_s) }) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(plugin).path()));
+        ASSERT_TRUE(QFile(plugin).open(QIODevice::WriteOnly));
+    }
 
     enum Outcome { asIs, xwayland, nativeWayland, installWayland, noDisplay };
     const struct {

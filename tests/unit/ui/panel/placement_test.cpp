@@ -48,16 +48,13 @@ TEST(PlacementTest, StartingCornerIsSavedAndClampedOrTheTopLeftOfTheWorkArea)
     EXPECT_EQ(clampTopLeft({ 500, 500 }, { 3000, 2000 }, kPrimary.available), QPointF(0, 32));
 }
 
-TEST(PlacementTest, ADragEndingWithinFiftyPixelsOfTheTopEndsFlush)
+TEST(PlacementTest, SnapQueueHeightFrameAndScreens)
 {
+    // A drag ending within fifty pixels of the top ends flush.
     const QRectF& work = kPrimary.available;
     EXPECT_EQ(snapToMenuBar({ { 100, 32 + 49 }, kPanel }, work), QPointF(100, 32));
     EXPECT_EQ(snapToMenuBar({ { 100, 32 + 50 }, kPanel }, work), std::nullopt);
     EXPECT_EQ(snapToMenuBar({ { 100, 10 }, kPanel }, work), QPointF(100, 32));
-}
-
-TEST(PlacementTest, QueueHeightFrameAndScreens)
-{
     EXPECT_EQ(maxQueueHeight(32, kPrimary.available), 1080 - 32 - 28 - 8);
     EXPECT_EQ(maxQueueHeight(1000, kPrimary.available), kMinQueueHeight);
     // The content decides the width; the top never rises above the work area.

@@ -311,10 +311,9 @@ TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
     };
     const QStringList top = shownTexts();
     ASSERT_FALSE(top.isEmpty());
-    EXPECT_EQ(top.first(), u"Alert 0"_s);
-    EXPECT_LT(p.view.findChildren<AlertRow*>().size(), 30);
-    for (int i = 1; i < top.size(); ++i)
+    for (int i = 0; i < top.size(); ++i)
         EXPECT_EQ(top.at(i), u"Alert %1"_s.arg(i));
+    EXPECT_LT(p.view.findChildren<AlertRow*>().size(), 30);
 
     queue->verticalScrollBar()->setValue(queue->verticalScrollBar()->maximum());
     EXPECT_EQ(shownTexts().last(), u"Alert 999"_s);
@@ -580,8 +579,7 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
         u"100.1"_s, 2400, u"U1"_s, u"Replication lag on db-2 is 45 s :warning: see "_s.repeated(9));
     auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
     const int lineSpacing = QFontMetrics(text->font()).lineSpacing();
-    EXPECT_LE(text->height(), AlertText::kMaxLines * lineSpacing + 4);
-    EXPECT_GE(text->height(), AlertText::kMaxLines * lineSpacing - 4);
+    EXPECT_NEAR(text->height(), AlertText::kMaxLines * lineSpacing, 4);
 
     struct Case {
         QString text;

@@ -61,18 +61,15 @@ QCoro::Task<TokenTestResult> answerOnceOpened(FakeTokenTester* tester, QString t
     co_return tester->answer;
 }
 
-// What a label or a tooltip puts on the screen: markup is rendered unless the text is plain.
-QString onScreen(const QString& text, Qt::TextFormat format = Qt::AutoText)
-{
-    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
-        return text;
-    QTextDocument document;
-    document.setHtml(text);
-    return document.toPlainText();
-}
+// What a label puts on the screen: markup is rendered unless the text is plain.
 QString onScreen(const QLabel* label)
 {
-    return onScreen(label->text(), label->textFormat());
+    const Qt::TextFormat format = label->textFormat();
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(label->text())))
+        return label->text();
+    QTextDocument document;
+    document.setHtml(label->text());
+    return document.toPlainText();
 }
 
 // The window with a fake credential store, a fake behind Test Token, and a Slack service reduced
@@ -339,15 +336,6 @@ TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
     EXPECT_FALSE(enabled(u"clearButton"_s));
 }
 
-// The manifest the first setup step names is handed out whole, with a word that it was.
-TEST_F(SettingsWindowTest, CopyManifestPutsTheManifestOnTheClipboard)
-{
-    click(u"copyManifestButton"_s);
-    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
-    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
-    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
-}
-
 TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)
 {
     struct Case {
@@ -490,8 +478,14 @@ TEST(SettingsVersion, BuildNumberShowsOnlyWhenItAddsSomething)
         EXPECT_EQ(versionText(c.version, c.build), c.expected) << qPrintable(c.version);
 }
 
-TEST_F(SettingsWindowTest, AboutShowsTheVersionAndAsksForUpdates)
+// The manifest the first setup step names is handed out whole, with a word that it was.
+TEST_F(SettingsWindowTest, CopyManifestHandsItOutAndAboutShowsTheVersionAndAsksForUpdates)
 {
+    click(u"copyManifestButton"_s);
+    const auto manifest = QJsonDocument::fromJson(QGuiApplication::clipboard()->text().toUtf8());
+    EXPECT_TRUE(manifest[u"settings"_s][u"socket_mode_enabled"_s].toBool());
+    EXPECT_TRUE(shown(u"manifestCopiedLabel"_s));
+
     EXPECT_EQ(text(u"versionLabel"_s), u"v1.4"_s);
     int asked = 0;
     QObject::connect(window.get(), &SettingsWindow::checkForUpdatesRequested, [&] { ++asked; });
