@@ -677,9 +677,10 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
         process.waitForFinished(10000);
         return std::pair { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
     };
+    // Rows, not alerts: the demo's repeats fold and its teammates clear some meanwhile.
     const auto [listed, list] = command({ u"list"_s });
     const QStringList rows = list.split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(listed == 0 && rows.size() >= 3) << list.toStdString();
+    EXPECT_TRUE(listed == 0 && !rows.isEmpty()) << list.toStdString();
     EXPECT_EQ(command({ u"ack"_s, rows.value(0).section(u'\t', 0, 0) }).first, 0);
     EXPECT_TRUE(command({ u"status"_s, u"--json"_s }).second.contains(u"\"running\":true"_s));
     // A real copy asking for the name gets it; the demo says so.
