@@ -3,6 +3,9 @@
 // With --language, the windows show that translation and each file name ends in "-<language>";
 // with --dark, a dark desktop palette and "-dark"; at a scale factor above 1 (QT_SCALE_FACTOR=2),
 // "@2x".
+// --at fixes the moment the pictures show (Unix seconds); --check compares each picture with the
+// file of that name in another folder (docs/, say) and fails when one differs, so the README's
+// pictures are what the code draws and a changed look is a deliberate one.
 #include "history/shiftreport.h"
 #include "queue/alertstore.h"
 #include "queue/mutelist.h"
@@ -25,7 +28,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPalette>
@@ -33,6 +38,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace halyard;
@@ -108,10 +115,20 @@ int main(int argc, char* argv[])
     parser.addOption(languageOption);
     const QCommandLineOption darkOption(u"dark"_s, u"Use a dark palette."_s);
     parser.addOption(darkOption);
+    const QCommandLineOption atOption(
+        u"at"_s, u"Show this moment (Unix seconds) instead of now."_s, u"seconds"_s);
+    parser.addOption(atOption);
+    const QCommandLineOption checkOption(
+        u"check"_s, u"Compare each picture with the one in this folder."_s, u"folder"_s);
+    parser.addOption(checkOption);
     parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        QTextStream(stderr)
-            << "usage: halyard-panel-screenshots [--language <code>] [--dark] <folder>" << Qt::endl;
+    bool atIsNumber = true;
+    const qint64 at = parser.isSet(atOption) ? parser.value(atOption).toLongLong(&atIsNumber)
+                                             : QDateTime::currentSecsSinceEpoch();
+    if (parser.positionalArguments().size() != 1 || !atIsNumber) {
+        QTextStream(stderr) << "usage: halyard-panel-screenshots [--language <code>] [--dark] "
+                               "[--at <seconds>] [--check <folder>] <folder>"
+                            << Qt::endl;
         return 2;
     }
     const QDir out(parser.positionalArguments().first());
@@ -133,8 +150,31 @@ int main(int argc, char* argv[])
     }
     if (app.devicePixelRatio() > 1)
         suffix += u'@' + QString::number(app.devicePixelRatio()) + u'x';
-    const auto fileName
-        = [&out, &suffix](const QString& name) { return out.filePath(name + suffix + u".png"_s); };
+    const std::optional<QDir> reference
+        = parser.isSet(checkOption) ? std::optional(QDir(parser.value(checkOption))) : std::nullopt;
+    int differing = 0;
+    // Saves one picture and, when checking, holds it against the reference of that name. A
+    // picture of the wall clock (the snooze menu names a weekday) is saved but never checked.
+    const auto publish = [&](const QString& name, const QPixmap& picture, bool ofTheWallClock) {
+        const QString file = name + suffix + u".png"_s;
+        const QString path = out.filePath(file);
+        if (!picture.save(path)) {
+            QTextStream(stderr) << "Could not write " << path << Qt::endl;
+            return false;
+        }
+        QTextStream(stdout) << path << Qt::endl;
+        if (reference && !ofTheWallClock) {
+            const QImage drawn = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+            const QImage expected
+                = QImage(reference->filePath(file)).convertToFormat(QImage::Format_ARGB32);
+            if (drawn != expected) {
+                ++differing;
+                QTextStream(stderr)
+                    << path << " differs from " << reference->filePath(file) << Qt::endl;
+            }
+        }
+        return true;
+    };
 
     // Throw-away stores: nothing here touches the user's preferences, queue or tokens.
     const QTemporaryDir scratch;
@@ -151,7 +191,7 @@ int main(int argc, char* argv[])
     directory.setUserName(u"U1"_s, u"Dana Whitfield"_s);
     directory.setUserName(u"B1"_s, u"alertmanager"_s);
 
-    const ReferenceTime now = currentReferenceTime();
+    const ReferenceTime now = referenceTimeFromUnix(double(at));
     // Nothing is carried out: the actions lead nowhere.
     PanelActions actions;
     auto* view = new PanelRootView(
@@ -164,13 +204,7 @@ int main(int argc, char* argv[])
         alerts.announceChanges();
         QApplication::processEvents();
         panel.adjustSize();
-        const QString path = fileName(name);
-        if (!panel.grab().save(path)) {
-            QTextStream(stderr) << "Could not write " << path << Qt::endl;
-            return false;
-        }
-        QTextStream(stdout) << path << Qt::endl;
-        return true;
+        return publish(name, panel.grab(), false);
     };
 
     panel.show();
@@ -243,19 +277,15 @@ int main(int argc, char* argv[])
         painter.drawPixmap(0, 0, main);
         painter.drawPixmap(int(main.width() / main.devicePixelRatio()) - 4, 0, sub);
     }
-    const QString menuPath = fileName(u"snooze-menu"_s);
-    if (!both.save(menuPath))
+    if (!publish(u"snooze-menu"_s, both, true))
         return 1;
-    QTextStream(stdout) << menuPath << Qt::endl;
 
     UpdateDialog dialog(u"0.1.0"_s, [](const QUrl&) {});
     dialog.showUpdate(
         u"0.2.0"_s, QUrl(u"https://example.com/download"_s), QUrl(u"https://example.com/notes"_s));
     dialog.adjustSize();
-    const QString dialogPath = fileName(u"update-dialog"_s);
-    if (!dialog.grab().save(dialogPath))
+    if (!publish(u"update-dialog"_s, dialog.grab(), false))
         return 1;
-    QTextStream(stdout) << dialogPath << Qt::endl;
 
     ProgramInfo program;
     program.shortVersion = u"0.1.0"_s;
@@ -276,20 +306,15 @@ int main(int argc, char* argv[])
         { SettingsWindow::Tab::about, u"settings-about" },
     };
     for (const auto& t : tabs) {
-        const QString path = fileName(QString::fromUtf16(t.file));
-        if (!window.grabTab(t.tab).save(path)) {
-            QTextStream(stderr) << "Could not write " << path << Qt::endl;
+        if (!publish(QString::fromUtf16(t.file), window.grabTab(t.tab), false))
             return 1;
-        }
-        QTextStream(stdout) << path << Qt::endl;
     }
     // A connection that stopped answering, worded in the window's language.
     settings.setConnectionState(
         ConnectionState::error(Problem::of(Problem::Kind::heartbeatMissed, {}, 40)));
-    const QString errorPath = fileName(u"settings-connection-error"_s);
-    if (!window.grabTab(SettingsWindow::Tab::authentication).save(errorPath))
+    if (!publish(u"settings-connection-error"_s,
+            window.grabTab(SettingsWindow::Tab::authentication), false))
         return 1;
-    QTextStream(stdout) << errorPath << Qt::endl;
 
     HistoryView history(scratch.filePath(u"history.jsonl"_s), [] { return AgingPolicy {}; });
     // The day the sample covers; quietly, or the empty scratch history would be read for it.
@@ -297,14 +322,10 @@ int main(int argc, char* argv[])
         const QSignalBlocker quiet(period);
         period->setCurrentIndex(period->findData(24));
     }
-    history.showReport(sampleReport(QDateTime::currentMSecsSinceEpoch()));
+    history.showReport(sampleReport(at * 1000));
     history.resize(640, 640);
-    const QString historyPath = fileName(u"history"_s);
-    if (!history.grab().save(historyPath)) {
-        QTextStream(stderr) << "Could not write " << historyPath << Qt::endl;
+    if (!publish(u"history"_s, history.grab(), false))
         return 1;
-    }
-    QTextStream(stdout) << historyPath << Qt::endl;
 
     // The "Less noise" section with its mutes list, as the General tab lays it out.
     window.grabTab(SettingsWindow::Tab::general);
@@ -314,9 +335,13 @@ int main(int argc, char* argv[])
                            ->geometry()
                            .united(mutesView->geometry())
                            .adjusted(-12, -36, 12, 8);
-    const QString mutesPath = fileName(u"settings-mutes"_s);
-    if (!section->grab(area).save(mutesPath))
+    if (!publish(u"settings-mutes"_s, section->grab(area), false))
         return 1;
-    QTextStream(stdout) << mutesPath << Qt::endl;
-    return 0;
+    if (differing > 0)
+        QTextStream(stderr) << differing
+                            << " pictures differ; if the new look is meant, render "
+                               "them into the reference folder with "
+                               "tools/panel-screenshots.sh"
+                            << Qt::endl;
+    return differing > 0 ? 1 : 0;
 }
