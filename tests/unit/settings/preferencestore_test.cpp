@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -90,10 +89,8 @@ TEST_F(PreferenceStoreTest, DamagedFileIsKeptAsideAndDefaultsAreUsed)
         EXPECT_FALSE(QFileInfo::exists(filePath()));
         const QStringList kept = QDir(folder()).entryList(QDir::Files);
         ASSERT_EQ(kept.size(), 1);
-        EXPECT_TRUE(QRegularExpression(u"^preferences\\.json\\.corrupt-\\d{8}T\\d{6}Z$"_s)
-                        .match(kept.first())
-                        .hasMatch())
-            << kept.first().toStdString();
+        // The name's time stamp: AlertStoreTest.DamagedFileIsKeptAsideOnceAndNeverOverwritten.
+        EXPECT_TRUE(kept.first().startsWith(u"preferences.json.corrupt-"_s));
         const QString keptPath = folder() + u'/' + kept.first();
         EXPECT_EQ(readFile(keptPath), damaged);
 

@@ -118,14 +118,9 @@ struct Panel {
 
 TEST(CollapsedBar, ShowsConnectionHealthAndCount)
 {
-    struct Case {
-        ConnectionState state;
-        QList<double> ages;
-        QString status;
-        QString tooltip;
-        QString count; // empty: neither count nor chevron
-    };
-    const Case cases[] = {
+    // State, ages queued, then the status, the dot's tooltip and the count (empty: neither count
+    // nor chevron).
+    const std::tuple<ConnectionState, QList<double>, QString, QString, QString> cases[] = {
         { ConnectionState::disconnected(), {}, u"Not connected"_s,
             u"Not connected — open Settings"_s, {} },
         { ConnectionState::connecting(), {}, u"Connecting…"_s, u"Connecting to Slack…"_s, {} },
@@ -139,17 +134,17 @@ TEST(CollapsedBar, ShowsConnectionHealthAndCount)
         { ConnectionState::connected(), { 10, 400, 1000, 2000 }, u"🔴"_s, u"Connected to Slack"_s,
             u"(4)"_s },
     };
-    for (const Case& c : cases) {
+    for (const auto& [state, ages, status, tooltip, count] : cases) {
         Panel p;
-        p.settings.setConnectionState(c.state);
-        for (int i = 0; i < c.ages.size(); ++i)
-            p.add(u"100.%1"_s.arg(i), c.ages[i]);
-        SCOPED_TRACE(qUtf8Printable(c.tooltip));
-        EXPECT_EQ(p.status(), c.status);
-        EXPECT_EQ(p.find<StatusDot>(u"connectionDot"_s)->toolTip(), c.tooltip);
-        EXPECT_EQ(p.shows(u"countLabel"_s), !c.count.isEmpty());
-        EXPECT_EQ(p.shows(u"chevronButton"_s), !c.count.isEmpty());
-        EXPECT_TRUE(c.count.isEmpty() || p.find<QLabel>(u"countLabel"_s)->text() == c.count);
+        p.settings.setConnectionState(state);
+        for (int i = 0; i < ages.size(); ++i)
+            p.add(u"100.%1"_s.arg(i), ages[i]);
+        SCOPED_TRACE(qUtf8Printable(tooltip));
+        EXPECT_EQ(p.status(), status);
+        EXPECT_EQ(p.find<StatusDot>(u"connectionDot"_s)->toolTip(), tooltip);
+        EXPECT_EQ(p.shows(u"countLabel"_s), !count.isEmpty());
+        EXPECT_EQ(p.shows(u"chevronButton"_s), !count.isEmpty());
+        EXPECT_TRUE(count.isEmpty() || p.find<QLabel>(u"countLabel"_s)->text() == count);
     }
     // Text from a server shows as it is, never as markup, and cut.
     Panel p;

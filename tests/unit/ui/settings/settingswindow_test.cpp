@@ -165,8 +165,18 @@ TEST_F(SettingsWindowTest, ButtonsFollowTheFieldsAndWarningsFollowTheText)
     }
 }
 
-TEST_F(SettingsWindowTest, SaveStoresTrimmedTokensAndReconnects)
+TEST_F(SettingsWindowTest, SaveStoresTrimmedTokensAndReconnectsAndAFailedSaveLeavesItAlone)
 {
+    keychain.failingWrites.insert(u"slack.appToken"_s);
+    type(u"botTokenField"_s, u"xoxb-1"_s);
+    type(u"appTokenField"_s, u"xapp-1"_s);
+    click(u"saveButton"_s);
+    EXPECT_TRUE(resultBecomes(
+        u"Save failed: The keyring failed (status -25308) — "_s + KeychainError::serviceHint()));
+    EXPECT_EQ(connects + disconnects, 0);
+    EXPECT_FALSE(enabled(u"clearButton"_s));
+    keychain.failingWrites.clear();
+
     // Typed bot and app fields, and the bot token stored.
     const std::tuple<QString, QString, QString> cases[] = {
         { u"xoxb-1\n"_s, u" xapp-1 "_s, u"xoxb-1"_s },
@@ -254,18 +264,6 @@ TEST_F(SettingsWindowTest, KeysSwitchSectionsReturnSavesAndEscapeCloses)
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(window->isHidden());
-}
-
-TEST_F(SettingsWindowTest, FailedSaveLeavesTheConnectionAlone)
-{
-    keychain.failingWrites.insert(u"slack.appToken"_s);
-    type(u"botTokenField"_s, u"xoxb-1"_s);
-    type(u"appTokenField"_s, u"xapp-1"_s);
-    click(u"saveButton"_s);
-    EXPECT_TRUE(resultBecomes(
-        u"Save failed: The keyring failed (status -25308) — "_s + KeychainError::serviceHint()));
-    EXPECT_EQ(connects + disconnects, 0);
-    EXPECT_FALSE(enabled(u"clearButton"_s));
 }
 
 TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
@@ -419,18 +417,15 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
     settings.setTeamName(page);
     settings.setBotUserName(u"pager"_s);
 
-    const struct {
-        QString shown, start;
-        qsizetype limit = kDisplayTextLimit;
-    } cases[] = {
+    // What is on screen, and how it starts.
+    const std::pair<QString, QString> cases[] = {
         { connectionRow, u"Error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { testResult, u"✗ Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { onScreen(find<QLabel>(u"connectionWorkspace"_s)), u"· <h1>502 Bad Gateway</h1>"_s },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.start.toStdString());
-        EXPECT_TRUE(c.shown.startsWith(c.start)) << c.shown.left(80).toStdString();
-        EXPECT_LE(c.shown.size(), c.limit);
+    for (const auto& [onScreenText, start] : cases) {
+        EXPECT_TRUE(onScreenText.startsWith(start)) << onScreenText.left(80).toStdString();
+        EXPECT_LE(onScreenText.size(), kDisplayTextLimit) << start.toStdString();
     }
 }
 
