@@ -14,19 +14,15 @@ using namespace halyard;
 
 TEST(JournalLineTest, EveryLineCarriesItsPriority)
 {
-    const struct Case {
-        QtMsgType type;
-        const char* text;
-        QByteArray expected;
-    } cases[] = {
+    const std::tuple<QtMsgType, const char*, QByteArray> cases[] = {
         { QtDebugMsg, "d", "<7>d\n" },
         { QtInfoMsg, "i", "<6>i\n" },
         { QtWarningMsg, "w", "<4>w\n" },
         { QtCriticalMsg, "two\nlines", "<3>two\n<3>lines\n" },
         { QtFatalMsg, "f", "<2>f\n" },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(journalLine(c.type, QString::fromUtf8(c.text)), c.expected) << c.text;
+    for (const auto& [type, text, expected] : cases)
+        EXPECT_EQ(journalLine(type, QString::fromUtf8(text)), expected) << text;
 
     // Only a stream that is standard error itself: a child's inherited variable names another.
     struct stat error { };

@@ -50,31 +50,24 @@ HistoryRecord rec(qint64 at, AlertEvent event, const QString& id)
 }
 
 // Every way an alert joins or leaves the queue is one line in the history, with its cause, who
-// and when; the queue's own announcements stay as they were.
+// and when (acks over the bus and Acknowledge All: QueueAdaptorTest).
 TEST_F(HistoryTest, EveryArrivalAndDepartureIsRecordedWithItsCause)
 {
-    struct Case {
-        const char* name;
-        std::function<void(AlertStore&, const Alert&)> act;
-        AlertEvent expected;
-        QString by;
-    };
-    const Case cases[] = {
-        { "panel", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::panel); },
-            AlertEvent::ackedInPanel, {} },
-        { "banner", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::banner); },
-            AlertEvent::ackedOnBanner, {} },
-        { "bus", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::bus); },
-            AlertEvent::ackedOverBus, {} },
-        { "all", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::acknowledgeAll); },
-            AlertEvent::ackedAll, {} },
-        { "teammate",
-            [](AlertStore& s, const Alert& a) { s.removeBySource(a.channelId, a.ts, u"U7"_s); },
-            AlertEvent::ackedByTeammate, u"U7"_s },
-    };
+    // The act, what it is recorded as, and by whom.
+    const std::tuple<const char*, std::function<void(AlertStore&, const Alert&)>, AlertEvent,
+        QString>
+        cases[] = {
+            { "panel", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::panel); },
+                AlertEvent::ackedInPanel, {} },
+            { "banner", [](AlertStore& s, const Alert& a) { s.acknowledge(a, AckCause::banner); },
+                AlertEvent::ackedOnBanner, {} },
+            { "teammate",
+                [](AlertStore& s, const Alert& a) { s.removeBySource(a.channelId, a.ts, u"U7"_s); },
+                AlertEvent::ackedByTeammate, u"U7"_s },
+        };
     const ReferenceTime now = currentReferenceTime();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, act, expected, by] : cases) {
+        SCOPED_TRACE(name);
         QFile::remove(path());
         AlertStore store;
         HistoryRecorder recorder(store, std::make_unique<HistoryWriter>(path()),
@@ -85,9 +78,8 @@ TEST_F(HistoryTest, EveryArrivalAndDepartureIsRecordedWithItsCause)
         store.enqueue(live);
         store.enqueue(caughtUp, Arrival::catchUp);
         const qint64 before = QDateTime::currentMSecsSinceEpoch();
-        c.act(store, live);
-        // Gone already: nothing more to record.
-        c.act(store, live);
+        act(store, live);
+        act(store, live); // gone already: nothing more to record
         const qint64 after = QDateTime::currentMSecsSinceEpoch();
         recorder.flush();
 
@@ -97,12 +89,11 @@ TEST_F(HistoryTest, EveryArrivalAndDepartureIsRecordedWithItsCause)
         EXPECT_EQ(got[0].text, u"Disk full"_s);
         EXPECT_EQ(got[0].channelName, u"alerts"_s);
         EXPECT_EQ(got[1].event, AlertEvent::arrivedCatchUp);
-        EXPECT_EQ(got[2].event, c.expected);
+        EXPECT_EQ(got[2].event, expected);
         EXPECT_EQ(got[2].alertId, live.id);
-        EXPECT_EQ(got[2].by, c.by);
-        EXPECT_EQ(got[2].byName, c.by.isEmpty() ? QString() : u"ada"_s);
-        EXPECT_GE(got[2].at, before);
-        EXPECT_LE(got[2].at, after);
+        EXPECT_EQ(got[2].by, by);
+        EXPECT_EQ(got[2].byName, by.isEmpty() ? QString() : u"ada"_s);
+        EXPECT_TRUE(got[2].at >= before && got[2].at <= after);
         EXPECT_EQ(got[2].stage, AgeStage::stale);
         EXPECT_EQ(QFile(path()).permissions() & 0x0077, 0);
 
@@ -150,15 +141,8 @@ TEST_F(HistoryTest, DamagedTailIsCutAtTheLastWholeRecord)
 {
     const QByteArray whole = rec(1000, AlertEvent::arrivedLive, u"C1:1.1"_s).toLine()
         + rec(2000, AlertEvent::ackedInPanel, u"C1:1.1"_s).toLine();
-    struct Case {
-        const char* name;
-        QByteArray bytes;
-        qsizetype records;
-        qsizetype damaged;
-        qsizetype unknown;
-        bool tail;
-    };
-    const Case cases[] = {
+    // The file, then the records read, damaged lines, unknown kinds, whether the tail is cut off.
+    const std::tuple<const char*, QByteArray, qsizetype, qsizetype, qsizetype, bool> cases[] = {
         { "whole", whole, 2, 0, 0, false },
         { "cut mid-record", whole + R"({"at":3000,"event":"arr)", 2, 0, 0, true },
         { "unterminated record",
@@ -172,22 +156,22 @@ TEST_F(HistoryTest, DamagedTailIsCutAtTheLastWholeRecord)
             2, 0, 1, false },
         { "empty", "", 0, 0, 0, false },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        writeFile(c.bytes);
+    for (const auto& [name, bytes, records, damaged, unknown, tail] : cases) {
+        SCOPED_TRACE(name);
+        writeFile(bytes);
         const auto read = HistoryFile::read(path());
         ASSERT_TRUE(read.has_value());
-        EXPECT_EQ(read->records.size(), c.records);
-        EXPECT_EQ(read->damagedLines, c.damaged);
-        EXPECT_EQ(read->unknownKinds, c.unknown);
-        EXPECT_EQ(read->damagedTail, c.tail);
+        EXPECT_EQ(read->records.size(), records);
+        EXPECT_EQ(read->damagedLines, damaged);
+        EXPECT_EQ(read->unknownKinds, unknown);
+        EXPECT_EQ(read->damagedTail, tail);
         ASSERT_TRUE(HistoryFile::tidy(path(), 10'000).has_value());
         {
             HistoryWriter writer(path());
             writer.append({ rec(4000, AlertEvent::ackedAll, u"C1:9.9"_s) });
         }
         const auto after = HistoryFile::read(path());
-        EXPECT_EQ(after->records.size(), c.records + 1);
+        EXPECT_EQ(after->records.size(), records + 1);
         EXPECT_FALSE(after->damagedTail);
         EXPECT_EQ(after->damagedLines, 0);
     }
@@ -199,23 +183,18 @@ TEST_F(HistoryTest, TrimmingKeepsTheNewestByAgeAndCount)
 {
     const qint64 now = 200LL * 24 * 60 * kMinute;
     const qint64 day = 24 * 60 * kMinute;
-    struct Case {
-        const char* name;
-        QList<qint64> ages;
-        qsizetype extra;
-        QList<qint64> keptAges;
-    };
-    const Case cases[] = {
+    // Ages written, how many more of age 1000 ms, and the ages kept.
+    const std::tuple<const char*, QList<qint64>, qsizetype, QList<qint64>> cases[] = {
         { "nothing old", { 3 * day, day, 0 }, 0, { 3 * day, day, 0 } },
         { "past 90 days", { 91 * day, 90 * day + 1, 90 * day, 5 }, 0, { 90 * day, 5 } },
         { "over the count", { 2 * day, day }, HistoryFile::kMaxRecords, {} },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, ages, extra, keptAges] : cases) {
+        SCOPED_TRACE(name);
         QList<HistoryRecord> all;
-        for (const qint64 age : c.ages)
+        for (const qint64 age : ages)
             all.append(rec(now - age, AlertEvent::arrivedLive, u"C1:1.1"_s));
-        for (qsizetype i = 0; i < c.extra; ++i)
+        for (qsizetype i = 0; i < extra; ++i)
             all.append(rec(now - 1000, AlertEvent::arrivedLive, u"C1:2.2"_s));
         QByteArray bytes;
         for (const auto& r : all)
@@ -225,12 +204,10 @@ TEST_F(HistoryTest, TrimmingKeepsTheNewestByAgeAndCount)
         ASSERT_TRUE(dropped.has_value());
         const auto kept = records();
         EXPECT_EQ(*dropped, all.size() - kept.size());
-        EXPECT_EQ(kept.size(), std::min(HistoryFile::kMaxRecords, c.keptAges.size() + c.extra));
-        for (qsizetype i = 0; i < c.keptAges.size(); ++i)
-            EXPECT_EQ(kept[i].at, now - c.keptAges[i]);
-        if (c.extra > 0) {
-            EXPECT_EQ(kept.first().alertId, u"C1:2.2"_s);
-        }
+        EXPECT_EQ(kept.size(), std::min(HistoryFile::kMaxRecords, keptAges.size() + extra));
+        for (qsizetype i = 0; i < keptAges.size(); ++i)
+            EXPECT_EQ(kept[i].at, now - keptAges[i]);
+        EXPECT_TRUE(extra == 0 || kept.first().alertId == u"C1:2.2"_s);
         EXPECT_EQ(QFile(path()).permissions() & 0x0077, 0);
     }
 }

@@ -68,11 +68,8 @@ protected:
 TEST_F(OverdueReminderTest, MoreThanThreeCrossingTogetherMakeOneBanner)
 {
     const QString one = u"Overdue: #alerts"_s;
-    const struct {
-        QList<int> groups;
-        int acknowledged;
-        QStringList expected;
-    } cases[] = {
+    // Sizes of the groups, how many are acknowledged before the burst ends, the banners.
+    const std::tuple<QList<int>, int, QStringList> cases[] = {
         { { 3 }, 0, { one, one, one } },
         { { 4 }, 0, { u"4 alerts are overdue"_s } },
         { { 1, 2, 1 }, 0, { u"4 alerts are overdue"_s } },
@@ -80,25 +77,25 @@ TEST_F(OverdueReminderTest, MoreThanThreeCrossingTogetherMakeOneBanner)
         // Acknowledged before the burst was counted: no banner stands for it.
         { { 4 }, 1, { one, one, one } },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.expected.first().toStdString());
+    for (const auto& [groups, acknowledged, expected] : cases) {
+        SCOPED_TRACE(expected.first().toStdString());
         while (!store.alerts().isEmpty())
             store.acknowledge(store.alerts().first());
         poster.titles.clear();
         jumped = 0;
-        for (qsizetype g = 0; g < c.groups.size(); ++g) {
-            for (int i = 0; i < c.groups[g]; ++i)
+        for (qsizetype g = 0; g < groups.size(); ++g) {
+            for (int i = 0; i < groups[g]; ++i)
                 add(10.0 * double(g + 1));
         }
         const auto reminder = makeReminder();
-        for (qsizetype g = 0; g < c.groups.size(); ++g) {
+        for (qsizetype g = 0; g < groups.size(); ++g) {
             jumped = 10.0 * double(g + 1) + 1;
             reminder->recheck();
         }
-        for (int i = 0; i < c.acknowledged; ++i)
+        for (int i = 0; i < acknowledged; ++i)
             store.acknowledge(store.alerts().first());
         test::outlastTimers(100ms);
-        EXPECT_EQ(poster.titles, c.expected);
+        EXPECT_EQ(poster.titles, expected);
     }
 }
 

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -49,8 +48,8 @@ protected:
     QTemporaryDir m_root;
 };
 
-// Each value comes back only through the getter of the type it was stored as, also after a
-// restart; a string "true" is not a boolean and a string is not byte data. Values this store
+// Each value comes back through the getter of the type it was stored as, also after a restart
+// (a value of another type reads as absent: SettingsStoreTest's read rules). Values this store
 // never writes (added by hand) read as absent but survive rewrites.
 TEST_F(PreferenceStoreTest, ValuesKeepTheirTypesAcrossRestarts)
 {
@@ -71,10 +70,7 @@ TEST_F(PreferenceStoreTest, ValuesKeepTheirTypesAcrossRestarts)
     EXPECT_EQ(store.stringValue(u"empty"_s), QString());
     EXPECT_EQ(store.dataValue(u"blob"_s), binary);
     EXPECT_EQ(store.dataValue(u"emptyBlob"_s), QByteArray());
-    for (const QString& key : { u"flag"_s, u"blob"_s, u"size"_s })
-        EXPECT_EQ(store.stringValue(key), std::nullopt) << qPrintable(key);
-    for (const QString& key : { u"text"_s, u"missing"_s })
-        EXPECT_EQ(store.boolValue(key), std::nullopt) << qPrintable(key);
+    EXPECT_EQ(store.stringValue(u"size"_s), std::nullopt);
     for (const QString& key : { u"text"_s, u"odd"_s, u"bad"_s })
         EXPECT_EQ(store.dataValue(key), std::nullopt) << qPrintable(key);
     EXPECT_EQ(fileObject().value(u"size"_s).toInt(), 42);
@@ -93,10 +89,8 @@ TEST_F(PreferenceStoreTest, DamagedFileIsKeptAsideAndDefaultsAreUsed)
         EXPECT_FALSE(QFileInfo::exists(filePath()));
         const QStringList kept = QDir(folder()).entryList(QDir::Files);
         ASSERT_EQ(kept.size(), 1);
-        EXPECT_TRUE(QRegularExpression(u"^preferences\\.json\\.corrupt-\\d{8}T\\d{6}Z$"_s)
-                        .match(kept.first())
-                        .hasMatch())
-            << kept.first().toStdString();
+        // The name's time stamp: AlertStoreTest.DamagedFileIsKeptAsideOnceAndNeverOverwritten.
+        EXPECT_TRUE(kept.first().startsWith(u"preferences.json.corrupt-"_s));
         const QString keptPath = folder() + u'/' + kept.first();
         EXPECT_EQ(readFile(keptPath), damaged);
 

@@ -110,10 +110,14 @@ TEST_F(SettingsStoreTest, StoredValuesAreTakenOnlyWhenTheyPassTheirReadRule)
         { "behavior.snapToMenuBar", "false", 2, u"0"_s },
         { "aging.policy", data(R"({"freshUntil":600,"agingUntil":1200,"staleUntil":2400})"), 3,
             u"600/1200/2400"_s },
-        // The JSON as a string instead of data; data that is not JSON.
+        // The JSON as a string instead of data; data that is not JSON, or lacks or mistypes a
+        // number.
         { "aging.policy", R"("{\"freshUntil\":60,\"agingUntil\":120,\"staleUntil\":180}")", -1,
             {} },
         { "aging.policy", data("not json"), -1, {} },
+        { "aging.policy", data(R"({"freshUntil":60,"agingUntil":120})"), -1, {} },
+        { "aging.policy", data(R"({"freshUntil":"60","agingUntil":120,"staleUntil":180})"), -1,
+            {} },
         { "ackback.enabled", "false", 4, u"0"_s },
         { "ackback.enabled", "null", -1, {} },
         { "ackback.emoji", "\"\"", -1, {} },

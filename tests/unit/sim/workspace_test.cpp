@@ -1,5 +1,6 @@
 // The simulated workspace answers the Web API the way Slack does; the demo and every test of the
-// client rely on it: history order and bounds, paging, input and token errors, reactions.
+// client rely on it: history order and bounds, paging, input and token errors, reactions. Names
+// and the token errors the client meets are DirectoryResolverTest's and ResultsTest's.
 #include "sim/workspace.h"
 
 #include <QJsonArray>
@@ -83,9 +84,6 @@ TEST(WorkspaceTest, AnswersLikeSlack)
         { u"users.conversations"_s,
             { { u"types"_s, u"public_channel,private_channel"_s }, { u"limit"_s, u"1"_s } },
             u"C1 | G1(p)"_s },
-        { u"users.info"_s, { { u"user"_s, u"U1"_s } }, u"ada"_s },
-        { u"users.info"_s, { { u"user"_s, u"U9"_s } }, u"user_not_found"_s },
-        { u"bots.info"_s, { { u"bot"_s, u"B1"_s } }, u"monitor"_s },
         // In order: the bot reacts once; a second time, a bad name or a missing message fail.
         { u"reactions.add"_s,
             { { u"channel"_s, u"C1"_s }, { u"timestamp"_s, u"9.5"_s }, { u"name"_s, u"eyes"_s } },
@@ -104,8 +102,6 @@ TEST(WorkspaceTest, AnswersLikeSlack)
         { u"auth.test"_s, {}, u"not_authed"_s, Token::none },
         { u"auth.test"_s, {}, u"not_authed"_s, Token::empty },
         { u"auth.test"_s, {}, u"not_allowed_token_type"_s, Token::app },
-        { u"auth.test"_s, {}, u"invalid_auth"_s, Token::wrong },
-        { u"apps.connections.open"_s, {}, u"not_allowed_token_type"_s, Token::bot },
         { u"chat.postMessage"_s, {}, u"unknown_method"_s },
     };
 
@@ -113,8 +109,6 @@ TEST(WorkspaceTest, AnswersLikeSlack)
     workspace.addChannel({ u"C1"_s, u"alerts"_s });
     workspace.addChannel({ u"G1"_s, u"ops"_s, true });
     workspace.addChannel({ u"C2"_s, u"random"_s, false, false });
-    workspace.addUser(u"U1"_s, u"ada"_s);
-    workspace.addBot({ u"B1"_s, u"monitor"_s, u"A1"_s });
     for (const QString& ts : { u"10.000100"_s, u"10.000200"_s, u"9.5"_s, u"11.000001"_s })
         workspace.addMessage(u"C1"_s, { { u"ts"_s, ts } });
     EXPECT_EQ(workspace.addMessage(u"C1"_s, {}), u"12.000100"_s);

@@ -32,9 +32,8 @@ TEST(Links, DeepLinkAndPermalinkEncodeValues)
 
 TEST(LinkRules, MailLinksKeepAddressSubjectAndBodyAndOnlyWebAndMailLinksOpen)
 {
-    const struct {
-        QString link, opened; // empty: nothing is opened
-    } cases[] = {
+    // A link and what opens (empty: nothing).
+    const std::pair<QString, QString> cases[] = {
         { u"mailto:ops@example.com?subject=Disk%20full&attach=/etc/passwd&body=db-1"_s,
             u"mailto:ops@example.com?subject=Disk%20full&body=db-1"_s },
         { u"MAILTO:ops@example.com?Attach=~/.ssh/id_rsa&cc=x@example.net&SUBJECT=a&subject=b"_s,
@@ -47,13 +46,13 @@ TEST(LinkRules, MailLinksKeepAddressSubjectAndBodyAndOnlyWebAndMailLinksOpen)
         { u"javascript:alert(1)"_s, {} },
         { u"slack://channel?team=T1"_s, {} },
     };
-    for (const auto& c : cases) {
+    for (const auto& [link, expected] : cases) {
         QList<QUrl> opened;
         LinkOpener opener([&](const QUrl& url) { opened.append(url); }, [] { return true; });
-        opener.openMessageLink(QUrl(c.link));
+        opener.openMessageLink(QUrl(link));
         EXPECT_EQ(
-            opened.isEmpty() ? QString() : opened.first().toString(QUrl::FullyEncoded), c.opened)
-            << c.link.toStdString();
+            opened.isEmpty() ? QString() : opened.first().toString(QUrl::FullyEncoded), expected)
+            << link.toStdString();
     }
 }
 
@@ -67,14 +66,10 @@ TEST(LinkRules, AnAlertOpensOnlyOnceTheTeamIsKnown)
     QTemporaryDir folder;
     PreferenceStore preferences(folder.path());
     SettingsStore settings(keychain, preferences);
-    struct Case {
-        std::optional<QString> teamId;
-        bool slackHandler;
-        QString workspace, expected; // expected empty: nothing opened
-    };
     const QString web = u"https://t.slack.com/"_s,
                   channel = u"https://app.slack.com/client/T1/C1"_s;
-    const Case cases[] = {
+    // Team, whether a slack: handler exists, workspace address, what opens (empty: nothing).
+    const std::tuple<std::optional<QString>, bool, QString, QString> cases[] = {
         { std::nullopt, true, web, {} },
         { u""_s, false, web, {} },
         { u"T1"_s, true, web, u"slack://channel?team=T1&id=C1&message=1712.000100"_s },
@@ -87,17 +82,16 @@ TEST(LinkRules, AnAlertOpensOnlyOnceTheTeamIsKnown)
         { u"T1"_s, false, u"javascript:alert(1)//"_s, channel },
         { u"T1"_s, false, u"https:///archives/"_s, channel },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.workspace.toStdString());
-        settings.setTeamId(c.teamId);
-        settings.setWorkspaceUrl(c.workspace.isEmpty()
-                ? std::nullopt
-                : std::optional(QUrl(c.workspace, QUrl::StrictMode)));
+    for (const auto& [teamId, slackHandler, workspace, expected] : cases) {
+        settings.setTeamId(teamId);
+        settings.setWorkspaceUrl(
+            workspace.isEmpty() ? std::nullopt : std::optional(QUrl(workspace, QUrl::StrictMode)));
         QStringList opened;
         LinkOpener opener([&](const QUrl& url) { opened.append(url.toString(QUrl::FullyEncoded)); },
-            [&] { return c.slackHandler; });
+            [&] { return slackHandler; });
         opener.openAlert(settings, alert);
-        EXPECT_EQ(opened, c.expected.isEmpty() ? QStringList() : QStringList { c.expected });
+        EXPECT_EQ(opened, expected.isEmpty() ? QStringList() : QStringList { expected })
+            << workspace.toStdString();
     }
 
     // A banner's click hands its activation token to that launch alone.
@@ -158,15 +152,12 @@ TEST(AutostartEntry, AwkwardProgramPathsRoundTripAndALineBreakIsRefused)
 
     // Desktops switch the entry off inside it; switching it on again writes it afresh.
     const Autostart marked(root.filePath(u"autostart-marked"_s), u"/opt/halyard"_s);
-    const struct {
-        QByteArray from, to;
-        bool enabled;
-    } markers[] = {
+    const std::tuple<QByteArray, QByteArray, bool> markers[] = {
         { "X-GNOME-Autostart-enabled=true", "X-GNOME-Autostart-enabled = false", false },
         { "Terminal=false", "Terminal=false\nHidden=true", false },
         { "Terminal=false", "Terminal=false\nHidden=false\n[Other]\nHidden=true", true },
     };
-    for (const auto& marker : markers) {
+    for (const auto& [from, to, enabled] : markers) {
         ASSERT_TRUE(marked.setEnabled(true).has_value());
         QFile file(marked.filePath());
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -174,9 +165,9 @@ TEST(AutostartEntry, AwkwardProgramPathsRoundTripAndALineBreakIsRefused)
         EXPECT_TRUE(contents.contains("\nTryExec=/opt/halyard\n"));
         file.resize(0);
         file.seek(0);
-        file.write(contents.replace(marker.from, marker.to));
+        file.write(contents.replace(from, to));
         file.close();
-        EXPECT_EQ(marked.isEnabled(), marker.enabled) << marker.to.toStdString();
+        EXPECT_EQ(marked.isEnabled(), enabled) << to.toStdString();
     }
 }
 

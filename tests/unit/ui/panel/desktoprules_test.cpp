@@ -26,10 +26,7 @@ TEST(PanelWindowType, DockEverywhereButWhereDocksBecomeBars)
     const PanelWindowType floating { "_NET_WM_WINDOW_TYPE_UTILITY",
         { "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
             "_NET_WM_STATE_SKIP_PAGER" } };
-    const struct {
-        QString windowManager;
-        PanelWindowType expected;
-    } cases[] = {
+    const std::pair<QString, PanelWindowType> cases[] = {
         { u"i3"_s, floating },
         { u"I3 "_s, floating },
         { u"GNOME Shell"_s, dock },
@@ -38,10 +35,8 @@ TEST(PanelWindowType, DockEverywhereButWhereDocksBecomeBars)
         { u"i3lock"_s, dock },
         { QString(), dock },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(qUtf8Printable(c.windowManager));
-        EXPECT_EQ(panelWindowType(c.windowManager), c.expected);
-    }
+    for (const auto& [windowManager, expected] : cases)
+        EXPECT_EQ(panelWindowType(windowManager), expected) << qUtf8Printable(windowManager);
 }
 
 TEST(Activation, TheRequestComesFromAPagerAtTheUsersTime)
@@ -71,11 +66,8 @@ TEST(DisplayPlatform, WaylandWithoutItsPluginOrAnXServerSaysWhatToInstall)
     }
 
     enum Outcome { asIs, xwayland, nativeWayland, installWayland, noDisplay };
-    const struct {
-        DisplaySituation situation;
-        bool plugin;
-        Outcome expected;
-    } cases[] = {
+    // What the session offers, whether the Wayland plugin is there, what becomes of it.
+    const std::tuple<DisplaySituation, bool, Outcome> cases[] = {
         { { .platformChosen = true, .wayland = true }, false, asIs },
         { { .x11 = true }, false, asIs },
         { { .wayland = true, .x11 = true }, false, xwayland },
@@ -83,17 +75,17 @@ TEST(DisplayPlatform, WaylandWithoutItsPluginOrAnXServerSaysWhatToInstall)
         { { .wayland = true }, false, installWayland },
         { {}, true, noDisplay },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.expected));
-        const auto choice = decideDisplayPlatform(
-            c.situation, c.plugin ? withPlugin.path() : withoutPlugin.path());
-        switch (c.expected) {
+    for (const auto& [situation, plugin, expected] : cases) {
+        SCOPED_TRACE(int(expected));
+        const auto choice
+            = decideDisplayPlatform(situation, plugin ? withPlugin.path() : withoutPlugin.path());
+        switch (expected) {
         case asIs:
         case xwayland:
         case nativeWayland:
             ASSERT_TRUE(choice.has_value());
-            EXPECT_EQ(choice->useXcb, c.expected == xwayland);
-            EXPECT_EQ(choice->note.isEmpty(), c.expected == asIs);
+            EXPECT_EQ(choice->useXcb, expected == xwayland);
+            EXPECT_EQ(choice->note.isEmpty(), expected == asIs);
             break;
         case installWayland:
             ASSERT_FALSE(choice.has_value());

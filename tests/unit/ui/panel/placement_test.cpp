@@ -31,19 +31,15 @@ TEST(PlacementTest, StartingCornerIsSavedAndClampedOrTheTopLeftOfTheWorkArea)
 {
     EXPECT_EQ(initialTopLeft(std::nullopt, kPanel, kScreens), QPointF(8, 32));
     EXPECT_EQ(initialTopLeft(std::nullopt, kPanel, {}), QPointF(0, 0));
-    struct Case {
-        SavedPosition saved;
-        QPointF expected;
-    };
-    const Case cases[] = {
+    const std::pair<SavedPosition, QPointF> cases[] = {
         { { { 2000, 100 }, u"HDMI-1"_s }, { 2000, 100 } },
         // A screen that is gone: the primary one, clamped into its work area.
         { { { 2000, 100 }, u"DP-9"_s }, { 1600, 100 } },
         { { { 100, 5 }, std::nullopt }, { 100, 32 } },
         { { { -50, 2000 }, u"DP-1"_s }, { 0, 880 } },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(initialTopLeft(c.saved, kPanel, kScreens), c.expected) << c.expected;
+    for (const auto& [saved, expected] : cases)
+        EXPECT_EQ(initialTopLeft(saved, kPanel, kScreens), expected) << expected;
     // Too big to fit: the left and top edges win.
     EXPECT_EQ(clampTopLeft({ 500, 500 }, { 3000, 2000 }, kPrimary.available), QPointF(0, 32));
 }
@@ -64,21 +60,14 @@ TEST(PlacementTest, SnapQueueHeightFrameAndScreens)
         QRectF(10, 900, 320.5, 400));
     EXPECT_TRUE(isFrameOnAnyScreen({ 3000, 900, 200, 100 }, kScreens));
     EXPECT_FALSE(isFrameOnAnyScreen({ 3150, 900, 200, 100 }, kScreens));
-    EXPECT_EQ(screenForDisplayID(std::nullopt, kScreens)->name, u"DP-1"_s);
-    EXPECT_EQ(screenForDisplayID(u"HDMI-1"_s, kScreens)->name, u"HDMI-1"_s);
-    EXPECT_EQ(screenForDisplayID(u"DP-1"_s, {}), std::nullopt);
 }
 
 TEST(PlacementTest, SettingsWindowGoesBesideThePanelElseBelowOrAbove)
 {
     const QRectF wide = kPrimary.available;
     const QRectF narrow { 0, 32, 1000, 1048 };
-    struct Case {
-        QRectF panel;
-        QRectF area;
-        QPointF expected;
-    };
-    const Case cases[] = {
+    // The panel, the work area, where the window goes.
+    const std::tuple<QRectF, QRectF, QPointF> cases[] = {
         // Room on the right: 8 px away, top edges aligned.
         { { 8, 32, 320, 200 }, wide, { 336, 32 } },
         { { 1500, 300, 320, 200 }, wide, { 892, 300 } },
@@ -88,8 +77,8 @@ TEST(PlacementTest, SettingsWindowGoesBesideThePanelElseBelowOrAbove)
         // …above otherwise, pulled left to stay inside.
         { { 500, 800, 320, 200 }, narrow, { 400, 392 } },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(settingsWindowOrigin(c.panel, { 600, 400 }, c.area), c.expected) << c.panel;
+    for (const auto& [panel, area, expected] : cases)
+        EXPECT_EQ(settingsWindowOrigin(panel, { 600, 400 }, area), expected) << panel;
 }
 
 class FakePanel : public PanelWindow {

@@ -58,10 +58,8 @@ TEST(QueueLayout, MeasuredAndRemovedRowsMoveTheRowsBelow)
 TEST(QueueLayout, ScrollToShowMovesAsLittleAsItCan)
 {
     // Rows of 100 (101 with the divider) in a view of 250; the content is 1010 high.
-    const struct {
-        const char* name;
-        int row, scroll, expected;
-    } cases[] = {
+    // What the case is, the row to show, the scroll before and after.
+    const std::tuple<const char*, int, int, int> cases[] = {
         { "already in view", 1, 50, 50 },
         { "above the view: its top", 1, 300, 101 },
         { "below the view: its bottom", 5, 0, 355 },
@@ -70,8 +68,8 @@ TEST(QueueLayout, ScrollToShowMovesAsLittleAsItCan)
     };
     QueueLayout layout(1, 0);
     layout.setHeights(QList<int>(10, 100));
-    for (const auto& c : cases)
-        EXPECT_EQ(layout.scrollToShow(c.row, c.scroll, 250), c.expected) << c.name;
+    for (const auto& [name, row, scroll, expected] : cases)
+        EXPECT_EQ(layout.scrollToShow(row, scroll, 250), expected) << name;
     // A row taller than the view shows its top.
     layout.setHeight(5, 400);
     EXPECT_EQ(layout.scrollToShow(5, 0, 250), 505);

@@ -118,14 +118,9 @@ struct Panel {
 
 TEST(CollapsedBar, ShowsConnectionHealthAndCount)
 {
-    struct Case {
-        ConnectionState state;
-        QList<double> ages;
-        QString status;
-        QString tooltip;
-        QString count; // empty: neither count nor chevron
-    };
-    const Case cases[] = {
+    // State, ages queued, then the status, the dot's tooltip and the count (empty: neither count
+    // nor chevron).
+    const std::tuple<ConnectionState, QList<double>, QString, QString, QString> cases[] = {
         { ConnectionState::disconnected(), {}, u"Not connected"_s,
             u"Not connected — open Settings"_s, {} },
         { ConnectionState::connecting(), {}, u"Connecting…"_s, u"Connecting to Slack…"_s, {} },
@@ -139,19 +134,17 @@ TEST(CollapsedBar, ShowsConnectionHealthAndCount)
         { ConnectionState::connected(), { 10, 400, 1000, 2000 }, u"🔴"_s, u"Connected to Slack"_s,
             u"(4)"_s },
     };
-    for (const Case& c : cases) {
+    for (const auto& [state, ages, status, tooltip, count] : cases) {
         Panel p;
-        p.settings.setConnectionState(c.state);
-        for (int i = 0; i < c.ages.size(); ++i)
-            p.add(u"100.%1"_s.arg(i), c.ages[i]);
-        SCOPED_TRACE(qUtf8Printable(c.tooltip));
-        EXPECT_EQ(p.status(), c.status);
-        EXPECT_EQ(p.find<StatusDot>(u"connectionDot"_s)->toolTip(), c.tooltip);
-        EXPECT_EQ(p.shows(u"countLabel"_s), !c.count.isEmpty());
-        EXPECT_EQ(p.shows(u"chevronButton"_s), !c.count.isEmpty());
-        if (!c.count.isEmpty()) {
-            EXPECT_EQ(p.find<QLabel>(u"countLabel"_s)->text(), c.count);
-        }
+        p.settings.setConnectionState(state);
+        for (int i = 0; i < ages.size(); ++i)
+            p.add(u"100.%1"_s.arg(i), ages[i]);
+        SCOPED_TRACE(qUtf8Printable(tooltip));
+        EXPECT_EQ(p.status(), status);
+        EXPECT_EQ(p.find<StatusDot>(u"connectionDot"_s)->toolTip(), tooltip);
+        EXPECT_EQ(p.shows(u"countLabel"_s), !count.isEmpty());
+        EXPECT_EQ(p.shows(u"chevronButton"_s), !count.isEmpty());
+        EXPECT_TRUE(count.isEmpty() || p.find<QLabel>(u"countLabel"_s)->text() == count);
     }
     // Text from a server shows as it is, never as markup, and cut.
     Panel p;
@@ -198,21 +191,16 @@ TEST(PanelRoot, EveryChangeOfTheCountReExpandsTheLastAckCollapsesAndTheCapHolds)
     EXPECT_FALSE(p.shows(u"chevronButton"_s));
     EXPECT_EQ(p.view.sizeHint().height(), collapsedHeight);
 
-    // The first showing expands over what is already queued, as tall as the rows up to the
-    // layout's cap.
+    // Below the cap the panel is as tall as its rows (the cap: BuildsRowsOnlyForWhatIsInView).
     Panel queued;
     for (int i = 0; i < 6; ++i)
         queued.add(u"100.%1"_s.arg(i), 10);
     queued.view.show();
-    EXPECT_TRUE(queued.view.isExpanded());
     auto* queue = queued.view.findChild<QueueView*>();
     const int barAndDivider = queued.view.sizeHint().height() - queue->height();
-    const int content = queue->contentHeight(queue->width());
-    ASSERT_GT(content, 200);
-    queued.layout.setMaxQueueHeight(120);
-    EXPECT_EQ(queued.view.sizeHint().height(), barAndDivider + 120);
     queued.layout.setMaxQueueHeight(2000);
-    EXPECT_EQ(queued.view.sizeHint().height(), barAndDivider + content);
+    EXPECT_EQ(
+        queued.view.sizeHint().height(), barAndDivider + queue->contentHeight(queue->width()));
 }
 
 // The model mirrors the store through announcements alone: rows come as runs, not one signal
@@ -331,21 +319,18 @@ TEST(QueueView, BuildsRowsOnlyForWhatIsInViewAndKeepsTheirOrder)
 TEST(QueueView, LateNamesReachExactlyTheRowsThatShowThemAndAreMeasuredAgain)
 {
     const QString longName = u"Maximiliane Featherstonehaugh-Worthington"_s;
-    const struct {
-        QList<std::pair<QString, QString>> names;
-        QList<int> changed;
-        int row;
-        QString header, text;
-    } cases[] = {
-        { { { u"#C1"_s, u"ops"_s } }, { 0 }, 0, u"#ops"_s, u"Backup failed"_s },
-        { { { u"@U4"_s, u"Dana"_s } }, { 2 }, 2, u"#C2 · Dana"_s, u"Disk full"_s },
-        { { { u"@U2"_s, longName }, { u"@U3"_s, longName } }, { 1 }, 1, u"#C2"_s,
-            u"@%1 @%1 #C9 look"_s.arg(longName) },
-        { { { u"#C2"_s, u"db"_s } }, { 1, 2 }, 2, u"#db · U4"_s, u"Disk full"_s },
-        { { { u"@U9"_s, u"Kim"_s } }, {}, 3, u"#C3"_s, u"ok"_s },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(qUtf8Printable(c.names.first().first));
+    // The names, the rows announced, and the row looked at with its header and text.
+    const std::tuple<QList<std::pair<QString, QString>>, QList<int>, int, QString, QString> cases[]
+        = {
+              { { { u"#C1"_s, u"ops"_s } }, { 0 }, 0, u"#ops"_s, u"Backup failed"_s },
+              { { { u"@U4"_s, u"Dana"_s } }, { 2 }, 2, u"#C2 · Dana"_s, u"Disk full"_s },
+              { { { u"@U2"_s, longName }, { u"@U3"_s, longName } }, { 1 }, 1, u"#C2"_s,
+                  u"@%1 @%1 #C9 look"_s.arg(longName) },
+              { { { u"#C2"_s, u"db"_s } }, { 1, 2 }, 2, u"#db · U4"_s, u"Disk full"_s },
+              { { { u"@U9"_s, u"Kim"_s } }, {}, 3, u"#C3"_s, u"ok"_s },
+          };
+    for (const auto& [names, announced, shown, header, text] : cases) {
+        SCOPED_TRACE(qUtf8Printable(names.first().first));
         Panel p;
         p.view.show();
         p.add(u"100.1"_s, 40, u"U1"_s, u"Backup failed"_s, u"C1"_s);
@@ -354,9 +339,9 @@ TEST(QueueView, LateNamesReachExactlyTheRowsThatShowThemAndAreMeasuredAgain)
         p.add(u"100.4"_s, 10, {}, u"ok"_s, u"C3"_s);
         p.directory.setUserName(u"U4"_s, u"U4"_s);
         test::outlastTimers(std::chrono::milliseconds(0));
-        const int before = p.rows().at(c.row)->height();
+        const int before = p.rows().at(shown)->height();
         QSignalSpy spy(p.view.findChild<AlertQueueModel*>(), &QAbstractItemModel::dataChanged);
-        for (const auto& [id, name] : c.names) {
+        for (const auto& [id, name] : names) {
             if (id.startsWith(u'#'))
                 p.directory.setChannelName(id.mid(1), name);
             else
@@ -369,15 +354,15 @@ TEST(QueueView, LateNamesReachExactlyTheRowsThatShowThemAndAreMeasuredAgain)
                  row <= signal.at(1).toModelIndex().row(); ++row)
                 changed.append(row);
         }
-        EXPECT_EQ(changed, c.changed);
-        AlertRow* row = p.rows().at(c.row);
+        EXPECT_EQ(changed, announced);
+        AlertRow* row = p.rows().at(shown);
         auto* author = row->findChild<ElidedLabel*>(u"alertAuthor"_s);
-        EXPECT_EQ(row->channelLabel() + (author->isHidden() ? QString() : u' ' + author->text()),
-            c.header);
-        auto* text = row->findChild<AlertText*>(u"alertText"_s);
-        EXPECT_EQ(text->plainText(), c.text);
-        EXPECT_EQ(row->height() > before, c.text.contains(longName));
-        EXPECT_EQ(text->height(), text->heightForWidth(text->width()));
+        EXPECT_EQ(
+            row->channelLabel() + (author->isHidden() ? QString() : u' ' + author->text()), header);
+        auto* shownText = row->findChild<AlertText*>(u"alertText"_s);
+        EXPECT_EQ(shownText->plainText(), text);
+        EXPECT_EQ(row->height() > before, text.contains(longName));
+        EXPECT_EQ(shownText->height(), shownText->heightForWidth(shownText->width()));
     }
 }
 
@@ -415,9 +400,7 @@ TEST(AlertRowHeader, NamesChannelAndKnownAuthorOnlyAndReadsTheStage)
         EXPECT_EQ(row->findChild<ElidedLabel*>(u"alertChannel"_s)->text(), c.expectedChannel);
         auto* author = row->findChild<ElidedLabel*>(u"alertAuthor"_s);
         EXPECT_EQ(author->isHidden(), c.expectedAuthor.isEmpty());
-        if (!c.expectedAuthor.isEmpty()) {
-            EXPECT_EQ(author->text(), c.expectedAuthor);
-        }
+        EXPECT_TRUE(c.expectedAuthor.isEmpty() || author->text() == c.expectedAuthor);
         EXPECT_EQ(accessible(row->openArea()), c.accessibleName);
         EXPECT_EQ(accessible(row->findChild<QWidget*>(u"ackButton"_s)),
             u"Acknowledge alert from "_s + c.expectedChannel);
@@ -450,27 +433,15 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
     p.view.show();
     p.view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
-    // "Click the panel, then Up and Down": a click on the bar's background gives the queue the
-    // keyboard, even where activation left it on a button.
-    p.find<QAbstractButton>(u"chevronButton"_s)->setFocus();
-    auto* bar = p.view.findChild<CollapsedBarView*>();
-    QPoint background(-1, -1);
-    for (int x = bar->width() - 1; x >= 0 && background.x() < 0; --x) {
-        if (!bar->childAt(x, bar->height() / 2))
-            background = QPoint(x, bar->height() / 2);
-    }
-    QTest::mouseClick(bar, Qt::LeftButton, {}, background);
+    // What a click on the bar's background does (WindowManagerTest clicks it under each desktop).
+    p.view.findChild<QueueView*>()->takeKeyboardFocus();
     QSignalSpy released(&p.view, &PanelRootView::keyboardReleased);
     QSignalSpy snooze(&p.actions, &PanelActions::snoozeChoicesRequested);
     auto* queue = p.view.findChild<QueueView*>();
 
-    struct Step {
-        Qt::Key key;
-        QString current; // the current row's text; empty: the queue does not have the keyboard
-        qsizetype queued;
-        qsizetype opened;
-    };
-    const Step steps[] = {
+    // The key, then the current row's text (empty: the queue does not have the keyboard), the
+    // alerts queued and the messages opened.
+    const std::tuple<Qt::Key, QString, qsizetype, qsizetype> steps[] = {
         { Qt::Key_unknown, u"Alert 0"_s, 40, 0 },
         { Qt::Key_Down, u"Alert 1"_s, 40, 0 },
         { Qt::Key_End, u"Alert 39"_s, 40, 0 },
@@ -483,26 +454,23 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
         // Tab reaches the bar, where Return presses the chevron: the queue folds away.
         { Qt::Key_Tab, {}, 38, 1 },
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(qUtf8Printable(step.current));
-        if (step.key != Qt::Key_unknown)
-            QTest::keyClick(QApplication::focusWidget(), step.key);
-        EXPECT_EQ(p.alerts.alerts().size(), step.queued);
-        EXPECT_EQ(p.opened.size(), step.opened);
-        EXPECT_EQ(queue->hasFocus(), !step.current.isEmpty());
-        QList<AlertRow*> current;
-        for (AlertRow* row : p.rows()) {
-            if (row->isCurrent())
-                current.append(row);
-        }
-        if (step.current.isEmpty()) {
-            EXPECT_TRUE(current.isEmpty());
+    for (const auto& [key, current, queued, opened] : steps) {
+        SCOPED_TRACE(qUtf8Printable(current));
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(p.alerts.alerts().size(), queued);
+        EXPECT_EQ(p.opened.size(), opened);
+        EXPECT_EQ(queue->hasFocus(), !current.isEmpty());
+        QList<AlertRow*> rows = p.rows();
+        rows.removeIf([](const AlertRow* row) { return !row->isCurrent(); });
+        if (current.isEmpty()) {
+            EXPECT_TRUE(rows.isEmpty());
             continue;
         }
-        ASSERT_EQ(current.size(), 1);
-        EXPECT_EQ(current.at(0)->alert().text, step.current);
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows.at(0)->alert().text, current);
         const QRect inView = queue->viewport()->rect();
-        EXPECT_TRUE(inView.contains(current.at(0)->geometry())) << current.at(0)->y();
+        EXPECT_TRUE(inView.contains(rows.at(0)->geometry())) << rows.at(0)->y();
     }
     EXPECT_EQ(p.opened.at(0).toString(), u"slack://channel?team=T1&id=C1&message=100.38"_s);
     ASSERT_EQ(snooze.count(), 1);
@@ -513,6 +481,60 @@ TEST(PanelKeys, ArrowsMoveTheCurrentRowReturnOpensAAndDeleteAcknowledgeEscapeLet
     EXPECT_EQ(released.count(), 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(released.count(), 1);
+}
+
+// An empty queue has no current row, and the keys that act on one do nothing.
+TEST(PanelKeys, OnAnEmptyQueueNoRowIsCurrentAndKeysDoNothing)
+{
+    Panel p;
+    p.view.show();
+    p.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
+    auto* queue = p.view.findChild<QueueView*>();
+    QSignalSpy acks(&p.actions, &PanelActions::acknowledgeRequested);
+    QSignalSpy snooze(&p.actions, &PanelActions::snoozeChoicesRequested);
+    const auto press = [queue] {
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Delete, Qt::Key_A, Qt::Key_S })
+            QTest::keyClick(queue, key);
+    };
+    queue->setFocus(Qt::TabFocusReason); // arrives with no row to choose
+    press();
+    p.add(u"100.1"_s, 10);
+    queue->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(queue, Qt::Key_Delete);
+    press();
+    EXPECT_EQ(acks.count(), 1);
+    EXPECT_TRUE(p.opened.isEmpty());
+    EXPECT_EQ(snooze.count(), 0);
+    // The next alert is chosen afresh when the keyboard comes back.
+    p.add(u"100.2"_s, 10);
+    queue->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(p.rows().size(), 1);
+    EXPECT_TRUE(p.rows().at(0)->isCurrent());
+}
+
+// A row shows "×N" only while it folds several alerts, and hides it when it is one again.
+TEST(AlertRowFold, TheCountShowsOnlyWhileTheRowFoldsSeveral)
+{
+    Panel p;
+    p.alerts.setFolding(true);
+    const auto count = [&p] {
+        auto* label = p.rows().at(0)->findChild<QLabel*>(u"foldCount"_s);
+        return label->isHidden() ? QString() : label->text();
+    };
+    p.add(u"100.1"_s, 30, {}, u"Disk usage 97% on db-1"_s);
+    EXPECT_EQ(count(), QString());
+    p.add(u"100.2"_s, 20, {}, u"Disk usage 98% on db-1"_s);
+    p.add(u"100.3"_s, 10, {}, u"Disk usage 99% on db-1"_s);
+    ASSERT_EQ(p.rows().size(), 1);
+    EXPECT_EQ(count(), u"×3"_s);
+    for (const auto& [ts, expected] :
+        { std::pair { u"100.3"_s, u"×2"_s }, { u"100.1"_s, u""_s } }) {
+        p.alerts.removeBySource(u"C1"_s, ts);
+        p.alerts.announceChanges();
+        ASSERT_EQ(p.rows().size(), 1);
+        EXPECT_EQ(count(), expected) << qUtf8Printable(ts);
+    }
 }
 
 // Toned text is derived from the palette's text colour and follows it when the desktop switches
@@ -526,11 +548,7 @@ TEST(PanelStyle, ToneFollowsAPaletteSwitch)
     p.directory.setUserName(u"U1"_s, u"Dana"_s);
     p.add(u"100.1"_s, 10, u"U1"_s);
     p.view.show();
-    struct Case {
-        QString name;
-        panelstyle::Tone tone;
-    };
-    const Case cases[] = {
+    const std::pair<QString, panelstyle::Tone> cases[] = {
         { u"alertChannel"_s, panelstyle::Tone::secondary },
         { u"alertAuthor"_s, panelstyle::Tone::tertiary },
         { u"countLabel"_s, panelstyle::Tone::secondary },
@@ -539,11 +557,10 @@ TEST(PanelStyle, ToneFollowsAPaletteSwitch)
     for (const QPalette& palette : { dark, light }) {
         QApplication::setPalette(palette);
         QCoreApplication::processEvents(); // widgets hear of it through posted events
-        for (const Case& c : cases) {
-            const QColor expected = panelstyle::toneColor(palette, c.tone);
-            EXPECT_EQ(p.find<QWidget>(c.name)->palette().color(QPalette::WindowText), expected)
-                << qUtf8Printable(c.name);
-        }
+        for (const auto& [name, tone] : cases)
+            EXPECT_EQ(p.find<QWidget>(name)->palette().color(QPalette::WindowText),
+                panelstyle::toneColor(palette, tone))
+                << qUtf8Printable(name);
     }
 }
 
@@ -556,8 +573,7 @@ TEST(AlertRowClick, TheRowOpensItsMessageAndALinkOnlyItself)
     p.view.show();
     // Through a child of the click area, the way the pointer reaches it.
     QTest::mouseClick(p.rows().at(0)->findChild<QWidget*>(u"alertChannel"_s), Qt::LeftButton);
-    ASSERT_EQ(p.opened.size(), 1);
-    EXPECT_EQ(p.opened.at(0).toString(), u"slack://channel?team=T1&id=C1&message=1712.000100"_s);
+    EXPECT_EQ(p.opened, QList { QUrl(u"slack://channel?team=T1&id=C1&message=1712.000100"_s) });
     p.opened.clear();
     auto* text = p.rows().at(0)->findChild<AlertText*>(u"alertText"_s);
     QPoint onLink;
@@ -581,11 +597,8 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
     const int lineSpacing = QFontMetrics(text->font()).lineSpacing();
     EXPECT_NEAR(text->height(), AlertText::kMaxLines * lineSpacing, 4);
 
-    struct Case {
-        QString text;
-        qsizetype maxShown;
-    };
-    const Case hostile[] = {
+    // Texts and the most characters each may show.
+    const std::pair<QString, qsizetype> hostile[] = {
         { u"x"_s.repeated(40'000), AlertText::kMaxDisplayWeight },
         { u":fire:"_s.repeated(5'000), 2 * AlertText::kMaxDisplayWeight / AlertText::kEmojiWeight },
         { u"line\n"_s.repeated(50), 3 * 5 - 1 },
@@ -594,10 +607,10 @@ TEST(PanelRoot, LongTextIsCutAtThreeLinesAndThePanelRenders)
         { emojiChain(0), 3 * AlertText::kMaxDisplayWeight / AlertText::kEmojiWeight },
         { u"a"_s + QString(5'000, QChar(0x0301)), AlertText::kMaxDisplayWeight },
     };
-    for (const Case& c : hostile) {
+    for (const auto& [input, maxShown] : hostile) {
         AlertText shown;
-        shown.setRuns(SlackText::attributedText(c.text));
-        EXPECT_LE(shown.plainText().size(), c.maxShown) << qUtf8Printable(c.text.left(20));
+        shown.setRuns(SlackText::attributedText(input));
+        EXPECT_LE(shown.plainText().size(), maxShown) << qUtf8Printable(input.left(20));
         EXPECT_GT(shown.plainText().size(), 0);
     }
     p.add(u"100.5"_s, 10, {}, u":fire:"_s.repeated(5'000));
@@ -634,7 +647,6 @@ TEST(UpdateRow, AnOfferExpandsThePanelAndTheRowEndsTheQueueUntilDismissed)
     // Only the update: the panel opens with no count and no chevron.
     p.updates.offer(u"2.0"_s);
     EXPECT_TRUE(p.view.isExpanded());
-    EXPECT_TRUE(p.queueShown());
     EXPECT_FALSE(row->isHidden());
     EXPECT_FALSE(p.shows(u"chevronButton"_s));
     EXPECT_FALSE(p.shows(u"countLabel"_s));
@@ -651,19 +663,16 @@ TEST(UpdateRow, AnOfferExpandsThePanelAndTheRowEndsTheQueueUntilDismissed)
     // Ack dismisses for good; the alert keeps the panel open until it goes too.
     p.find<QAbstractButton>(u"updateAckButton"_s)->click();
     EXPECT_EQ(p.updates.availableVersion(), std::nullopt);
-    EXPECT_EQ(p.preferences.stringValue(u"updateReminderDismissedVersion"_s), u"2.0"_s);
     EXPECT_TRUE(row->isHidden());
     EXPECT_TRUE(p.view.isExpanded());
     p.rows().at(0)->findChild<QAbstractButton*>(u"ackButton"_s)->click();
     EXPECT_FALSE(p.view.isExpanded());
 
     // A reminder cleared with an empty queue collapses the panel it opened.
-    const int collapsedHeight = p.view.sizeHint().height();
     p.updates.offer(u"2.1"_s);
-    EXPECT_GT(p.view.sizeHint().height(), collapsedHeight);
+    EXPECT_TRUE(p.view.isExpanded());
     p.updates.clearReminder();
     EXPECT_FALSE(p.view.isExpanded());
-    EXPECT_EQ(p.view.sizeHint().height(), collapsedHeight);
 }
 
 } // namespace

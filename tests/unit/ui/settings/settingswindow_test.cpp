@@ -145,51 +145,52 @@ protected:
 
 TEST_F(SettingsWindowTest, ButtonsFollowTheFieldsAndWarningsFollowTheText)
 {
-    struct Case {
-        QString bot;
-        QString app;
-        bool save;
-        bool test;
-        bool botWarning;
-    };
-    const Case cases[] = {
+    // Bot field, app field, then whether Save and Test are enabled and the bot field warns.
+    const std::tuple<QString, QString, bool, bool, bool> cases[] = {
         { {}, {}, false, false, false },
         { u"xoxb-1"_s, {}, false, true, false },
         { {}, u"xapp-1"_s, false, false, false },
         { u"   "_s, u" "_s, true, true, false },
         { u"xapp-1"_s, u"xapp-1"_s, true, true, true },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(qPrintable(c.bot + u" / "_s + c.app));
-        type(u"botTokenField"_s, c.bot);
-        type(u"appTokenField"_s, c.app);
-        EXPECT_EQ(enabled(u"saveButton"_s), c.save);
-        EXPECT_EQ(enabled(u"testButton"_s), c.test);
-        EXPECT_EQ(shown(u"botTokenWarningIcon"_s), c.botWarning);
-        EXPECT_EQ(
-            text(u"botTokenNote"_s).startsWith(u"That's the App-Level Token"_s), c.botWarning);
+    for (const auto& [bot, app, save, test, botWarning] : cases) {
+        SCOPED_TRACE(qPrintable(bot + u" / "_s + app));
+        type(u"botTokenField"_s, bot);
+        type(u"appTokenField"_s, app);
+        EXPECT_EQ(enabled(u"saveButton"_s), save);
+        EXPECT_EQ(enabled(u"testButton"_s), test);
+        EXPECT_EQ(shown(u"botTokenWarningIcon"_s), botWarning);
+        EXPECT_EQ(text(u"botTokenNote"_s).startsWith(u"That's the App-Level Token"_s), botWarning);
         EXPECT_FALSE(enabled(u"clearButton"_s)) << "nothing is stored";
     }
 }
 
-TEST_F(SettingsWindowTest, SaveStoresTrimmedTokensAndReconnects)
+TEST_F(SettingsWindowTest, SaveStoresTrimmedTokensAndReconnectsAndAFailedSaveLeavesItAlone)
 {
-    struct Case {
-        QString bot;
-        QString app;
-        QString stored;
-    };
-    const Case cases[] = {
+    keychain.failingWrites.insert(u"slack.appToken"_s);
+    type(u"botTokenField"_s, u"xoxb-1"_s);
+    type(u"appTokenField"_s, u"xapp-1"_s);
+    click(u"saveButton"_s);
+    EXPECT_TRUE(resultBecomes(
+        u"Save failed: The keyring failed (status -25308) — "_s + KeychainError::serviceHint()));
+    EXPECT_EQ(connects + disconnects, 0);
+    EXPECT_FALSE(enabled(u"clearButton"_s));
+    keychain.failingWrites.clear();
+
+    // Typed bot and app fields, and the bot token stored.
+    const std::tuple<QString, QString, QString> cases[] = {
         { u"xoxb-1\n"_s, u" xapp-1 "_s, u"xoxb-1"_s },
         { u"  "_s, u" "_s, {} },
     };
-    for (const Case& c : cases) {
-        find<QLineEdit>(u"botTokenField"_s)->setText(c.bot);
-        find<QLineEdit>(u"appTokenField"_s)->setText(c.app);
+    int saves = 0;
+    for (const auto& [bot, app, stored] : cases) {
+        find<QLineEdit>(u"botTokenField"_s)->setText(bot);
+        find<QLineEdit>(u"appTokenField"_s)->setText(app);
         click(u"saveButton"_s);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return connects > &c - cases; }, 2000));
-        EXPECT_EQ(keychain.items.value(u"slack.botToken"_s), c.stored);
-        EXPECT_EQ(find<QLineEdit>(u"botTokenField"_s)->text(), c.stored);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return connects > saves; }, 2000));
+        ++saves;
+        EXPECT_EQ(keychain.items.value(u"slack.botToken"_s), stored);
+        EXPECT_EQ(find<QLineEdit>(u"botTokenField"_s)->text(), stored);
         EXPECT_EQ(find<QLineEdit>(u"appTokenField"_s)->text(), keychain.items[u"slack.appToken"_s]);
         EXPECT_EQ(disconnects, connects) << "every save restarts the connection";
         EXPECT_TRUE(result().isEmpty());
@@ -204,11 +205,7 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
     storeTokens();
     window->showTab(Tab::authentication);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    struct Case {
-        Tab tab;
-        QStringList order;
-    };
-    const Case cases[] = {
+    const std::pair<Tab, QStringList> cases[] = {
         { Tab::authentication,
             { u"botTokenField"_s, u"appTokenField"_s, u"saveButton"_s, u"testButton"_s,
                 u"clearButton"_s, u"copyManifestButton"_s } },
@@ -221,11 +218,11 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
             { u"freshSlider"_s, u"agingSlider"_s, u"staleSlider"_s, u"resetAgingButton"_s } },
         { Tab::about, { u"checkForUpdatesButton"_s, u"supportLink"_s } },
     };
-    for (const Case& c : cases) {
-        window->selectTab(c.tab);
+    for (const auto& [tab, order] : cases) {
+        window->selectTab(tab);
         find(u"settingsTabBar"_s)->setFocus(Qt::TabFocusReason);
         QStringList visited;
-        for (qsizetype i = 0; i <= c.order.size(); ++i) {
+        for (qsizetype i = 0; i <= order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focused = QApplication::focusWidget();
             visited.append(focused->objectName());
@@ -236,7 +233,7 @@ TEST_F(SettingsWindowTest, TabReachesEveryControlInOrderAndEachIsDescribed)
                 || !accessible->text(QAccessible::Description).isEmpty())
                 << visited.size();
         }
-        EXPECT_EQ(visited, c.order + QStringList { u"settingsTabBar"_s });
+        EXPECT_EQ(visited, order + QStringList { u"settingsTabBar"_s });
     }
 }
 
@@ -269,38 +266,21 @@ TEST_F(SettingsWindowTest, KeysSwitchSectionsReturnSavesAndEscapeCloses)
     EXPECT_TRUE(window->isHidden());
 }
 
-TEST_F(SettingsWindowTest, FailedSaveLeavesTheConnectionAlone)
-{
-    keychain.failingWrites.insert(u"slack.appToken"_s);
-    type(u"botTokenField"_s, u"xoxb-1"_s);
-    type(u"appTokenField"_s, u"xapp-1"_s);
-    click(u"saveButton"_s);
-    EXPECT_TRUE(resultBecomes(
-        u"Save failed: The keyring failed (status -25308) — "_s + KeychainError::serviceHint()));
-    EXPECT_EQ(connects + disconnects, 0);
-    EXPECT_FALSE(enabled(u"clearButton"_s));
-}
-
 TEST_F(SettingsWindowTest, TestTokenShowsWhatSlackSaysAndStoresNothing)
 {
-    struct Case {
-        TokenTestResult answer;
-        QString expected;
-    };
-    const Case cases[] = {
+    // A refusal is shown as ServerTextIsShownAsItIsAndCut shows it.
+    const std::pair<TokenOwner, QString> cases[] = {
         { TokenOwner { u"Acme"_s, u"pager"_s }, u"✓ Acme as @pager"_s },
         { TokenOwner {}, u"✓ ? as @?"_s },
-        { std::unexpected(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)),
-            u"✗ Slack did not accept the token (invalid_auth)"_s },
     };
     type(u"botTokenField"_s, u"xoxb-1"_s);
-    for (const Case& c : cases) {
-        tester.answer = c.answer;
+    for (const auto& [owner, expected] : cases) {
+        tester.answer = owner;
         click(u"testButton"_s);
         EXPECT_EQ(find<QAbstractButton>(u"testButton"_s)->text(), u"Testing…"_s);
         EXPECT_FALSE(enabled(u"testButton"_s)) << "one test at a time";
         ASSERT_TRUE(answerTokenTest());
-        EXPECT_TRUE(resultBecomes(c.expected));
+        EXPECT_TRUE(resultBecomes(expected));
         EXPECT_TRUE(enabled(u"testButton"_s));
     }
     EXPECT_EQ(tester.tokens, QStringList(std::size(cases), u"xoxb-1"_s));
@@ -338,16 +318,11 @@ TEST_F(SettingsWindowTest, ClearForgetsTokensAndTheStatusFollowsTheService)
 
 TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)
 {
-    struct Case {
-        QString slider;
-        int minutes;
-        int fresh, aging, stale;
-    };
-    const Case cases[] = {
+    // Each slider pushed past a neighbour (the rules have their own table): the minutes shown.
+    const std::tuple<QString, int, int, int, int> cases[] = {
         { u"freshSlider"_s, 20, 14, 15, 30 },
         { u"staleSlider"_s, 1, 5, 15, 16 },
         { u"agingSlider"_s, 1, 5, 6, 30 },
-        { u"agingSlider"_s, 100, 5, 29, 30 },
     };
     const auto expectShown = [&](int fresh, int aging, int stale) {
         const std::pair<QString, int> rows[]
@@ -357,12 +332,12 @@ TEST_F(SettingsWindowTest, SlidersStopAtTheirNeighboursAndResetRestoresDefaults)
             EXPECT_EQ(find<QSlider>(row + u"Slider"_s)->value(), minutes) << qPrintable(row);
         }
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(qPrintable(c.slider));
-        find<QSlider>(c.slider)->setValue(c.minutes);
-        expectShown(c.fresh, c.aging, c.stale);
-        EXPECT_EQ(settings.agingPolicy(),
-            (AgingPolicy { c.fresh * 60.0, c.aging * 60.0, c.stale * 60.0 }));
+    for (const auto& [slider, minutes, fresh, aging, stale] : cases) {
+        SCOPED_TRACE(qPrintable(slider));
+        find<QSlider>(slider)->setValue(minutes);
+        expectShown(fresh, aging, stale);
+        EXPECT_EQ(
+            settings.agingPolicy(), (AgingPolicy { fresh * 60.0, aging * 60.0, stale * 60.0 }));
         click(u"resetAgingButton"_s);
         expectShown(5, 15, 30);
     }
@@ -381,7 +356,6 @@ TEST_F(SettingsWindowTest, PrefixWritesThroughAndTheExampleFollowsIt)
         EXPECT_EQ(settings.triggerPrefix(), prefix);
         EXPECT_EQ(text(u"prefixExample"_s), example(prefix));
     }
-    EXPECT_TRUE(text(u"prefixExample"_s).startsWith(u"Example: \" refill"_s));
 }
 
 // Reminders are banners: their toggle works only while banners are on, the sound only while
@@ -407,13 +381,9 @@ TEST_F(SettingsWindowTest, AutostartToggleWritesAndRemovesTheLoginEntry)
     const QString entry = autostartFolder() + u"/com.corvane.Halyard.desktop"_s;
     auto* toggle = find<QCheckBox>(u"autostartToggle"_s);
     ASSERT_FALSE(toggle->isChecked());
+    // What the entry says, and that it starts the program: AutostartEntry.
     toggle->click();
-    QFile file(entry);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString contents = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(contents.contains(u"\nExec=\"/opt/Halyard Beta/halyard\"\n"_s))
-        << qPrintable(contents);
-    EXPECT_TRUE(contents.contains(u"\nX-GNOME-Autostart-enabled=true\n"_s));
+    EXPECT_TRUE(QFile::exists(entry));
     toggle->click();
     EXPECT_FALSE(QFile::exists(entry));
 
@@ -447,35 +417,29 @@ TEST_F(SettingsWindowTest, ServerTextIsShownAsItIsAndCut)
     settings.setTeamName(page);
     settings.setBotUserName(u"pager"_s);
 
-    const struct {
-        QString shown, start;
-        qsizetype limit = kDisplayTextLimit;
-    } cases[] = {
+    // What is on screen, and how it starts.
+    const std::pair<QString, QString> cases[] = {
         { connectionRow, u"Error: Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { testResult, u"✗ Slack refused the request (<h1>502 Bad Gateway</h1>"_s },
         { onScreen(find<QLabel>(u"connectionWorkspace"_s)), u"· <h1>502 Bad Gateway</h1>"_s },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.start.toStdString());
-        EXPECT_TRUE(c.shown.startsWith(c.start)) << c.shown.left(80).toStdString();
-        EXPECT_LE(c.shown.size(), c.limit);
+    for (const auto& [onScreenText, start] : cases) {
+        EXPECT_TRUE(onScreenText.startsWith(start)) << onScreenText.left(80).toStdString();
+        EXPECT_LE(onScreenText.size(), kDisplayTextLimit) << start.toStdString();
     }
 }
 
 TEST(SettingsVersion, BuildNumberShowsOnlyWhenItAddsSomething)
 {
-    struct Case {
-        QString version, build, expected;
-    };
-    const Case cases[] = {
+    const std::tuple<QString, QString, QString> cases[] = {
         { u"1.4"_s, u"1.4"_s, u"1.4"_s },
         { u"1.4"_s, u"212"_s, u"1.4 (212)"_s },
         { u"1.4"_s, {}, u"1.4"_s },
         { {}, u"212"_s, u"? (212)"_s },
         { {}, {}, u"?"_s },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(versionText(c.version, c.build), c.expected) << qPrintable(c.version);
+    for (const auto& [version, build, expected] : cases)
+        EXPECT_EQ(versionText(version, build), expected) << qPrintable(version);
 }
 
 // The manifest the first setup step names is handed out whole, with a word that it was.

@@ -92,10 +92,7 @@ TEST(Translation, GermanReachesTheViewsTheCoreAndQtItself)
     EXPECT_EQ(view.findChild<QLabel*>()->text(), u"Keine Alarme sind stummgeschaltet."_s);
     // Problems from below reach the window as kinds and are worded here: no English sentence.
     using K = Problem::Kind;
-    const struct {
-        Problem problem;
-        QString german;
-    } problems[] = {
+    const std::pair<Problem, QString> problems[] = {
         { Problem::of(K::heartbeatMissed, u"no PONG"_s, 40),
             u"Slack antwortet nicht mehr (kein Lebenszeichen seit 40 s)"_s },
         { Problem::of(K::httpStatus, u"HTTP 401"_s, 401),
@@ -107,8 +104,8 @@ TEST(Translation, GermanReachesTheViewsTheCoreAndQtItself)
         { Problem::of(K::feedUnreachable, u"Host not found"_s),
             u"Die Update-Quelle war nicht abrufbar"_s },
     };
-    for (const auto& c : problems)
-        EXPECT_EQ(problemText(c.problem), c.german);
+    for (const auto& [problem, wording] : problems)
+        EXPECT_EQ(problemText(problem), wording);
     EXPECT_EQ(tokenValidationMessage(u"https://api.slack.com/apps"_s, TokenField::app),
         u"Das sieht nach einem Link aus, nicht nach einem Token. Kopieren Sie den Wert des "
         u"Tokens selbst – er beginnt mit xapp-."_s);
@@ -153,13 +150,8 @@ TEST(Translation, EveryTemplateTextHasAFinishedGermanTranslationKeepingItsMarks)
 // Counts take the singular where the language has it, in each catalogue.
 TEST(Translation, CountsTakeTheirPluralForm)
 {
-    struct Case {
-        QLocale::Language language;
-        int n;
-        QString status;
-        QString acknowledged;
-    };
-    const Case cases[] = {
+    // Language, count, then the status line and the acknowledgement as they read.
+    const std::tuple<QLocale::Language, int, QString, QString> cases[] = {
         { QLocale::English, 1, u"A · 1 alert · B C · 0 overdue"_s, u"Acknowledged 1 alert."_s },
         { QLocale::English, 3, u"A · 3 alerts · B C · 0 overdue"_s, u"Acknowledged 3 alerts."_s },
         { QLocale::German, 1, u"A · 1 Alarm · B C · 0 überfällig"_s, u"1 Alarm bestätigt."_s },
@@ -167,16 +159,16 @@ TEST(Translation, CountsTakeTheirPluralForm)
         // No catalogue of its own: English, with its forms.
         { QLocale::French, 1, u"A · 1 alert · B C · 0 overdue"_s, u"Acknowledged 1 alert."_s },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.status.toStdString());
-        const InstalledTranslations installed { QLocale(c.language) };
-        const auto translate = [&](const char* source) {
-            return QCoreApplication::translate("halyard::QueueCommands", source, "", c.n);
+    for (const auto& [language, n, status, acknowledged] : cases) {
+        SCOPED_TRACE(status.toStdString());
+        const InstalledTranslations installed { QLocale(language) };
+        const auto translate = [n](const char* source) {
+            return QCoreApplication::translate("halyard::QueueCommands", source, "", n);
         };
         EXPECT_EQ(translate("%1 · %n alerts · %2 %3 · %4 overdue")
                       .arg(u"A"_s, u"B"_s, u"C"_s, QString::number(0)),
-            c.status);
-        EXPECT_EQ(translate("Acknowledged %n alerts."), c.acknowledged);
+            status);
+        EXPECT_EQ(translate("Acknowledged %n alerts."), acknowledged);
     }
 }
 

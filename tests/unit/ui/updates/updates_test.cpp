@@ -31,9 +31,6 @@ TEST(UpdateDialog, ShowsTheNewVersionTheNewestNoteOrTheErrorOpensOnlyWebPagesAnd
     dialog.findChild<QPushButton*>(u"downloadButton"_s)->click();
     EXPECT_EQ(opened, QList<QUrl> { download });
 
-    dialog.showUpdate(u"2.0"_s, download, QUrl());
-    EXPECT_FALSE(shown(u"releaseNotesLink"_s));
-
     dialog.showNewest();
     EXPECT_EQ(text(u"updateTitle"_s), u"Halyard 1.9 is the newest version."_s);
     EXPECT_FALSE(shown(u"downloadButton"_s));
