@@ -1,9 +1,9 @@
 // Banners as they reach a notification server, and sleep and wake from a fake logind, each on a
 // bus of the test's own; and what happens when there is no server or no bus.
 #include "common/fakekeychain.h"
+#include "common/fakenotificationserver.h"
 #include "common/logcapture.h"
 #include "common/privatebus.h"
-#include "fakenotificationserver.h"
 #include "freedesktop/desktopsystemevents.h"
 #include "freedesktop/notificationservice.h"
 #include "queue/alertstore.h"
