@@ -178,8 +178,9 @@ TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
 // here runs under it.
 TEST_F(TokensCommandTest, HelpLeavesOutTheKeychainServiceOption)
 {
-    for (const QString& help : { u"--help"_s, u"--help-all"_s }) {
-        const Outcome outcome = run({ u"tokens"_s, help });
+    for (const QStringList& help :
+        { QStringList { u"tokens"_s, u"set"_s, u"--help"_s }, QStringList { u"--help-all"_s } }) {
+        const Outcome outcome = run(help);
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
         EXPECT_TRUE(outcome.out.contains(u"--version"_s)) << outcome.out.toStdString();
         EXPECT_FALSE(outcome.out.contains(u"keychain"_s) || outcome.out.contains(u"Credential"_s));
