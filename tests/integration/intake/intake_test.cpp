@@ -130,12 +130,10 @@ TEST_F(IntakeTest, LiveBotMessageIsQueuedOnceAndAnnouncedOnce)
     EXPECT_EQ(banners.posted.value(1), std::pair(u"#ops"_s, u"\U0001F6A8"_s.repeated(140)));
     EXPECT_TRUE(QTest::qWaitFor([this] { return slack.requests(u"bots.info"_s).size() == 1; }));
 
-    // A person's message without the trigger prefix is dropped, and says so.
+    // A person's message without the trigger prefix is dropped.
     intake->handleLiveMessage(
         { u"C1"_s, u"U7"_s, u"disk"_s, u"1700000300.000100"_s, {}, false }, tokens());
     EXPECT_EQ(store.alerts().size(), 2);
-    EXPECT_EQ(log.messages(u"filter"_s),
-        QStringList { u"Dropped by filter: channel=C1 ts=1700000300.000100 isBot=false"_s });
 
     // A posting time far ahead would read "just now" for ever: the time of arrival stands in.
     const ReferenceTime before = currentReferenceTime();
@@ -194,7 +192,6 @@ TEST_F(IntakeTest, AckReactionClearsTheAlertOtherEmojiAreIgnored)
     intake->handleLiveMessage(botMessage(u"1700000401.000100"_s, u"b"_s), tokens());
     intake->handleReaction({ u"U2"_s, u"eyes"_s, u"C1"_s, u"1700000400.000100"_s });
     EXPECT_EQ(store.alerts().size(), 2);
-    EXPECT_TRUE(log.contains(u"alerts"_s, u"Reaction ignored — not the ack emoji: eyes"_s));
     intake->handleReaction({ u"U2"_s, u"white_check_mark"_s, u"C1"_s, u"1700000400.000100"_s });
     ASSERT_EQ(store.alerts().size(), 1);
     EXPECT_EQ(store.alerts().first().ts, u"1700000401.000100"_s);
