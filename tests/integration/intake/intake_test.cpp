@@ -314,9 +314,6 @@ TEST_F(BackfillTest, FollowsTheCursorAndTakesMessagesInOldestFirst)
     EXPECT_EQ(enqueuedIds(), expected);
     EXPECT_EQ(store.highWaterByChannel().value(u"C1"_s), tsAt(230));
     EXPECT_TRUE(banners.posted.isEmpty());
-    EXPECT_EQ(log.messages(u"slack"_s),
-        (QStringList { u"Backfill starting: 1 channel(s) with watermarks"_s,
-            u"Backfill complete: raw=230 enqueued=228 skippedByReaction=1 channelFailures=0"_s }));
 }
 
 TEST_F(BackfillTest, OrdersByTsAndKeepsTheMarkOfAChannelThatFailedHalfway)
@@ -340,10 +337,8 @@ TEST_F(BackfillTest, OrdersByTsAndKeepsTheMarkOfAChannelThatFailedHalfway)
         (QStringList {
             u"C1:"_s + tsAt(50, 100), u"C1:"_s + tsAt(50, 200), u"C1:"_s + tsAt(50, 300) }));
     EXPECT_EQ(store.highWaterByChannel().value(u"C2"_s), kMark);
-    EXPECT_EQ(log.messages(u"slack"_s),
-        (QStringList { u"Backfill starting: 2 channel(s) with watermarks"_s,
-            u"Backfill failed for channel C2: HTTP 0: internal_error"_s,
-            u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=1"_s }));
+    EXPECT_TRUE(log.contains(u"slack"_s,
+        u"Backfill complete: raw=3 enqueued=3 skippedByReaction=0 channelFailures=1"_s));
 }
 
 // One message the intake cannot read costs that message; odd display fields cost nothing.
