@@ -1,5 +1,6 @@
 // The desktop program on a real X server (Xvfb) against the fake Slack: its window is read and
 // driven from outside with the X tools, the way a window manager and a user see it.
+#include "common/fakenotificationserver.h"
 #include "halyard-sim/fakeslack.h"
 #include "settings/keychainservice.h"
 #include "settings/preferencestore.h"
@@ -7,10 +8,7 @@
 #include "ui/panel/panelpositionstore.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -27,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -44,13 +43,14 @@ struct WindowManager {
     std::string name;
     // The program and its arguments; "{config}" stands for the path of `config`, written first.
     QStringList command;
-    QByteArray config;
-    QStringList environment; // NAME=value
+    QByteArray config {};
+    QStringList environment {}; // NAME=value
     // A second workspace made and shown: "{index}" counts from 0, "{number}" from 1.
-    QStringList addWorkspace, showWorkspace;
-    QByteArray panelType;
+    QStringList addWorkspace { u"xdotool"_s, u"set_num_desktops"_s, u"2"_s };
+    QStringList showWorkspace { u"xdotool"_s, u"set_desktop"_s, u"{index}"_s };
+    QByteArray panelType = "_NET_WM_WINDOW_TYPE_DOCK";
     // Why this window manager cannot minimise a window; empty when it can.
-    QString noMinimising;
+    QString noMinimising {};
 };
 
 void PrintTo(const WindowManager& manager, std::ostream* out)
@@ -58,21 +58,15 @@ void PrintTo(const WindowManager& manager, std::ostream* out)
     *out << manager.name;
 }
 
-const QStringList kEwmhWorkspaces[] = { { u"xdotool"_s, u"set_num_desktops"_s, u"2"_s },
-    { u"xdotool"_s, u"set_desktop"_s, u"{index}"_s } };
-
-const WindowManager kOpenbox { "openbox", { u"openbox"_s }, {}, {}, kEwmhWorkspaces[0],
-    kEwmhWorkspaces[1], "_NET_WM_WINDOW_TYPE_DOCK", {} };
+const WindowManager kOpenbox { "openbox", { u"openbox"_s } };
 
 const WindowManager kWindowManagers[] = {
     kOpenbox,
     // Without a session: no session manager to register with.
-    { "mutter", { u"mutter"_s, u"--x11"_s, u"--replace"_s, u"--sm-disable"_s }, {}, {},
-        kEwmhWorkspaces[0], kEwmhWorkspaces[1], "_NET_WM_WINDOW_TYPE_DOCK", {} },
+    { "mutter", { u"mutter"_s, u"--x11"_s, u"--replace"_s, u"--sm-disable"_s } },
     // Compositing off: Xvfb has no GL worth the name.
     { "kwin", { u"kwin_x11"_s, u"--replace"_s }, {},
-        { u"KWIN_COMPOSE=N"_s, u"QT_QPA_PLATFORM=xcb"_s, u"LIBGL_ALWAYS_SOFTWARE=1"_s },
-        kEwmhWorkspaces[0], kEwmhWorkspaces[1], "_NET_WM_WINDOW_TYPE_DOCK", {} },
+        { u"KWIN_COMPOSE=N"_s, u"QT_QPA_PLATFORM=xcb"_s, u"LIBGL_ALWAYS_SOFTWARE=1"_s } },
     // No rules for the panel: it must float at its own size by itself. Workspaces exist
     // while they hold windows or are shown, so the second is made by showing it.
     { "i3", { u"i3"_s, u"-c"_s, u"{config}"_s },
@@ -239,15 +233,27 @@ protected:
         return time;
     }
 
+    // One more run of the program, as a script or a launcher starts it (with one more variable
+    // set when given): its status and output.
+    std::pair<int, QString> run(
+        const QStringList& arguments, const std::pair<QString, QString>& variable = {}) const
+    {
+        QProcess process;
+        QProcessEnvironment env = programEnvironment();
+        if (!variable.first.isEmpty())
+            env.insert(variable.first, variable.second);
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(HALYARD_BINARY), arguments);
+        process.waitForFinished(10000);
+        return { process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()) };
+    }
     // A second launch, which hands over to the running copy and ends.
     void launchAgain()
     {
-        QProcess second;
-        second.setProcessEnvironment(programEnvironment());
-        second.start(QStringLiteral(HALYARD_BINARY), programArguments());
-        ASSERT_TRUE(second.waitForFinished(10000));
-        EXPECT_EQ(second.exitCode(), 0);
-        EXPECT_TRUE(second.readAllStandardError().contains("Halyard is already running"));
+        const auto [status, output] = run(programArguments());
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(output.contains(u"Halyard is already running"_s)) << output.toStdString();
     }
 
     // `programsFirst`: a folder searched before the PATH, for programs the program runs.
@@ -414,17 +420,7 @@ protected:
 TEST_P(WindowManagerTest, PanelAndSettingsWorkUnderIt)
 {
     const WindowManager& manager = GetParam();
-    const auto focus = [&](const QString& variable, const QString& id) {
-        QProcess process;
-        QProcessEnvironment env = programEnvironment();
-        if (!variable.isEmpty())
-            env.insert(variable, id);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(HALYARD_BINARY), { u"--focus"_s });
-        process.waitForFinished(10000);
-        return process.exitCode();
-    };
-    EXPECT_EQ(focus({}, {}), 3) << "no copy runs yet";
+    EXPECT_EQ(run({ u"--focus"_s }).first, 3) << "no copy runs yet";
     ASSERT_NO_FATAL_FAILURE(startWindowManager(manager));
     if (IsSkipped())
         return;
@@ -538,7 +534,7 @@ TEST_P(WindowManagerTest, PanelAndSettingsWorkUnderIt)
         const QString id
             = u"launcher/halyard/%1-0-host_TIME%2"_s.arg(variable.size()).arg(serverTime());
         ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindow() == settings; }, 5000));
-        EXPECT_EQ(focus(variable, id), 0);
+        EXPECT_EQ(run({ u"--focus"_s }, { variable, id }).first, 0);
         EXPECT_TRUE(QTest::qWaitFor([&] { return focusedWindow() == m_window; }, 5000))
             << focusedWindow().toStdString() << " panel " << m_window.toStdString();
         EXPECT_TRUE(keyboardReachesTheList()) << m_log.toStdString();
@@ -558,46 +554,15 @@ TEST_P(WindowManagerTest, PanelAndSettingsWorkUnderIt)
 INSTANTIATE_TEST_SUITE_P(Desktops, WindowManagerTest, ::testing::ValuesIn(kWindowManagers),
     [](const ::testing::TestParamInfo<WindowManager>& row) { return row.param.name; });
 
-// Stands in for the desktop's notification server: notes the banners asked for, summary and body.
-class BannerRecorder : public QDBusVirtualObject {
-public:
-    QStringList banners;
-
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-    {
-        QVariantList reply;
-        if (message.member() == u"Notify"_s) {
-            banners.append(message.arguments().value(3).toString() + u'\n'
-                + message.arguments().value(4).toString());
-            reply = { uint(banners.size()) };
-        } else if (message.member() == u"GetCapabilities"_s) {
-            reply = { QStringList { u"body"_s } };
-        }
-        return connection.send(message.createReply(reply));
-    }
-};
-
 // For those whose status-bar module and banners are enough, by the option or the preference:
-// banners show, the commands work on the bus, and no window shows until a second launch asks for
-// Settings.
+// banners show, and no window shows until a second launch asks for Settings.
 TEST_F(DesktopProgramTest, WithoutThePanelOnlySettingsShowsAndOnlyWhenAskedFor)
 {
     ASSERT_NO_FATAL_FAILURE(startWindowManager());
     if (IsSkipped())
         return;
-    BannerRecorder recorder;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString path = u"/org/freedesktop/Notifications"_s;
-    ASSERT_TRUE(bus.registerVirtualObject(path, &recorder)
-        && bus.registerService(u"org.freedesktop.Notifications"_s));
-    const auto command = [&](const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(programEnvironment());
-        process.start(QStringLiteral(HALYARD_BINARY), arguments);
-        process.waitForFinished(10000);
-        return QString::fromUtf8(process.readAllStandardOutput());
-    };
+    test::FakeNotificationServer banners;
+    ASSERT_TRUE(banners.registerOn(QDBusConnection::sessionBus()));
     for (const bool byOption : { true, false }) {
         SCOPED_TRACE(byOption ? "--no-panel" : "behavior.showPanel");
         PreferenceStore(m_home.filePath(u"config/Halyard"_s))
@@ -611,16 +576,14 @@ TEST_F(DesktopProgramTest, WithoutThePanelOnlySettingsShowsAndOnlyWhenAskedFor)
         m_fake.postMessage(u"C1"_s,
             { { u"bot_id"_s, u"B0ALERTS"_s }, { u"text"_s, text },
                 { u"ts"_s, u"1700000000.00010%1"_s.arg(byOption) } });
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return recorder.banners.join(u'\n').contains(text); }, 10000))
-            << recorder.banners.join(u'\n').toStdString() << m_log.toStdString();
-        recorder.banners.clear();
-        const QString listed = command({ u"list"_s });
-        EXPECT_TRUE(listed.contains(text)) << listed.toStdString();
-        command({ u"ack"_s, listed.section(u'\t', 0, 0) });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return queuedIds().isEmpty(); }, 5000));
-        EXPECT_TRUE(command({ u"status"_s, u"--json"_s }).contains(u"\"running\":true"_s));
-
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::ranges::any_of(
+                    banners.notifications, [&](const auto& banner) { return banner.body == text; });
+            },
+            10000))
+            << m_log.toStdString();
+        EXPECT_EQ(run({ u"ack"_s, u"--all"_s }).first, 0); // the next round's alert is no repeat
         EXPECT_TRUE(x(u"xdotool"_s, { u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Halyard"_s })
                         .isEmpty());
         launchAgain();
@@ -631,8 +594,7 @@ TEST_F(DesktopProgramTest, WithoutThePanelOnlySettingsShowsAndOnlyWhenAskedFor)
         ::kill(pid_t(m_program.processId()), SIGTERM);
         ASSERT_TRUE(m_program.waitForFinished(10000)) << m_log.toStdString();
     }
-    bus.unregisterService(u"org.freedesktop.Notifications"_s);
-    bus.unregisterObject(path);
+    QDBusConnection::sessionBus().unregisterService(u"org.freedesktop.Notifications"_s);
 }
 
 // The demo serves its own workspace and keeps everything in a throw-away profile: alerts arrive
@@ -669,20 +631,13 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"config/Halyard"_s)));
     EXPECT_TRUE(m_fake.requests().isEmpty()) << "the test's Slack was reached";
 
-    // With no other copy on the bus, the commands reach the demo's queue.
-    const auto command = [&](const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(programEnvironment());
-        process.start(QStringLiteral(HALYARD_BINARY), arguments);
-        process.waitForFinished(10000);
-        return std::pair { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
-    };
-    // Rows, not alerts: the demo's repeats fold and its teammates clear some meanwhile.
-    const auto [listed, list] = command({ u"list"_s });
+    // With no other copy on the bus, the commands reach the demo's queue. Rows, not alerts: the
+    // demo's repeats fold and its teammates clear some meanwhile.
+    const auto [listed, list] = run({ u"list"_s });
     const QStringList rows = list.split(u'\n', Qt::SkipEmptyParts);
     EXPECT_TRUE(listed == 0 && !rows.isEmpty()) << list.toStdString();
-    EXPECT_EQ(command({ u"ack"_s, rows.value(0).section(u'\t', 0, 0) }).first, 0);
-    EXPECT_TRUE(command({ u"status"_s, u"--json"_s }).second.contains(u"\"running\":true"_s));
+    EXPECT_EQ(run({ u"ack"_s, rows.value(0).section(u'\t', 0, 0) }).first, 0);
+    EXPECT_TRUE(run({ u"status"_s, u"--json"_s }).second.contains(u"\"running\":true"_s));
     // A real copy asking for the name gets it; the demo says so.
     ASSERT_TRUE(QDBusConnection::sessionBus()
                     .interface()
@@ -722,7 +677,7 @@ TEST_F(DesktopProgramTest, DemoRunsInAThrowAwayProfile)
 }
 
 // With no tokens the settings window opens by itself; the tokens typed into it connect the
-// program, and a second launch only brings the window up.
+// program.
 TEST_F(DesktopProgramTest, FirstRunOpensSettingsWhereSavedTokensConnect)
 {
     ASSERT_TRUE(QCoro::waitFor(deleteSlackTokens(&m_keychain)).has_value());
@@ -731,9 +686,6 @@ TEST_F(DesktopProgramTest, FirstRunOpensSettingsWhereSavedTokensConnect)
     const QString settings = waitForWindow(u"^Halyard Settings$"_s);
     ASSERT_FALSE(settings.isEmpty()) << m_log.toStdString();
     EXPECT_EQ(geometry(settings).topLeft(), QPoint(8 + 320 + 8, 0));
-
-    launchAgain();
-
     const QPoint origin = geometry(settings).topLeft();
     click(origin + QPoint(280, 104));
     x(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"1"_s, m_fake.workspace().botToken });

@@ -14,7 +14,6 @@
 #include "slack/webapi/slackwebapi.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QScopeGuard>
@@ -122,9 +121,6 @@ TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
         << "a channel list that never answers does not hold the connection back";
     EXPECT_EQ(m_settings->teamName(), m_fake.workspace().teamName);
     EXPECT_EQ(m_settings->botUserName(), m_fake.workspace().botUserName);
-    EXPECT_TRUE(m_log.contains(u"slack"_s,
-        u"Authenticated as @%1 in team %2 (%3)"_s.arg(m_fake.workspace().botUserName,
-            m_fake.workspace().teamName, m_fake.workspace().teamId)));
     EXPECT_EQ(m_fake.socketConnectionCount(), 1);
     EXPECT_EQ(m_states, kConnectedOnce);
 
@@ -144,49 +140,6 @@ TEST_F(SlackServiceTest, ConnectsAndReachesConnectedOnHello)
     ASSERT_TRUE(waitFor([&] { return m_fake.socketConnectionCount() == 2 && connected(); }));
     ASSERT_EQ(m_alerts.alerts().size(), 2);
     EXPECT_EQ(m_alerts.alerts().last().text, u"disk still full"_s);
-}
-
-// Integrations send odd display fields; each costs that field, never the alert or the connection.
-// A message the intake cannot read is acknowledged, logged and dropped.
-TEST_F(SlackServiceTest, OddFieldsOfLiveMessagesCostOnlyThemselves)
-{
-    build();
-    m_service->connect();
-    ASSERT_TRUE(waitFor([&] { return connected(); }));
-    const struct {
-        const char* members;
-        QString text; // empty: no alert
-    } cases[] = {
-        { R"("text":"M","attachments":[{"fields":[{"title":"count","value":5}]}])", u"M"_s },
-        { R"("text":"M","attachments":[{"fields":[{"title":"n","value":"1"},{"value":[2]}]}])",
-            u"M\nn: 1"_s },
-        { R"("text":"M","bot_profile":"Grafana","username":{"n":1},"files":3,"edited":true)",
-            u"M"_s },
-        { R"("text":7,"blocks":[{"type":"section","text":{"text":"B"}},"x",{"text":[]}])", u"B"_s },
-        { R"("text":"M","attachments":[1,{"text":"A","title":false}],"reactions":{"a":1})",
-            u"M\nA"_s },
-        { R"("text":"M","user":12)", {} },
-    };
-    QStringList envelopes;
-    QStringList texts;
-    int second = 0;
-    for (const auto& c : cases) {
-        const QByteArray event = R"({"type":"message","channel":"C1","bot_id":"B1","ts":")"
-            + QByteArray::number(1700000000 + ++second) + R"(.000100",)" + c.members + '}';
-        envelopes << m_fake.sendEvent(QJsonDocument::fromJson(event).object());
-        if (!c.text.isEmpty())
-            texts << c.text;
-    }
-    ASSERT_TRUE(waitFor([&] { return m_fake.acknowledgedEnvelopeIds() == envelopes; }));
-    ASSERT_TRUE(waitFor([&] { return m_alerts.alerts().size() == texts.size(); }));
-    QStringList queued;
-    for (const Alert& alert : m_alerts.alerts())
-        queued << alert.text;
-    EXPECT_EQ(queued, texts);
-    EXPECT_EQ(m_log.messagesStartingWith(u"socket"_s, u"Envelope decode failed: "_s),
-        QStringList { u"Envelope decode failed: payload.event.user: expected a string"_s });
-    EXPECT_EQ(m_fake.socketConnectionCount(), 1);
-    EXPECT_EQ(m_states, kConnectedOnce);
 }
 
 // Every shape the demo's bots post becomes an alert, and the teammates' acks clear theirs.
@@ -226,15 +179,11 @@ TEST_F(SlackServiceTest, FiveFailuresGiveUpThenThePeriodicRetryStartsAFreshSerie
     EXPECT_EQ(m_settings->connectionState(),
         ConnectionState::error(Problem::of(Problem::Kind::slackRefused, {}, 0, u"invalid_auth"_s)));
     EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (1): auth.test returned ok=false"_s));
-    for (int n = 2; n <= 5; ++n)
-        EXPECT_TRUE(m_log.contains(u"slack"_s, u"Connect failed (%1): invalid_auth"_s.arg(n)));
     EXPECT_EQ(m_log.count(u"slack"_s, kGivingUp), 1);
 
     // Nothing more until the periodic retry; then failures start from 0 again.
     ASSERT_TRUE(waitFor([&] { return connected(); }));
     EXPECT_EQ(requests(u"auth.test"_s), 6);
-    EXPECT_TRUE(m_log.contains(
-        u"slack"_s, u"Periodic retry from given-up state — resetting failures and reconnecting"_s));
     EXPECT_EQ(m_log.count(u"slack"_s, u"Connecting (consecutive prior failures: 0)"_s), 2);
 }
 
@@ -256,9 +205,6 @@ TEST_F(SlackServiceTest, DisconnectEnvelopesReconnectWithoutCountingAsFailures)
             waitFor([&] { return m_fake.socketConnectionCount() > connects && connected(); }));
     }
     EXPECT_GE(m_fake.requests(u"auth.test"_s).last().receivedAtMs - sentAt, 300);
-    EXPECT_EQ(logged(u"Disconnected ("_s),
-        (QStringList { u"Disconnected (reason: warning) — reconnecting"_s,
-            u"Disconnected (reason: <nil>) — reconnecting"_s }));
     EXPECT_EQ(
         logged(u"Connecting ("_s), QStringList(3, u"Connecting (consecutive prior failures: 0)"_s));
 }
@@ -331,7 +277,6 @@ TEST_F(SlackServiceTest, WithoutTokensNothingConnectsAndWakeReconnectsOnlyWithTh
     m_service->connect();
     emit m_systemEvents.didWake();
     EXPECT_TRUE(m_states.isEmpty());
-    EXPECT_EQ(m_log.count(u"slack"_s, u"No tokens stored; staying disconnected"_s), 1);
     storeTokens();
     ASSERT_TRUE(QCoro::waitFor(m_settings->loadTokens()));
     m_service->connect();
@@ -343,8 +288,6 @@ TEST_F(SlackServiceTest, WithoutTokensNothingConnectsAndWakeReconnectsOnlyWithTh
     EXPECT_EQ(m_states.mid(0, 2),
         (QList { ConnectionState::disconnected(), ConnectionState::connecting() }));
     EXPECT_EQ(m_fake.socketConnectionCount(), 2);
-    EXPECT_TRUE(
-        m_log.contains(u"slack"_s, u"System woke from sleep — forcing Socket Mode reconnect"_s));
 }
 
 namespace {

@@ -111,11 +111,8 @@ TEST_F(SocketModeClientTest, WhatIsAcknowledgedAndWhatIsEmitted)
     EXPECT_EQ(std::get<MessageEvent>(seen.events[3]).text, u"one"_s);
     EXPECT_EQ(std::get<ReactionEvent>(seen.events[4]).reaction, u"white_check_mark"_s);
     EXPECT_EQ(std::get<MessageEvent>(seen.events[5]).text, u"binary"_s);
-    const QStringList lines = m_log.messages(u"socket"_s);
-    for (const QString& line :
-        { u"Slack hello received (3 connections)"_s, u"Slack disconnect received (reason: <nil>)"_s,
-            u"Other envelope type: slash_commands"_s, u"RX envelope: <private>"_s })
-        EXPECT_TRUE(lines.contains(line)) << qPrintable(line);
+    // What a payload holds stays out of the log.
+    EXPECT_TRUE(m_log.contains(u"socket"_s, u"RX envelope: <private>"_s));
 }
 
 TEST_F(SocketModeClientTest, AcknowledgementIsOnTheWireBeforeTheEventIsSeen)
@@ -223,8 +220,6 @@ TEST_F(SocketModeClientTest, UnansweredPingsDeclareTheConnectionDeadAfterInterva
     EXPECT_GE(clock.elapsed(), 500);
     EXPECT_EQ(std::get<SocketModeClient::SocketError>(seen.events[0]).problem.kind,
         Problem::Kind::heartbeatMissed);
-    EXPECT_TRUE(
-        m_log.contains(u"socket"_s, u"Heartbeat PONG timeout (0s) — declaring connection dead"_s));
     // The heartbeat ends after declaring the connection dead. Had it gone on, it would have
     // pinged once more by the end of this interval, before the acknowledgement sent after it.
     test::outlastTimers(300ms);
