@@ -179,9 +179,11 @@ int runCommandLine(int argc, char* argv[], const DesktopEntry* desktopEntry)
     // Usage errors get a status of their own, as in other command-line tools; process() would
     // exit with 1.
     std::optional<QString> error;
+    // Help and version are answered whatever else is on the line ("halyard tokens --help").
     if (!parser.parse(QCoreApplication::arguments()))
         error = parser.errorText();
-    else
+    else if (!parser.isSet(u"help"_s) && !parser.isSet(u"help-all"_s)
+        && !parser.isSet(u"version"_s))
         error = usageError(parser);
     if (error) {
         QTextStream(stderr) << u"halyard: "_s << *error << Qt::endl

@@ -176,10 +176,10 @@ TEST_F(TokensCommandTest, UsageErrorsExitWithTwoWithoutADisplay)
 
 // The credential-store service is for tests and packagers: no help tells of it, though each case
 // here runs under it.
-TEST_F(TokensCommandTest, HelpLeavesOutTheKeychainServiceOption)
+TEST_F(TokensCommandTest, HelpIsAnsweredAfterAnyWordsAndLeavesOutTheKeychainServiceOption)
 {
-    for (const QStringList& help :
-        { QStringList { u"tokens"_s, u"set"_s, u"--help"_s }, QStringList { u"--help-all"_s } }) {
+    for (const QStringList& help : { QStringList { u"tokens"_s, u"set"_s, u"--help"_s },
+             QStringList { u"tokens"_s, u"--help"_s }, QStringList { u"--help-all"_s } }) {
         const Outcome outcome = run(help);
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
         EXPECT_TRUE(outcome.out.contains(u"--version"_s)) << outcome.out.toStdString();
