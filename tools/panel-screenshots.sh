@@ -12,5 +12,5 @@ folder="${1:-docs}"
 build="${2:-build/default}"
 shift $(( $# < 2 ? $# : 2 ))
 cmake --build "$build" --target halyard-panel-screenshots >/dev/null
-TZ=UTC QT_QPA_PLATFORM=offscreen "$build/tools/panel-screenshots/halyard-panel-screenshots" \
+TZ=UTC LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen "$build/tools/panel-screenshots/halyard-panel-screenshots" \
     --at 1764597600 "$@" "$folder"
