@@ -124,20 +124,6 @@ std::optional<double> LocalObjectReader::optionalDouble(QStringView key)
     return value->toDouble();
 }
 
-std::optional<qint64> LocalObjectReader::optionalInt64(QStringView key)
-{
-    const auto value = present(key);
-    if (!value)
-        return std::nullopt;
-    // toInteger() answers its default for fractions and out-of-range numbers; two different
-    // defaults tell those apart from a stored 0 or 1.
-    if (!value->isDouble() || (value->toInteger(0) == 0 && value->toInteger(1) == 1)) {
-        wrongType(key, "a 64-bit integer");
-        return std::nullopt;
-    }
-    return value->toInteger();
-}
-
 std::optional<QJsonObject> LocalObjectReader::optionalObject(QStringView key)
 {
     const auto value = present(key);

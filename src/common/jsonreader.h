@@ -33,8 +33,6 @@ public:
     std::optional<bool> optionalBool(QStringView key);
     double requiredDouble(QStringView key);
     std::optional<double> optionalDouble(QStringView key);
-    // Integral JSON numbers only: a fraction, a string or an out-of-range number fails.
-    std::optional<qint64> optionalInt64(QStringView key);
     std::optional<QJsonObject> optionalObject(QStringView key);
     std::optional<QJsonArray> optionalArray(QStringView key);
 

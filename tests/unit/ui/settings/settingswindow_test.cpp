@@ -261,6 +261,13 @@ TEST_F(SettingsWindowTest, KeysSwitchSectionsReturnSavesAndEscapeCloses)
     find(u"botTokenField"_s)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return connects == 1; }, 2000));
+    // Return presses a focused toggle too, not only a push button.
+    window->showTab(Tab::general);
+    auto* toggle = find<QAbstractButton>(u"foldRepeatsToggle"_s);
+    const bool wasChecked = toggle->isChecked();
+    toggle->setFocus();
+    QTest::keyClick(toggle, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return toggle->isChecked() != wasChecked; }, 2000));
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(window->isHidden());
