@@ -72,15 +72,6 @@ private:
     std::optional<QJsonValue> required(QStringView key);
     void wrongType(QStringView key, const char* expected);
 
-    template <typename T> std::optional<T> take(Decoded<T>&& decoded)
-    {
-        if (decoded)
-            return std::move(*decoded);
-        if (!m_error)
-            m_error = std::move(decoded.error());
-        return std::nullopt;
-    }
-
     QJsonObject m_object;
     QString m_path;
     std::optional<DecodeError> m_error;
