@@ -17,7 +17,8 @@ packages=(
     clang libclang-rt-14-dev clang-16 libclang-rt-16-dev clang-format clang-tidy-16
     dbus dbus-bin dbus-daemon gnome-keyring
     python3 openssl
-    libxcb1-dev xvfb x11-utils xdotool fonts-dejavu-core fonts-noto-color-emoji desktop-file-utils libqt6svg6
+    libxcb1-dev xvfb x11-utils xdotool fonts-noto-color-emoji desktop-file-utils libqt6svg6
+    fonts-dejavu-core
     openbox mutter kwin-x11 i3-wm
     appstream dpkg-dev file libglib2.0-bin
     lintian scdoc man-db

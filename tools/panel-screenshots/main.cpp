@@ -3,9 +3,9 @@
 // With --language, the windows show that translation and each file name ends in "-<language>";
 // with --dark, a dark desktop palette and "-dark"; at a scale factor above 1 (QT_SCALE_FACTOR=2),
 // "@2x".
-// --at fixes the moment the pictures show (Unix seconds); --check compares each picture with the
-// file of that name in another folder (docs/, say) and fails when one differs, so the README's
-// pictures are what the code draws and a changed look is a deliberate one.
+// The pictures show one fixed moment (--at gives another, in Unix seconds); --check compares each
+// picture with the file of that name in another folder (docs/, say) and fails when one differs, so
+// the README's pictures are what the code draws and a changed look is a deliberate one.
 #include "history/shiftreport.h"
 #include "queue/alertstore.h"
 #include "queue/mutelist.h"
@@ -28,7 +28,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
-#include <QDateTime>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
@@ -115,16 +114,17 @@ int main(int argc, char* argv[])
     parser.addOption(languageOption);
     const QCommandLineOption darkOption(u"dark"_s, u"Use a dark palette."_s);
     parser.addOption(darkOption);
-    const QCommandLineOption atOption(
-        u"at"_s, u"Show this moment (Unix seconds) instead of now."_s, u"seconds"_s);
+    const QCommandLineOption atOption(u"at"_s, u"Show this moment (Unix seconds)."_s, u"seconds"_s);
     parser.addOption(atOption);
     const QCommandLineOption checkOption(
         u"check"_s, u"Compare each picture with the one in this folder."_s, u"folder"_s);
     parser.addOption(checkOption);
     parser.process(app);
+    // 2025-12-01 14:00 UTC: rendering again changes only what the code changed.
+    constexpr qint64 kPictureMoment = 1764597600;
     bool atIsNumber = true;
-    const qint64 at = parser.isSet(atOption) ? parser.value(atOption).toLongLong(&atIsNumber)
-                                             : QDateTime::currentSecsSinceEpoch();
+    const qint64 at
+        = parser.isSet(atOption) ? parser.value(atOption).toLongLong(&atIsNumber) : kPictureMoment;
     if (parser.positionalArguments().size() != 1 || !atIsNumber) {
         QTextStream(stderr) << "usage: halyard-panel-screenshots [--language <code>] [--dark] "
                                "[--at <seconds>] [--check <folder>] <folder>"
