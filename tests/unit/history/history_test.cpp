@@ -261,6 +261,10 @@ TEST(ShiftReportTest, FiguresMatchTheHandComputedTable)
                 { 60, 40 * kMinute, mate, u"ci"_s, u"a"_s },
                 { 120, 10 * kMinute, mate, u"bot"_s, u"b"_s } },
             0, 3, 0, 1, 10 * kMinute, 40 * kMinute, { { u"ci"_s, 2 }, { u"bot"_s, 1 } } },
+        // A clock set back on the machine that acked gives no negative time.
+        { "acked at once, and before it was posted",
+            { { 0, 0, me, u"a"_s, u"x"_s }, { 1, -kMinute, mate, u"a"_s, u"x"_s } }, 1, 1, 0, 0, 0,
+            0, { { u"a"_s, 2 } } },
         { "mixed, one waiting overdue",
             { { 0, 1 * kMinute, me, u"a"_s, u"x"_s },
                 { 10, 2 * kMinute, AlertEvent::ackedAll, u"b"_s, u"x"_s },
