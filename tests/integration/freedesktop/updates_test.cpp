@@ -14,6 +14,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -252,6 +253,13 @@ TEST(UpdateChecks, ScheduleIsADayAfterTheLastCheckButNotWithinAMinuteOfStart)
     EXPECT_EQ(u.preferences.stringValue(u"updates.lastCheck"_s),
         kNow.addSecs(90).toString(Qt::ISODateWithMs));
     EXPECT_EQ(u.checker.nextCheckDue(), kNow.addSecs(90 + 86400));
+
+    // The plan is kept: the first check runs on its own when it falls due, the next waits a day.
+    Updates soon(true, std::nullopt, { .startDelay = std::chrono::milliseconds(10) });
+    soon.server.body = feed({});
+    soon.checker.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return soon.server.requests == 1; }, 10000));
+    EXPECT_EQ(soon.checker.nextCheckDue(), kNow.addSecs(86400));
 
     // Without a feed nothing is ever planned or fetched.
     Updates off(false);

@@ -40,6 +40,8 @@ TEST(Folding, RepeatsFoldByChannelSenderNumberlessTextAndTime)
         { u"load 1.5 at 12:30", u"load 22.75 at 12:45", true, true, 60, true },
         { u"latency 1,200 ms", u"latency 900 ms", true, true, 60, true },
         { u"host db1 down", u"host db2 down", true, true, 60, false },
+        { u"rack 3b offline", u"rack 4b offline", true, true, 60, false },
+        { u"zone 1-a down", u"zone 2-a down", true, true, 60, false },
         { u"node 10.0.0.1 down", u"node 10.0.0.2 down", true, true, 60, false },
         { u"build v2 failed", u"build v3 failed", true, true, 60, false },
         { u"see <https://x/1|run 5>", u"see <https://x/2|run 6>", true, true, 60, false },
