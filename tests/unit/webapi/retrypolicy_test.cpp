@@ -84,6 +84,7 @@ TEST(RetryPolicyTest, OnlyDeltaSecondsAreReadFromRetryAfter)
         { "5", 5s },
         { "0", 0s },
         { "0000000000007", 7s },
+        { "123456789", 123'456'789s },
         { "12345678901234", 999'999'999s },
         { "-1", std::nullopt },
         { "1.5", std::nullopt },
