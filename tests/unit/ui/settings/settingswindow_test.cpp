@@ -17,12 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
