@@ -4,8 +4,8 @@
 # Usage: tools/panel-screenshots.sh [folder] [build dir, default build/default] [--language <code>]
 # With --language (de, say) the windows show that translation and the files end in "-de.png";
 # with --dark a dark palette ("-dark.png"); QT_SCALE_FACTOR=2 renders at double size ("@2x.png").
-# The pictures show the tool's fixed moment in UTC, so rendering them again changes only what the code
-# changed; a test holds the English ones in docs/ to what the code draws.
+# The pictures show the tool's fixed moment in UTC, so rendering them again changes only what the
+# code changed; a test holds the English ones in docs/ to what the code draws.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder="${1:-docs}"
